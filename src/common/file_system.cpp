@@ -1,0 +1,243 @@
+#include "common/file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+
+namespace pezolva {
+namespace {
+
+[[noreturn]] void fail(int error_number, const std::string& what) {
+    throw FileError(error_number, what + ": " + describe_errno(error_number));
+}
+
+// Closes a descriptor when it goes out of scope.
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    // Closes now and reports the error a deferred write may give at close.
+    int close() {
+        const int r = ::close(fd_);
+        fd_ = -1;
+        return r;
+    }
+
+private:
+    int fd_;
+};
+
+std::string parent_of(const std::string& path) {
+    const auto p = path.rfind('/');
+    if (p == std::string::npos) return ".";
+    if (p == 0) return "/";
+    return path.substr(0, p);
+}
+
+void sync_folder(const std::string& folder) {
+    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0) ::fsync(dir.get());
+}
+
+std::string temporary_sibling(const std::string& path) {
+    static thread_local std::mt19937_64 generator{std::random_device{}()};
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".%016llx.tmp",
+                  static_cast<unsigned long long>(generator()));
+    return path + suffix;
+}
+
+void write_all(int fd, const char* data, std::size_t size, const std::string& path) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail(errno, "Não foi possível escrever " + path);
+        }
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+}  // namespace
+
+std::string describe_errno(int error_number) {
+    switch (error_number) {
+        case ENOENT:
+            return "o ficheiro ou a pasta não existe";
+        case EACCES:
+        case EPERM:
+            return "acesso negado";
+        case EEXIST:
+        case ENOTEMPTY:
+            return "já existe um ficheiro com esse nome";
+        case ENOSPC:
+            return "não há espaço livre no disco";
+        case EDQUOT:
+            return "a quota do disco foi excedida";
+        case EROFS:
+            return "o disco só permite leitura";
+        case EBUSY:
+        case ETXTBSY:
+            return "o ficheiro está em uso";
+        case EISDIR:
+            return "é uma pasta, não um ficheiro";
+        case ENOTDIR:
+            return "uma parte do caminho não é uma pasta";
+        case ENAMETOOLONG:
+            return "o nome é demasiado comprido";
+        case EXDEV:
+            return "os dois caminhos estão em discos diferentes";
+        case EIO:
+            return "erro de entrada/saída no disco";
+        case EINVAL:
+            return "operação inválida";
+        default:
+            return std::string("erro do sistema ") + std::to_string(error_number) + " (" +
+                   std::strerror(error_number) + ")";
+    }
+}
+
+std::string join_path(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    if (folder.back() == '/') return folder + name;
+    return folder + "/" + name;
+}
+
+bool LocalFileSystem::exists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0;
+}
+
+bool LocalFileSystem::is_directory(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::vector<std::string> LocalFileSystem::list_files(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        struct stat st;
+        if (::stat(join_path(folder, name).c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+            names.push_back(name);
+        }
+    }
+    ::closedir(dir);
+    return names;
+}
+
+std::optional<std::uint64_t> LocalFileSystem::file_size(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+void LocalFileSystem::remove(const std::string& path) {
+    if (::unlink(path.c_str()) != 0) fail(errno, "Não foi possível apagar " + path);
+}
+
+void LocalFileSystem::rename_no_replace(const std::string& from, const std::string& to) {
+    if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(),
+                  RENAME_NOREPLACE) != 0) {
+        fail(errno, "Não foi possível mudar o nome de " + from + " para " + to);
+    }
+    sync_folder(parent_of(to));
+}
+
+void LocalFileSystem::copy_file(const std::string& from, const std::string& to) {
+    Fd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0) fail(errno, "Não foi possível abrir " + from);
+    Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (out.get() < 0) fail(errno, "Não foi possível criar " + to);
+    try {
+        char buffer[1 << 16];
+        for (;;) {
+            const ssize_t n = ::read(in.get(), buffer, sizeof buffer);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                fail(errno, "Não foi possível ler " + from);
+            }
+            if (n == 0) break;
+            write_all(out.get(), buffer, static_cast<std::size_t>(n), to);
+        }
+        if (::fsync(out.get()) != 0) fail(errno, "Não foi possível gravar " + to);
+        if (out.close() != 0) fail(errno, "Não foi possível gravar " + to);
+    } catch (...) {
+        ::unlink(to.c_str());
+        throw;
+    }
+}
+
+bool LocalFileSystem::create_directory(const std::string& path) {
+    return ::mkdir(path.c_str(), 0755) == 0;
+}
+
+void LocalFileSystem::write_file_atomic(const std::string& path, const std::string& content) {
+    const std::string temporary = temporary_sibling(path);
+    {
+        Fd out(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        if (out.get() < 0) fail(errno, "Não foi possível criar " + temporary);
+        try {
+            write_all(out.get(), content.data(), content.size(), temporary);
+            if (::fsync(out.get()) != 0) fail(errno, "Não foi possível gravar " + temporary);
+            if (out.close() != 0) fail(errno, "Não foi possível gravar " + temporary);
+        } catch (...) {
+            ::unlink(temporary.c_str());
+            throw;
+        }
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int error_number = errno;
+        ::unlink(temporary.c_str());
+        fail(error_number, "Não foi possível gravar " + path);
+    }
+    sync_folder(parent_of(path));
+}
+
+std::optional<std::string> LocalFileSystem::read_file(const std::string& path) {
+    Fd in(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0) return std::nullopt;
+    std::string content;
+    char buffer[1 << 14];
+    for (;;) {
+        const ssize_t n = ::read(in.get(), buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        content.append(buffer, static_cast<std::size_t>(n));
+    }
+    return content;
+}
+
+bool LocalFileSystem::is_read_only(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) fail(errno, path);
+    return (st.st_mode & S_IWUSR) == 0;
+}
+
+void LocalFileSystem::set_read_only(const std::string& path, bool read_only) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) fail(errno, path);
+    const mode_t mode = read_only ? (st.st_mode & ~S_IWUSR) : (st.st_mode | S_IWUSR);
+    if (::chmod(path.c_str(), mode & 07777) != 0) fail(errno, path);
+}
+
+}  // namespace pezolva

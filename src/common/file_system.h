@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace pezolva {
+
+// A failed file operation, with a Portuguese description of the cause that
+// messages can show as it is.
+class FileError : public std::runtime_error {
+public:
+    FileError(int error_number, const std::string& description)
+        : std::runtime_error(description), error_number_(error_number) {}
+    int error_number() const { return error_number_; }
+    const char* descricao() const { return what(); }
+
+private:
+    int error_number_;
+};
+
+// Portuguese text for an errno value.
+std::string describe_errno(int error_number);
+
+// The file operations of the component, behind one seam so that tests can
+// make any of them fail (a full disk, a refused rename) and check that
+// nothing is lost.  Paths are "/" separated.  Operations that change
+// something throw FileError on failure and leave the files as they were.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    virtual bool exists(const std::string& path) = 0;
+    virtual bool is_directory(const std::string& path) = 0;
+    // Names (not paths) of the regular files in `folder`, in the order the
+    // file system gives them; empty when the folder cannot be read.
+    virtual std::vector<std::string> list_files(const std::string& folder) = 0;
+    virtual std::optional<std::uint64_t> file_size(const std::string& path) = 0;
+
+    virtual void remove(const std::string& path) = 0;
+    // Renames `from` to `to`, refusing when `to` exists: a rename never
+    // replaces a file.
+    virtual void rename_no_replace(const std::string& from, const std::string& to) = 0;
+    // Copies `from` to a new file `to` (refused when `to` exists), with its
+    // data on disk before returning.  On failure no part of `to` remains.
+    virtual void copy_file(const std::string& from, const std::string& to) = 0;
+    // Creates one folder level; false when it could not (it exists already,
+    // or the parent is missing, or permission is refused).
+    virtual bool create_directory(const std::string& path) = 0;
+    // Writes a whole file atomically: a new file beside it, synced, then
+    // renamed over `path`.  Readers see the old or the new content, never a
+    // part.
+    virtual void write_file_atomic(const std::string& path, const std::string& content) = 0;
+    virtual std::optional<std::string> read_file(const std::string& path) = 0;
+
+    // The owner's write permission is the "read-only attribute": a file
+    // without it is read-only.  Throws FileError when the file is missing.
+    virtual bool is_read_only(const std::string& path) = 0;
+    virtual void set_read_only(const std::string& path, bool read_only) = 0;
+};
+
+// The real file system of this machine.
+class LocalFileSystem : public FileSystem {
+public:
+    bool exists(const std::string& path) override;
+    bool is_directory(const std::string& path) override;
+    std::vector<std::string> list_files(const std::string& folder) override;
+    std::optional<std::uint64_t> file_size(const std::string& path) override;
+    void remove(const std::string& path) override;
+    void rename_no_replace(const std::string& from, const std::string& to) override;
+    void copy_file(const std::string& from, const std::string& to) override;
+    bool create_directory(const std::string& path) override;
+    void write_file_atomic(const std::string& path, const std::string& content) override;
+    std::optional<std::string> read_file(const std::string& path) override;
+    bool is_read_only(const std::string& path) override;
+    void set_read_only(const std::string& path, bool read_only) override;
+};
+
+// Joins a folder and a name with exactly one "/".
+std::string join_path(const std::string& folder, const std::string& name);
+
+}  // namespace pezolva
