@@ -1,0 +1,61 @@
+#pragma once
+
+// The maintenance component as its hosts see it: one class, `mnt`, whose
+// operations each run to their end on the caller's thread before they
+// return.  A host that calls an operation that shows a window owns a
+// QApplication; without one, messages go to the terminal and questions take
+// their default answers.
+//
+// Parameters are passed by reference, as the hosts' own variables: an
+// operation may change them (`selecciona_projectos` returns its results
+// through them).  An operation that meets an error it does not handle
+// itself throws `pezolva::erro`.
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "pezolva/pezolva_export.h"
+
+namespace pezolva {
+
+// An error that an operation passes back to its host: a number and a
+// Portuguese description (also what()).
+class PEZOLVA_EXPORT erro : public std::runtime_error {
+public:
+    erro(int numero, const std::string& descricao) : std::runtime_error(descricao), numero_(numero) {}
+    int numero() const { return numero_; }
+
+private:
+    int numero_;
+};
+
+class PEZOLVA_EXPORT mnt {
+public:
+    mnt();
+    ~mnt();
+    mnt(const mnt&) = delete;
+    mnt& operator=(const mnt&) = delete;
+
+    // Makes the given project the current one of the component (shared by
+    // every mnt object), records it in the workstation's settings and checks
+    // its backup register.  True unless the main database exists but cannot
+    // be opened, or is out of step with its structure.  The password is
+    // kept in memory only.
+    bool actualiza_path(std::string& caminho, std::string& projecto, std::string& nome_bd,
+                        std::string& descr, std::string& passwd, bool& vem_de_pezolva);
+
+    // Lists the projects registered on this workstation and lets the user
+    // choose one when there are several.  True with the chosen project in
+    // the four texts and `ha_mais` True; False when none is registered or
+    // the user cancels.  Does not make the project current: pass the
+    // values, with the password, to `actualiza_path`.
+    bool selecciona_projectos(std::string& nome_proj, std::string& descr, std::string& caminho,
+                              std::string& nome_bd, bool& ha_mais);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace pezolva

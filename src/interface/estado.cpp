@@ -1,0 +1,70 @@
+#include "interface/estado.h"
+
+#include <QApplication>
+#include <memory>
+
+#include "common/console_dialogs.h"
+#include "common/ui/qt_dialogs.h"
+
+namespace pezolva {
+namespace {
+
+// Windows when the host owns a QApplication, the terminal otherwise,
+// decided at each message so that a host may create its application after
+// loading the component.
+class DialogsDoAnfitriao : public Dialogs {
+public:
+    Answer show(const Message& m) override { return escolhe().show(m); }
+    std::optional<std::string> choose_folder(const std::string& start,
+                                             const std::string& prompt) override {
+        return escolhe().choose_folder(start, prompt);
+    }
+    std::optional<std::string> choose_file(const std::string& folder,
+                                           const std::vector<FileFilter>& filters) override {
+        return escolhe().choose_file(folder, filters);
+    }
+
+private:
+    Dialogs& escolhe() {
+        if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) return qt_;
+        return consola_;
+    }
+    QtDialogs qt_;
+    ConsoleDialogs consola_;
+};
+
+struct ServicosDoSistema {
+    DialogsDoAnfitriao dialogs;
+    SystemClock clock;
+    SystemRandom random;
+    LocalFileSystem files;
+    IniSettingsStore settings{IniSettingsStore::default_folder(), files};
+    Services services{dialogs, clock, random, settings, files};
+};
+
+Services* substitutos = nullptr;
+
+}  // namespace
+
+Estado& estado() {
+    static Estado e;
+    return e;
+}
+
+Services& servicos() {
+    if (substitutos != nullptr) return *substitutos;
+    static ServicosDoSistema sistema;
+    return sistema.services;
+}
+
+ServicosSubstituidos::ServicosSubstituidos(Services& s) : anteriores_(substitutos) {
+    substitutos = &s;
+    estado() = Estado{};
+}
+
+ServicosSubstituidos::~ServicosSubstituidos() {
+    substitutos = anteriores_;
+    estado() = Estado{};
+}
+
+}  // namespace pezolva
