@@ -116,6 +116,15 @@ std::string join_path(const std::string& folder, const std::string& name) {
     return folder + "/" + name;
 }
 
+bool create_directories(FileSystem& files, const std::string& path) {
+    for (std::size_t fim = path.find('/', 1); fim != std::string::npos; fim = path.find('/', fim + 1)) {
+        const std::string parte = path.substr(0, fim);
+        if (!files.is_directory(parte)) files.create_directory(parte);
+    }
+    if (!files.is_directory(path)) files.create_directory(path);
+    return files.is_directory(path);
+}
+
 bool LocalFileSystem::exists(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0;

@@ -78,6 +78,9 @@ public:
     void set_read_only(const std::string& path, bool read_only) override;
 };
 
+// Creates a folder and any missing parents; true when it exists at the end.
+bool create_directories(FileSystem& files, const std::string& path);
+
 // Joins a folder and a name with exactly one "/".
 std::string join_path(const std::string& folder, const std::string& name);
 

@@ -152,20 +152,8 @@ std::string IniSettingsStore::get(const std::string& application, const std::str
 
 void IniSettingsStore::save(const std::string& application, const std::string& section,
                             const std::string& key, const std::string& value) {
-    if (!files_.is_directory(folder_)) {
-        // Create the folder and its parents (~/.config may not exist yet).
-        std::string built;
-        std::string rest = folder_;
-        while (!rest.empty()) {
-            std::string part;
-            separa_primeiro(rest, '/', part, rest);
-            built += part;
-            if (!built.empty() && !files_.is_directory(built)) files_.create_directory(built);
-            built += '/';
-        }
-        if (!files_.is_directory(folder_)) {
-            throw FileError(ENOENT, "Não foi possível criar a pasta de configuração " + folder_);
-        }
+    if (!create_directories(files_, folder_)) {
+        throw FileError(ENOENT, "Não foi possível criar a pasta de configuração " + folder_);
     }
     FolderLock lock(folder_);
     const std::string path = file_of(application);

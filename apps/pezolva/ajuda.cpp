@@ -1,0 +1,33 @@
+#include "comandos.h"
+
+namespace pezolva::cli {
+
+const char* ajuda(const std::string& subcomando) {
+    if (subcomando == "projects") {
+        return "Uso: pezolva projects [--json]\n"
+               "Lista os projectos registados neste posto: nome, descrição, pasta e base de\n"
+               "dados principal, um por linha separados por tabulações, ou um vector JSON.\n";
+    }
+    if (subcomando == "start") {
+        return "Uso: pezolva start PASTA NOME BD_PRINCIPAL [--descr TEXTO] [--password-file F]\n"
+               "Faz o que a aplicação de gestão faz ao arrancar: torna o projecto actual,\n"
+               "regista-o neste posto e valida o registo de cópias de segurança.\n"
+               "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
+               "Saída: 0 sucesso, 1 a operação falhou, 2 uso errado.\n";
+    }
+    if (subcomando == "demo") {
+        return "Uso: pezolva demo [PASTA]\n"
+               "Cria (ou reutiliza) um projecto de demonstração em PASTA (por omissão\n"
+               "~/.local/share/pezolva/demo) e corre nele o trabalho principal, mostrando\n"
+               "o que faz.\n";
+    }
+    return "Uso: pezolva                 abre o programa de manutenção (janelas)\n"
+           "     pezolva projects [--json]\n"
+           "     pezolva start PASTA NOME BD_PRINCIPAL [--descr TEXTO]\n"
+           "     pezolva demo [PASTA]\n"
+           "     pezolva SUBCOMANDO --help\n"
+           "A palavra-passe de um projecto vem da variável PEZOLVA_PASSWORD, do ficheiro\n"
+           "indicado por --password-file, ou é pedida no terminal; nunca na linha de comandos.\n";
+}
+
+}  // namespace pezolva::cli

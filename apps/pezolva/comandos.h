@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pezolva::cli {
+
+// Each subcommand takes the words after its name and returns the exit
+// status.  Wrong use throws UsoErrado.
+int projects(const std::vector<std::string>& args);
+int start(const std::vector<std::string>& args);
+int demo(const std::vector<std::string>& args);
+
+// The window program: choose a project, give its password, pick an
+// operation.
+int janelas(int argc, char** argv);
+
+// Help text of a subcommand ("" for the program itself).
+const char* ajuda(const std::string& subcomando);
+
+}  // namespace pezolva::cli

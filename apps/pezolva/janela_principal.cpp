@@ -1,0 +1,50 @@
+#include "janela_principal.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "common/ui/centra_form.h"
+#include "pezolva/mnt.h"
+
+namespace pezolva::cli {
+
+std::vector<Operacao> operacoes_do_lancador() {
+    // Each entry gains its action when the part behind it is built.
+    return {
+        {"copias", "Cópias de segurança", {}},
+        {"repor", "Repor cópias de segurança", {}},
+        {"integridade", "Verificar a integridade", {}},
+        {"compactar", "Compactar todas as bases de dados", {}},
+        {"reinstalar", "Reinstalar o posto", {}},
+    };
+}
+
+JanelaPrincipal::JanelaPrincipal(const std::string& projecto, const std::string& descricao,
+                                 const std::vector<Operacao>& operacoes, QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("pezolva"));
+    setWindowTitle(QStringLiteral("Manutenção - ") + QString::fromStdString(projecto));
+    auto* layout = new QVBoxLayout(this);
+    auto* cabecalho = new QLabel(QString::fromStdString(projecto + " - " + descricao), this);
+    cabecalho->setObjectName(QStringLiteral("projecto"));
+    cabecalho->setTextFormat(Qt::PlainText);
+    layout->addWidget(cabecalho);
+    for (const Operacao& op : operacoes) {
+        QString titulo = QString::fromStdString(op.titulo);
+        if (!op.accao) titulo += QStringLiteral(" (ainda não disponível)");
+        auto* botao = new QPushButton(titulo, this);
+        botao->setObjectName(QString::fromStdString(op.nome));
+        botao->setEnabled(static_cast<bool>(op.accao));
+        if (op.accao) connect(botao, &QPushButton::clicked, this, op.accao);
+        layout->addWidget(botao);
+    }
+    auto* sair = new QPushButton(QStringLiteral("Sair"), this);
+    sair->setObjectName(QStringLiteral("sair"));
+    connect(sair, &QPushButton::clicked, this, &QDialog::accept);
+    layout->addWidget(sair);
+    resize(360, sizeHint().height());
+    centra_form(*this);
+}
+
+}  // namespace pezolva::cli

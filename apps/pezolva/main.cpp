@@ -1,0 +1,43 @@
+// pezolva: the maintenance launcher.  Without arguments, the window
+// program; with a subcommand, the same operations from a terminal.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli.h"
+#include "comandos.h"
+#include "pezolva/mnt.h"
+
+int main(int argc, char** argv) {
+    using namespace pezolva::cli;
+    if (argc < 2) return janelas(argc, argv);
+
+    const std::string subcomando = argv[1];
+    const std::vector<std::string> args(argv + 2, argv + argc);
+    if (subcomando == "--help" || subcomando == "-h" || subcomando == "help") {
+        std::fputs(ajuda(""), stdout);
+        return kSucesso;
+    }
+    for (const std::string& a : args) {
+        if (a == "--help" || a == "-h") {
+            std::fputs(ajuda(subcomando), stdout);
+            return kSucesso;
+        }
+    }
+    try {
+        if (subcomando == "projects") return projects(args);
+        if (subcomando == "start") return start(args);
+        if (subcomando == "demo") return demo(args);
+        throw UsoErrado{"subcomando desconhecido: " + subcomando};
+    } catch (const UsoErrado& e) {
+        std::fprintf(stderr, "pezolva: %s\n\n%s", e.mensagem.c_str(), ajuda(subcomando));
+        return kUsoErrado;
+    } catch (const pezolva::erro& e) {
+        std::fprintf(stderr, "pezolva: %d - %s\n", e.numero(), e.what());
+        return kFalhou;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "pezolva: %s\n", e.what());
+        return kFalhou;
+    }
+}
