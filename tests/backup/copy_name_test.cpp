@@ -1,0 +1,213 @@
+#include "backup/copy_name.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+#include <stdexcept>
+#include <string_view>
+
+#include "common/text.h"
+#include "support/temp_dir.h"
+
+namespace pezolva::backup {
+namespace {
+
+const DateTime k19May2005At1407{2005, 5, 19, 14, 7, 0};
+
+struct NameCase {
+    const char* original;
+    const char* nome;
+};
+
+TEST(NomeCopiaTest, BaseThenStampThenTheLastFourCharactersAsWritten) {
+    EXPECT_EQ(nome_copia("brasol.mdb", k19May2005At1407), "brasol200505191407.mdb");
+    EXPECT_EQ(nome_copia("/dados/obras/brasol.mdb", k19May2005At1407), "brasol200505191407.mdb");
+    EXPECT_EQ(nome_copia("Brasol.MDB", k19May2005At1407), "Brasol200505191407.MDB");
+    EXPECT_EQ(nome_copia("/dados/função.mdb", DateTime{2005, 1, 2, 3, 4, 59}),
+              "função200501020304.mdb");
+    EXPECT_EQ(nome_copia(".mdb", k19May2005At1407), "200505191407.mdb");
+    EXPECT_EQ(nome_copia("/d/bdção", k19May2005At1407), "b200505191407dção");
+}
+
+TEST(NomeCopiaTest, RefusesNamesWithoutRoomForABaseAndInvalidMoments) {
+    EXPECT_THROW(nome_copia("a.b", k19May2005At1407), std::invalid_argument);
+    EXPECT_THROW(nome_copia("/dados/", k19May2005At1407), std::invalid_argument);
+    EXPECT_THROW(nome_copia("", k19May2005At1407), std::invalid_argument);
+    EXPECT_THROW(nome_copia("brasol.mdb", DateTime{2005, 2, 30, 14, 7, 0}), std::invalid_argument);
+    EXPECT_FALSE(base_copia("/dados/a.b"));
+    EXPECT_EQ(base_copia("/dados/brasol.mdb"), "brasol");
+}
+
+TEST(NomeCopiaValidoTest, AcceptsCopyNames) {
+    const NameCase accepted[] = {
+        {"brasol.mdb", "brasol200505191407.mdb"},
+        {"brasol.mdb", "BRASOL200505191407.MDB"},
+        {"brasol.mdb", "brasol200505191407.Mdb"},
+        {"/dados/obras/brasol.mdb", "brasol200505191407.mdb"},
+        {"brasol.MDB", "brasol200505191407.mdb"},
+        {"brasol.mdb", "brasol200402291407.mdb"},  // 29 February of a leap year
+        {"brasol.mdb", "brasol200002290000.mdb"},  // 2000 is a leap year
+        {"brasol.mdb", "brasol200512312359.mdb"},
+        {"brasol.mdb", "brasol200501010000.mdb"},
+        {"função.mdb", "função200505191407.mdb"},  // lengths in characters
+        {"função.mdb", "FUNÇÃO200505191407.mdb"},
+        {".mdb", "200505191407.mdb"},
+        // The prefix is the caller's filter, not this test's.
+        {"brasol.mdb", "xxxxxx200505191407.mdb"},
+    };
+    for (const auto& c : accepted) {
+        EXPECT_TRUE(nome_copia_valido(c.original, c.nome)) << c.original << " / " << c.nome;
+    }
+}
+
+TEST(NomeCopiaValidoTest, RefusesEverythingElse) {
+    const NameCase refused[] = {
+        {"brasol.mdb", "brasol200502301407.mdb"},  // 30 February
+        {"brasol.mdb", "brasol200502291407.mdb"},  // 29 February, not a leap year
+        {"brasol.mdb", "brasol190002291407.mdb"},  // 1900 is not a leap year
+        {"brasol.mdb", "brasol200504311407.mdb"},  // 31 April
+        {"brasol.mdb", "brasol200505191460.mdb"},  // minute 60
+        {"brasol.mdb", "brasol200505192407.mdb"},  // hour 24
+        {"brasol.mdb", "brasol200513191407.mdb"},  // month 13
+        {"brasol.mdb", "brasol200500191407.mdb"},  // month 0
+        {"brasol.mdb", "brasol200505001407.mdb"},  // day 0
+        {"brasol.mdb", "brasol20050519140.mdb"},   // 11 digits
+        {"brasol.mdb", "brasol2005051914070.mdb"},  // 13 digits
+        {"brasol.mdb", "brasol2005O5191407.mdb"},  // a letter O
+        {"brasol.mdb", "brasol+20505191407.mdb"},
+        {"brasol.mdb", "brasol 2005051914.mdb"},
+        {"brasol.mdb", "brasol200505191407.bak"},
+        {"brasol.mdb", "brasol200505191407.mdb~"},
+        {"brasol.mdb", "brasol200505191407mdb"},
+        {"brasol.mdb", "brasol_fotos200505191407.mdb"},  // another database's copy
+        {"brasol.mdb", "brasol.mdb"},
+        {"brasol.mdb", "brasol.mdb200505191407"},
+        {"brasol.mdb", ".mdb"},
+        {"brasol.mdb", ""},
+        {"brasol_fotos.mdb", "brasol200505191407.mdb"},
+        {"função.mdb", "funçã200505191407.mdb"},  // one character short
+        {"a.b", "a.b200505191407.mdb"},
+        {"a.b", "200505191407.mdb"},
+        {"/dados/abc", "200505191407.mdb"},
+        {"", "200505191407.mdb"},
+        {"/dados/", "brasol200505191407.mdb"},
+    };
+    for (const auto& c : refused) {
+        EXPECT_FALSE(nome_copia_valido(c.original, c.nome)) << c.original << " / " << c.nome;
+    }
+}
+
+TEST(NomeCopiaValidoTest, EveryMinuteOfADayNamesAValidCopy) {
+    for (int minutes = 0; minutes < 24 * 60; minutes += 7) {
+        const DateTime t{2024, 2, 29, minutes / 60, minutes % 60, 0};
+        EXPECT_TRUE(nome_copia_valido("/x/brasol.mdb", nome_copia("/y/brasol.mdb", t)))
+            << t.stamp();
+    }
+}
+
+// How the restore recognises a copy of N (the database's name less
+// ".mdb"): f is N (any case), twelve characters read as a number, then any
+// four.  The numeric reading here is more generous than any locale's: it
+// takes every character a number may be written with, exponent and
+// hexadecimal markers included.
+bool restore_takes_as_copy(std::string_view n, std::string_view f) {
+    if (f.size() != n.size() + 16 || !iequals(f.substr(0, n.size()), n)) return false;
+    for (char c : f.substr(n.size(), 12)) {
+        if (std::string_view("0123456789+-.,' eEdD&hHoO").find(c) == std::string_view::npos) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TEST(NomeTemporarioTest, IsNeverTakenForACopyByAnyTest) {
+    const char* databases[] = {"brasol.mdb",   "/dados/BRASOL.MDB",  "a.mdb",    ".mdb",
+                               "2005.mdb",     "/d/função.mdb",      "x.mdb.mdb", "1234",
+                               "pezolva-tmp.mdb", "brasol200505191407.mdb"};
+    std::mt19937_64 generator(20050519);
+    std::vector<std::uint64_t> tokens = {0, ~std::uint64_t{0}, 0x0123456789012345,
+                                         0x9999999999999999};
+    for (int i = 0; i < 500; ++i) tokens.push_back(generator());
+
+    for (const char* database : databases) {
+        const std::string copia = nome_copia(database, k19May2005At1407);
+        std::string n = file_name_of(database);
+        if (iends_with(n, ".mdb")) n.resize(n.size() - 4);
+        for (const std::uint64_t token : tokens) {
+            const std::string t = nome_temporario(copia, token);
+            SCOPED_TRACE(t);
+            EXPECT_TRUE(nome_temporario_de_copia(t));
+            EXPECT_FALSE(nome_copia_valido(database, t));
+            EXPECT_FALSE(nome_copia_valido(t, t));
+            // Retention lists base + "*" + ".mdb".
+            EXPECT_FALSE(iends_with(t, ".mdb"));
+            // The restore, for this database and for a database named so
+            // that its name is exactly what precedes the twelve characters.
+            EXPECT_FALSE(restore_takes_as_copy(n, t));
+            EXPECT_FALSE(restore_takes_as_copy(t.substr(0, t.size() - 16), t));
+        }
+    }
+}
+
+TEST(NomeTemporarioTest, OneNamePerTokenBesideTheCopy) {
+    EXPECT_EQ(nome_temporario("brasol200505191407.mdb", 0x00ff12ab34cd56efu),
+              ".brasol200505191407.mdb.00ff12ab34cd56ef.pezolva-tmp");
+    std::set<std::string> names;
+    for (std::uint64_t token = 0; token < 1000; ++token) {
+        names.insert(nome_temporario("brasol200505191407.mdb", token * 0x9E3779B97F4A7C15u));
+    }
+    EXPECT_EQ(names.size(), 1000u);
+    EXPECT_EQ(nome_temporario("brasol200505191407.mdb", 7).find('/'), std::string::npos);
+}
+
+TEST(NomeTemporarioTest, LongNamesAreShortenedToAFileNameTheDiskTakes) {
+    std::string database;
+    for (int i = 0; i < 120; ++i) database += "ç";  // 240 bytes
+    database += ".mdb";
+    const std::string copia = nome_copia(database, k19May2005At1407);
+    const std::string t = nome_temporario(copia, 42);
+    EXPECT_LE(t.size(), 255u);
+    EXPECT_TRUE(nome_temporario_de_copia(t));
+    // Cut at a character boundary: the kept part is a prefix of the copy
+    // name made of whole characters.
+    const std::string kept = t.substr(1, t.size() - 30);
+    EXPECT_EQ(copia.compare(0, kept.size(), kept), 0);
+    EXPECT_GT(kept.size(), 200u);
+    EXPECT_NE(static_cast<unsigned char>(copia[kept.size()]) & 0xC0, 0x80);
+
+    testing::TempDir dir;
+    testing::write_file(dir.file(t), "x");
+    EXPECT_EQ(testing::read_file(dir.file(t)), "x");
+}
+
+TEST(NomeTemporarioDeCopiaTest, RecognisesOnlyItsOwnShape) {
+    EXPECT_TRUE(nome_temporario_de_copia(".b.0000000000000000.pezolva-tmp"));
+    const char* others[] = {
+        "brasol200505191407.mdb",
+        "tmp.mdb",
+        "brasol.mdb",
+        "..0000000000000000.pezolva-tmp",                      // no copy name
+        "b.0000000000000000.pezolva-tmp",                       // no leading dot
+        ".b.000000000000000.pezolva-tmp",                       // 15 digits
+        ".b.00000000000000000.pezolva-tmp",                     // 17 digits
+        ".b.00000000000000AB.pezolva-tmp",                      // upper case
+        ".b.000000000000000g.pezolva-tmp",
+        ".b.0000000000000000.pezolva-tmp~",
+        ".b.0000000000000000.PEZOLVA-TMP",
+        ".b-0000000000000000.pezolva-tmp",
+    };
+    for (const char* name : others) EXPECT_FALSE(nome_temporario_de_copia(name)) << name;
+}
+
+TEST(DrawTemporaryTokenTest, UsesBothHalvesOfTheWord) {
+    ScriptedRandom random(0.5);
+    EXPECT_EQ(draw_temporary_token(random), 0x8000000080000000u);
+    random.set(0.999999999999);
+    EXPECT_EQ(draw_temporary_token(random) >> 32, 0xFFFFFFFFu);
+    random.set(0.0);
+    EXPECT_EQ(draw_temporary_token(random), 0u);
+}
+
+}  // namespace
+}  // namespace pezolva::backup
