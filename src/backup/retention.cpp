@@ -1,0 +1,49 @@
+#include "backup/retention.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "backup/copy_name.h"
+#include "common/text.h"
+
+namespace pezolva::backup {
+namespace {
+
+// The listing pattern base + "*" + ".mdb", matched case-blind; the star may
+// be empty but the base and the ending do not overlap.
+bool matches_pattern(const std::string& nome, const std::string& base) {
+    return nome.size() >= base.size() + 4 && istarts_with(nome, base) && iends_with(nome, ".mdb");
+}
+
+}  // namespace
+
+void apaga_copias_antigas(FileSystem& files, const std::string& caminho_bd, int manter,
+                          const std::string& pasta, const std::string& copia_nova) {
+    if (manter <= 0) return;
+    const auto base = base_copia(caminho_bd);
+    if (!base) return;
+    const std::string ficheiro = file_name_of(caminho_bd);
+
+    struct Copy {
+        std::string folded;
+        std::string name;
+    };
+    std::vector<Copy> deletable;
+    std::size_t count = 0;
+    for (std::string& nome : files.list_files(pasta)) {
+        if (!matches_pattern(nome, *base) || !nome_copia_valido(ficheiro, nome)) continue;
+        ++count;
+        if (!copia_nova.empty() && nome == copia_nova) continue;
+        deletable.push_back({fold_case(nome), std::move(nome)});
+    }
+    if (count <= static_cast<std::size_t>(manter)) return;
+
+    // Stable, so that of names equal but for case the first listed goes first.
+    std::stable_sort(deletable.begin(), deletable.end(),
+                     [](const Copy& a, const Copy& b) { return a.folded < b.folded; });
+    const std::size_t surplus =
+        std::min(count - static_cast<std::size_t>(manter), deletable.size());
+    for (std::size_t i = 0; i < surplus; ++i) files.remove(join_path(pasta, deletable[i].name));
+}
+
+}  // namespace pezolva::backup
