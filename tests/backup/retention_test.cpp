@@ -104,6 +104,8 @@ TEST_F(RetentionTest, TouchesOnlyThisDatabasesValidCopies) {
         "brasol200502301407.mdb",  // 30 February
         "brasol20050501100.mdb",
         "brasola200505011000.mdb",
+        "bravos200505011000.mdb",  // another database whose name is as long
+        "BRAVOS200505021000.MDB",
         "tmp.mdb",
         "Brasol.mdb.old.mdb",
         nome_temporario("brasol200505011000.mdb", 1),
