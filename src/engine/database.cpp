@@ -1,0 +1,294 @@
+#include "engine/database.h"
+
+#include <filesystem>
+
+#include "engine/detail/connection_text.h"
+#include "engine/detail/db_state.h"
+#include "engine/detail/dialect.h"
+#include "engine/detail/external_insert.h"
+#include "engine/detail/password_gate.h"
+#include "engine/detail/record_source.h"
+#include "engine/detail/schema_reader.h"
+#include "engine/detail/sql_lexer.h"
+#include "engine/quoting.h"
+
+namespace pezolva::engine {
+namespace fs = std::filesystem;
+namespace {
+
+constexpr int kBusyTimeoutMs = 5000;
+
+EngineError not_a_database(const std::string& path) {
+    return {ErroNaoBaseDados, "Formato de base de dados não reconhecido: '" + path + "'."};
+}
+
+EngineError database_exists(const std::string& path) {
+    return {ErroBaseExiste, "A base de dados '" + path + "' já existe."};
+}
+
+detail::ConnectionPtr connect(const std::string& path, const std::string& uri, int flags) {
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(uri.c_str(), &raw, flags | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+    detail::ConnectionPtr connection(raw);
+    if (rc != SQLITE_OK) {
+        if (!connection) throw EngineError(ErroMotor, "Memória insuficiente para abrir '" + path + "'.");
+        throw detail::last_error(connection.get(), path);
+    }
+    sqlite3_extended_result_codes(connection.get(), 1);
+    sqlite3_busy_timeout(connection.get(), kBusyTimeoutMs);
+    return connection;
+}
+
+// True for INSERT, UPDATE, DELETE and REPLACE (also behind WITH): the
+// statements whose rows count as affected.
+bool changes_rows(const detail::Statement& statement) {
+    if (statement.read_only()) return false;
+    const std::string_view sql = sqlite3_sql(statement.get());
+    const std::vector<detail::Token> t = detail::tokenize(sql);
+    if (t.empty()) return false;
+    for (const char* word : {"INSERT", "UPDATE", "DELETE", "REPLACE", "WITH"}) {
+        if (detail::is_keyword(sql, t[0], word)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+Database open_database(const std::string& path, bool exclusive, bool read_only, const std::string& connect_text) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (!fs::exists(status)) throw file_not_found(path);
+    // An empty file would be taken by SQLite as a new database.
+    if (!fs::is_regular_file(status) || fs::file_size(path, ec) == 0) throw not_a_database(path);
+
+    CompanionLock lock(path, exclusive ? CompanionLock::Mode::Exclusive : CompanionLock::Mode::Shared);
+    const int flags = read_only ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    detail::ConnectionPtr connection;
+    try {
+        connection = connect(path, detail::file_uri(path, read_only ? "mode=ro" : "mode=rw"), flags);
+    } catch (const EngineError&) {
+        if (!fs::exists(path, ec)) throw file_not_found(path);
+        throw;
+    }
+    if (!read_only && sqlite3_db_readonly(connection.get(), "main") == 1) {
+        throw EngineError(ErroAbrirFicheiro,
+                          "Não foi possível abrir o ficheiro '" + path + "' para escrita: sem permissão.");
+    }
+    auto state = std::make_shared<detail::DbState>(path, std::move(connection), std::move(lock), read_only);
+    try {
+        state->value("SELECT count(*) FROM sqlite_schema");
+        state->exec("PRAGMA foreign_keys=ON");
+    } catch (const EngineError& e) {
+        if (e.numero() == ErroBloqueado) throw in_use(path);
+        throw;
+    }
+    detail::check_password(*state, detail::password_from_connect(connect_text));
+    return Database(std::move(state));
+}
+
+Database OpenDatabase(const std::string& path, bool exclusive, bool read_only, const std::string& connect) {
+    return open_database(path, exclusive, read_only, connect);
+}
+
+Database CreateDatabase(const std::string& path, const std::string& password) {
+    std::error_code ec;
+    if (fs::exists(path, ec)) throw database_exists(path);
+    CompanionLock lock(path, CompanionLock::Mode::Exclusive);
+    try {
+        auto state = std::make_shared<detail::DbState>(
+            path, connect(path, detail::file_uri(path, "mode=rwc"), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE),
+            CompanionLock(), false);
+        state->exec("VACUUM");  // writes the header: the file is a database from now on
+        state->exec("PRAGMA foreign_keys=ON");
+        if (!password.empty()) detail::write_password(*state, password);
+        state->close();
+    } catch (...) {
+        fs::remove(path, ec);
+        throw;
+    }
+    lock.release();
+    return open_database(path, false, false, ";pwd=" + password);
+}
+
+void CompactDatabase(const std::string& source, const std::string& destination, const std::string& /*locale*/,
+                     int /*options*/, const std::string& connect) {
+    Database from = open_database(source, false, true, connect);
+    std::error_code ec;
+    const bool existed = fs::exists(destination, ec);
+    if (existed && (!fs::is_regular_file(destination, ec) || fs::file_size(destination, ec) != 0)) {
+        throw database_exists(destination);
+    }
+    const fs::path folder = fs::absolute(destination).parent_path();
+    if (!fs::is_directory(folder, ec)) {
+        throw EngineError(ErroCaminho, "'" + folder.string() + "' não é um caminho válido.");
+    }
+    detail::DbState& state = *from.state();
+    try {
+        detail::Statement vacuum = state.prepare("VACUUM INTO ?1");
+        vacuum.bind_text(1, detail::file_uri(destination, ""));
+        vacuum.run();
+    } catch (const EngineError& e) {
+        if (existed) fs::resize_file(destination, 0, ec);
+        else fs::remove(destination, ec);
+        throw EngineError(e.numero(), "Não foi possível compactar '" + source + "' em '" + destination + "'. " +
+                                          e.descricao());
+    }
+}
+
+void SetPassword(Database& database, const std::string& old_password, const std::string& new_password) {
+    database.NewPassword(old_password, new_password);
+}
+
+Workspace CreateWorkspace(const std::string& name, const std::string& user, const std::string& /*password*/) {
+    return Workspace(name, user);
+}
+
+Database Workspace::OpenDatabase(const std::string& path, bool exclusive, bool read_only,
+                                 const std::string& connect) const {
+    return open_database(path, exclusive, read_only, connect);
+}
+
+std::shared_ptr<detail::DbState> Database::state() const {
+    if (!state_ || !state_->open()) throw object_closed();
+    return state_;
+}
+
+const std::string& Database::path() const {
+    static const std::string none;
+    return state_ ? state_->path() : none;
+}
+
+bool Database::IsOpen() const { return state_ && state_->open(); }
+
+Collection<engine::TableDef> Database::TableDefs() const {
+    auto s = state();
+    std::vector<engine::TableDef> tables;
+    for (const detail::StoredTable& t : detail::stored_tables(*s)) {
+        engine::TableDef def;
+        def.state_ = s;
+        def.name_ = t.name;
+        def.Refresh();
+        tables.push_back(std::move(def));
+    }
+    return Collection<engine::TableDef>(std::move(tables));
+}
+
+engine::TableDef Database::TableDef(std::string_view name) const {
+    auto s = state();
+    const auto table = detail::find_table(*s, name);
+    if (!table) throw item_not_found(std::string(name));
+    engine::TableDef def;
+    def.state_ = s;
+    def.name_ = table->name;
+    def.Refresh();
+    return def;
+}
+
+Collection<Relation> Database::Relations() const { return Collection<Relation>(detail::read_relations(*state())); }
+
+Recordset Database::OpenRecordset(std::string_view source) { return Recordset(detail::open_source(state(), source)); }
+
+void Database::Execute(std::string_view statement) {
+    auto s = state();
+    s->records_affected = 0;
+    const detail::Translated translated = detail::translate_statement(statement);
+    if (translated.external) {
+        s->records_affected = detail::insert_into_external(*s, *translated.external);
+        return;
+    }
+    std::int64_t affected = 0;
+    std::string_view sql = translated.sql;
+    while (!sql.empty()) {
+        std::string_view tail;
+        detail::Statement one(s->db(), sql, s->path(), &tail);
+        if (!one.empty()) {
+            one.run();
+            if (changes_rows(one)) affected += s->changes();
+        }
+        sql = tail;
+    }
+    s->records_affected = affected;
+}
+
+std::int64_t Database::RecordsAffected() const { return state()->records_affected; }
+
+engine::TableDef Database::CreateTableDef(std::string name) const {
+    engine::TableDef def;
+    def.name_ = std::move(name);
+    return def;
+}
+
+void Database::AppendTableDef(engine::TableDef& definition) {
+    auto s = state();
+    if (definition.stored() || detail::find_table(*s, definition.Name(), true)) {
+        throw EngineError(ErroTabelaExiste, "A tabela '" + definition.Name() + "' já existe.");
+    }
+    // Fields of a required index become NOT NULL.
+    std::vector<Field> fields = definition.Fields().items();
+    for (const Index& index : definition.Indexes()) {
+        if (!index.Required()) continue;
+        for (Field& f : fields) {
+            for (const std::string& name : index.Fields()) {
+                if (iequals(f.Name(), name)) f.SetRequired(true);
+            }
+        }
+    }
+    std::string sql = "CREATE TABLE " + quote_identifier(definition.Name()) + " (";
+    for (std::size_t i = 0; i < fields.size(); ++i) sql += (i ? ", " : "") + fields[i].definition();
+    for (const Index& index : definition.Indexes()) {
+        if (!index.Primary()) continue;
+        sql += ", CONSTRAINT " + quote_identifier(index.Name()) + " PRIMARY KEY (";
+        for (std::size_t i = 0; i < index.Fields().size(); ++i) sql += (i ? ", " : "") + quote_identifier(index.Fields()[i]);
+        sql += ")";
+    }
+    sql += ")";
+    s->exec("SAVEPOINT pz_cria_tabela");
+    try {
+        s->exec(sql);
+        for (const Index& index : definition.Indexes()) {
+            if (index.Primary()) continue;
+            std::string columns;
+            for (const std::string& f : index.Fields()) columns += (columns.empty() ? "" : ", ") + quote_identifier(f);
+            s->exec(std::string("CREATE ") + (index.Unique() ? "UNIQUE " : "") + "INDEX " +
+                    quote_identifier(index.Name()) + " ON " + quote_identifier(definition.Name()) + " (" + columns + ")");
+        }
+        s->exec("RELEASE pz_cria_tabela");
+    } catch (...) {
+        sqlite3_exec(s->db(), "ROLLBACK TO pz_cria_tabela; RELEASE pz_cria_tabela", nullptr, nullptr, nullptr);
+        throw;
+    }
+    definition.state_ = s;
+    definition.Refresh();
+}
+
+void Database::DeleteTableDef(std::string_view name) {
+    auto s = state();
+    const auto table = detail::find_table(*s, name);
+    if (!table) throw item_not_found(std::string(name));
+    s->exec("DROP TABLE " + quote_identifier(table->name));
+}
+
+void Database::NewPassword(const std::string& old_password, const std::string& new_password) {
+    auto s = state();
+    detail::check_password(*s, old_password);
+    detail::write_password(*s, new_password);
+}
+
+void Database::Close() {
+    if (state_) state_->close();
+}
+
+Transaction::Transaction(Database& database)
+    : state_(database.state()), guard_(std::make_unique<detail::TransactionGuard>(*state_)) {}
+
+Transaction::~Transaction() = default;
+
+void Transaction::Commit() {
+    if (!guard_) throw EngineError(ErroArgumento, "A transacção já terminou.");
+    guard_->commit();
+    guard_.reset();
+}
+
+void Transaction::Rollback() { guard_.reset(); }
+
+}  // namespace pezolva::engine

@@ -1,0 +1,198 @@
+#include "engine/detail/external_insert.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <vector>
+
+#include "common/text.h"
+#include "engine/detail/connection_text.h"
+#include "engine/detail/schema_reader.h"
+#include "engine/quoting.h"
+
+namespace pezolva::engine::detail {
+namespace {
+
+constexpr const char* kSchema = "pz_ext";
+
+// Attaches a database file for its life and detaches it after, also when
+// an error unwinds.
+class Attachment {
+public:
+    Attachment(DbState& state, const std::string& file) : state_(state) {
+        Statement attach = state.prepare(std::string("ATTACH ?1 AS ") + kSchema);
+        attach.bind_text(1, file_uri(file, "mode=rw"));
+        attach.run();
+    }
+    ~Attachment() {
+        if (state_.open()) {
+            sqlite3_exec(state_.db(), (std::string("DETACH ") + kSchema).c_str(), nullptr, nullptr, nullptr);
+        }
+    }
+    Attachment(const Attachment&) = delete;
+    Attachment& operator=(const Attachment&) = delete;
+
+private:
+    DbState& state_;
+};
+
+struct TargetTable {
+    std::string name;
+    std::string sql;
+};
+
+std::optional<TargetTable> find_target(DbState& state, const std::string& name) {
+    Statement s = state.prepare(std::string("SELECT name, sql FROM ") + kSchema +
+                                ".sqlite_schema WHERE type = 'table'");
+    while (s.step()) {
+        if (iequals(s.column_text(0), name)) return TargetTable{s.column_text(0), s.column_text(1)};
+    }
+    return std::nullopt;
+}
+
+// The primary key columns of a table of the attached file, in key order.
+std::vector<std::string> key_columns(DbState& state, const std::string& table) {
+    Statement s = state.prepare(std::string("PRAGMA ") + kSchema + ".table_info(" + quote_identifier(table) + ")");
+    std::vector<std::pair<std::int64_t, std::string>> key;
+    while (s.step()) {
+        if (s.column_int64(5) > 0) key.emplace_back(s.column_int64(5), s.column_text(1));
+    }
+    std::sort(key.begin(), key.end());
+    std::vector<std::string> names;
+    for (auto& [order, name] : key) names.push_back(std::move(name));
+    return names;
+}
+
+struct ForeignKey {
+    std::string parent;
+    std::vector<std::string> from;
+    std::vector<std::string> to;  // empty entries: the parent's primary key
+};
+
+std::vector<ForeignKey> foreign_keys(DbState& state, const std::string& table) {
+    std::map<std::int64_t, ForeignKey> keys;
+    Statement s = state.prepare(std::string("PRAGMA ") + kSchema + ".foreign_key_list(" + quote_identifier(table) + ")");
+    while (s.step()) {
+        ForeignKey& k = keys[s.column_int64(0)];
+        k.parent = s.column_text(2);
+        k.from.push_back(s.column_text(3));
+        k.to.push_back(s.column_type(4) == SQLITE_NULL ? std::string() : s.column_text(4));
+    }
+    std::vector<ForeignKey> out;
+    for (auto& [id, k] : keys) {
+        if (!k.to.empty() && k.to.front().empty()) k.to = key_columns(state, k.parent);
+        out.push_back(std::move(k));
+    }
+    return out;
+}
+
+struct Column {
+    std::string name;
+    int code;
+};
+
+std::vector<Column> columns(DbState& state, const std::string& table) {
+    std::vector<Column> out;
+    Statement s = state.prepare(std::string("PRAGMA ") + kSchema + ".table_info(" + quote_identifier(table) + ")");
+    while (s.step()) out.push_back({s.column_text(1), field_type_of(s.column_text(2)).code});
+    return out;
+}
+
+// The condition, on a row "c" of the target table, that it breaks a rule
+// the copy checks after the fact: a foreign key with no parent row, or a
+// value a numeric column cannot hold.  "" when there is none to check.
+std::string violation_condition(const std::vector<Column>& cols, const std::vector<ForeignKey>& keys) {
+    std::vector<std::string> parts;
+    for (const Column& c : cols) {
+        if (is_numeric_code(c.code)) parts.push_back("typeof(c." + quote_identifier(c.name) + ") IN ('text', 'blob')");
+    }
+    for (const ForeignKey& k : keys) {
+        std::string present, match;
+        for (std::size_t i = 0; i < k.from.size(); ++i) {
+            const std::string child = "c." + quote_identifier(k.from[i]);
+            present += (i ? " AND " : "") + child + " IS NOT NULL";
+            const std::string parent = i < k.to.size() ? k.to[i] : std::string();
+            match += (i ? " AND " : "") + std::string("p.") + quote_identifier(parent) + " = " + child;
+        }
+        parts.push_back("(" + present + " AND NOT EXISTS (SELECT 1 FROM " + kSchema + "." +
+                        quote_identifier(k.parent) + " AS p WHERE " + match + "))");
+    }
+    std::string out;
+    for (std::size_t i = 0; i < parts.size(); ++i) out += (i ? " OR " : "") + parts[i];
+    return out;
+}
+
+bool is_constraint(const EngineError& e) {
+    return e.numero() == ErroDuplicado || e.numero() == ErroNulo || e.numero() == ErroRegraValidacao ||
+           (e.numero() == ErroMotor && e.descricao().find("constraint failed") != std::string::npos);
+}
+
+}  // namespace
+
+std::int64_t insert_into_external(DbState& state, const ExternalInsert& insert) {
+    // 1. Both sides must exist; ATTACH would otherwise create the file.
+    std::error_code ec;
+    if (!std::filesystem::exists(insert.file, ec)) throw file_not_found(insert.file);
+    const std::optional<StoredTable> source = find_table(state, insert.source_table, true);
+    if (!source) throw table_not_found(insert.source_table);
+
+    // 2. Foreign keys off before the transaction: the rows then travel by
+    //    SQLite's transfer path (raw records) instead of one by one, and the
+    //    foreign keys are checked once afterwards.  The target's password
+    //    gate is not checked here: the caller opened that file with its
+    //    password before naming it.
+    ForeignKeysOff foreign_keys_off(state);
+    Attachment attachment(state, insert.file);
+    const std::optional<TargetTable> target = find_target(state, insert.target_table);
+    if (!target) throw table_not_found(insert.target_table);
+    const std::string ext_table = std::string(kSchema) + "." + quote_identifier(target->name);
+
+    TransactionGuard transaction(state, false);
+
+    // 3. Rows already in the target are not the copy's to judge.  A row
+    //    is known by its rowid, or by its key in a WITHOUT ROWID table.
+    std::string identity = "c._rowid_";
+    if (auto parsed = parse_create_table(target->sql); parsed && without_rowid(*parsed)) {
+        identity.clear();
+        for (const std::string& name : key_columns(state, target->name)) {
+            identity += (identity.empty() ? "c." : ", c.") + quote_identifier(name);
+        }
+    }
+    const bool had_rows = !state.value("SELECT 1 FROM " + ext_table + " LIMIT 1").is_null();
+    if (had_rows) {
+        state.exec("CREATE TEMP TABLE pz_antes AS SELECT " + identity + " FROM " + ext_table + " AS c");
+    }
+
+    // 4. The plain insert first; when a row breaks a NOT NULL, UNIQUE or
+    //    CHECK rule it fails whole and the rows go again with OR IGNORE.
+    const std::string body = " INTO " + ext_table + " SELECT * FROM main." + quote_identifier(source->name);
+    std::int64_t inserted = 0;
+    try {
+        state.exec("INSERT" + body);
+        inserted = state.changes();
+    } catch (const EngineError& e) {
+        if (!is_constraint(e)) throw;
+        state.exec("INSERT OR IGNORE" + body);
+        inserted = state.changes();
+    }
+
+    // 5. Rows with no parent or with a value of the wrong type go out; a
+    //    table that refers to itself may need several rounds.
+    const std::string condition = violation_condition(columns(state, target->name), foreign_keys(state, target->name));
+    std::int64_t removed = 0;
+    if (!condition.empty()) {
+        std::string del = "DELETE FROM " + ext_table + " AS c WHERE (" + condition + ")";
+        if (had_rows) del += " AND (" + identity + ") NOT IN (SELECT * FROM temp.pz_antes)";
+        while (true) {
+            state.exec(del);
+            const std::int64_t n = state.changes();
+            if (n == 0) break;
+            removed += n;
+        }
+    }
+    if (had_rows) state.exec("DROP TABLE temp.pz_antes");
+    transaction.commit();
+    return inserted - removed;
+}
+
+}  // namespace pezolva::engine::detail

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/detail/create_table.h"
+#include "engine/detail/db_state.h"
+#include "engine/schema.h"
+
+namespace pezolva::engine::detail {
+
+// A table as sqlite_schema records it.
+struct StoredTable {
+    std::string name;
+    std::string sql;
+    bool view = false;
+};
+
+// Tables in sqlite_schema order, without SQLite's own sqlite_* tables;
+// views only when asked.
+std::vector<StoredTable> stored_tables(DbState& state, bool with_views = false);
+
+// The table (or view) of that name, compared without regard to case.
+std::optional<StoredTable> find_table(DbState& state, std::string_view name, bool with_views = false);
+
+// The columns of a table, in order, typed from their declared types.
+std::vector<Field> read_fields(DbState& state, const std::string& table);
+
+// The table's primary key columns in key order ([] when none).
+std::vector<std::string> primary_key_columns(DbState& state, const std::string& table);
+
+// An index with where it comes from.
+struct IndexInfo {
+    enum Origin { PrimaryKey, Created, UniqueConstraint };
+    Index index;
+    Origin origin;
+    std::string stored_name;  // SQLite's name; "" for a rowid primary key
+};
+
+// The indexes as TableDef::Indexes describes them: the primary one first.
+std::vector<IndexInfo> read_indexes(DbState& state, const StoredTable& table);
+
+// Every relation of the database, as Database::Relations describes them.
+std::vector<Relation> read_relations(DbState& state);
+
+// True for a table declared WITHOUT ROWID.
+bool without_rowid(const CreateTable& table);
+
+}  // namespace pezolva::engine::detail

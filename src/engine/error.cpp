@@ -1,0 +1,34 @@
+#include "engine/error.h"
+
+namespace pezolva::engine {
+
+EngineError item_not_found(const std::string& name) {
+    return {ErroItemInexistente, "Item não encontrado nesta colecção: " + name + "."};
+}
+
+EngineError no_current_record() {
+    return {ErroSemRegistoActual, "Não existe registo actual."};
+}
+
+EngineError object_closed() {
+    return {ErroObjectoFechado, "O objecto já foi fechado e não pode ser usado."};
+}
+
+EngineError file_not_found(const std::string& path) {
+    return {ErroFicheiroInexistente, "Não foi possível encontrar o ficheiro '" + path + "'."};
+}
+
+EngineError in_use(const std::string& path) {
+    return {ErroEmUso, "O ficheiro '" + path + "' está em uso por outro utilizador."};
+}
+
+EngineError wrong_password() {
+    return {ErroPalavraPasse, "Palavra-passe inválida."};
+}
+
+EngineError table_not_found(const std::string& name) {
+    return {ErroTabelaInexistente,
+            "Não foi possível encontrar a tabela ou consulta '" + name + "'."};
+}
+
+}  // namespace pezolva::engine

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pezolva::engine {
+
+// Field type codes, as the component's callers know them.
+enum TipoCampo : int {
+    TipoSimNao = 1,     // Yes/No
+    TipoByte = 2,       // 0..255
+    TipoInteiro = 3,    // 16-bit signed
+    TipoLongo = 4,      // 32-bit signed
+    TipoSimples = 6,    // single-precision real
+    TipoDuplo = 7,      // double-precision real
+    TipoDataHora = 8,   // date and/or time, stored as ISO-8601 text
+    TipoTexto = 10,     // text with a maximum length
+    TipoBinario = 11,   // long binary (and columns with no declared type)
+};
+
+struct FieldType {
+    int code = TipoBinario;
+    int size = 0;  // the text length for TipoTexto, else the width in bytes
+    friend bool operator==(const FieldType&, const FieldType&) = default;
+};
+
+// The type code and size a declared column type (as SQLite keeps it,
+// verbatim) stands for.  Every text maps to exactly one code: the table in
+// field_types.cpp first, then SQLite's own affinity rules.  Case and
+// spacing do not matter.
+FieldType field_type_of(std::string_view declared);
+
+// The declared type the engine writes for a new field of `code`; `size` is
+// the text length (0 or less: 255) and is ignored for other codes.  It maps
+// back to the same code and size.  Throws EngineError (ErroTipoCampo) for a
+// code that is not one of TipoCampo.
+std::string declared_type_for(int code, int size);
+
+// True for the codes whose values are numbers (Yes/No to Double, not dates).
+bool is_numeric_code(int code);
+
+}  // namespace pezolva::engine

@@ -1,0 +1,76 @@
+#include "engine/lock_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "engine/error.h"
+
+namespace pezolva::engine {
+namespace {
+
+int open_companion(const std::string& path, bool create) {
+    const int flags = O_CLOEXEC | (create ? O_CREAT : 0);
+    int fd = ::open(path.c_str(), O_RDWR | flags, 0666);
+    if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    }
+    return fd;
+}
+
+int flock_retrying(int fd, int operation) {
+    int rc;
+    do {
+        rc = ::flock(fd, operation);
+    } while (rc != 0 && errno == EINTR);
+    return rc;
+}
+
+}  // namespace
+
+std::string companion_path(const std::string& database_path) { return database_path + ".lock"; }
+
+bool InUse(const std::string& database_path) {
+    const int fd = open_companion(companion_path(database_path), false);
+    if (fd < 0) return false;
+    const bool busy = flock_retrying(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);  // also drops the lock if it was taken
+    return busy;
+}
+
+CompanionLock::CompanionLock(const std::string& database_path, Mode mode) {
+    const int fd = open_companion(companion_path(database_path), true);
+    if (fd < 0) return;
+    const int operation = (mode == Mode::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
+    if (flock_retrying(fd, operation) != 0) {
+        const int error = errno;
+        ::close(fd);
+        if (error == EWOULDBLOCK) throw in_use(database_path);
+        return;  // a file system without flock: nothing can be held
+    }
+    fd_ = fd;
+}
+
+CompanionLock::~CompanionLock() { release(); }
+
+CompanionLock::CompanionLock(CompanionLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+
+CompanionLock& CompanionLock::operator=(CompanionLock&& other) noexcept {
+    if (this != &other) {
+        release();
+        fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+}
+
+void CompanionLock::release() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+}  // namespace pezolva::engine

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <string>
+
+namespace pezolva::engine {
+
+// The companion lock of a database: while the engine has a database open
+// it holds flock(LOCK_SH) on "<database>.lock" (created when missing, never
+// deleted).  Holders of the exclusive lock may replace or rename the
+// database; nobody else may.  Not reliable on network file systems.
+
+// "<path>.lock".
+std::string companion_path(const std::string& database_path);
+
+// True when somebody (another process, or a database or lock held
+// elsewhere in this process) holds the companion lock, so the exclusive
+// lock cannot be had now.  False when the companion does not exist.
+bool InUse(const std::string& database_path);
+
+// A held companion lock, released when the object goes.  Moves, never
+// copies.
+class CompanionLock {
+public:
+    enum class Mode { Shared, Exclusive };
+
+    // Takes the lock without waiting.  Throws EngineError (ErroEmUso) when
+    // another holder prevents it.  When the companion cannot be created or
+    // opened (a read-only folder), holds nothing: nobody else can hold it
+    // either.
+    CompanionLock(const std::string& database_path, Mode mode);
+    CompanionLock() = default;  // holds nothing
+    ~CompanionLock();
+    CompanionLock(CompanionLock&& other) noexcept;
+    CompanionLock& operator=(CompanionLock&& other) noexcept;
+    CompanionLock(const CompanionLock&) = delete;
+    CompanionLock& operator=(const CompanionLock&) = delete;
+
+    bool held() const { return fd_ >= 0; }
+    void release();
+
+private:
+    int fd_ = -1;
+};
+
+// The lock taken before a database file is replaced or renamed.
+class ExclusiveLock {
+public:
+    // Throws EngineError (ErroEmUso) when the database is in use.
+    explicit ExclusiveLock(const std::string& database_path)
+        : lock_(database_path, CompanionLock::Mode::Exclusive) {}
+    void release() { lock_.release(); }
+
+private:
+    CompanionLock lock_;
+};
+
+}  // namespace pezolva::engine
