@@ -1,5 +1,6 @@
 #pragma once
 
+#include <concepts>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -27,12 +28,12 @@ public:
         return items_[index];
     }
     // Throws EngineError (ErroItemInexistente) for an absent name.
-    const T& operator[](std::string_view name) const {
+    template <class Name>
+        requires(std::convertible_to<const Name&, std::string_view> && !std::integral<Name>)
+    const T& operator[](const Name& name) const {
         if (const T* item = Find(name)) return *item;
-        throw item_not_found(std::string(name));
+        throw item_not_found(std::string(std::string_view(name)));
     }
-    const T& operator[](const char* name) const { return (*this)[std::string_view(name)]; }
-    const T& operator[](const std::string& name) const { return (*this)[std::string_view(name)]; }
 
     // The first item of that name, or nullptr.
     const T* Find(std::string_view name) const {

@@ -44,7 +44,9 @@ void Recordset::check_current() const {
 
 const std::vector<Value>& Recordset::current() const {
     check_current();
-    if (row_position_ != position_) {
+    // Rows read by rowid are read again each time: a row changed or
+    // deleted meanwhile shows so.
+    if (row_position_ != position_ || source_->by_rowid) {
         row_ = source_->fetch(position_);
         row_position_ = position_;
     }

@@ -1,0 +1,132 @@
+#include <filesystem>
+
+#include "engine/quoting.h"
+#include "engine_fixture.h"
+
+namespace pezolva::engine::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ExternalInsertTest : public EngineTest {
+protected:
+    // The live database, with no rules, holding good and bad rows.
+    Database live_ = make("live.mdb", R"(
+        CREATE TABLE P (id INTEGER PRIMARY KEY, n TEXT);
+        CREATE TABLE C (id INTEGER PRIMARY KEY, p INTEGER, q TEXT, v INTEGER, s TEXT, obrig TEXT);
+        INSERT INTO P VALUES (1, 'um'), (2, 'dois');)");
+
+    // A copy with the rules, empty.
+    std::string make_copy(const std::string& file) {
+        CreateDatabase(file).Execute(R"(
+            CREATE TABLE P (id INTEGER PRIMARY KEY, n TEXT);
+            CREATE TABLE C (id INTEGER PRIMARY KEY, p INTEGER REFERENCES P (id), q TEXT UNIQUE,
+                            v INTEGER CHECK (v >= 0), s SMALLINT, obrig TEXT NOT NULL);)");
+        return file;
+    }
+
+    std::string copy(const std::string& table, const std::string& file) {
+        return "insert into " + table + " in " + quote_literal(file) + " select * from " + table;
+    }
+
+    std::vector<std::int64_t> ids(const std::string& file, const std::string& table) {
+        Database db = OpenDatabase(file);
+        std::vector<std::int64_t> out;
+        for (Recordset rs = db.OpenRecordset("SELECT id FROM " + table + " ORDER BY id"); !rs.IsEOF(); rs.MoveNext())
+            out.push_back(*rs["id"].to_integer());
+        return out;
+    }
+
+    int attached() { return static_cast<int>(live_.OpenRecordset("PRAGMA database_list").RecordCount()); }
+};
+
+TEST_F(ExternalInsertTest, RowsBreakingARuleAreLeftOutAndNotCounted) {
+    live_.Execute(R"(INSERT INTO C VALUES
+        (1, 1, 'a', 1, '1', 'x'),
+        (2, 99, 'b', 1, '1', 'x'),     -- no parent
+        (3, 1, 'c', 1, '1', NULL),     -- NOT NULL
+        (4, 2, 'a', 1, '1', 'x'),      -- duplicate q
+        (5, 2, 'e', -1, '1', 'x'),     -- CHECK
+        (6, 2, 'f', 1, 'abc', 'x'),    -- text in a numeric column
+        (7, NULL, 'g', 0, '12', 'x')   -- no parent needed; '12' is a number
+    )");
+    const std::string file = make_copy(path("copia.mdb"));
+    live_.Execute(copy("P", file));
+    EXPECT_EQ(live_.RecordsAffected(), 2);
+    live_.Execute(copy("c", file));
+    EXPECT_EQ(live_.RecordsAffected(), 2);
+    EXPECT_EQ(ids(file, "C"), (std::vector<std::int64_t>{1, 7}));
+    EXPECT_EQ(attached(), 1);
+}
+
+TEST_F(ExternalInsertTest, FastPathStillChecksRelationsAndTypes) {
+    live_.Execute("INSERT INTO C VALUES (1, 1, 'a', 1, 5, 'x'), (2, 3, 'b', 1, 5, 'x'), (3, 2, 'c', 1, x'00', 'x')");
+    const std::string file = make_copy(path("copia.mdb"));
+    live_.Execute(copy("P", file));
+    live_.Execute(copy("C", file));
+    EXPECT_EQ(live_.RecordsAffected(), 1);
+    EXPECT_EQ(ids(file, "C"), (std::vector<std::int64_t>{1}));
+}
+
+TEST_F(ExternalInsertTest, RowsAlreadyInTheTargetAreLeftAlone) {
+    const std::string file = make_copy(path("copia.mdb"));
+    {
+        Database target = OpenDatabase(file);
+        target.Execute("PRAGMA foreign_keys=OFF");
+        target.Execute("INSERT INTO C VALUES (100, 55, 'z', 1, 1, 'x')");  // breaks its relation
+    }
+    live_.Execute("INSERT INTO C VALUES (1, 1, 'a', 1, 1, 'x'), (2, 1, 'z', 1, 1, 'x')");
+    live_.Execute(copy("P", file));
+    live_.Execute(copy("C", file));
+    EXPECT_EQ(live_.RecordsAffected(), 1);
+    EXPECT_EQ(ids(file, "C"), (std::vector<std::int64_t>{1, 100}));
+}
+
+TEST_F(ExternalInsertTest, ATableThatRefersToItselfLosesWholeBrokenChains) {
+    live_.Execute(R"(CREATE TABLE T (id INTEGER PRIMARY KEY, pai INTEGER);
+                     INSERT INTO T VALUES (1, NULL), (2, 1), (3, 99), (4, 3), (5, 4);)");
+    const std::string file = path("arvore.mdb");
+    CreateDatabase(file).Execute("CREATE TABLE T (id INTEGER PRIMARY KEY, pai INTEGER REFERENCES T (id))");
+    live_.Execute(copy("T", file));
+    EXPECT_EQ(live_.RecordsAffected(), 2);
+    EXPECT_EQ(ids(file, "T"), (std::vector<std::int64_t>{1, 2}));
+}
+
+TEST_F(ExternalInsertTest, FailuresLeaveNothingAttachedAndNoNewFile) {
+    const std::string file = make_copy(path("copia.mdb"));
+    EXPECT_EQ(error_number([&] { live_.Execute("insert into X in " + quote_literal(file) + " select * from P"); }),
+              ErroTabelaInexistente);
+    EXPECT_EQ(attached(), 1);
+    EXPECT_EQ(error_number([&] { live_.Execute(copy("Nada", file)); }), ErroTabelaInexistente);
+    const std::string missing = path("nao_existe.mdb");
+    EXPECT_EQ(error_number([&] { live_.Execute(copy("P", missing)); }), ErroFicheiroInexistente);
+    EXPECT_FALSE(fs::exists(missing));
+    live_.Execute("CREATE TABLE Larga (a, b, c, d, e, f, g)");
+    live_.Execute("INSERT INTO Larga VALUES (1, 2, 3, 4, 5, 6, 7)");
+    EXPECT_NE(error_number([&] { live_.Execute("insert into C in " + quote_literal(file) + " select * from Larga"); }),
+              0);
+    EXPECT_EQ(attached(), 1);
+    {
+        Transaction transaction(live_);
+        EXPECT_EQ(error_number([&] { live_.Execute(copy("P", file)); }), ErroMotor);
+    }
+    EXPECT_EQ(attached(), 1);
+    EXPECT_TRUE(ids(file, "P").empty());
+    EXPECT_EQ(error_number([&] { live_.Execute("INSERT INTO C VALUES (9, 99, 'q', 1, 1, 'x')"); }), 0)
+        << "the live database has no rule here";
+    EXPECT_EQ(live_.OpenRecordset("PRAGMA foreign_keys")[std::string_view("foreign_keys")], Value(std::int64_t{1}))
+        << "foreign keys are enforced again afterwards";
+}
+
+TEST_F(ExternalInsertTest, PathWithApostrophe) {
+    fs::create_directories(dir_.path() / "o'brien");
+    const std::string file = make_copy((dir_.path() / "o'brien" / "db.mdb").string());
+    live_.Execute("INSERT INTO C VALUES (1, 1, 'a', 1, 1, 'x')");
+    live_.Execute(copy("P", file));
+    live_.Execute(copy("C", file));
+    EXPECT_EQ(live_.RecordsAffected(), 1);
+    EXPECT_EQ(ids(file, "C"), (std::vector<std::int64_t>{1}));
+}
+
+}  // namespace
+}  // namespace pezolva::engine::testing
