@@ -24,6 +24,6 @@ function(pezolva_test name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} pezolva::test_support GTest::gtest GTest::gmock)
   set_target_properties(${name} PROPERTIES AUTOMOC ON)
   gtest_discover_tests(${name}
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8" TIMEOUT 300
     DISCOVERY_TIMEOUT 60)
 endfunction()

@@ -44,6 +44,30 @@ Answer ConsoleDialogs::show(const Message& message) {
     return answer;
 }
 
+std::string sem_acelerador(const std::string& caption) {
+    std::string out;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size()) ++i;
+        out += caption[i];
+    }
+    return out;
+}
+
+int ConsoleDialogs::choose(const Choice& choice) {
+    std::string options;
+    for (const std::string& o : choice.options) {
+        options += (options.empty() ? "" : " / ") + sem_acelerador(o);
+    }
+    std::fprintf(out_, "%s: %s [%s]\n", choice.title.c_str(), choice.text.c_str(), options.c_str());
+    const int index = chooser_ ? chooser_(choice) : -1;
+    const bool valid = index >= 0 && index < static_cast<int>(choice.options.size());
+    std::fprintf(out_, "  -> %s\n",
+                 valid ? sem_acelerador(choice.options[static_cast<std::size_t>(index)]).c_str()
+                       : "Cancelar");
+    std::fflush(out_);
+    return valid ? index : -1;
+}
+
 std::optional<std::string> ConsoleDialogs::choose_folder(const std::string&, const std::string&) {
     return std::nullopt;
 }

@@ -16,11 +16,15 @@ namespace pezolva {
 class ConsoleDialogs : public Dialogs {
 public:
     using Answerer = std::function<std::optional<Answer>(const Message&)>;
+    // Gives the index of the option to take for a choice, or -1 for none.
+    using Chooser = std::function<int(const Choice&)>;
 
-    explicit ConsoleDialogs(std::FILE* out = stderr, Answerer answerer = {})
-        : out_(out), answerer_(std::move(answerer)) {}
+    explicit ConsoleDialogs(std::FILE* out = stderr, Answerer answerer = {}, Chooser chooser = {})
+        : out_(out), answerer_(std::move(answerer)), chooser_(std::move(chooser)) {}
 
     Answer show(const Message& message) override;
+    // Without a chooser nothing is chosen (-1): nobody is there to answer.
+    int choose(const Choice& choice) override;
     std::optional<std::string> choose_folder(const std::string& start,
                                              const std::string& prompt) override;
     std::optional<std::string> choose_file(const std::string& start_folder,
@@ -29,7 +33,11 @@ public:
 private:
     std::FILE* out_;
     Answerer answerer_;
+    Chooser chooser_;
 };
+
+// An option's caption without its accelerator mark: "&Não Fazer" → "Não Fazer".
+std::string sem_acelerador(const std::string& caption);
 
 // The Portuguese caption of a button ("Sim", "Não", "Cancelar", "OK").
 const char* answer_caption(Answer answer);

@@ -26,6 +26,15 @@ struct Message {
     Answer default_answer = Answer::Ok;
 };
 
+// A question with buttons of its own captions ("&Fazer", "&Não Fazer",
+// ...; "&" marks the keyboard accelerator), plus "Cancelar".
+struct Choice {
+    std::string title;
+    std::string text;
+    Icon icon = Icon::Question;
+    std::vector<std::string> options;
+};
+
 struct FileFilter {
     std::string description;  // "Estrutura de Base de Dados (*.ebd)"
     std::string patterns;     // "*.ebd"
@@ -39,6 +48,10 @@ public:
     // a question without a choice answers Cancel where there is a Cancel
     // button, else the default answer.
     virtual Answer show(const Message& message) = 0;
+
+    // Asks `choice`; returns the index of the option pressed, or -1 for
+    // "Cancelar" or a window closed without a choice.
+    virtual int choose(const Choice& choice) = 0;
 
     // Lets the user pick a folder, starting at `start`; nullopt on cancel.
     virtual std::optional<std::string> choose_folder(const std::string& start,

@@ -10,6 +10,14 @@ Answer ScriptedDialogs::show(const Message& message) {
     return answer;
 }
 
+int ScriptedDialogs::choose(const Choice& choice) {
+    choices_shown_.push_back(choice);
+    if (choices_.empty()) return -1;
+    const int index = choices_.front();
+    choices_.pop_front();
+    return index;
+}
+
 std::optional<std::string> ScriptedDialogs::choose_folder(const std::string& start,
                                                           const std::string& prompt) {
     folder_requests_.push_back({start, prompt});

@@ -15,6 +15,7 @@ namespace {
 class DialogsDoAnfitriao : public Dialogs {
 public:
     Answer show(const Message& m) override { return escolhe().show(m); }
+    int choose(const Choice& c) override { return escolhe().choose(c); }
     std::optional<std::string> choose_folder(const std::string& start,
                                              const std::string& prompt) override {
         return escolhe().choose_folder(start, prompt);

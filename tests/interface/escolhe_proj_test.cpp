@@ -58,6 +58,8 @@ TEST(EscolheProj, ModalChoiceWithTheKeyboardFocusOnSelect) {
         auto* janela = qobject_cast<escolhe_proj*>(QApplication::activeModalWidget());
         ASSERT_NE(janela, nullptr);
         EXPECT_EQ(janela->focusWidget(), janela->findChild<QPushButton*>("Command1(0)"));
+        // A test that fails must not leave the modal window waiting for ever.
+        QTimer::singleShot(5000, janela, &QDialog::reject);
         QTest::keyClick(janela->findChild<QListWidget*>("List1"), Qt::Key_Down);
         QTest::mouseClick(janela->findChild<QPushButton*>("Command1(0)"), Qt::LeftButton);
     });

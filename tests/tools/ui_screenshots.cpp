@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "common/ui/pergunta.h"
 #include "interface/ui/escolhe_proj.h"
 
 namespace {
@@ -34,5 +35,12 @@ int main(int argc, char** argv) {
     };
     pezolva::escolhe_proj escolhe(lista);
     guarda(escolhe, pasta, "escolhe_proj");
+
+    pezolva::pergunta pergunta;
+    pergunta.prepara({"Cópias de Segurança",
+                      "É aconselhável fazer cópias de segurança de alguns ficheiros.",
+                      pezolva::Icon::Question,
+                      {"&Fazer", "&Não Fazer", "&Configurar"}});
+    guarda(pergunta, pasta, "pergunta");
     return 0;
 }

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QStringList>
 
+#include "common/ui/pergunta.h"
+
 namespace pezolva {
 namespace {
 
@@ -80,6 +82,14 @@ Answer QtDialogs::show(const Message& message) {
         if (c.answer == Answer::Cancel) return Answer::Cancel;
     }
     return message.default_answer;
+}
+
+int QtDialogs::choose(const Choice& choice) {
+    pergunta janela(QApplication::activeWindow());
+    janela.prepara(choice);
+    janela.raise();
+    janela.exec();
+    return janela.resposta();
 }
 
 std::optional<std::string> QtDialogs::choose_folder(const std::string& start,

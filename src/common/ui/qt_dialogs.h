@@ -10,6 +10,8 @@ namespace pezolva {
 class QtDialogs : public Dialogs {
 public:
     Answer show(const Message& message) override;
+    // Shows the window `pergunta`.
+    int choose(const Choice& choice) override;
     std::optional<std::string> choose_folder(const std::string& start,
                                              const std::string& prompt) override;
     std::optional<std::string> choose_file(const std::string& start_folder,
