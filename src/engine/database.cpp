@@ -7,6 +7,7 @@
 #include "engine/detail/dialect.h"
 #include "engine/detail/external_insert.h"
 #include "engine/detail/password_gate.h"
+#include "engine/detail/rebuild.h"
 #include "engine/detail/record_source.h"
 #include "engine/detail/schema_reader.h"
 #include "engine/detail/sql_lexer.h"
@@ -236,21 +237,14 @@ void Database::AppendTableDef(engine::TableDef& definition) {
     std::string sql = "CREATE TABLE " + quote_identifier(definition.Name()) + " (";
     for (std::size_t i = 0; i < fields.size(); ++i) sql += (i ? ", " : "") + fields[i].definition();
     for (const Index& index : definition.Indexes()) {
-        if (!index.Primary()) continue;
-        sql += ", CONSTRAINT " + quote_identifier(index.Name()) + " PRIMARY KEY (";
-        for (std::size_t i = 0; i < index.Fields().size(); ++i) sql += (i ? ", " : "") + quote_identifier(index.Fields()[i]);
-        sql += ")";
+        if (index.Primary()) sql += ", " + detail::primary_key_clause(index);
     }
     sql += ")";
     s->exec("SAVEPOINT pz_cria_tabela");
     try {
         s->exec(sql);
         for (const Index& index : definition.Indexes()) {
-            if (index.Primary()) continue;
-            std::string columns;
-            for (const std::string& f : index.Fields()) columns += (columns.empty() ? "" : ", ") + quote_identifier(f);
-            s->exec(std::string("CREATE ") + (index.Unique() ? "UNIQUE " : "") + "INDEX " +
-                    quote_identifier(index.Name()) + " ON " + quote_identifier(definition.Name()) + " (" + columns + ")");
+            if (!index.Primary()) s->exec(detail::create_index_sql(definition.Name(), index));
         }
         s->exec("RELEASE pz_cria_tabela");
     } catch (...) {

@@ -195,8 +195,7 @@ bool Recordset::find_from(std::size_t start, std::string_view criterion) {
     detail::DbState& state = *source_->state;
     std::int64_t found = -1;
     if (source_->by_rowid) {
-        std::string sql = source_->find_sql;
-        sql.replace(sql.find('%'), 1, criterion);
+        const std::string sql = source_->find_sql + std::string(criterion) + ")";
         std::unordered_set<std::int64_t> matching;
         detail::Statement s = state.prepare(sql);
         while (s.step()) matching.insert(s.column_int64(0));

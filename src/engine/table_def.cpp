@@ -14,18 +14,6 @@ EngineError already_exists(const std::string& name) {
     return {ErroObjectoExiste, "Já existe um objecto com o nome '" + name + "' nesta colecção."};
 }
 
-std::vector<std::string> quoted_list(const std::vector<std::string>& names) {
-    std::vector<std::string> out;
-    for (const std::string& n : names) out.push_back(quote_identifier(n));
-    return out;
-}
-
-std::string joined(const std::vector<std::string>& items) {
-    std::string out;
-    for (std::size_t i = 0; i < items.size(); ++i) out += (i ? ", " : "") + items[i];
-    return out;
-}
-
 template <class T>
 Collection<T> without(const Collection<T>& items, std::string_view name) {
     std::vector<T> kept;
@@ -139,9 +127,7 @@ void TableDef::AppendIndex(const Index& index) {
         detail::rebuild_table(*state_, stored_table(*state_, name_), plan);
     }
     if (!index.Primary()) {
-        state_->exec(std::string("CREATE ") + (index.Unique() ? "UNIQUE " : "") + "INDEX " +
-                     quote_identifier(index.Name()) + " ON " + quote_identifier(name_) + " (" +
-                     joined(quoted_list(index.Fields())) + ")");
+        state_->exec(detail::create_index_sql(name_, index));
     }
     Refresh();
 }

@@ -38,6 +38,13 @@ TEST_F(CompactTest, KeepsThePasswordAndNeverTouchesTheSource) {
     EXPECT_EQ(db.OpenRecordset("PRAGMA user_version")[std::string_view("user_version")], Value(std::int64_t{7}));
 }
 
+TEST_F(CompactTest, DestinationWithApostrophe) {
+    fs::create_directories(dir_.path() / "o'brien");
+    const std::string copy = (dir_.path() / "o'brien" / "c'p.mdb").string();
+    CompactDatabase(source_, copy, kLocale, 0, ";pwd=kqa730418");
+    EXPECT_EQ(OpenDatabase(copy, false, true, ";pwd=kqa730418").OpenRecordset("t").RecordCount(), 1000);
+}
+
 TEST_F(CompactTest, RefusesWithoutLeavingFiles) {
     EXPECT_EQ(error_number([&] { CompactDatabase(source_, path("x.mdb"), kLocale, 0, ";pwd=errada"); }),
               ErroPalavraPasse);

@@ -82,6 +82,27 @@ TEST_F(ExternalInsertTest, RowsAlreadyInTheTargetAreLeftAlone) {
     EXPECT_EQ(ids(file, "C"), (std::vector<std::int64_t>{1, 100}));
 }
 
+TEST_F(ExternalInsertTest, TablesWithoutRowidAreJudgedByTheirKey) {
+    live_.Execute(R"(CREATE TABLE K (a TEXT, b INTEGER, p INTEGER, PRIMARY KEY (a, b)) WITHOUT ROWID;
+                     INSERT INTO K VALUES ('x', 1, 1), ('x', 2, 99), ('y', 1, NULL);)");
+    const std::string file = make_copy(path("copia.mdb"));
+    {
+        Database target = OpenDatabase(file);
+        target.Execute(R"(CREATE TABLE K (a TEXT, b INTEGER, p INTEGER REFERENCES P (id), PRIMARY KEY (a, b))
+                          WITHOUT ROWID;
+                          PRAGMA foreign_keys=OFF;
+                          INSERT INTO K VALUES ('z', 9, 77);)");
+    }
+    live_.Execute(copy("P", file));
+    live_.Execute(copy("K", file));
+    EXPECT_EQ(live_.RecordsAffected(), 2);
+    Database db = OpenDatabase(file);
+    std::vector<std::string> keys;
+    for (Recordset rs = db.OpenRecordset("SELECT a || b AS k FROM K ORDER BY a, b"); !rs.IsEOF(); rs.MoveNext())
+        keys.push_back(rs["k"].to_text());
+    EXPECT_EQ(keys, (std::vector<std::string>{"x1", "y1", "z9"}));
+}
+
 TEST_F(ExternalInsertTest, ATableThatRefersToItselfLosesWholeBrokenChains) {
     live_.Execute(R"(CREATE TABLE T (id INTEGER PRIMARY KEY, pai INTEGER);
                      INSERT INTO T VALUES (1, NULL), (2, 1), (3, 99), (4, 3), (5, 4);)");
@@ -98,6 +119,15 @@ TEST_F(ExternalInsertTest, FailuresLeaveNothingAttachedAndNoNewFile) {
               ErroTabelaInexistente);
     EXPECT_EQ(attached(), 1);
     EXPECT_EQ(error_number([&] { live_.Execute(copy("Nada", file)); }), ErroTabelaInexistente);
+    pezolva::testing::write_file(path("texto.mdb"), std::string(5000, 't'));
+    try {
+        live_.Execute(copy("P", path("texto.mdb")));
+        ADD_FAILURE();
+    } catch (const EngineError& e) {
+        EXPECT_EQ(e.numero(), ErroNaoBaseDados);
+        EXPECT_NE(e.descricao().find(path("texto.mdb")), std::string::npos) << e.descricao();
+    }
+    EXPECT_EQ(attached(), 1);
     const std::string missing = path("nao_existe.mdb");
     EXPECT_EQ(error_number([&] { live_.Execute(copy("P", missing)); }), ErroFicheiroInexistente);
     EXPECT_FALSE(fs::exists(missing));

@@ -19,21 +19,35 @@ constexpr const char* kSchema = "pz_ext";
 // an error unwinds.
 class Attachment {
 public:
+    // Errors of the file itself (not a database, damaged, locked) name it.
     Attachment(DbState& state, const std::string& file) : state_(state) {
         Statement attach = state.prepare(std::string("ATTACH ?1 AS ") + kSchema);
         attach.bind_text(1, file_uri(file, "mode=rw"));
-        attach.run();
-    }
-    ~Attachment() {
-        if (state_.open()) {
-            sqlite3_exec(state_.db(), (std::string("DETACH ") + kSchema).c_str(), nullptr, nullptr, nullptr);
+        try {
+            attach.run();
+            attached_ = true;
+            state.value(std::string("SELECT count(*) FROM ") + kSchema + ".sqlite_schema");
+        } catch (const EngineError& e) {
+            EngineError about_file = last_error(state.db(), file);
+            detach();
+            if (about_file.numero() == e.numero()) throw about_file;
+            throw;
         }
     }
+    ~Attachment() { detach(); }
     Attachment(const Attachment&) = delete;
     Attachment& operator=(const Attachment&) = delete;
 
 private:
+    void detach() {
+        if (attached_ && state_.open()) {
+            sqlite3_exec(state_.db(), (std::string("DETACH ") + kSchema).c_str(), nullptr, nullptr, nullptr);
+        }
+        attached_ = false;
+    }
+
     DbState& state_;
+    bool attached_ = false;
 };
 
 struct TargetTable {

@@ -101,7 +101,22 @@ private:
     DbState& state_;
 };
 
+std::string quoted_list(const std::vector<std::string>& names) {
+    std::string out;
+    for (const std::string& n : names) out += (out.empty() ? "" : ", ") + quote_identifier(n);
+    return out;
+}
+
 }  // namespace
+
+std::string primary_key_clause(const Index& index) {
+    return "CONSTRAINT " + quote_identifier(index.Name()) + " PRIMARY KEY (" + quoted_list(index.Fields()) + ")";
+}
+
+std::string create_index_sql(const std::string& table, const Index& index) {
+    return std::string("CREATE ") + (index.Unique() ? "UNIQUE " : "") + "INDEX " + quote_identifier(index.Name()) +
+           " ON " + quote_identifier(table) + " (" + quoted_list(index.Fields()) + ")";
+}
 
 std::string rebuilt_table_sql(const CreateTable& table, std::string_view sql, const RebuildPlan& plan,
                               const std::string& new_name) {
@@ -117,12 +132,7 @@ std::string rebuilt_table_sql(const CreateTable& table, std::string_view sql, co
         }
     }
     if (plan.add_field) items.push_back(plan.add_field->definition());
-    if (plan.add_primary_key) {
-        std::string key = "CONSTRAINT " + quote_identifier(plan.add_primary_key->Name()) + " PRIMARY KEY (";
-        const auto& fields = plan.add_primary_key->Fields();
-        for (std::size_t i = 0; i < fields.size(); ++i) key += (i ? ", " : "") + quote_identifier(fields[i]);
-        items.push_back(key + ")");
-    }
+    if (plan.add_primary_key) items.push_back(primary_key_clause(*plan.add_primary_key));
     std::string out = "CREATE TABLE " + quote_identifier(new_name) + " (\n    ";
     for (std::size_t i = 0; i < items.size(); ++i) out += (i ? ",\n    " : "") + items[i];
     return out + "\n)" + table.tail;

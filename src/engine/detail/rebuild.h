@@ -25,6 +25,12 @@ struct RebuildPlan {
     std::vector<std::string> drop_unique;    // the columns of a UNIQUE constraint to remove
 };
 
+// "CONSTRAINT "<name>" PRIMARY KEY ("a", "b")" for a primary index.
+std::string primary_key_clause(const Index& index);
+
+// "CREATE [UNIQUE] INDEX ..." for an index of `table`.
+std::string create_index_sql(const std::string& table, const Index& index);
+
 // The CREATE TABLE statement of the new table under `new_name`.
 std::string rebuilt_table_sql(const CreateTable& table, std::string_view sql, const RebuildPlan& plan,
                               const std::string& new_name);

@@ -152,7 +152,7 @@ std::shared_ptr<RecordSource> rowid_source(const std::shared_ptr<DbState>& state
     source->fetch_sql = "SELECT " + columns + " FROM " + quote_identifier(table->name) + " WHERE " +
                         source->rowid_name + " = ?1";
     source->find_sql = "SELECT \"pz_id\" FROM (SELECT " + rowid + " AS \"pz_id\", " + select.list + " FROM " +
-                       select.from + ") WHERE (%)";
+                       select.from + ") WHERE (";
     return source;
 }
 

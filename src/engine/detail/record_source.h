@@ -24,7 +24,7 @@ struct RecordSource {
     std::vector<std::string> columns;  // the table column behind each field
     std::string rowid_name;            // "_rowid_", "rowid" or "oid": one no column hides
     std::string fetch_sql;             // the fields of one row, by rowid ?1
-    std::string find_sql;              // rowids of the rows where "%" holds; "%" marks the criterion
+    std::string find_sql;              // rowids of the rows where what is appended, and ")", holds
     std::vector<std::int64_t> rowids;
 
     std::vector<std::vector<Value>> rows;
