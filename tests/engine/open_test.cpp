@@ -80,6 +80,18 @@ TEST_F(OpenTest, ReadWriteOpenOfAFileThatCannotBeWrittenFails) {
     EXPECT_NO_THROW(OpenDatabase(path("so_leitura.mdb"), false, true).Close());
 }
 
+TEST_F(OpenTest, AFolderWhereNoCompanionCanBeMadeStillOpens) {
+    if (geteuid() == 0) GTEST_SKIP() << "root writes any folder";
+    fs::create_directories(dir_.path() / "ro");
+    const std::string db_path = (dir_.path() / "ro" / "d.mdb").string();
+    CreateDatabase(db_path).Close();
+    fs::remove(db_path + ".lock");
+    fs::permissions(dir_.path() / "ro", fs::perms::owner_write, fs::perm_options::remove);
+    Database db = OpenDatabase(db_path, false, true);
+    EXPECT_TRUE(db.TableDefs().empty());
+    EXPECT_FALSE(fs::exists(db_path + ".lock"));
+}
+
 TEST_F(OpenTest, ForeignKeysAreEnforced) {
     Database db = make("fk.mdb",
                        "CREATE TABLE p (id INTEGER PRIMARY KEY); CREATE TABLE c (p INTEGER REFERENCES p (id));");
