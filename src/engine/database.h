@@ -65,12 +65,15 @@ public:
     // when already closed.
     void Close();
 
-    std::shared_ptr<detail::DbState> state() const;  // for the engine's own use
-
 private:
+    friend class Transaction;
     friend Database open_database(const std::string&, bool, bool, const std::string&);
     friend Database CreateDatabase(const std::string&, const std::string&);
+    friend void CompactDatabase(const std::string&, const std::string&, const std::string&, int,
+                                const std::string&);
     explicit Database(std::shared_ptr<detail::DbState> state) : state_(std::move(state)) {}
+    // The shared state of an open database; ErroObjectoFechado otherwise.
+    std::shared_ptr<detail::DbState> state() const;
 
     std::shared_ptr<detail::DbState> state_;
 };
