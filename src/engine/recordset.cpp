@@ -44,11 +44,13 @@ void Recordset::check_current() const {
 
 const std::vector<Value>& Recordset::current() const {
     check_current();
-    // Rows read by rowid are read again each time: a row changed or
-    // deleted meanwhile shows so.
-    if (row_position_ != position_ || source_->by_rowid) {
+    // A row is read when the cursor comes to it, and again after any change
+    // made through this database, so a row changed or deleted here shows so.
+    const std::int64_t changes = source_->by_rowid ? source_->state->total_changes() : 0;
+    if (row_position_ != position_ || row_changes_ != changes) {
         row_ = source_->fetch(position_);
         row_position_ = position_;
+        row_changes_ = changes;
     }
     return row_;
 }

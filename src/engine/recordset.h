@@ -93,6 +93,7 @@ private:
     std::int64_t position_ = 0;  // -1: BOF; count: EOF
     mutable std::vector<Value> row_;
     mutable std::int64_t row_position_ = -1;
+    mutable std::int64_t row_changes_ = 0;
     bool editing_ = false;
     std::vector<Value> edited_;
     std::vector<bool> changed_;

@@ -37,6 +37,8 @@ public:
 
     // Rows changed by the last finished INSERT, UPDATE or DELETE.
     std::int64_t changes() const { return sqlite3_changes64(db()); }
+    // Rows changed through this connection since it opened.
+    std::int64_t total_changes() const { return sqlite3_total_changes64(db()); }
     bool in_transaction() const { return sqlite3_get_autocommit(db()) == 0; }
 
     std::int64_t records_affected = 0;

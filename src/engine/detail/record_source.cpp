@@ -136,7 +136,9 @@ std::shared_ptr<RecordSource> rowid_source(const std::shared_ptr<DbState>& state
     source->fields = Collection<Field>(std::move(fields));
 
     const std::string rowid = select.qualifier + "." + source->rowid_name;
-    std::string order_sql = "SELECT " + rowid + ", " + select.list + " FROM " + select.from;
+    // The select list is only needed when WHERE or ORDER BY may name its
+    // aliases; without it SQLite reads no column values.
+    std::string order_sql = "SELECT " + rowid + (select.rest.empty() ? "" : ", " + select.list) + " FROM " + select.from;
     std::string rest = select.rest;
     if (!select.ordered) {
         const std::string order = " ORDER BY " + rowid + " ";
