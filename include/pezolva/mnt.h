@@ -45,6 +45,15 @@ public:
     bool actualiza_path(std::string& caminho, std::string& projecto, std::string& nome_bd,
                         std::string& descr, std::string& passwd, bool& vem_de_pezolva);
 
+    // Checks, creates or migrates the backup register (the table BUPS) of
+    // the current project's main database, and points every registered
+    // database's copies at the project's "copiaseg" folder.
+    void valida_bups_bd();
+
+    // Clears the read-only attribute of the file `nfich`; true when it was
+    // set.  A missing file is reported to the user and gives false.
+    bool era_readonly(std::string& nfich);
+
     // Lists the projects registered on this workstation and lets the user
     // choose one when there are several.  True with the chosen project in
     // the four texts and `ha_mais` True; False when none is registered or

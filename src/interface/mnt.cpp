@@ -1,13 +1,20 @@
 #include "pezolva/mnt.h"
 
 #include "common/file_system.h"
+#include "compaction/era_readonly.h"
+#include "engine/error.h"
 #include "interface/estado.h"
 #include "interface/projectos.h"
 #include "interface/ui/escolhe_proj.h"
+#include "register/valida_bups.h"
 
 namespace pezolva {
 
-struct mnt::Impl {};
+struct mnt::Impl {
+    // Set by the register check when the main database stays closed or is
+    // out of step with its structure; read by actualiza_path.
+    bool inconsistente = false;
+};
 
 mnt::mnt() : impl_(std::make_unique<Impl>()) {}
 mnt::~mnt() = default;
@@ -22,6 +29,8 @@ auto para_o_anfitriao(F&& operacao) -> decltype(operacao()) {
         return operacao();
     } catch (const FileError& e) {
         throw erro(e.error_number(), e.what());
+    } catch (const engine::EngineError& e) {
+        throw erro(e.numero(), e.descricao());
     }
 }
 
@@ -32,8 +41,27 @@ bool mnt::actualiza_path(std::string& caminho, std::string& projecto, std::strin
     return para_o_anfitriao([&] {
         regista_projecto(servicos().settings, estado().projecto_actual, caminho, projecto, nome_bd,
                          descr, passwd, vem_de_pezolva);
-        return true;
+        impl_->inconsistente = false;
+        valida_bups_bd();
+        return !impl_->inconsistente;
     });
+}
+
+void mnt::valida_bups_bd() {
+    para_o_anfitriao([&] {
+        AccoesValidacao accoes;
+        accoes.era_readonly = [this](const std::string& nfich) {
+            std::string f = nfich;
+            return era_readonly(f);
+        };
+        pezolva::valida_bups_bd(estado().projecto_actual, servicos(), accoes,
+                                impl_->inconsistente);
+    });
+}
+
+bool mnt::era_readonly(std::string& nfich) {
+    return para_o_anfitriao(
+        [&] { return pezolva::era_readonly(servicos().files, servicos().dialogs, nfich); });
 }
 
 bool mnt::selecciona_projectos(std::string& nome_proj, std::string& descr, std::string& caminho,
