@@ -240,17 +240,12 @@ void Database::AppendTableDef(engine::TableDef& definition) {
         if (index.Primary()) sql += ", " + detail::primary_key_clause(index);
     }
     sql += ")";
-    s->exec("SAVEPOINT pz_cria_tabela");
-    try {
-        s->exec(sql);
-        for (const Index& index : definition.Indexes()) {
-            if (!index.Primary()) s->exec(detail::create_index_sql(definition.Name(), index));
-        }
-        s->exec("RELEASE pz_cria_tabela");
-    } catch (...) {
-        sqlite3_exec(s->db(), "ROLLBACK TO pz_cria_tabela; RELEASE pz_cria_tabela", nullptr, nullptr, nullptr);
-        throw;
+    detail::Savepoint savepoint(*s, "pz_cria_tabela");
+    s->exec(sql);
+    for (const Index& index : definition.Indexes()) {
+        if (!index.Primary()) s->exec(detail::create_index_sql(definition.Name(), index));
     }
+    savepoint.release();
     definition.state_ = s;
     definition.Refresh();
 }

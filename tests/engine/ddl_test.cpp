@@ -187,13 +187,35 @@ TEST_F(DdlTest, RefusedChangesLeaveTheTableAsItWas) {
         Transaction transaction(db);
         EXPECT_EQ(error_number([&] { p.DeleteField("u"); }), 0) << "DROP COLUMN needs no rebuild";
         EXPECT_EQ(error_number([&] { p.DeleteIndex("PrimaryKey"); }), ErroMotor)
-            << "a rebuild cannot switch foreign keys off inside a transaction";
+            << "inside a transaction the keys stay on: a table others refer to cannot be rebuilt";
     }
     p.Refresh();
     EXPECT_EQ(p.Fields().Count(), 3u);
     EXPECT_EQ(p.Indexes().Count(), 1u);
     EXPECT_EQ(db.OpenRecordset("P").RecordCount(), 2);
     EXPECT_TRUE(db.Relations().Contains("PC"));
+}
+
+TEST_F(DdlTest, MigrationInsideATransactionIsUndoneWithIt) {
+    Database db = make("brasol.mdb");
+    cria_bups(db);
+    db.Execute("INSERT INTO BUPS (BUP_NOME_BD, BUP_VERSAO) VALUES ('brasol.mdb', '030909')");
+    {
+        Transaction transaction(db);
+        TableDef bups = db.TableDef("BUPS");
+        bups.DeleteIndex("PrimaryKey");
+        bups.DeleteField("BUP_NOME_BD");
+        EXPECT_FALSE(db.TableDef("BUPS").Fields().Contains("BUP_NOME_BD"));
+    }
+    const TableDef bups = db.TableDef("BUPS");
+    EXPECT_TRUE(bups.Indexes().Contains("PrimaryKey"));
+    EXPECT_EQ(db.OpenRecordset("BUPS")["BUP_NOME_BD"], Value("brasol.mdb"));
+    {
+        Transaction transaction(db);
+        db.TableDef("BUPS").DeleteIndex("PrimaryKey");
+        transaction.Commit();
+    }
+    EXPECT_TRUE(db.TableDef("BUPS").Indexes().empty());
 }
 
 TEST_F(DdlTest, NamesWithApostrophesAndQuotes) {

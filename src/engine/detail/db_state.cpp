@@ -54,6 +54,22 @@ void TransactionGuard::rollback() {
     }
 }
 
+Savepoint::Savepoint(DbState& state, std::string name) : state_(&state), name_(std::move(name)) {
+    state.exec("SAVEPOINT " + name_);
+}
+
+Savepoint::~Savepoint() {
+    if (active_ && state_->open()) {
+        const std::string undo = "ROLLBACK TO " + name_ + "; RELEASE " + name_;
+        sqlite3_exec(state_->db(), undo.c_str(), nullptr, nullptr, nullptr);
+    }
+}
+
+void Savepoint::release() {
+    state_->exec("RELEASE " + name_);
+    active_ = false;
+}
+
 ForeignKeysOff::ForeignKeysOff(DbState& state) : state_(&state) {
     if (sqlite3_get_autocommit(state.db()) == 0) {
         throw EngineError(ErroMotor,

@@ -69,6 +69,22 @@ private:
     bool active_ = true;
 };
 
+// A savepoint, rolled back to and released when the object goes without
+// release(); inside a transaction it nests, outside it is one.
+class Savepoint {
+public:
+    Savepoint(DbState& state, std::string name);
+    ~Savepoint();
+    Savepoint(const Savepoint&) = delete;
+    Savepoint& operator=(const Savepoint&) = delete;
+    void release();
+
+private:
+    DbState* state_;
+    std::string name_;
+    bool active_ = true;
+};
+
 // Turns PRAGMA foreign_keys off for its life and back on after, outside
 // any transaction (the pragma is ignored inside one).  Throws EngineError
 // when a transaction is open, because the switch would not happen.

@@ -1,6 +1,7 @@
 #include "engine/detail/rebuild.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "common/text.h"
 #include "engine/quoting.h"
@@ -71,13 +72,23 @@ std::vector<std::string> dependent_sql(DbState& state, const StoredTable& table,
     return statements;
 }
 
-void check_foreign_keys(DbState& state, const std::string& table) {
-    std::vector<std::string> to_check{table};
+// The tables with a foreign key to `table`, itself included when it
+// refers to itself.
+std::vector<std::string> referring_tables(DbState& state, const std::string& table) {
+    std::vector<std::string> names;
     for (const StoredTable& t : stored_tables(state)) {
         Statement s = state.prepare("SELECT 1 FROM pragma_foreign_key_list(?1) WHERE \"table\" = ?2 COLLATE NOCASE");
         s.bind_text(1, t.name);
         s.bind_text(2, table);
-        if (s.step() && !iequals(t.name, table)) to_check.push_back(t.name);
+        if (s.step()) names.push_back(t.name);
+    }
+    return names;
+}
+
+void check_foreign_keys(DbState& state, const std::string& table) {
+    std::vector<std::string> to_check{table};
+    for (const std::string& name : referring_tables(state, table)) {
+        if (!iequals(name, table)) to_check.push_back(name);
     }
     for (const std::string& name : to_check) {
         if (!state.value("PRAGMA foreign_key_check(" + quote_identifier(name) + ")").is_null()) {
@@ -144,9 +155,22 @@ void rebuild_table(DbState& state, const StoredTable& table, const RebuildPlan& 
         throw EngineError(ErroMotor, "Não é possível alterar a estrutura da tabela '" + table.name + "'.");
     }
     // 1. Foreign keys off and legacy renaming on, outside the transaction.
-    ForeignKeysOff foreign_keys_off(state);
+    //    Inside the caller's transaction the keys stay on, which is safe
+    //    only while nothing refers to the table: dropping it would
+    //    otherwise delete or refuse through those references.
+    std::optional<ForeignKeysOff> foreign_keys_off;
+    std::optional<TransactionGuard> transaction;
+    if (state.in_transaction()) {
+        if (!referring_tables(state, table.name).empty()) {
+            throw EngineError(ErroMotor, "Não é possível alterar a estrutura da tabela '" + table.name +
+                                             "' dentro de uma transacção, porque há relações que a referem.");
+        }
+    } else {
+        foreign_keys_off.emplace(state);
+    }
     LegacyAlter legacy(state);
-    TransactionGuard transaction(state);
+    if (!state.in_transaction()) transaction.emplace(state);
+    Savepoint savepoint(state, "pz_reconstroi");
 
     // 2. What must be made again after the old table goes.
     const std::vector<std::string> dependents = dependent_sql(state, table, plan);
@@ -186,7 +210,8 @@ void rebuild_table(DbState& state, const StoredTable& table, const RebuildPlan& 
 
     // 6. The relations must still hold.
     check_foreign_keys(state, table.name);
-    transaction.commit();
+    savepoint.release();
+    if (transaction) transaction->commit();
 }
 
 }  // namespace pezolva::engine::detail

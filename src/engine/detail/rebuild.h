@@ -39,7 +39,9 @@ std::string rebuilt_table_sql(const CreateTable& table, std::string_view sql, co
 // off (switched before BEGIN, back on after), then checks the foreign keys
 // of the table and of the tables that refer to it.  On any failure,
 // including a foreign key violation (ErroIntegridade), nothing changes.
-// ErroMotor when a transaction is already open.
+// Inside an open transaction only a table nothing refers to (itself
+// included) can be rebuilt, ErroMotor otherwise; the change is then undone
+// with that transaction.
 void rebuild_table(DbState& state, const StoredTable& table, const RebuildPlan& plan);
 
 }  // namespace pezolva::engine::detail
