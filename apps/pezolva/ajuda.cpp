@@ -21,9 +21,18 @@ const char* ajuda(const std::string& subcomando) {
                "~/.local/share/pezolva/demo) e corre nele o trabalho principal, mostrando\n"
                "o que faz.\n";
     }
+    if (subcomando == "backup") {
+        return "Uso: pezolva backup --project NOME [--due | --all | BASE_DE_DADOS...]\n"
+               "Faz cópias de segurança das bases de dados do registo do projecto: as que\n"
+               "estão em atraso (por omissão), todas, ou as indicadas pelo nome.  Mostra o\n"
+               "progresso e, no fim, o registo e os erros.\n"
+               "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
+               "Saída: 0 sem erros, 1 com erros, 2 uso errado.\n";
+    }
     return "Uso: pezolva                 abre o programa de manutenção (janelas)\n"
            "     pezolva projects [--json]\n"
            "     pezolva start PASTA NOME BD_PRINCIPAL [--descr TEXTO]\n"
+           "     pezolva backup --project NOME [--due | --all | BASE_DE_DADOS...]\n"
            "     pezolva demo [PASTA]\n"
            "     pezolva SUBCOMANDO --help\n"
            "A palavra-passe de um projecto vem da variável PEZOLVA_PASSWORD, do ficheiro\n"

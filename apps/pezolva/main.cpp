@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
         if (subcomando == "projects") return projects(args);
         if (subcomando == "start") return start(args);
         if (subcomando == "demo") return demo(args);
+        if (subcomando == "backup") return backup(args);
         throw UsoErrado{"subcomando desconhecido: " + subcomando};
     } catch (const UsoErrado& e) {
         std::fprintf(stderr, "pezolva: %s\n\n%s", e.mensagem.c_str(), ajuda(subcomando));

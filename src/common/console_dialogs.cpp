@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "common/text.h"
+
 namespace pezolva {
 
 const char* answer_caption(Answer answer) {
@@ -19,17 +21,7 @@ const char* answer_caption(Answer answer) {
 }
 
 Answer ConsoleDialogs::show(const Message& message) {
-    // Lines of a message may end in CR LF, LF or a lone CR: a terminal wants LF.
-    std::string text;
-    for (std::size_t i = 0; i < message.text.size(); ++i) {
-        const char c = message.text[i];
-        if (c == '\r') {
-            text += '\n';
-            if (i + 1 < message.text.size() && message.text[i + 1] == '\n') ++i;
-        } else {
-            text += c;
-        }
-    }
+    const std::string text = linhas_lf(message.text);
     std::fprintf(out_, "%s: %s\n", message.title.c_str(), text.c_str());
     if (message.buttons == Buttons::Ok) {
         std::fflush(out_);

@@ -75,6 +75,20 @@ std::string file_name_of(std::string_view path) {
     return std::string(p == std::string_view::npos ? path : path.substr(p + 1));
 }
 
+std::string linhas_lf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            out += '\n';
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 bool texto_numerico(std::string_view text) {
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
     bool digit = false;

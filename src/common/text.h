@@ -34,6 +34,10 @@ void separa_ultimo(std::string text, char separator, std::string& depois, std::s
 // no folder.
 std::string file_name_of(std::string_view path);
 
+// The text with every line break as a line feed alone: CR LF and a lone CR
+// (the system's messages use both) become LF, as terminals and labels want.
+std::string linhas_lf(std::string_view text);
+
 // Strict test that a text is a plain decimal number: an optional leading
 // "+" or "-", then only digits, "." and ",", with at least one digit and at
 // most one "," (the decimal comma; "." may group thousands or be a decimal

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QStringList>
 
+#include "common/text.h"
 #include "common/ui/pergunta.h"
 
 namespace pezolva {
@@ -28,12 +29,7 @@ QMessageBox::Icon qt_icon(Icon icon) {
 }
 
 // Message texts use CR LF or a lone CR between lines; a label wants LF.
-QString display_text(const std::string& text) {
-    QString s = QString::fromStdString(text);
-    s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return s;
-}
+QString display_text(const std::string& text) { return QString::fromStdString(linhas_lf(text)); }
 
 }  // namespace
 

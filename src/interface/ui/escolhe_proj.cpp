@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "common/text.h"
 #include "common/ui/centra_form.h"
 
 namespace pezolva {
@@ -76,9 +77,8 @@ void escolhe_proj::mostra_seleccao() {
         label1_->clear();
         return;
     }
-    QString text = QString::fromStdString(descricao_projecto(lista_[static_cast<std::size_t>(row)]));
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    label1_->setText(text);
+    label1_->setText(QString::fromStdString(
+        linhas_lf(descricao_projecto(lista_[static_cast<std::size_t>(row)]))));
 }
 
 int mostra_escolhe_proj(const std::vector<EntradaProjecto>& lista) {

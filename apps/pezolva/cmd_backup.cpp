@@ -1,0 +1,98 @@
+#include <cstdio>
+
+#include "backup/copia_base_dados.h"
+#include "backup/execucao_copias.h"
+#include "cli.h"
+#include "comandos.h"
+#include "common/text.h"
+#include "engine/database.h"
+#include "interface/estado.h"
+#include "interface/projectos.h"
+#include "progresso_terminal.h"
+#include "pezolva/mnt.h"
+#include "register/bups.h"
+
+namespace pezolva::cli {
+namespace {
+
+std::vector<std::string> todas(engine::Recordset& registo) {
+    std::vector<std::string> nomes;
+    engine::Recordset linhas = registo.Clone();
+    if (linhas.IsEOF() && linhas.IsBOF()) return nomes;
+    for (linhas.MoveFirst(); !linhas.IsEOF(); linhas.MoveNext()) {
+        nomes.push_back(linhas[bups::kNomeBd].to_text());
+    }
+    return nomes;
+}
+
+void imprime_log(const char* titulo, const std::string& texto) {
+    if (texto.empty()) return;
+    std::printf("\n%s:\n%s\n", titulo, linhas_lf(texto).c_str());
+}
+
+}  // namespace
+
+// Makes the project current as the launcher does (its register checked),
+// then copies the chosen register rows with the same engine and run as the
+// backup window.
+int backup(const std::vector<std::string>& raw) {
+    const Argumentos args(raw, {"--project", "--password-file"}, {"--due", "--all"});
+    const auto nome_projecto = args.valor("--project");
+    if (!nome_projecto) throw UsoErrado{"falta --project NOME"};
+    if (args.tem("--due") + args.tem("--all") + !args.posicionais().empty() > 1) {
+        throw UsoErrado{"escolha só um de --due, --all ou os nomes das bases de dados"};
+    }
+    EntradaProjecto entrada;
+    bool encontrado = false;
+    for (const auto& p : lista_projectos(servicos().settings)) {
+        if (iequals(p.nome, *nome_projecto)) {
+            entrada = p;
+            encontrado = true;
+        }
+    }
+    if (!encontrado) {
+        std::fprintf(stderr, "pezolva: o projecto %s não está registado neste posto.\n",
+                     nome_projecto->c_str());
+        return kFalhou;
+    }
+
+    std::string passwd = obtem_password(args, "Palavra-passe de " + entrada.nome_bd + ": ");
+    std::string caminho = entrada.caminho, projecto = entrada.nome, nome_bd = entrada.nome_bd,
+                descr = entrada.descr;
+    bool vem_de_pezolva = true;
+    pezolva::mnt m;
+    if (!m.actualiza_path(caminho, projecto, nome_bd, descr, passwd, vem_de_pezolva)) {
+        return kFalhou;
+    }
+    const ProjectoActual& actual = estado().projecto_actual;
+    engine::Database principal =
+        engine::OpenDatabase(actual.base_principal(), false, false, actual.ligacao());
+    engine::Recordset registo = principal.OpenRecordset("select * from BUPS");
+
+    std::vector<std::string> escolhidas;
+    if (args.tem("--all")) {
+        escolhidas = todas(registo);
+    } else if (!args.posicionais().empty()) {
+        escolhidas = args.posicionais();
+    } else {
+        escolhidas = backup::bases_devidas(registo, servicos().clock.now());
+        if (escolhidas.empty()) {
+            std::printf("Não há cópias de segurança em atraso no projecto %s.\n",
+                        projecto.c_str());
+            return kSucesso;
+        }
+    }
+
+    backup::RegistoExecucao log;
+    const backup::FimExecucao fim = [&] {
+        ProgressoTerminal progresso(stdout);
+        backup::CopiaBaseDados copia(servicos(), actual, log, progresso);
+        return backup::executa_copias(escolhidas, registo, copia, log, servicos().dialogs);
+    }();
+    imprime_log("Registo", log.mensagens());
+    imprime_log("Erros", log.erros());
+    if (fim == backup::FimExecucao::Concluida) std::printf("\nconcluido\n");
+    return fim == backup::FimExecucao::Concluida ? kSucesso : kFalhou;
+}
+
+}  // namespace pezolva::cli

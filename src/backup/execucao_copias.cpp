@@ -1,0 +1,52 @@
+#include "backup/execucao_copias.h"
+
+#include "engine/quoting.h"
+#include "register/bups.h"
+#include "register/vencimento.h"
+
+namespace pezolva::backup {
+
+FimExecucao executa_copias(const std::vector<std::string>& seleccionadas,
+                           engine::Recordset& registo, CopiaBaseDados& copia,
+                           RegistoExecucao& log, Dialogs& dialogs,
+                           const std::function<void()>& ao_iniciar_copia) {
+    log.limpa_erros();
+    bool iniciada = false;
+    for (const std::string& nome : seleccionadas) {
+        registo.FindFirst(std::string(bups::kNomeBd) + "=" + engine::quote_literal(nome));
+        if (registo.NoMatch()) {
+            log.regista_erro(
+                "Erro interno. Não foi encontrado o registo de cópias de segurança da base de "
+                "dados " +
+                nome + ".");
+            continue;
+        }
+        iniciada = true;
+        if (ao_iniciar_copia) ao_iniciar_copia();
+        copia.copia(registo);
+    }
+    if (seleccionadas.empty()) {
+        informa(dialogs,
+                "Não está nenhuma base de dados seleccionada. Clique no quadrado do lado esquerdo "
+                "do nome dos ficheiros a copiar.",
+                "Atenção", Icon::Information);
+        return FimExecucao::NadaSeleccionado;
+    }
+    if (!iniciada) return FimExecucao::NenhumaIniciada;
+    return log.sem_erros() ? FimExecucao::Concluida : FimExecucao::ComErros;
+}
+
+std::vector<std::string> bases_devidas(engine::Recordset& registo, const DateTime& agora) {
+    std::vector<std::string> devidas;
+    engine::Recordset linhas = registo.Clone();
+    if (linhas.IsEOF() && linhas.IsBOF()) return devidas;
+    for (linhas.MoveFirst(); !linhas.IsEOF(); linhas.MoveNext()) {
+        if (copia_devida(linhas[bups::kDiasIntervalo], linhas[bups::kUltData],
+                         linhas[bups::kUltHora], agora)) {
+            devidas.push_back(linhas[bups::kNomeBd].to_text());
+        }
+    }
+    return devidas;
+}
+
+}  // namespace pezolva::backup

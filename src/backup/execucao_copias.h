@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "backup/copia_base_dados.h"
+#include "backup/registo_execucao.h"
+#include "common/dialogs.h"
+#include "engine/recordset.h"
+
+namespace pezolva::backup {
+
+// How a backup run ended, which decides what its window shows.
+enum class FimExecucao {
+    NadaSeleccionado,  // no database was chosen: the user was told
+    NenhumaIniciada,   // every chosen database lacked its register row
+    Concluida,         // the error log is empty
+    ComErros,          // some error was logged
+};
+
+// Runs a backup of each chosen database, in order: finds its register row
+// by name and makes one copy with `copia`.  The failure of one database is
+// logged and the run goes on with the next.  The error log is emptied
+// first; `ao_iniciar_copia` is called before each copy (the window switches
+// to its progress frame there).
+FimExecucao executa_copias(const std::vector<std::string>& seleccionadas,
+                           engine::Recordset& registo, CopiaBaseDados& copia,
+                           RegistoExecucao& log, Dialogs& dialogs,
+                           const std::function<void()>& ao_iniciar_copia = {});
+
+// The names of the register rows whose copy is due at `agora`, in register
+// order (the rule of the reminder).
+std::vector<std::string> bases_devidas(engine::Recordset& registo, const DateTime& agora);
+
+}  // namespace pezolva::backup

@@ -1,0 +1,44 @@
+#include "backup/verifica_copia.h"
+
+#include "engine/database.h"
+#include "engine/quoting.h"
+
+namespace pezolva::backup {
+
+std::optional<std::string> verifica_copia(const std::string& caminho, const std::string& ligacao,
+                                          const std::vector<TabelaCopiada>& tabelas) {
+    try {
+        engine::Database db = engine::OpenDatabase(caminho, false, true, ligacao);
+        const std::string verificacao =
+            db.OpenRecordset("PRAGMA quick_check").Fields(std::size_t{0}).to_text();
+        if (verificacao != "ok") return "A verificação do ficheiro falhou: " + verificacao;
+        for (const TabelaCopiada& t : tabelas) {
+            const auto linhas =
+                db.OpenRecordset("select count(*) from " + engine::quote_identifier(t.nome))
+                    .Fields(std::size_t{0})
+                    .to_integer();
+            if (linhas != t.linhas) {
+                return "A tabela " + t.nome + " tem " + std::to_string(linhas.value_or(-1)) +
+                       " registos em vez de " + std::to_string(t.linhas) + ".";
+            }
+        }
+        return std::nullopt;
+    } catch (const engine::EngineError& e) {
+        return e.descricao();
+    }
+}
+
+void coloca_copia(FileSystem& files, const std::string& pronta, const std::string& caminho_copia,
+                  const std::string& de_lado) {
+    const bool havia = files.exists(caminho_copia);
+    if (havia) files.rename_no_replace(caminho_copia, de_lado);
+    try {
+        files.rename_no_replace(pronta, caminho_copia);
+    } catch (const FileError&) {
+        if (havia) files.rename_no_replace(de_lado, caminho_copia);
+        throw;
+    }
+    if (havia) files.remove(de_lado);
+}
+
+}  // namespace pezolva::backup
