@@ -36,7 +36,10 @@ public:
     FicheirosTemporarios(const FicheirosTemporarios&) = delete;
     FicheirosTemporarios& operator=(const FicheirosTemporarios&) = delete;
 
-    const std::string& junta(std::string f) { return ficheiros_.emplace_back(std::move(f)); }
+    std::string junta(std::string f) {
+        ficheiros_.push_back(f);
+        return f;
+    }
     void apaga(const std::string& f) {
         for (const std::string& p : {f, f + ".lock"}) {
             try {
@@ -73,8 +76,8 @@ void CopiaBaseDados::copia(engine::Recordset& registo) {
     }
     const DateTime inicio = servicos_.clock.now();
     if (progresso_.visivel()) {
-        progresso_.mostra("a preparar cópia", "");
         progresso_.barra(0, 1, 0);
+        progresso_.mostra("a preparar cópia", "");
         progresso_.cede();
     }
 
@@ -131,7 +134,7 @@ void CopiaBaseDados::copia(engine::Recordset& registo) {
     }
 
     FicheirosTemporarios temporarios(files);
-    const std::string& em_construcao = temporarios.junta(join_path(
+    const std::string em_construcao = temporarios.junta(join_path(
         pasta_copia, nome_temporario(nome, draw_temporary_token(servicos_.random))));
     if (progresso_.visivel()) {
         progresso_.mostra(ficheiro_bd, "Criar ficheiro");
@@ -203,7 +206,7 @@ void CopiaBaseDados::copia(engine::Recordset& registo) {
             progresso_.mostra(ficheiro_bd, "Compactar");
             progresso_.cede();
         }
-        const std::string& compactada = temporarios.junta(join_path(
+        const std::string compactada = temporarios.junta(join_path(
             pasta_copia, nome_temporario(nome, draw_temporary_token(servicos_.random))));
         engine::CompactDatabase(em_construcao, compactada, kLocalidade, 0, ligacao);
         temporarios.apaga(em_construcao);
