@@ -10,8 +10,12 @@ const char* ajuda(const std::string& subcomando) {
     }
     if (subcomando == "start") {
         return "Uso: pezolva start PASTA NOME BD_PRINCIPAL [--descr TEXTO] [--password-file F]\n"
+               "                     [--answer fazer|nao-fazer|configurar]\n"
                "Faz o que a aplicação de gestão faz ao arrancar: torna o projecto actual,\n"
-               "regista-o neste posto e valida o registo de cópias de segurança.\n"
+               "regista-o neste posto e valida o registo de cópias de segurança; depois, se\n"
+               "houver cópias em atraso, pergunta se as faz.  A resposta vem de --answer ou\n"
+               "do terminal; sem nenhum dos dois a pergunta só é mostrada.  \"fazer\" faz as\n"
+               "cópias aqui, no terminal.\n"
                "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
                "Saída: 0 sucesso, 1 a operação falhou, 2 uso errado.\n";
     }

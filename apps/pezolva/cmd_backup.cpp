@@ -1,6 +1,5 @@
 #include <cstdio>
 
-#include "backup/copia_base_dados.h"
 #include "backup/execucao_copias.h"
 #include "cli.h"
 #include "comandos.h"
@@ -8,29 +7,10 @@
 #include "engine/database.h"
 #include "interface/estado.h"
 #include "interface/projectos.h"
-#include "progresso_terminal.h"
+#include "copias_terminal.h"
 #include "pezolva/mnt.h"
-#include "register/bups.h"
 
 namespace pezolva::cli {
-namespace {
-
-std::vector<std::string> todas(engine::Recordset& registo) {
-    std::vector<std::string> nomes;
-    engine::Recordset linhas = registo.Clone();
-    if (linhas.IsEOF() && linhas.IsBOF()) return nomes;
-    for (linhas.MoveFirst(); !linhas.IsEOF(); linhas.MoveNext()) {
-        nomes.push_back(linhas[bups::kNomeBd].to_text());
-    }
-    return nomes;
-}
-
-void imprime_log(const char* titulo, const std::string& texto) {
-    if (texto.empty()) return;
-    std::printf("\n%s:\n%s\n", titulo, linhas_lf(texto).c_str());
-}
-
-}  // namespace
 
 // Makes the project current as the launcher does (its register checked),
 // then copies the chosen register rows with the same engine and run as the
@@ -71,7 +51,7 @@ int backup(const std::vector<std::string>& raw) {
 
     std::vector<std::string> escolhidas;
     if (args.tem("--all")) {
-        escolhidas = todas(registo);
+        escolhidas = todas_as_bases(registo);
     } else if (!args.posicionais().empty()) {
         escolhidas = args.posicionais();
     } else {
@@ -83,16 +63,7 @@ int backup(const std::vector<std::string>& raw) {
         }
     }
 
-    backup::RegistoExecucao log;
-    const backup::FimExecucao fim = [&] {
-        ProgressoTerminal progresso(stdout);
-        backup::CopiaBaseDados copia(servicos(), actual, log, progresso);
-        return backup::executa_copias(escolhidas, registo, copia, log, servicos().dialogs);
-    }();
-    imprime_log("Registo", log.mensagens());
-    imprime_log("Erros", log.erros());
-    if (fim == backup::FimExecucao::Concluida) std::printf("\nconcluido\n");
-    return fim == backup::FimExecucao::Concluida ? kSucesso : kFalhou;
+    return corre_copias(actual, registo, escolhidas);
 }
 
 }  // namespace pezolva::cli

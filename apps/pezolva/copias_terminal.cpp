@@ -1,0 +1,48 @@
+#include "copias_terminal.h"
+
+#include <cstdio>
+
+#include "backup/copia_base_dados.h"
+#include "backup/execucao_copias.h"
+#include "cli.h"
+#include "common/text.h"
+#include "interface/estado.h"
+#include "progresso_terminal.h"
+#include "register/bups.h"
+
+namespace pezolva::cli {
+namespace {
+
+void imprime_log(const char* titulo, const std::string& texto) {
+    if (texto.empty()) return;
+    std::printf("\n%s:\n%s\n", titulo, linhas_lf(texto).c_str());
+}
+
+}  // namespace
+
+std::vector<std::string> todas_as_bases(engine::Recordset& registo) {
+    std::vector<std::string> nomes;
+    engine::Recordset linhas = registo.Clone();
+    if (linhas.IsEOF() && linhas.IsBOF()) return nomes;
+    for (linhas.MoveFirst(); !linhas.IsEOF(); linhas.MoveNext()) {
+        nomes.push_back(linhas[bups::kNomeBd].to_text());
+    }
+    return nomes;
+}
+
+int corre_copias(const ProjectoActual& projecto, engine::Recordset& registo,
+                 const std::vector<std::string>& escolhidas) {
+    backup::RegistoExecucao log;
+    backup::FimExecucao fim;
+    {
+        ProgressoTerminal progresso(stdout);
+        backup::CopiaBaseDados copia(servicos(), projecto, log, progresso);
+        fim = backup::executa_copias(escolhidas, registo, copia, log, servicos().dialogs);
+    }
+    imprime_log("Registo", log.mensagens());
+    imprime_log("Erros", log.erros());
+    if (fim == backup::FimExecucao::Concluida) std::printf("\nconcluido\n");
+    return fim == backup::FimExecucao::Concluida ? kSucesso : kFalhou;
+}
+
+}  // namespace pezolva::cli
