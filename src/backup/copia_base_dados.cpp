@@ -133,9 +133,13 @@ void CopiaBaseDados::copia(engine::Recordset& registo) {
         }
     }
 
+    // One token for the run; the run's temporary files differ by their offset.
+    const std::uint64_t token = draw_temporary_token(servicos_.random);
+    const auto temporario = [&](std::uint64_t n) {
+        return join_path(pasta_copia, nome_temporario(nome, token + n));
+    };
     FicheirosTemporarios temporarios(files);
-    const std::string em_construcao = temporarios.junta(join_path(
-        pasta_copia, nome_temporario(nome, draw_temporary_token(servicos_.random))));
+    const std::string em_construcao = temporarios.junta(temporario(0));
     if (progresso_.visivel()) {
         progresso_.mostra(ficheiro_bd, "Criar ficheiro");
         progresso_.cede();
@@ -206,8 +210,7 @@ void CopiaBaseDados::copia(engine::Recordset& registo) {
             progresso_.mostra(ficheiro_bd, "Compactar");
             progresso_.cede();
         }
-        const std::string compactada = temporarios.junta(join_path(
-            pasta_copia, nome_temporario(nome, draw_temporary_token(servicos_.random))));
+        const std::string compactada = temporarios.junta(temporario(1));
         engine::CompactDatabase(em_construcao, compactada, kLocalidade, 0, ligacao);
         temporarios.apaga(em_construcao);
 
@@ -221,9 +224,7 @@ void CopiaBaseDados::copia(engine::Recordset& registo) {
             // open (the restore window, another workstation).
             std::optional<engine::ExclusiveLock> em_uso;
             if (files.exists(caminho_copia)) em_uso.emplace(caminho_copia);
-            coloca_copia(files, compactada, caminho_copia,
-                         join_path(pasta_copia,
-                                   nome_temporario(nome, draw_temporary_token(servicos_.random))));
+            coloca_copia(files, compactada, caminho_copia, temporario(2));
         }
         temporarios.apaga(compactada);  // its lock file, if the check left one
 
