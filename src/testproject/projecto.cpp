@@ -15,7 +15,7 @@ namespace {
 
 // Bytes of the main database per row of its largest tables, measured on
 // projects of 100 000 to 2 000 000 rows (indexes and free space included).
-constexpr std::int64_t kBytesPorLinha = 600;
+constexpr std::int64_t kBytesPorLinha = 463;
 
 // A file of the project while it is being built.  Only this library makes
 // names that end so, and it never leaves one behind on purpose.
@@ -126,6 +126,7 @@ Projecto cria_projecto(const std::string& pasta, const Opcoes& opcoes) {
             obra.renomeados.push_back(final);
             remove_nosso(files, temporario);  // its companion lock
         }
+        detail::sincroniza(pasta);  // the new names too
     } catch (...) {
         for (const auto& [temporario, final] : obra.ficheiros) remove_nosso(files, temporario);
         for (const std::string& final : obra.renomeados) remove_nosso(files, final);

@@ -1,8 +1,13 @@
 #include "testproject/detail/construcao.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
 #include <stdexcept>
 
+#include "common/file_system.h"
 #include "engine/quoting.h"
 #include "engine/schema.h"
 #include "testproject/detail/sorteio.h"
@@ -85,6 +90,11 @@ void constroi(const std::string& caminho, const std::string& palavra_passe, cons
     // 3. The indexes, when they were left for after the rows.
     // 4. Every relation must hold.
     engine::Database db = engine::CreateDatabase(caminho, palavra_passe);
+    // A file under a temporary name needs no durability until it is
+    // complete: no sync per commit, the journal in memory (a failed build
+    // is deleted, not rolled back), and one sync of the whole file at the end.
+    db.Execute("PRAGMA synchronous=OFF");
+    db.Execute("PRAGMA journal_mode=MEMORY");
     {
         engine::Transaction t(db);
         for (const Tabela& tabela : tabelas) db.Execute(sql_tabela(tabela));
@@ -128,6 +138,19 @@ void constroi(const std::string& caminho, const std::string& palavra_passe, cons
         avisa(como, "verificação das relações", 0, tempo);
     }
     db.Close();
+    sincroniza(caminho);
+}
+
+void sincroniza(const std::string& caminho) {
+    // Only once the engine has closed the file: closing any other descriptor
+    // of an open SQLite file would drop SQLite's locks on it.
+    const int fd = ::open(caminho.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0) {
+        const int erro = errno;
+        if (fd >= 0) ::close(fd);
+        throw std::runtime_error("Não foi possível gravar no disco " + caminho + ": " + describe_errno(erro));
+    }
+    ::close(fd);
 }
 
 }  // namespace pezolva::testproject::detail

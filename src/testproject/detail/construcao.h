@@ -33,13 +33,17 @@ struct Construcao {
 };
 
 // Makes a new database at `caminho` with `palavra_passe` ("" for none) and
-// the tables, filled per `como`.  The creation order of tables and indexes
+// the tables, filled per `como`, and on the disk when it returns.  The creation order of tables and indexes
 // does not depend on `como`, so a database and its structure list them
 // alike.  Throws EngineError from the engine, or std::runtime_error when a
 // table did not get its rows or a relation does not hold.  On failure the
 // file may remain: the caller builds under a temporary name.
 void constroi(const std::string& caminho, const std::string& palavra_passe, const std::vector<Tabela>& tabelas,
               const Construcao& como);
+
+// Writes the file's data to the disk (also a folder's entries, for a
+// folder).  Throws std::runtime_error when it cannot.
+void sincroniza(const std::string& caminho);
 
 // The number of rows that break a relation (0 when every one holds).
 std::int64_t violacoes_de_relacoes(engine::Database& db);

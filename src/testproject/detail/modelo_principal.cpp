@@ -163,10 +163,17 @@ Tabela concelhos(const Contagens& c) {
 Tabela corporacoes(const Contagens& c) {
     Sorteio s;
     Tabela t{"corporacoes", c.corporacoes, {}, {"id_corporacao"}, {}, {}};
-    const std::string nome =
-        s.escolhe({"Associação Humanitária dos Bombeiros Voluntários de", "Bombeiros Voluntários de",
-                   "Bombeiros Municipais de", "Companhia de Bombeiros Sapadores de"}) +
-        " || ' ' || " + s.escolhe(kLugares);
+    // Draws are taken one statement at a time: the order of the operands
+    // of one expression is the compiler's, and the rows must not depend on it.
+    const std::string tipo = s.escolhe({"Associação Humanitária dos Bombeiros Voluntários de",
+                                        "Bombeiros Voluntários de", "Bombeiros Municipais de",
+                                        "Companhia de Bombeiros Sapadores de"});
+    const std::string nome = tipo + " || ' ' || " + s.escolhe(kLugares);
+    const std::string rua = s.escolhe(kRuas);
+    const std::string morada = rua + " || ', ' || " + s.entre(1, 300);
+    const std::string indicativo = s.entre(10, 99);
+    const std::string meio = s.entre(0, 999);
+    const std::string telefone = "printf('2%02d %03d %03d', " + indicativo + ", " + meio + ", " + s.entre(0, 999) + ")";
     // The seat is the first quartel of the corporation: quartel k belongs to
     // corporation ((k - 1) mod corporacoes) + 1.
     t.colunas = {
@@ -175,10 +182,8 @@ Tabela corporacoes(const Contagens& c) {
         col("nome", "TEXT(100)", kObrigatoria, nome),
         col("nif", "TEXT(9)", kObrigatoria, "printf('5%08d', i)"),
         col("data_fundacao", "DATETIME", kOpcional, s.data(1880, 110)),
-        col("morada", "TEXT(200)", kOpcional, s.escolhe(kRuas) + " || ', ' || " + s.entre(1, 300)),
-        col("telefone", "TEXT(20)", kOpcional,
-            s.ou_nulo(20, "printf('2%02d %03d %03d', " + s.entre(10, 99) + ", " + s.entre(0, 999) + ", " +
-                              s.entre(0, 999) + ")")),
+        col("morada", "TEXT(200)", kOpcional, morada),
+        col("telefone", "TEXT(20)", kOpcional, s.ou_nulo(20, telefone)),
         col("email", "TEXT(80)", kOpcional, s.ou_nulo(40, "'geral' || i || '@bombeiros.pt'")),
         col("id_quartel_sede", "LONG", kOpcional, "CASE WHEN i <= " + n(c.quarteis) + " THEN i END"),
         col("activa", "BOOLEAN", kOpcional, s.sim_nao(95))};
@@ -190,13 +195,17 @@ Tabela corporacoes(const Contagens& c) {
 Tabela quarteis(const Contagens& c) {
     Sorteio s;
     Tabela t{"quarteis", c.quarteis, {}, {"id_quartel"}, {}, {}};
+    const std::string rua = s.escolhe(kRuas);
+    const std::string morada = rua + " || ', ' || " + s.entre(1, 300);
+    const std::string zona = s.entre(1000, 9999);
+    const std::string cod_postal = "printf('%04d-%03d', " + zona + ", " + s.entre(0, 999) + ")";
     t.colunas = {
         col("id_quartel", "INTEGER", kObrigatoria, "i"),
         col("id_corporacao", "LONG", kObrigatoria, "((i - 1) % " + n(std::max<std::int64_t>(1, c.corporacoes)) + ") + 1"),
         col("nome", "TEXT(80)", kObrigatoria,
             "CASE WHEN i <= " + n(c.corporacoes) + " THEN 'Quartel sede' ELSE 'Secção destacada n.º ' || i END"),
-        col("morada", "TEXT(200)", kOpcional, s.escolhe(kRuas) + " || ', ' || " + s.entre(1, 300)),
-        col("cod_postal", "TEXT(8)", kOpcional, "printf('%04d-%03d', " + s.entre(1000, 9999) + ", " + s.entre(0, 999) + ")"),
+        col("morada", "TEXT(200)", kOpcional, morada),
+        col("cod_postal", "TEXT(8)", kOpcional, cod_postal),
         col("latitude", "DOUBLE", kOpcional, s.real(37.0, 5.0)),
         col("longitude", "DOUBLE", kOpcional, s.real(-9.5, 3.0)),
         col("n_camaratas", "TINYINT", kOpcional, s.entre(0, 40))};
@@ -236,7 +245,13 @@ Tabela bombeiros(const Contagens& c) {
     // A superior always has a lower number, so the rows could also be
     // copied in order under a relation of the table to itself.
     const std::string nascimento = s.data(1940, 50);
-    const std::string superior = "CASE WHEN i > 1 AND " + s.numero(3) + " > 0 THEN 1 + " + s.numero("i - 1") + " END";
+    const std::string tem_superior = s.numero(3);
+    const std::string superior = "CASE WHEN i > 1 AND " + tem_superior + " > 0 THEN 1 + " + s.numero("i - 1") + " END";
+    const std::string rede = s.entre(1, 6);
+    const std::string prefixo = s.entre(0, 9);
+    const std::string meio = s.entre(0, 999);
+    const std::string telemovel =
+        "printf('9%d%d %03d %03d', " + rede + ", " + prefixo + ", " + meio + ", " + s.entre(0, 999) + ")";
     t.colunas = {
         col("id_bombeiro", "INTEGER", kObrigatoria, "i"),
         col("id_quartel", "LONG", kObrigatoria, uma_de(s, c.quarteis)),
@@ -246,9 +261,7 @@ Tabela bombeiros(const Contagens& c) {
         col("data_nascimento", "DATETIME", kOpcional, nascimento),
         col("data_admissao", "DATETIME", kOpcional,
             "date(" + nascimento + ", '+' || " + s.entre(16 * 365, 45 * 365) + " || ' days')"),
-        col("telemovel", "TEXT(15)", kOpcional,
-            s.ou_nulo(20, "printf('9%d%d %03d %03d', " + s.entre(1, 6) + ", " + s.entre(0, 9) + ", " +
-                              s.entre(0, 999) + ", " + s.entre(0, 999) + ")")),
+        col("telemovel", "TEXT(15)", kOpcional, s.ou_nulo(20, telemovel)),
         col("email", "TEXT(80)", kOpcional, s.ou_nulo(40, "'bombeiro' || i || '@' || " + s.escolhe({"sapo.pt", "gmail.com", "iol.pt", "netcabo.pt"}))),
         col("activo", "BOOLEAN", kOpcional, s.sim_nao(80)),
         col("id_superior", "LONG", kOpcional, superior),
@@ -282,15 +295,19 @@ Tabela equipamentos(const Contagens& c) {
 Tabela ocorrencias(const Contagens& c) {
     Sorteio s;
     Tabela t{"ocorrencias", c.ocorrencias, {}, {"id_ocorrencia"}, {}, {}};
+    const std::string rua = s.escolhe(kRuas);
+    const std::string local = rua + " || ', ' || " + s.escolhe(kLugares);
+    const std::string com_vitimas = s.numero(10);
+    const std::string vitimas = "CASE WHEN " + com_vitimas + " < 7 THEN 0 ELSE " + s.entre(1, 12) + " END";
     t.colunas = {
         col("id_ocorrencia", "INTEGER", kObrigatoria, "i"),
         col("id_corporacao", "LONG", kObrigatoria, uma_de(s, c.corporacoes)),
         col("cod_tipo", "SMALLINT", kObrigatoria, uma_de(s, c.tipos_ocorrencia)),
         col("cod_concelho", "LONG", kObrigatoria, uma_de(s, c.concelhos)),
         col("data_hora", "DATETIME", kObrigatoria, s.data_hora(1990, 16)),
-        col("local", "TEXT(150)", kOpcional, s.escolhe(kRuas) + " || ', ' || " + s.escolhe(kLugares)),
+        col("local", "TEXT(150)", kOpcional, local),
         col("descricao", "TEXT(200)", kObrigatoria, s.prosa(3, 200)),
-        col("n_vitimas", "SMALLINT", kOpcional, "CASE WHEN " + s.numero(10) + " < 7 THEN 0 ELSE " + s.entre(1, 12) + " END"),
+        col("n_vitimas", "SMALLINT", kOpcional, vitimas),
         col("area_ardida", "DOUBLE", kOpcional, s.ou_nulo(70, s.real(0.01, 5000))),
         col("encerrada", "BOOLEAN", kOpcional, s.sim_nao(97))};
     t.relacoes = {rel("rel_corporacoes_ocorrencias", "corporacoes", {"id_corporacao"}, {"id_corporacao"}),
