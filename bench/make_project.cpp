@@ -98,9 +98,10 @@ int main(int argc, char** argv) {
     }
     rusage uso_recursos{};
     getrusage(RUSAGE_SELF, &uso_recursos);
-    std::printf("tempo total %.1f s; base principal %.1f MB (pedidos %.1f MB); %lld linhas em todas as tabelas; "
+    const std::string pedidos = opcoes.bytes > 0 ? " (pedidos " + std::to_string(opcoes.bytes / 1'000'000) + " MB)" : "";
+    std::printf("tempo total %.1f s; base principal %.1f MB%s; %lld linhas em todas as tabelas; "
                 "memória máxima %.1f MiB\n",
-                segundos, std::filesystem::file_size(projecto.principal.caminho) / 1e6, opcoes.bytes / 1e6,
+                segundos, std::filesystem::file_size(projecto.principal.caminho) / 1e6, pedidos.c_str(),
                 static_cast<long long>(total), uso_recursos.ru_maxrss / 1024.0);
     return 0;
 }

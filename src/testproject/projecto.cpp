@@ -14,7 +14,7 @@ namespace pezolva::testproject {
 namespace {
 
 // Bytes of the main database per row of its largest tables, measured on
-// projects of 100 000 to 2 000 000 rows (indexes and free space included).
+// projects of 333 333 and 2 159 827 rows (indexes included).
 constexpr std::int64_t kBytesPorLinha = 463;
 
 // A file of the project while it is being built.  Only this library makes
@@ -45,9 +45,12 @@ std::vector<std::string> nomes_do_projecto(const std::string& pasta) {
     return nomes;
 }
 
-// Removes a file this library made, with the engine's companion lock of it.
+// Removes a file this library made and, for a temporary one, the engine's
+// companion lock of it.  The lock of a final name is left alone: others may
+// rely on its inode.
 void remove_nosso(FileSystem& files, const std::string& caminho) {
-    for (const std::string& c : {caminho, engine::companion_path(caminho)}) {
+    const bool temporario = caminho.ends_with(kSufixoTemporario);
+    for (const std::string& c : {caminho, temporario ? engine::companion_path(caminho) : caminho}) {
         try {
             if (files.exists(c)) files.remove(c);
         } catch (const FileError&) {
@@ -57,7 +60,7 @@ void remove_nosso(FileSystem& files, const std::string& caminho) {
 }
 
 // Temporary files and the final names they take, in the order of renaming.
-struct Construcao {
+struct Obra {
     std::vector<std::pair<std::string, std::string>> ficheiros;
     std::vector<std::string> renomeados;
 };
@@ -90,7 +93,7 @@ Projecto cria_projecto(const std::string& pasta, const Opcoes& opcoes) {
 
     Projecto projecto;
     projecto.pasta = pasta;
-    Construcao obra;
+    Obra obra;
     try {
         for (const Ficheiro& f : kFicheiros) {
             BaseDados& bd = projecto.*f.membro;
@@ -113,9 +116,8 @@ Projecto cria_projecto(const std::string& pasta, const Opcoes& opcoes) {
             }
         }
         // The main database last: with it in place the project is complete.
-        std::rotate(obra.ficheiros.begin(), obra.ficheiros.begin() + (opcoes.estruturas ? 2 : 1),
-                    obra.ficheiros.end());
-        if (opcoes.estruturas) std::iter_swap(obra.ficheiros.end() - 1, obra.ficheiros.end() - 2);
+        std::stable_partition(obra.ficheiros.begin(), obra.ficheiros.end(),
+                              [&](const auto& f) { return f.second != projecto.principal.caminho; });
         for (const auto& [temporario, final] : obra.ficheiros) {
             try {
                 files.rename_no_replace(temporario, final);
@@ -124,7 +126,7 @@ Projecto cria_projecto(const std::string& pasta, const Opcoes& opcoes) {
                                    e.what());
             }
             obra.renomeados.push_back(final);
-            remove_nosso(files, temporario);  // its companion lock
+            remove_nosso(files, temporario);  // what is left: its companion lock
         }
         detail::sincroniza(pasta);  // the new names too
     } catch (...) {

@@ -173,8 +173,8 @@ TEST_F(ProjectoTest, TamanhoPedidoDaBasePrincipal) {
     EXPECT_LT(tamanho, 1.33 * o.bytes);
 }
 
-// Every value fits its field, as it would in the original engine, which
-// refuses text longer than the field and words in number fields; texts,
+// Every value fits its field (SQLite would take text longer than the field,
+// or words in a number field, and a copy would then lose the row); texts,
 // empty fields and dates vary as real ones do.
 TEST_F(ProjectoTest, ValoresCabemNosCamposEVariam) {
     const Projecto& p = modelo();
