@@ -31,7 +31,7 @@ int janelas(int argc, char** argv) {
     if (!m.actualiza_path(caminho, projecto, nome_bd, descr, passwd, vem_de_pezolva)) {
         return kFalhou;
     }
-    JanelaPrincipal janela(projecto, descr, operacoes_do_lancador());
+    JanelaPrincipal janela(projecto, descr, operacoes_do_lancador(m));
     janela.exec();
     return kSucesso;
 }

@@ -9,10 +9,10 @@
 
 namespace pezolva::cli {
 
-std::vector<Operacao> operacoes_do_lancador() {
+std::vector<Operacao> operacoes_do_lancador(pezolva::mnt& m) {
     // Each entry gains its action when the part behind it is built.
     return {
-        {"copias", "Cópias de segurança", {}},
+        {"copias", "Cópias de segurança", [&m] { m.copia_segur_com_fo(); }},
         {"repor", "Repor cópias de segurança", {}},
         {"integridade", "Verificar a integridade", {}},
         {"compactar", "Compactar todas as bases de dados", {}},

@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+namespace pezolva {
+class mnt;
+}
+
 namespace pezolva::cli {
 
 // One maintenance operation offered by the launcher's window.  An operation
@@ -25,7 +29,7 @@ public:
                     const std::vector<Operacao>& operacoes, QWidget* parent = nullptr);
 };
 
-// The operations in the order the launcher offers them.
-std::vector<Operacao> operacoes_do_lancador();
+// The operations in the order the launcher offers them, run on `m`.
+std::vector<Operacao> operacoes_do_lancador(pezolva::mnt& m);
 
 }  // namespace pezolva::cli

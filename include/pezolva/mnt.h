@@ -54,6 +54,21 @@ public:
     // set.  A missing file is reported to the user and gives false.
     bool era_readonly(std::string& nfich);
 
+    // When this workstation makes copies for the project and a registered
+    // database with its reminder set is due, asks whether to make copies
+    // now ("Fazer": the compact backup window runs them), not now, or to
+    // open the backup configuration.
+    void ver_existen_ficheiros_a_copiar();
+
+    // The backup window in its compact form: the due databases are ticked
+    // and copied at once.  True when the run ended without errors.
+    bool copia_segur_sem_fo();
+
+    // The backup window in full: the register to edit and the copies to
+    // start.  True when a run took place and its last one ended without
+    // errors.
+    bool copia_segur_com_fo();
+
     // Lists the projects registered on this workstation and lets the user
     // choose one when there are several.  True with the chosen project in
     // the four texts and `ha_mais` True; False when none is registered or

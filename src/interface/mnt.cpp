@@ -4,6 +4,7 @@
 #include "compaction/era_readonly.h"
 #include "engine/error.h"
 #include "interface/estado.h"
+#include "interface/para_o_anfitriao.h"
 #include "interface/projectos.h"
 #include "interface/ui/escolhe_proj.h"
 #include "register/valida_bups.h"
@@ -18,23 +19,6 @@ struct mnt::Impl {
 
 mnt::mnt() : impl_(std::make_unique<Impl>()) {}
 mnt::~mnt() = default;
-
-namespace {
-
-// Errors the component does not handle itself reach the host as `erro`,
-// a type the host can catch across the library boundary.
-template <typename F>
-auto para_o_anfitriao(F&& operacao) -> decltype(operacao()) {
-    try {
-        return operacao();
-    } catch (const FileError& e) {
-        throw erro(e.error_number(), e.what());
-    } catch (const engine::EngineError& e) {
-        throw erro(e.numero(), e.descricao());
-    }
-}
-
-}  // namespace
 
 bool mnt::actualiza_path(std::string& caminho, std::string& projecto, std::string& nome_bd,
                          std::string& descr, std::string& passwd, bool& vem_de_pezolva) {

@@ -1,0 +1,77 @@
+// The operations of mnt that show the backup window or the reminder.
+#include <QApplication>
+
+#include "backup/ui/conf_copias.h"
+#include "engine/database.h"
+#include "interface/estado.h"
+#include "interface/para_o_anfitriao.h"
+#include "pezolva/mnt.h"
+#include "register/lembrete.h"
+
+namespace pezolva {
+namespace {
+
+// The component's windows need the host's QApplication.
+void exige_janelas() {
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+        throw erro(engine::ErroArgumento,
+                   "As janelas do componente precisam de uma QApplication no programa "
+                   "anfitrião.");
+    }
+}
+
+// Loads the project into the window and shows it until it closes.  A step
+// that fails is reported ("Erro", critical) and the next one taken, so the
+// user still gets the window.  True when a run took place in it and ended
+// without errors.
+bool mostra_copias(conf_copias& janela) {
+    try {
+        janela.carrega_projecto();
+    } catch (const engine::EngineError& e) {
+        informa(servicos().dialogs, e.descricao(), "Erro", Icon::Critical);
+    }
+    janela.exec();
+    return janela.execucao_sem_erros();
+}
+
+}  // namespace
+
+bool mnt::copia_segur_sem_fo() {
+    return para_o_anfitriao([&] {
+        exige_janelas();
+        conf_copias janela(servicos(), estado().projecto_actual, QApplication::activeWindow());
+        janela.forma_compacta();
+        return mostra_copias(janela);
+    });
+}
+
+bool mnt::copia_segur_com_fo() {
+    return para_o_anfitriao([&] {
+        exige_janelas();
+        conf_copias janela(servicos(), estado().projecto_actual, QApplication::activeWindow());
+        janela.forma_completa();
+        return mostra_copias(janela);
+    });
+}
+
+void mnt::ver_existen_ficheiros_a_copiar() {
+    para_o_anfitriao([&] {
+        const ProjectoActual& p = estado().projecto_actual;
+        if (!p.faz_copias) return;
+        {
+            engine::Database principal =
+                engine::OpenDatabase(p.base_principal(), false, false, p.ligacao());
+            engine::Recordset registo = principal.OpenRecordset("BUPS");
+            if (!precisa_lembrete(registo, servicos().clock.now())) return;
+        }
+        estado().resposta = kLembreteCancelado;
+        estado().resposta = servicos().dialogs.choose(pergunta_lembrete());
+        if (estado().resposta == kFazer) {
+            copia_segur_sem_fo();
+        } else if (estado().resposta == kConfigurar) {
+            copia_segur_com_fo();
+        }
+    });
+}
+
+}  // namespace pezolva
