@@ -2,11 +2,13 @@
 #include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <unistd.h>
 
 #include "common/file_system.h"
 #include "common/settings_store.h"
 #include "support/temp_dir.h"
+#include "testproject/projecto.h"
 
 namespace pezolva {
 namespace {
@@ -86,6 +88,84 @@ TEST_F(LauncherTest, DemoCreatesTheFolderAndRegistersTheProject) {
     EXPECT_TRUE(files.is_directory(dir.file("demo")));
     EXPECT_NE(r.out.find("pezolva-demo"), std::string::npos) << r.out;
     EXPECT_EQ(corre({"projects"}).out.substr(0, 13), "pezolva-demo\t");
+}
+
+// A test project started once by the host, with a backup due.
+class LauncherBackupTest : public LauncherTest {
+protected:
+    void SetUp() override {
+        testproject::cria_projecto(pasta());
+        LocalFileSystem files;
+        create_directories(files, dir.file("config/pelvor"));
+        // This workstation holds the main copy: it makes the backups.
+        testing::write_file(dir.file("config/pelvor/obras.ini"), "[setup]\nORIGEM=PRINCIPAL\n");
+    }
+    std::string pasta() { return dir.file("obras"); }
+    QString q(const std::string& s) { return QString::fromStdString(s); }
+    std::vector<std::string> copias() {
+        LocalFileSystem files;
+        std::vector<std::string> nomes;
+        for (const auto& n : files.list_files(pasta() + "/copiaseg")) {
+            if (n.size() > 4 && n.substr(n.size() - 4) == ".mdb") nomes.push_back(n);
+        }
+        std::sort(nomes.begin(), nomes.end());
+        return nomes;
+    }
+};
+
+TEST_F(LauncherBackupTest, StartWithoutAnAnswerOnlyShowsTheQuestion) {
+    const auto r = corre({"start", q(pasta()), "obras", "brasol.mdb"}, "kqa730418");
+    EXPECT_EQ(r.saida, 0) << r.err;
+    EXPECT_NE(r.err.find("É aconselhável fazer cópias de segurança de alguns ficheiros."),
+              std::string::npos)
+        << r.err;
+    EXPECT_TRUE(copias().empty());
+}
+
+TEST_F(LauncherBackupTest, StartAnsweredFazerCopiesTheDueDatabases) {
+    const auto r =
+        corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "fazer"}, "kqa730418");
+    EXPECT_EQ(r.saida, 0) << r.err << r.out;
+    EXPECT_NE(r.out.find("concluido"), std::string::npos) << r.out;
+    // The default register has every database due on the first start.
+    ASSERT_EQ(copias().size(), 3u);
+    EXPECT_EQ(copias()[0].substr(0, 6), "brasol");
+    // Copied now: the next start has nothing to ask.
+    const auto depois = corre({"start", q(pasta()), "obras", "brasol.mdb"}, "kqa730418");
+    EXPECT_EQ(depois.err.find("É aconselhável"), std::string::npos) << depois.err;
+}
+
+TEST_F(LauncherBackupTest, StartAnsweredNaoFazerOrWronglyChangesNothing) {
+    EXPECT_EQ(corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "nao-fazer"},
+                    "kqa730418")
+                  .saida,
+              0);
+    EXPECT_EQ(corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "sim"}, "kqa730418")
+                  .saida,
+              2);
+    EXPECT_TRUE(copias().empty());
+}
+
+TEST_F(LauncherBackupTest, BackupOfNamedDatabasesAndItsErrors) {
+    ASSERT_EQ(corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "nao-fazer"},
+                    "kqa730418")
+                  .saida,
+              0);
+    const auto log = corre({"backup", "--project", "obras", "log.mdb"}, "kqa730418");
+    EXPECT_EQ(log.saida, 0) << log.err << log.out;
+    EXPECT_NE(log.out.find("log.mdb: acessos"), std::string::npos) << log.out;
+    ASSERT_EQ(copias().size(), 1u);
+    EXPECT_EQ(copias()[0].substr(0, 3), "log");
+
+    const auto nenhuma = corre({"backup", "--project", "obras", "nao-registada.mdb"}, "kqa730418");
+    EXPECT_EQ(nenhuma.saida, 1);
+    EXPECT_NE(nenhuma.out.find("Erro interno. Não foi encontrado o registo de cópias de "
+                               "segurança da base de dados nao-registada.mdb."),
+              std::string::npos)
+        << nenhuma.out;
+
+    EXPECT_EQ(corre({"backup", "--project", "outro"}, "kqa730418").saida, 1);
+    EXPECT_EQ(corre({"backup", "--all", "--due", "--project", "obras"}, "kqa730418").saida, 2);
 }
 
 }  // namespace
