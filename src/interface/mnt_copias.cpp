@@ -34,25 +34,21 @@ bool mostra_copias(conf_copias& janela) {
     return janela.execucao_sem_erros();
 }
 
+// The backup window in the form `forma` sets, shown until it closes.
+bool abre_copias(void (conf_copias::*forma)()) {
+    return para_o_anfitriao([&] {
+        exige_janelas();
+        conf_copias janela(servicos(), estado().projecto_actual, QApplication::activeWindow());
+        (janela.*forma)();
+        return mostra_copias(janela);
+    });
+}
+
 }  // namespace
 
-bool mnt::copia_segur_sem_fo() {
-    return para_o_anfitriao([&] {
-        exige_janelas();
-        conf_copias janela(servicos(), estado().projecto_actual, QApplication::activeWindow());
-        janela.forma_compacta();
-        return mostra_copias(janela);
-    });
-}
+bool mnt::copia_segur_sem_fo() { return abre_copias(&conf_copias::forma_compacta); }
 
-bool mnt::copia_segur_com_fo() {
-    return para_o_anfitriao([&] {
-        exige_janelas();
-        conf_copias janela(servicos(), estado().projecto_actual, QApplication::activeWindow());
-        janela.forma_completa();
-        return mostra_copias(janela);
-    });
-}
+bool mnt::copia_segur_com_fo() { return abre_copias(&conf_copias::forma_completa); }
 
 void mnt::ver_existen_ficheiros_a_copiar() {
     para_o_anfitriao([&] {

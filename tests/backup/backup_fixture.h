@@ -8,12 +8,10 @@
 
 #include "backup/copia_base_dados.h"
 #include "backup/registo_execucao.h"
-#include "common/scripted_dialogs.h"
 #include "engine/database.h"
 #include "engine/quoting.h"
 #include "register/bups.h"
-#include "support/faulty_file_system.h"
-#include "support/temp_dir.h"
+#include "support/fixtures.h"
 #include "testproject/projecto.h"
 
 namespace pezolva::testing {
@@ -69,13 +67,11 @@ protected:
         files.copy_file(projecto_teste.principal.caminho, pasta_copias() + "/" + nome);
     }
 
-    TempDir dir;
-    ScriptedDialogs dialogs;
-    FixedClock clock{DateTime{2005, 5, 19, 14, 7, 0}};
-    ScriptedRandom random{0.25};
-    FaultyFileSystem files;
-    IniSettingsStore settings{dir.file("config"), files};
-    Services services{dialogs, clock, random, settings, files};
+    TestServices t;
+    TempDir& dir = t.dir;
+    ScriptedDialogs& dialogs = t.dialogs;
+    FaultyFileSystem& files = t.files;
+    Services& services = t.services;
     testproject::Projecto projecto_teste;
     ProjectoActual projecto;
     backup::RegistoExecucao log;
