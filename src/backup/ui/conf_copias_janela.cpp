@@ -1,0 +1,259 @@
+// The controls of the backup window and where they stand.  Each control's
+// objectName is the name the window's tests and documentation use.
+#include <QCheckBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "backup/ui/conf_copias.h"
+
+namespace pezolva {
+namespace {
+
+constexpr int kTwipsPorPixel = 15;
+
+QString nome_indice(const char* nome, int indice) {
+    return QStringLiteral("%1(%2)").arg(QLatin1String(nome)).arg(indice);
+}
+
+QLabel* etiqueta(const QString& texto, const QString& nome, QWidget* pai) {
+    auto* l = new QLabel(texto, pai);
+    l->setObjectName(nome);
+    return l;
+}
+
+QPushButton* botao(const QString& texto, const QString& nome, QWidget* pai) {
+    auto* b = new QPushButton(texto, pai);
+    b->setObjectName(nome);
+    // Enter never presses a button here: it moves to the next field.
+    b->setAutoDefault(false);
+    return b;
+}
+
+QPlainTextEdit* log_box(const QString& nome, QWidget* pai) {
+    auto* t = new QPlainTextEdit(pai);
+    t->setObjectName(nome);
+    t->setReadOnly(true);
+    t->setLineWrapMode(QPlainTextEdit::NoWrap);
+    return t;
+}
+
+QWidget* pagina_de_log(const QString& titulo, const QString& nome_etiqueta, QPlainTextEdit* caixa,
+                       QWidget* pagina) {
+    auto* layout = new QVBoxLayout(pagina);
+    layout->addWidget(etiqueta(titulo, nome_etiqueta, pagina));
+    layout->addWidget(caixa);
+    return pagina;
+}
+
+}  // namespace
+
+void conf_copias::constroi() {
+    setObjectName(QStringLiteral("conf_copias"));
+    setWindowTitle(QStringLiteral("Cópias de Segurança"));
+
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(QStringLiteral("SSTab1"));
+    const char* titulos[] = {"Configuração", "Estado", "Registo", "Erros"};
+    for (int i = 0; i < 4; ++i) {
+        frame1_[i] = new QWidget(tabs_);
+        frame1_[i]->setObjectName(nome_indice("Frame1", i));
+        tabs_->addTab(frame1_[i], QString::fromUtf8(titulos[i]));
+    }
+    constroi_configuracao(*frame1_[0]);
+    constroi_estado(*frame1_[1]);
+    text1_ = log_box(QStringLiteral("Text1"), frame1_[2]);
+    pagina_de_log(QStringLiteral("REGISTO"), QStringLiteral("Label6"), text1_, frame1_[2]);
+    text2_ = log_box(QStringLiteral("Text2"), frame1_[3]);
+    pagina_de_log(QStringLiteral("ERROS"), QStringLiteral("Label7"), text2_, frame1_[3]);
+    constroi_progresso();
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(tabs_);
+    layout->addWidget(frame4_);
+
+    // Enter moves to the next control wherever the focus is.
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (w->focusPolicy() != Qt::NoFocus) w->installEventFilter(this);
+    }
+}
+
+void conf_copias::constroi_configuracao(QWidget& pagina) {
+    lista_ = new QTreeWidget(&pagina);
+    lista_->setObjectName(QStringLiteral("ListView1"));
+    lista_->setRootIsDecorated(false);
+    lista_->setUniformRowHeights(true);
+    lista_->setAllColumnsShowFocus(true);
+    lista_->setHeaderLabels({QStringLiteral("Nome BD"), QStringLiteral("Destino Cópia"),
+                             QStringLiteral("Últ. Data")});
+    const int larguras[] = {1590, 2325, 1700};
+    for (int c = 0; c < 3; ++c) lista_->setColumnWidth(c, larguras[c] / kTwipsPorPixel);
+    lista_->header()->setStretchLastSection(true);
+
+    frame2_ = new QGroupBox(QStringLiteral("Configuração"), &pagina);
+    frame2_->setObjectName(QStringLiteral("Frame2"));
+    frame3_ = new QGroupBox(QStringLiteral("Última Cópia"), &pagina);
+    frame3_->setObjectName(QStringLiteral("Frame3"));
+    auto* grelha2 = new QGridLayout(frame2_);
+    auto* grelha3 = new QGridLayout(frame3_);
+    for (const backup::CampoRegisto& c : backup::campos_registo()) {
+        QWidget* pai = c.editavel ? static_cast<QWidget*>(frame2_) : frame3_;
+        auto* t = new QLineEdit(pai);
+        t->setObjectName(nome_indice("Text3", c.indice));
+        t->setReadOnly(!c.editavel);
+        if (*c.dica) t->setToolTip(QString::fromUtf8(c.dica));
+        text3_[static_cast<std::size_t>(c.indice)] = t;
+        if (c.editavel) {
+            grelha2->addWidget(etiqueta(QString::fromUtf8(c.etiqueta),
+                                        nome_indice("Label1", c.indice), frame2_),
+                               c.indice, 0);
+            grelha2->addWidget(t, c.indice, 1);
+        }
+    }
+    for (int i = 0; i < 2; ++i) {
+        command3_[i] = botao(QStringLiteral("..."), nome_indice("Command3", i), frame2_);
+        command3_[i]->setFixedWidth(command3_[i]->fontMetrics().horizontalAdvance("...") + 16);
+        grelha2->addWidget(command3_[i], i + 1, 2);
+    }
+    check1_[0] = new QCheckBox(QStringLiteral("Compacta"), frame2_);
+    check1_[1] = new QCheckBox(QStringLiteral("Avisa"), frame2_);
+    auto* marcas = new QHBoxLayout;
+    for (int i = 0; i < 2; ++i) {
+        check1_[i]->setObjectName(nome_indice("Check1", i));
+        marcas->addWidget(check1_[i]);
+    }
+    marcas->addStretch();
+    grelha2->addLayout(marcas, 6, 0, 1, 3);
+
+    // "Última Cópia": the date and time share a row, the rest in two columns.
+    auto rotulo3 = [&](int indice) {
+        const backup::CampoRegisto& c = backup::campos_registo()[static_cast<std::size_t>(indice)];
+        return etiqueta(QString::fromUtf8(c.etiqueta), nome_indice("Label1", indice), frame3_);
+    };
+    grelha3->addWidget(rotulo3(6), 0, 0);
+    auto* data_hora = new QHBoxLayout;
+    data_hora->addWidget(text3_[6], 3);
+    data_hora->addWidget(text3_[7], 2);
+    grelha3->addLayout(data_hora, 0, 1);
+    grelha3->addWidget(rotulo3(8), 0, 2);
+    grelha3->addWidget(text3_[8], 0, 3);
+    grelha3->addWidget(rotulo3(10), 1, 0);
+    grelha3->addWidget(text3_[10], 1, 1);
+    grelha3->addWidget(rotulo3(11), 1, 2);
+    grelha3->addWidget(text3_[11], 1, 3);
+    grelha3->addWidget(rotulo3(9), 2, 0);
+    grelha3->addWidget(text3_[9], 2, 1, 1, 3);
+    grelha3->addWidget(rotulo3(12), 3, 0);
+    grelha3->addWidget(text3_[12], 3, 1, 1, 3);
+    grelha3->setColumnStretch(1, 3);
+    grelha3->setColumnStretch(3, 2);
+
+    mudar_destino_ = botao(QStringLiteral("Mudar Caminho Destino"), QStringLiteral("Command4"),
+                           &pagina);
+    mudar_destino_->setToolTip(QStringLiteral(
+        "Altera o caminho de destino das cópias de todas as bases de dados, para o caminho da BD "
+        "seleccionada"));
+    faz_copias_ = new QCheckBox(QStringLiteral("Posto faz copias"), &pagina);
+    faz_copias_->setObjectName(QStringLiteral("CheckBox1"));
+    copiar_ = botao(QStringLiteral("Copiar"), QStringLiteral("Command1"), &pagina);
+    fechar_ = botao(QStringLiteral("Fechar"), QStringLiteral("Command2"), &pagina);
+
+    auto* esquerda = new QVBoxLayout;
+    esquerda->addWidget(lista_, 1);
+    esquerda->addWidget(frame3_);
+    auto* botoes = new QHBoxLayout;
+    botoes->addStretch();
+    botoes->addWidget(copiar_);
+    botoes->addWidget(fechar_);
+    auto* direita = new QVBoxLayout;
+    direita->addWidget(frame2_);
+    direita->addWidget(mudar_destino_);
+    direita->addWidget(faz_copias_);
+    direita->addStretch();
+    direita->addLayout(botoes);
+    auto* layout = new QHBoxLayout(&pagina);
+    layout->addLayout(esquerda, 11);
+    layout->addLayout(direita, 9);
+
+    // Enter and Tab go through the register fields in index order.
+    QWidget* anterior = lista_;
+    for (QWidget* w : {static_cast<QWidget*>(text3_[0]), static_cast<QWidget*>(text3_[1]),
+                       static_cast<QWidget*>(text3_[2]), static_cast<QWidget*>(text3_[3]),
+                       static_cast<QWidget*>(text3_[4]), static_cast<QWidget*>(text3_[5]),
+                       static_cast<QWidget*>(check1_[0]), static_cast<QWidget*>(check1_[1]),
+                       static_cast<QWidget*>(command3_[0]), static_cast<QWidget*>(command3_[1]),
+                       static_cast<QWidget*>(mudar_destino_), static_cast<QWidget*>(faz_copias_),
+                       static_cast<QWidget*>(copiar_), static_cast<QWidget*>(fechar_)}) {
+        setTabOrder(anterior, w);
+        anterior = w;
+    }
+}
+
+void conf_copias::constroi_estado(QWidget& pagina) {
+    auto* layout = new QVBoxLayout(&pagina);
+    layout->addWidget(etiqueta(QStringLiteral("Total Geral"), QStringLiteral("Label2(0)"), &pagina));
+    auto* total = new QProgressBar(&pagina);
+    total->setObjectName(QStringLiteral("ProgressBar1"));
+    layout->addWidget(total);
+    layout->addWidget(
+        etiqueta(QStringLiteral("Total BD Actual"), QStringLiteral("Label2(1)"), &pagina));
+    auto* actual = new QProgressBar(&pagina);
+    actual->setObjectName(QStringLiteral("ProgressBar2"));
+    layout->addWidget(actual);
+    const char* textos[] = {"Base de Dados: ", "Tabela: ", "Campo: ", "Índice:", "Ligação: "};
+    for (int i = 0; i < 5; ++i) {
+        QLabel* l = etiqueta(QString::fromUtf8(textos[i]), nome_indice("Label4", i), &pagina);
+        if (i == 0) label4_0_ = l;
+        layout->addWidget(l);
+    }
+    layout->addStretch();
+}
+
+void conf_copias::constroi_progresso() {
+    frame4_ = new QFrame(this);
+    frame4_->setObjectName(QStringLiteral("Frame4"));
+    frame4_->setFrameShape(QFrame::StyledPanel);
+    auto* layout = new QVBoxLayout(frame4_);
+    // The compact window is this frame alone, in 4635 x 2850 twips.
+    layout->setContentsMargins(8, 6, 8, 6);
+    layout->setSpacing(4);
+    layout->addWidget(etiqueta(QStringLiteral("A criar cópias de segurança ..."),
+                               QStringLiteral("Label9"), frame4_));
+    layout->addWidget(etiqueta(QStringLiteral("Por favor, não desligue o computador..."),
+                               QStringLiteral("Label10"), frame4_));
+    label11_ = etiqueta(QString(), QStringLiteral("Label11"), frame4_);
+    label12_ = etiqueta(QString(), QStringLiteral("Label12"), frame4_);
+    for (QLabel* l : {label11_, label12_}) {
+        l->setTextFormat(Qt::PlainText);
+        l->setMinimumWidth(1);  // a long table name must not widen the compact window
+        layout->addWidget(l);
+    }
+    barra_ = new QProgressBar(frame4_);
+    barra_->setObjectName(QStringLiteral("ProgressBar3"));
+    barra_->setRange(0, 1);
+    barra_->setValue(0);
+    layout->addWidget(barra_);
+    concluir_ = botao(QStringLiteral("Concluir"), QStringLiteral("Command5"), frame4_);
+    auto* botoes = new QHBoxLayout;
+    botoes->addStretch();
+    botoes->addWidget(concluir_);
+    layout->addLayout(botoes);
+}
+
+void conf_copias::ajusta_tamanho(int largura_twips, int altura_twips) {
+    layout()->activate();
+    resize(largura_twips / kTwipsPorPixel, altura_twips / kTwipsPorPixel);
+}
+
+}  // namespace pezolva

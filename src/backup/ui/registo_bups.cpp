@@ -1,0 +1,124 @@
+#include "backup/ui/registo_bups.h"
+
+#include "backup/ui/campos_registo.h"
+#include "engine/error.h"
+#include "engine/quoting.h"
+#include "register/bups.h"
+#include "register/vencimento.h"
+
+namespace pezolva::backup {
+namespace {
+
+namespace col = pezolva::bups;
+
+// Calls `por_linha` on each row of a second cursor, leaving out rows that
+// another user deleted since the register was loaded.
+template <class F>
+void cada_linha(const engine::Recordset& registo, F por_linha) {
+    engine::Recordset rs = registo.Clone();
+    for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext()) {
+        try {
+            por_linha(rs);
+        } catch (const engine::EngineError& e) {
+            if (e.numero() != engine::ErroRegistoEliminado) throw;
+        }
+    }
+}
+
+std::string texto_de(const Value& valor) {
+    if (valor.kind() == Value::Kind::Date) return texto_data_hora(*valor.to_date());
+    return valor.to_text();
+}
+
+}  // namespace
+
+void RegistoBups::abre(const ProjectoActual& projecto) {
+    registo_.Close();
+    bd_ = engine::OpenDatabase(projecto.base_principal(), false, false, projecto.ligacao());
+}
+
+bool RegistoBups::carrega() {
+    registo_.Close();
+    engine::Recordset rs;
+    try {
+        rs = bd_.OpenRecordset("select * from BUPS");
+    } catch (const engine::EngineError&) {
+        return false;  // no table BUPS: told by the caller as a missing register
+    }
+    if (rs.IsEOF() && rs.IsBOF()) return false;
+    registo_ = std::move(rs);
+    return true;
+}
+
+std::vector<LinhaLista> RegistoBups::linhas() const {
+    std::vector<LinhaLista> linhas;
+    if (!carregado()) return linhas;
+    cada_linha(registo_, [&](const engine::Recordset& rs) {
+        const std::string data = texto_de(rs[col::kUltData]);
+        const std::string hora = texto_de(rs[col::kUltHora]);
+        linhas.push_back({rs[col::kNomeBd].to_text(), rs[col::kCaminhoDestino].to_text(),
+                          data.empty() || hora.empty() ? data + hora : data + " " + hora});
+    });
+    return linhas;
+}
+
+std::vector<std::string> RegistoBups::devidas(const DateTime& agora) const {
+    std::vector<std::string> devidas;
+    if (!carregado()) return devidas;
+    cada_linha(registo_, [&](const engine::Recordset& rs) {
+        if (copia_devida(rs[col::kDiasIntervalo], rs[col::kUltData], rs[col::kUltHora], agora)) {
+            devidas.push_back(rs[col::kNomeBd].to_text());
+        }
+    });
+    return devidas;
+}
+
+bool RegistoBups::vai_para(const std::string& nome) {
+    if (!carregado()) return false;
+    const bool havia = tem_linha_actual();
+    const std::int64_t marca = havia ? registo_.Bookmark() : 0;
+    registo_.FindFirst(std::string(col::kNomeBd) + "=" + engine::quote_literal(nome));
+    if (!registo_.NoMatch()) return true;
+    if (havia) registo_.SetBookmark(marca);
+    return false;
+}
+
+bool RegistoBups::tem_linha_actual() const {
+    return carregado() && !registo_.IsEOF() && !registo_.IsBOF();
+}
+
+std::string RegistoBups::nome_actual() const { return valor(col::kNomeBd).to_text(); }
+
+Value RegistoBups::valor(std::string_view coluna) const {
+    if (!tem_linha_actual() || definicao(coluna) == nullptr) return Value();
+    return registo_.Fields(coluna);
+}
+
+const engine::Field* RegistoBups::definicao(std::string_view coluna) const {
+    if (!carregado()) return nullptr;
+    return registo_.FieldDefs().Find(coluna);
+}
+
+void RegistoBups::grava(std::string_view coluna, const Value& valor) {
+    registo_.Edit();
+    try {
+        registo_.SetField(coluna, valor);
+        registo_.Update();
+    } catch (...) {
+        registo_.CancelUpdate();
+        throw;
+    }
+}
+
+void RegistoBups::grava_em_todas(std::string_view coluna, const Value& valor) {
+    engine::Transaction transaccao(bd_);
+    engine::Recordset rs = registo_.Clone();
+    for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext()) {
+        rs.Edit();
+        rs.SetField(coluna, valor);
+        rs.Update();
+    }
+    transaccao.Commit();
+}
+
+}  // namespace pezolva::backup
