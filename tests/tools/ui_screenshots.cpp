@@ -4,11 +4,19 @@
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeWidget>
 #include <cstdio>
 
+#include "backup/ui/conf_copias.h"
+#include "common/scripted_dialogs.h"
 #include "common/ui/pergunta.h"
+#include "engine/database.h"
 #include "interface/ui/escolhe_proj.h"
+#include "register/valida_bups.h"
+#include "testproject/projecto.h"
 
 namespace {
 
@@ -19,6 +27,69 @@ void guarda(QWidget& janela, const QString& pasta, const QString& nome) {
     janela.grab().save(ficheiro);
     std::printf("%s\n", ficheiro.toLocal8Bit().constData());
     janela.close();
+}
+
+void grava_png(QWidget& janela, const QString& pasta, const QString& nome) {
+    const QString ficheiro = QDir(pasta).filePath(nome + ".png");
+    janela.grab().save(ficheiro);
+    std::printf("%s\n", ficheiro.toLocal8Bit().constData());
+}
+
+// The backup window on a small test project: full, compact after a run
+// that succeeded, and full on its error log after one that did not.
+void copias(const QString& pasta) {
+    using namespace pezolva;
+    QTemporaryDir tmp;
+    const std::string base = tmp.path().toStdString();
+    LocalFileSystem files;
+    ScriptedDialogs dialogs;
+    FixedClock clock{DateTime{2005, 5, 19, 14, 7, 0}};
+    SystemRandom random;
+    IniSettingsStore settings{base + "/config", files};
+    Services servicos{dialogs, clock, random, settings, files};
+    testproject::Opcoes opcoes;
+    opcoes.linhas = 5;
+    const auto teste = testproject::cria_projecto(base + "/obras", opcoes);
+    ProjectoActual projecto{teste.pasta, "obras", testproject::kPrincipal,
+                            testproject::kPassePrincipal, false, true};
+    create_directories(files, teste.pasta + "/copiaseg");
+    bool inconsistente = false;
+    valida_bups_bd(projecto, servicos, {}, inconsistente);
+    engine::Database principal =
+        engine::OpenDatabase(projecto.base_principal(), false, false, projecto.ligacao());
+    principal.Execute(
+        "update BUPS set BUP_ULT_DATA='2005-05-12', BUP_ULT_HORA='18:42:10', "
+        "BUP_ULT_DURACAO=2, BUP_ULT_DESTINO=BUP_CAMINHO_DESTINO, BUP_ULT_TAMANHO=1234567, "
+        "BUP_ULT_N_REGISTOS=4821, BUP_ULT_UTILIZADOR='ana' where BUP_NOME_BD='brasol.mdb'");
+
+    {
+        conf_copias janela(servicos, projecto);
+        janela.carrega_projecto();
+        janela.forma_completa();
+        guarda(janela, pasta, "conf_copias_completa");
+    }
+    {
+        conf_copias janela(servicos, projecto);
+        janela.carrega_projecto();
+        janela.forma_compacta();
+        guarda(janela, pasta, "conf_copias_compacta");  // its run starts when shown
+    }
+    principal.Execute("update BUPS set BUP_PASSWD='errada' where BUP_NOME_BD='log.mdb'");
+    {
+        conf_copias janela(servicos, projecto);
+        janela.carrega_projecto();
+        janela.forma_completa();
+        janela.show();
+        QApplication::processEvents();
+        auto* lista = janela.findChild<QTreeWidget*>("ListView1");
+        for (int i = 0; i < lista->topLevelItemCount(); ++i) {
+            lista->topLevelItem(i)->setCheckState(0, Qt::Checked);
+        }
+        janela.findChild<QPushButton*>("Command1")->click();
+        QApplication::processEvents();
+        grava_png(janela, pasta, "conf_copias_erros");
+        janela.close();
+    }
 }
 
 }  // namespace
@@ -42,5 +113,7 @@ int main(int argc, char** argv) {
                       pezolva::Icon::Question,
                       {"&Fazer", "&Não Fazer", "&Configurar"}});
     guarda(pergunta, pasta, "pergunta");
+
+    copias(pasta);
     return 0;
 }

@@ -102,10 +102,12 @@ void conf_copias::preenche_lista() {
         item->setText(0, QString::fromStdString(l.nome));
         item->setData(0, Qt::UserRole, QString::fromStdString(l.nome));
         item->setText(1, QString::fromStdString(l.destino));
+        item->setToolTip(1, item->text(1));
         item->setText(2, QString::fromStdString(l.ultima));
         item->setCheckState(0, Qt::Unchecked);
     }
     a_preencher_ = false;
+    ajusta_colunas();
     if (registo_.carregado()) registo_.recordset().MoveFirst();
     selecciona_actual();
     mostra_registo();
@@ -149,10 +151,12 @@ void conf_copias::actualiza_lista() {
         for (const backup::LinhaLista& l : linhas) {
             if (item->data(0, Qt::UserRole).toString().toStdString() != l.nome) continue;
             item->setText(1, QString::fromStdString(l.destino));
+            item->setToolTip(1, item->text(1));
             item->setText(2, QString::fromStdString(l.ultima));
             break;
         }
     }
+    ajusta_colunas();
     selecciona_actual();
     mostra_registo();
 }

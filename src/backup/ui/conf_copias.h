@@ -82,6 +82,7 @@ private:
     void constroi_estado(QWidget& pagina);
     void constroi_progresso();
     void liga_sinais();
+    void ajusta_colunas();
 
     // List and register position.
     void preenche_lista();

@@ -53,8 +53,9 @@ void conf_copias::mostra_registo() {
 void conf_copias::mostra_campo(int indice) {
     const backup::CampoRegisto& c = backup::campos_registo()[static_cast<std::size_t>(indice)];
     // setText also clears the changed mark: showing a row is not an edit.
-    text3_[static_cast<std::size_t>(indice)]->setText(
-        QString::fromStdString(backup::texto_do_valor(registo_.valor(c.coluna), indice)));
+    QLineEdit* campo = text3_[static_cast<std::size_t>(indice)];
+    campo->setText(QString::fromStdString(backup::texto_do_valor(registo_.valor(c.coluna), indice)));
+    campo->setCursorPosition(0);  // a long path shows its beginning
 }
 
 void conf_copias::sai_do_campo(int indice) {

@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "backup/ui/conf_copias.h"
 
@@ -21,6 +22,7 @@ namespace pezolva {
 namespace {
 
 constexpr int kTwipsPorPixel = 15;
+constexpr int kLargurasLista[] = {1590, 2325, 1700};  // twips
 
 QString nome_indice(const char* nome, int indice) {
     return QStringLiteral("%1(%2)").arg(QLatin1String(nome)).arg(indice);
@@ -97,8 +99,7 @@ void conf_copias::constroi_configuracao(QWidget& pagina) {
     lista_->setAllColumnsShowFocus(true);
     lista_->setHeaderLabels({QStringLiteral("Nome BD"), QStringLiteral("Destino Cópia"),
                              QStringLiteral("Últ. Data")});
-    const int larguras[] = {1590, 2325, 1700};
-    for (int c = 0; c < 3; ++c) lista_->setColumnWidth(c, larguras[c] / kTwipsPorPixel);
+    for (int c = 0; c < 3; ++c) lista_->setColumnWidth(c, kLargurasLista[c] / kTwipsPorPixel);
     lista_->header()->setStretchLastSection(true);
 
     frame2_ = new QGroupBox(QStringLiteral("Configuração"), &pagina);
@@ -115,6 +116,7 @@ void conf_copias::constroi_configuracao(QWidget& pagina) {
         if (*c.dica) t->setToolTip(QString::fromUtf8(c.dica));
         text3_[static_cast<std::size_t>(c.indice)] = t;
         if (c.editavel) {
+            t->setMinimumWidth(fontMetrics().horizontalAdvance(QString(12, QLatin1Char('0'))) + 14);
             grelha2->addWidget(etiqueta(QString::fromUtf8(c.etiqueta),
                                         nome_indice("Label1", c.indice), frame2_),
                                c.indice, 0);
@@ -136,28 +138,28 @@ void conf_copias::constroi_configuracao(QWidget& pagina) {
     marcas->addStretch();
     grelha2->addLayout(marcas, 6, 0, 1, 3);
 
-    // "Última Cópia": the date and time share a row, the rest in two columns.
-    auto rotulo3 = [&](int indice) {
-        const backup::CampoRegisto& c = backup::campos_registo()[static_cast<std::size_t>(indice)];
-        return etiqueta(QString::fromUtf8(c.etiqueta), nome_indice("Label1", indice), frame3_);
-    };
-    grelha3->addWidget(rotulo3(6), 0, 0);
+    // "Última Cópia": the date and time share a row.
+    const QFontMetrics medida = fontMetrics();
+    const int folga = 14;  // the text box's frame and margins
+    text3_[6]->setMinimumWidth(medida.horizontalAdvance(QStringLiteral("00-00-0000")) + folga);
+    text3_[7]->setMinimumWidth(medida.horizontalAdvance(QStringLiteral("00:00:00")) + folga);
     auto* data_hora = new QHBoxLayout;
-    data_hora->addWidget(text3_[6], 3);
-    data_hora->addWidget(text3_[7], 2);
-    grelha3->addLayout(data_hora, 0, 1);
-    grelha3->addWidget(rotulo3(8), 0, 2);
-    grelha3->addWidget(text3_[8], 0, 3);
-    grelha3->addWidget(rotulo3(10), 1, 0);
-    grelha3->addWidget(text3_[10], 1, 1);
-    grelha3->addWidget(rotulo3(11), 1, 2);
-    grelha3->addWidget(text3_[11], 1, 3);
-    grelha3->addWidget(rotulo3(9), 2, 0);
-    grelha3->addWidget(text3_[9], 2, 1, 1, 3);
-    grelha3->addWidget(rotulo3(12), 3, 0);
-    grelha3->addWidget(text3_[12], 3, 1, 1, 3);
-    grelha3->setColumnStretch(1, 3);
-    grelha3->setColumnStretch(3, 2);
+    data_hora->addWidget(text3_[6]);
+    data_hora->addWidget(text3_[7]);
+    data_hora->addStretch();
+    int linha = 0;
+    for (int indice : {6, 8, 9, 10, 11, 12}) {
+        const backup::CampoRegisto& c = backup::campos_registo()[static_cast<std::size_t>(indice)];
+        grelha3->addWidget(
+            etiqueta(QString::fromUtf8(c.etiqueta), nome_indice("Label1", indice), frame3_), linha,
+            0);
+        if (indice == 6) {
+            grelha3->addLayout(data_hora, linha, 1);
+        } else {
+            grelha3->addWidget(text3_[static_cast<std::size_t>(indice)], linha, 1);
+        }
+        ++linha;
+    }
 
     mudar_destino_ = botao(QStringLiteral("Mudar Caminho Destino"), QStringLiteral("Command4"),
                            &pagina);
@@ -183,8 +185,9 @@ void conf_copias::constroi_configuracao(QWidget& pagina) {
     direita->addStretch();
     direita->addLayout(botoes);
     auto* layout = new QHBoxLayout(&pagina);
-    layout->addLayout(esquerda, 11);
-    layout->addLayout(direita, 9);
+    // The fields keep their natural width; the list and the statistics take the rest.
+    layout->addLayout(esquerda, 1);
+    layout->addLayout(direita, 0);
 
     // Enter and Tab go through the register fields in index order.
     QWidget* anterior = lista_;
@@ -249,6 +252,21 @@ void conf_copias::constroi_progresso() {
     botoes->addStretch();
     botoes->addWidget(concluir_);
     layout->addLayout(botoes);
+}
+
+void conf_copias::ajusta_colunas() {
+    // The widths in twips were made for a smaller font: names and dates
+    // widen their column rather than be cut; a long destination is cut, and
+    // its tooltip holds it whole.
+    for (int c : {0, 2}) {
+        lista_->resizeColumnToContents(c);
+        lista_->setColumnWidth(c, std::max(kLargurasLista[c] / kTwipsPorPixel, lista_->columnWidth(c)));
+    }
+    // The list asks for its columns' room (the fields beside it give way),
+    // up to what leaves the fields usable in the full window.
+    int largura = 2 * lista_->frameWidth();
+    for (int c = 0; c < 3; ++c) largura += lista_->columnWidth(c);
+    lista_->setMinimumWidth(std::min(largura, 6600 / kTwipsPorPixel));
 }
 
 void conf_copias::ajusta_tamanho(int largura_twips, int altura_twips) {
