@@ -1,7 +1,6 @@
 #include "backup/ui/conf_copias.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -190,17 +189,12 @@ void conf_copias::showEvent(QShowEvent* event) {
     }
 }
 
-void conf_copias::closeEvent(QCloseEvent* event) {
-    // The run works on this window's register and logs: it ends first.
-    if (em_execucao_) {
-        event->ignore();
-        return;
+void conf_copias::done(int resultado) {
+    if (em_execucao_) return;
+    for (int i = 0; i < backup::kNumeroCampos; ++i) {
+        if (text3_[static_cast<std::size_t>(i)] == focusWidget()) protegido([&] { sai_do_campo(i); });
     }
-    QDialog::closeEvent(event);
-}
-
-void conf_copias::reject() {
-    if (!em_execucao_) QDialog::reject();
+    QDialog::done(resultado);
 }
 
 bool conf_copias::eventFilter(QObject* objecto, QEvent* evento) {

@@ -67,13 +67,15 @@ public:
     // The two logs of the runs made in this window.
     const backup::RegistoExecucao& registo_execucao() const { return log_; }
 
+public slots:
+    // Every way of closing ends here: refused while a run goes on (it works
+    // on this window's register and logs); otherwise the field being edited
+    // is saved first, as leaving it would.
+    void done(int resultado) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* objecto, QEvent* evento) override;
-
-public slots:
-    void reject() override;
 
 private:
     // Layout (conf_copias_janela.cpp).

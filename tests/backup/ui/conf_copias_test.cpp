@@ -181,6 +181,25 @@ TEST_F(JanelaCopiasTest, TheIntegrityFrequencyIsSetOnTheMainRowForEveryRow) {
     EXPECT_TRUE(campo(*janela, 5)->isReadOnly());
     escreve(*janela, 5, "4");
     EXPECT_EQ(coluna(kFotos, "n_integridades_bd"), Value(10));
+
+    // A register not yet given the column (a start from the launcher).
+    principal().Execute("alter table BUPS drop column n_integridades_bd");
+    auto sem_coluna = abre_janela();
+    EXPECT_TRUE(campo(*sem_coluna, 5)->isReadOnly());
+    EXPECT_EQ(campo(*sem_coluna, 5)->text(), "");
+}
+
+TEST_F(JanelaCopiasTest, AFieldStillBeingEditedIsSavedWhenTheWindowCloses) {
+    auto janela = abre_janela();
+    mostra(*janela);
+    QLineEdit* intervalo = campo(*janela, 4);
+    intervalo->setFocus();
+    QApplication::processEvents();
+    intervalo->selectAll();
+    QTest::keyClicks(intervalo, "9");
+    janela->close();
+    EXPECT_FALSE(janela->isVisible());
+    EXPECT_EQ(coluna("brasol.mdb", "BUP_N_DIAS_INTERVALO"), Value(9));
 }
 
 TEST_F(JanelaCopiasTest, ANameAnotherRowHasIsRefusedByTheRegister) {

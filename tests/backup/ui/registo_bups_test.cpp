@@ -106,18 +106,6 @@ TEST_F(RegistoBupsTest, AValueForEveryRowGoesToAllOrToNone) {
     EXPECT_EQ(registo.valor("BUP_CAMINHO_DESTINO"), Value("/todas"));
 }
 
-TEST_F(RegistoBupsTest, NoRegisterIsNotLoaded) {
-    bd.Execute("delete from BUPS");
-    registo.abre(projecto);
-    EXPECT_FALSE(registo.carrega());
-    EXPECT_FALSE(registo.tem_linha_actual());
-    EXPECT_TRUE(registo.linhas().empty());
-    bd.Execute("drop table BUPS");
-    EXPECT_FALSE(registo.carrega());
-    projecto.passwd = "outra";
-    EXPECT_THROW(registo.abre(projecto), engine::EngineError);
-}
-
 TEST(ProgressoJanela, TheBarNeverRefusesAValueAndHiddenMeansInvisible) {
     QWidget janela;
     auto* moldura = new QWidget(&janela);
