@@ -94,9 +94,10 @@ bool conf_copias::execucao_sem_erros() const { return execucao_sem_erros_.value_
 // The list ---------------------------------------------------------------
 
 void conf_copias::preenche_lista() {
+    const std::vector<backup::LinhaLista> linhas = registo_.linhas();
     a_preencher_ = true;
     lista_->clear();
-    for (const backup::LinhaLista& l : registo_.linhas()) {
+    for (const backup::LinhaLista& l : linhas) {
         auto* item = new QTreeWidgetItem(lista_);
         item->setText(0, QString::fromStdString(l.nome));
         item->setData(0, Qt::UserRole, QString::fromStdString(l.nome));
