@@ -1,6 +1,9 @@
 // The component as a host loads it: through the public header and the
 // shared library, with the machine's own services.
+#include <sqlite3.h>
+
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -14,6 +17,16 @@ namespace {
 TEST(MntLibrary, ActualizaPathRecordsTheProjectInTheUsersSettings) {
     pezolva::testing::TempDir dir;
     setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
+    // A main database made by another SQLite program, without a password:
+    // its register is created empty, so nothing is shown to the user.
+    std::filesystem::create_directories(dir.file("obras"));
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(dir.file("obras/quesim.mdb").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "create table clientes (id integer primary key)", nullptr, nullptr,
+                           nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+
     pezolva::mnt m;
     std::string caminho = dir.file("obras") + "/", projecto = "obras", nome_bd = "quesim.mdb",
                 descr = "Obras", passwd = "segredo";

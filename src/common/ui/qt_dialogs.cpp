@@ -100,8 +100,12 @@ std::optional<std::string> QtDialogs::choose_folder(const std::string& start,
 std::optional<std::string> QtDialogs::choose_file(const std::string& start_folder,
                                                   const std::vector<FileFilter>& filters) {
     QStringList parts;
+    // Qt reads a filter's patterns from the parentheses that end its name;
+    // a description that already shows them is used as it is.
     for (const FileFilter& f : filters) {
-        parts << QString::fromStdString(f.description + " (" + f.patterns + ")");
+        const bool mostra = !f.description.empty() && f.description.back() == ')';
+        parts << QString::fromStdString(mostra ? f.description
+                                               : f.description + " (" + f.patterns + ")");
     }
     const QString file = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
                                                       QString::fromStdString(start_folder),
