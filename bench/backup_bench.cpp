@@ -1,0 +1,292 @@
+// The backup of one database against the yardsticks of the same file: a
+// plain file copy and SQLite's VACUUM INTO.  Builds (or reuses) a test
+// project of about 1 GB in FOLDER, registers it in a settings folder of its
+// own, then times, K times each and in turn, on the same main database:
+//  - a file copy into the same folder (std::filesystem::copy_file), and
+//    the same copy followed by fsync;
+//  - VACUUM INTO through the SQLite API (synced, as SQLite syncs it);
+//  - "pezolva backup --project NAME brasol.mdb" as a child process (the
+//    whole run: start-up, structure copy, fill, compaction when needed,
+//    check, naming), with its peak memory from wait4.
+// Outputs are deleted between runs.  Prints the medians, the ratios of the
+// backup to the yardsticks, the backup's peak memory and the medians of its
+// own stage times (PEZOLVA_TEMPOS), and the load average before and after.
+//
+// Usage: bench_backup FOLDER [--bytes N] [--runs K]
+#include <spawn.h>
+#include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "engine/error.h"
+#include "testproject/projecto.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+namespace tp = pezolva::testproject;
+
+namespace {
+
+constexpr const char* kProjecto = "bench_backup";
+
+double median(std::vector<double> v) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+double seconds_since(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string load_average() {
+    double load[3] = {0, 0, 0};
+    if (getloadavg(load, 3) != 3) return "?";
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f %.2f %.2f", load[0], load[1], load[2]);
+    return text;
+}
+
+void fsync_file(const fs::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY);
+    if (fd < 0 || ::fsync(fd) != 0) {
+        if (fd >= 0) ::close(fd);
+        throw std::runtime_error("fsync de " + file.string() + ": " + std::strerror(errno));
+    }
+    ::close(fd);
+}
+
+// A child's end: exit status, wall time, peak memory and what it wrote.
+struct Child {
+    int status = -1;
+    double seconds = 0;
+    long max_rss_kib = 0;
+    std::string output;
+};
+
+// Runs `args` with the environment plus `extra` (NAME=value), standard
+// input from /dev/null and both outputs into `output_file`.  The password
+// travels in the environment, never on the command line.
+Child run(const std::vector<std::string>& args, const std::vector<std::string>& extra, const fs::path& output_file) {
+    std::vector<std::string> env_text;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string entry = *e;
+        const bool replaced = std::any_of(extra.begin(), extra.end(), [&](const std::string& x) {
+            return entry.compare(0, x.find('=') + 1, x, 0, x.find('=') + 1) == 0;
+        });
+        if (!replaced) env_text.push_back(entry);
+    }
+    env_text.insert(env_text.end(), extra.begin(), extra.end());
+    std::vector<char*> envp, argv;
+    for (std::string& e : env_text) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> arg_text = args;
+    for (std::string& a : arg_text) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, output_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+
+    Child child;
+    pid_t pid = 0;
+    const auto start = std::chrono::steady_clock::now();
+    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) throw std::runtime_error(std::string("posix_spawn de ") + args[0] + ": " + std::strerror(rc));
+    rusage usage{};
+    if (wait4(pid, &child.status, 0, &usage) != pid) throw std::runtime_error("wait4 falhou");
+    child.seconds = seconds_since(start);
+    child.max_rss_kib = usage.ru_maxrss;
+    std::ifstream in(output_file);
+    std::stringstream text;
+    text << in.rdbuf();
+    child.output = text.str();
+    return child;
+}
+
+bool succeeded(const Child& c) { return WIFEXITED(c.status) && WEXITSTATUS(c.status) == 0; }
+
+void vacuum_into(const fs::path& database, const fs::path& destination) {
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(database.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
+    std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close);
+    if (rc != SQLITE_OK) throw std::runtime_error("sqlite3_open_v2: " + std::string(sqlite3_errstr(rc)));
+    sqlite3_stmt* raw_statement = nullptr;
+    if (sqlite3_prepare_v2(db.get(), "VACUUM INTO ?1", -1, &raw_statement, nullptr) != SQLITE_OK) {
+        throw std::runtime_error(sqlite3_errmsg(db.get()));
+    }
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw_statement, sqlite3_finalize);
+    sqlite3_bind_text(statement.get(), 1, destination.c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(statement.get()) != SQLITE_DONE) throw std::runtime_error(sqlite3_errmsg(db.get()));
+}
+
+// The stage lines "tempos: BASE: ETAPA S s" of a backup, in their order.
+std::vector<std::pair<std::string, double>> stages(const std::string& output) {
+    std::vector<std::pair<std::string, double>> out;
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("tempos: ", 0) != 0) continue;
+        const std::size_t name = line.find(": ", 8);
+        const std::size_t value = line.rfind(' ', line.size() - 3);
+        if (name == std::string::npos || value == std::string::npos || value <= name) continue;
+        out.emplace_back(line.substr(name + 2, value - name - 2), std::atof(line.c_str() + value + 1));
+    }
+    return out;
+}
+
+void remove_all_in(const fs::path& folder) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) fs::remove(entry.path(), ec);
+}
+
+int usage(const char* program) {
+    std::fprintf(stderr, "uso: %s PASTA [--bytes N] [--runs K]\n", program);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return usage(argv[0]);
+    const fs::path folder = fs::absolute(argv[1]);
+    tp::Opcoes opcoes;
+    opcoes.bytes = 1'000'000'000;
+    int runs = 5;
+    for (int k = 2; k < argc; ++k) {
+        const std::string a = argv[k];
+        if (a == "--bytes" && k + 1 < argc) {
+            opcoes.bytes = std::atoll(argv[++k]);
+        } else if (a == "--runs" && k + 1 < argc) {
+            runs = std::max(1, std::atoi(argv[++k]));
+        } else {
+            return usage(argv[0]);
+        }
+    }
+    try {
+        fs::create_directories(folder);
+        auto start = std::chrono::steady_clock::now();
+        const tp::Projecto projecto = tp::reutiliza_ou_cria(folder.string(), opcoes);
+        const fs::path live = projecto.principal.caminho;
+        std::printf("projecto %s: %s, %.1f MB (pronto em %.1f s)\n", folder.c_str(), live.filename().c_str(),
+                    fs::file_size(live) / 1e6, seconds_since(start));
+
+        const fs::path settings = folder / "definicoes";
+        const fs::path output = folder / "bench_saida.txt";
+        const std::vector<std::string> env = {"XDG_CONFIG_HOME=" + settings.string(),
+                                              std::string("PEZOLVA_PASSWORD=") + projecto.principal.palavra_passe,
+                                              "QT_QPA_PLATFORM=offscreen", "PEZOLVA_TEMPOS=1"};
+        const Child registered = run({PEZOLVA_LAUNCHER, "start", folder.string(), kProjecto, tp::kPrincipal,
+                                      "--answer", "nao-fazer"},
+                                     env, output);
+        if (!succeeded(registered)) {
+            std::fprintf(stderr, "pezolva start falhou:\n%s\n", registered.output.c_str());
+            return 1;
+        }
+
+        const fs::path copies = folder / "copiaseg";
+        const fs::path file_copy = folder / "bench_copia.mdb";
+        const fs::path vacuum = folder / "bench_vacuum.mdb";
+        std::vector<double> copy_s, copy_sync_s, vacuum_s, backup_s, rss_mib;
+        std::map<std::string, std::vector<double>> stage_s;
+        std::vector<std::string> stage_order;
+        const std::string load_before = load_average();
+        for (int run_no = 0; run_no < runs; ++run_no) {
+            // Each run starts with another of the three, so none always
+            // finds the page cache warmed by the same predecessor.
+            for (int step = 0; step < 3; ++step) {
+                switch ((run_no + step) % 3) {
+                    case 0: {
+                        fs::remove(file_copy);
+                        start = std::chrono::steady_clock::now();
+                        fs::copy_file(live, file_copy);
+                        copy_s.push_back(seconds_since(start));
+                        fsync_file(file_copy);
+                        copy_sync_s.push_back(seconds_since(start));
+                        fs::remove(file_copy);
+                        break;
+                    }
+                    case 1: {
+                        fs::remove(vacuum);
+                        start = std::chrono::steady_clock::now();
+                        vacuum_into(live, vacuum);
+                        vacuum_s.push_back(seconds_since(start));
+                        fs::remove(vacuum);
+                        break;
+                    }
+                    case 2: {
+                        remove_all_in(copies);
+                        const Child backup = run({PEZOLVA_LAUNCHER, "backup", "--project", kProjecto,
+                                                  tp::kPrincipal},
+                                                 env, output);
+                        if (!succeeded(backup)) {
+                            std::fprintf(stderr, "pezolva backup falhou:\n%s\n", backup.output.c_str());
+                            return 1;
+                        }
+                        backup_s.push_back(backup.seconds);
+                        rss_mib.push_back(backup.max_rss_kib / 1024.0);
+                        for (const auto& [stage, s] : stages(backup.output)) {
+                            if (!stage_s.count(stage)) stage_order.push_back(stage);
+                            stage_s[stage].push_back(s);
+                        }
+                        remove_all_in(copies);
+                        break;
+                    }
+                }
+            }
+            std::printf("  volta %d: cópia %.2f s (+fsync %.2f s), VACUUM INTO %.2f s, cópia de segurança %.2f s, "
+                        "%.1f MiB\n",
+                        run_no + 1, copy_s.back(), copy_sync_s.back(), vacuum_s.back(), backup_s.back(),
+                        rss_mib.back());
+            std::fflush(stdout);
+        }
+        std::error_code ec;
+        fs::remove(output, ec);
+
+        const double copy = median(copy_s), copy_sync = median(copy_sync_s), vac = median(vacuum_s),
+                     backup = median(backup_s);
+        std::printf("\n%d voltas, medianas (carga antes %s, depois %s):\n", runs, load_before.c_str(),
+                    load_average().c_str());
+        std::printf("  cópia do ficheiro, sem fsync    %7.2f s\n", copy);
+        std::printf("  cópia do ficheiro, com fsync    %7.2f s\n", copy_sync);
+        std::printf("  VACUUM INTO (com fsync)         %7.2f s\n", vac);
+        std::printf("  pezolva backup                  %7.2f s  = %.2f x VACUUM INTO, %.2f x cópia com fsync, "
+                    "%.2f x cópia sem fsync\n",
+                    backup, backup / vac, backup / copy_sync, backup / copy);
+        std::printf("  memória máxima da cópia de segurança: %.1f MiB (mediana %.1f MiB)\n",
+                    *std::max_element(rss_mib.begin(), rss_mib.end()), median(rss_mib));
+        std::printf("  etapas da cópia de segurança (medianas, as de 0.05 s ou mais):\n");
+        for (const std::string& stage : stage_order) {
+            const double s = median(stage_s[stage]);
+            if (s >= 0.05) std::printf("    %-36s %7.3f s\n", stage.c_str(), s);
+        }
+    } catch (const pezolva::engine::EngineError& e) {
+        std::fprintf(stderr, "%d - %s\n", e.numero(), e.descricao().c_str());
+        return 1;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
