@@ -8,9 +8,11 @@
 #include "backup/copia_tabela.h"
 #include "backup/pasta_destino.h"
 #include "backup/retention.h"
+#include "backup/tempos_etapas.h"
 #include "backup/verifica_copia.h"
 #include "backup/versoes.h"
 #include "common/text.h"
+#include "engine/copy_session.h"
 #include "engine/database.h"
 #include "engine/lock_file.h"
 #include "engine/quoting.h"
@@ -97,6 +99,7 @@ void CopiaBaseDados::copia(engine::Recordset& registo) {
     const Value passwd = registo[col::kPasswd];
     const std::string ligacao = passwd.is_null() ? "" : ";pwd=" + passwd.to_text();
 
+    TemposEtapas tempos(ficheiro_bd);
     engine::Database viva;
     try {
         viva = engine::OpenDatabase(caminho_bd, false, false, ligacao);
@@ -161,6 +164,7 @@ void CopiaBaseDados::copia(engine::Recordset& registo) {
         return;
     }
 
+    tempos.marca("preparar");
     try {
         compara_versoes(viva, copia, caminho_bd, caminho_est, log_);
 
@@ -181,52 +185,74 @@ void CopiaBaseDados::copia(engine::Recordset& registo) {
             copia.Execute("delete * from " + engine::quote_identifier(t));
         }
 
+        tempos.marca("apagar dados");
+        // The copy's definitions are read before the fill: while the session
+        // writes the copy, no other connection may read it.
+        const std::vector<std::string> ordem_enchimento = filling_order(ordem);
+        std::vector<int> campos_copia;
+        for (const std::string& t : ordem_enchimento) {
+            campos_copia.push_back(static_cast<int>(copia.TableDef(t).Fields().Count()));
+        }
         std::int64_t total_registos = 0;
         std::vector<TabelaCopiada> copiadas;
         const auto tabelas_vivas = viva.TableDefs();
-        for (const std::string& t : filling_order(ordem)) {
-            std::optional<LiveTable> viva_t;
-            if (const auto* d = tabelas_vivas.Find(t)) {
-                viva_t = LiveTable{d->Name(), static_cast<int>(d->Fields().Count())};
+        bool compacta = false;
+        {
+            engine::CopySession sessao(viva, em_construcao, ordem_enchimento);
+            for (std::size_t i = 0; i < ordem_enchimento.size(); ++i) {
+                const std::string& t = ordem_enchimento[i];
+                std::optional<LiveTable> viva_t;
+                if (const auto* d = tabelas_vivas.Find(t)) {
+                    viva_t = LiveTable{d->Name(), static_cast<int>(d->Fields().Count())};
+                }
+                if (auto erro = table_change_error(t, campos_copia[i], viva_t)) log_.regista_erro(*erro);
+                if (progresso_.visivel()) {
+                    progresso_.mostra(ficheiro_bd, t);
+                    progresso_.cede();
+                }
+                progresso_.avanca();
+                std::int64_t inseridas = 0;
+                if (!copia_tabela(sessao, t, total_registos, inseridas)) {
+                    log_.regista_erro("Erros detectados ao copiar a tabela " + t +
+                                      " na base de dados " + caminho_bd + ".");
+                }
+                copiadas.push_back({t, inseridas});
+                tempos.marca("tabela " + t);
             }
-            const int campos = static_cast<int>(copia.TableDef(t).Fields().Count());
-            if (auto erro = table_change_error(t, campos, viva_t)) log_.regista_erro(*erro);
-            if (progresso_.visivel()) {
-                progresso_.mostra(ficheiro_bd, t);
-                progresso_.cede();
-            }
-            progresso_.avanca();
-            std::int64_t inseridas = 0;
-            if (!copia_tabela(viva, em_construcao, t, total_registos, inseridas)) {
-                log_.regista_erro("Erros detectados ao copiar a tabela " + t +
-                                  " na base de dados " + caminho_bd + ".");
-            }
-            copiadas.push_back({t, inseridas});
+            compacta = sessao.Finish();
         }
         viva.Close();
         copia.Close();
 
+        // A copy filled wholly by SQLite's transfer path, with no row left
+        // out and no free page, is already as compact as VACUUM INTO would
+        // make it (and synced): compacting it again would only copy it.
         if (progresso_.visivel()) {
             progresso_.mostra(ficheiro_bd, "Compactar");
             progresso_.cede();
         }
-        const std::string compactada = temporarios.junta(temporario(1));
-        engine::CompactDatabase(em_construcao, compactada, kLocalidade, 0, ligacao);
-        temporarios.apaga(em_construcao);
+        std::string pronta = em_construcao;
+        if (!compacta) {
+            pronta = temporarios.junta(temporario(1));
+            engine::CompactDatabase(em_construcao, pronta, kLocalidade, 0, ligacao);
+            temporarios.apaga(em_construcao);
+        }
+        tempos.marca(compacta ? "compactar (não foi preciso)" : "compactar");
 
-        if (auto falha = verifica_copia(compactada, ligacao, copiadas)) {
+        if (auto falha = verifica_copia(pronta, ligacao, copiadas)) {
             log_.regista_erro("A cópia " + caminho_copia + " da base de dados " + caminho_bd +
                               " não ficou completa e não foi guardada. " + *falha);
             return;
         }
+        tempos.marca("verificar");
         {
             // A copy of the same minute is replaced only when nobody has it
             // open (the restore window, another workstation).
             std::optional<engine::ExclusiveLock> em_uso;
             if (files.exists(caminho_copia)) em_uso.emplace(caminho_copia);
-            coloca_copia(files, compactada, caminho_copia, temporario(2));
+            coloca_copia(files, pronta, caminho_copia, temporario(2));
         }
-        temporarios.apaga(compactada);  // its lock file, if the check left one
+        temporarios.apaga(pronta);  // its lock file, if the check left one
 
         try {
             apaga_copias_antigas(files, caminho_bd, static_cast<int>(manter), pasta_copia, nome);
@@ -246,6 +272,7 @@ void CopiaBaseDados::copia(engine::Recordset& registo) {
                          tamanho ? static_cast<std::int64_t>(*tamanho) : std::int64_t{-1});
         registo.SetField(col::kUltNRegistos, total_registos);
         registo.Update();
+        tempos.marca("nomear e terminar");
     } catch (const EngineError& e) {
         log_.regista_erro("Não foi possível concluir a cópia da base de dados " + caminho_bd +
                           ". " + e.descricao());

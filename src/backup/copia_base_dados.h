@@ -28,9 +28,9 @@ namespace pezolva::backup {
 //  5. orders the tables by their relations (a cycle stops the run);
 //  6. empties the copy's tables, then fills them, comparing each
 //     definition with the live one first;
-//  7. compacts into a second temporary file and checks it: it opens with
-//     the password, passes SQLite's quick check and each table holds the
-//     rows put into it;
+//  7. compacts into a second temporary file, unless the fill left nothing
+//     to compact, and checks it: it opens with the password, passes
+//     SQLite's quick check and each table holds the rows put into it;
 //  8. names it, replacing a copy made in the same minute only now;
 //  9. deletes the oldest copies beyond the number to keep;
 // 10. writes the statistics into the row.

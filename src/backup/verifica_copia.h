@@ -16,7 +16,9 @@ struct TabelaCopiada {
 
 // Whether a finished copy can be trusted: it opens with the database's
 // password, passes SQLite's quick check, and each table holds the rows put
-// into it.  nullopt when it can; otherwise the reason, in Portuguese.
+// into it.  nullopt when it can; otherwise the reason, in Portuguese (that
+// of the quick check, or of its opening, first).  The counts run on a
+// thread of their own beside the quick check.
 std::optional<std::string> verifica_copia(const std::string& caminho, const std::string& ligacao,
                                           const std::vector<TabelaCopiada>& tabelas);
 

@@ -67,6 +67,7 @@ public:
 
 private:
     friend class Transaction;
+    friend class CopySession;
     friend Database open_database(const std::string&, bool, bool, const std::string&);
     friend Database CreateDatabase(const std::string&, const std::string&);
     friend void CompactDatabase(const std::string&, const std::string&, const std::string&, int,
