@@ -14,6 +14,7 @@
 #include "common/text.h"
 #include "engine/copy_session.h"
 #include "engine/database.h"
+#include "engine/file_sync.h"
 #include "engine/lock_file.h"
 #include "engine/quoting.h"
 #include "register/bups.h"
@@ -155,8 +156,12 @@ void CopiaBaseDados::copia(engine::Recordset& registo) {
         return;
     }
 
+    // The copy's sync is opened before any connection to the copy, and so
+    // outlives them all (closing it would drop their locks).
+    std::optional<engine::FileSync> sincronizacao;
     engine::Database copia;
     try {
+        sincronizacao.emplace(em_construcao);
         copia = engine::OpenDatabase(em_construcao, false, false, ligacao);
     } catch (const EngineError& e) {
         log_.regista_erro("Não foi possível abrir a base de dados " + caminho_copia + ". " +
@@ -226,7 +231,8 @@ void CopiaBaseDados::copia(engine::Recordset& registo) {
 
         // A copy filled wholly by SQLite's transfer path, with no row left
         // out and no free page, is already as compact as VACUUM INTO would
-        // make it (and synced): compacting it again would only copy it.
+        // make it: compacting it again would only copy it.  It is synced
+        // while it is checked; a compacted one SQLite has synced already.
         if (progresso_.visivel()) {
             progresso_.mostra(ficheiro_bd, "Compactar");
             progresso_.cede();
@@ -239,11 +245,13 @@ void CopiaBaseDados::copia(engine::Recordset& registo) {
         }
         tempos.marca(compacta ? "compactar (não foi preciso)" : "compactar");
 
+        if (compacta) sincronizacao->Start();
         if (auto falha = verifica_copia(pronta, ligacao, copiadas)) {
             log_.regista_erro("A cópia " + caminho_copia + " da base de dados " + caminho_bd +
                               " não ficou completa e não foi guardada. " + *falha);
             return;
         }
+        if (compacta) sincronizacao->Wait();
         tempos.marca("verificar");
         {
             // A copy of the same minute is replaced only when nobody has it

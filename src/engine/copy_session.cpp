@@ -78,8 +78,10 @@ CopySession::CopySession(Database& source, const std::string& file, const std::v
     s.external = std::make_unique<detail::ExternalFile>(*s.state, file);
     // The target is a file being built, named by nobody until it is done:
     // a rollback journal in memory is enough (it holds only the few pages
-    // the file had before), and no other reader needs a file journal.
+    // the file had before), and syncing is left to its builder, who syncs
+    // once, beside other work, when the file is done.
     s.state->exec(std::string("PRAGMA ") + kExternalSchema + ".journal_mode=MEMORY");
+    s.state->exec(std::string("PRAGMA ") + kExternalSchema + ".synchronous=OFF");
 
     // 1. The read transaction on the source, its lock taken now and kept to
     //    the end.

@@ -27,7 +27,8 @@ struct CopiedRows {
 //    other users' commits wait for it, as they do for VACUUM INTO), so a
 //    child row and its parent are copied from the same moment;
 //  - attaches the file once, with its rollback journal in memory and one
-//    commit (synced) at the end;
+//    commit at the end, not synced (the builder syncs the file before
+//    naming it, FileSync, or compacts it into another that SQLite syncs);
 //  - proves, when it can, on a second connection and a second core, that
 //    no source row breaks a rule of the target, so that the checks on the
 //    target are skipped for that table;
@@ -55,13 +56,13 @@ public:
     // throw.
     CopiedRows CopyTable(std::string_view table);
 
-    // Commits and syncs the target, then ends the session.  True when the
-    // target is as compact as VACUUM INTO would make it: every table was
-    // copied by SQLite's transfer path into an empty table and kept every
-    // row, no copy failed, and the file has no free page.  (The target's
-    // other pages, those it had before, are as they were.)  False when it
-    // should be compacted.  Throws EngineError, leaving the target as it
-    // was.
+    // Commits the target, without syncing it, then ends the session.
+    // True when the target is as compact as VACUUM INTO would make it:
+    // every table was copied by SQLite's transfer path into an empty table
+    // and kept every row, no copy failed, and the file has no free page.
+    // (The target's other pages, those it had before, are as they were.)
+    // False when it should be compacted.  Throws EngineError, leaving the
+    // target as it was.
     bool Finish();
 
 private:
