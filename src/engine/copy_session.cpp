@@ -77,10 +77,10 @@ CopySession::CopySession(Database& source, const std::string& file, const std::v
     s.file = file;
     s.external = std::make_unique<detail::ExternalFile>(*s.state, file);
     // The target is a file being built, named by nobody until it is done:
-    // a rollback journal in memory is enough (it holds only the few pages
-    // the file had before), and syncing is left to its builder, who syncs
-    // once, beside other work, when the file is done.
-    s.state->exec(std::string("PRAGMA ") + kExternalSchema + ".journal_mode=MEMORY");
+    // syncing it is left to its builder, who syncs once, beside other work,
+    // when it is done.  Its rollback journal stays a file: it holds only
+    // the pages the file had before (few, in a structure copy), but in
+    // memory those could be as many as the file had.
     s.state->exec(std::string("PRAGMA ") + kExternalSchema + ".synchronous=OFF");
 
     // 1. The read transaction on the source, its lock taken now and kept to

@@ -26,9 +26,9 @@ struct CopiedRows {
 //    lasts from the constructor to Finish (in a rollback-journal database
 //    other users' commits wait for it, as they do for VACUUM INTO), so a
 //    child row and its parent are copied from the same moment;
-//  - attaches the file once, with its rollback journal in memory and one
-//    commit at the end, not synced (the builder syncs the file before
-//    naming it, FileSync, or compacts it into another that SQLite syncs);
+//  - attaches the file once, with one commit at the end, not synced (the
+//    builder syncs the file before naming it, FileSync, or compacts it
+//    into another that SQLite syncs);
 //  - proves, when it can, on a second connection and a second core, that
 //    no source row breaks a rule of the target, so that the checks on the
 //    target are skipped for that table;
