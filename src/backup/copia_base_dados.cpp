@@ -252,6 +252,7 @@ void CopiaBaseDados::copia(engine::Recordset& registo) {
             return;
         }
         if (compacta) sincronizacao->Wait();
+        sincronizacao.reset();  // every connection to the file is closed by now
         tempos.marca("verificar");
         {
             // A copy of the same minute is replaced only when nobody has it
