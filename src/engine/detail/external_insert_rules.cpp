@@ -139,7 +139,7 @@ KeyCheck key_check(const RuleTable& table, const ForeignKey& k) {
     for (std::size_t i = 0; i < k.from.size(); ++i) {
         const std::string from = quote_identifier(k.from[i]);
         const std::string to = "p." + quote_identifier(i < k.to.size() ? k.to[i] : std::string());
-        const std::string alias = "k" + std::to_string(i);
+        const std::string alias = std::string("k").append(std::to_string(i));
         const char* sep = i ? " AND " : "";
         distinct += (i ? ", " : "") + from + " COLLATE BINARY AS " + alias;
         present += sep + from + " IS NOT NULL";
