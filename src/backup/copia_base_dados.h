@@ -27,10 +27,14 @@ namespace pezolva::backup {
 //  4. copies the structure to a temporary file and compares versions;
 //  5. orders the tables by their relations (a cycle stops the run);
 //  6. empties the copy's tables, then fills them, comparing each
-//     definition with the live one first;
+//     definition with the live one first; every table is read in one read
+//     transaction of the live database, so the copy is of one moment
+//     (in a rollback-journal database, other users' commits wait for the
+//     fill, as they wait for VACUUM INTO);
 //  7. compacts into a second temporary file, unless the fill left nothing
 //     to compact, and checks it: it opens with the password, passes
-//     SQLite's quick check and each table holds the rows put into it;
+//     SQLite's quick check and each table holds the rows put into it; an
+//     uncompacted copy is synced meanwhile;
 //  8. names it, replacing a copy made in the same minute only now;
 //  9. deletes the oldest copies beyond the number to keep;
 // 10. writes the statistics into the row.
