@@ -248,7 +248,7 @@ std::shared_ptr<RecordSource> open_source(const std::shared_ptr<DbState>& state,
             SimpleSelect select;
             select.table = table->name;
             select.qualifier = quoted;
-            select.list = "*";
+            select.list.assign(1, '*');  // GCC 12 -O3 warns falsely on = "*"
             select.star = true;
             select.from = quoted;
             if (auto by_rowid = rowid_source(state, select)) return by_rowid;
