@@ -112,21 +112,15 @@ private:
     DbState& state_;
 };
 
-std::string quoted_list(const std::vector<std::string>& names) {
-    std::string out;
-    for (const std::string& n : names) out += (out.empty() ? "" : ", ") + quote_identifier(n);
-    return out;
-}
-
 }  // namespace
 
 std::string primary_key_clause(const Index& index) {
-    return "CONSTRAINT " + quote_identifier(index.Name()) + " PRIMARY KEY (" + quoted_list(index.Fields()) + ")";
+    return "CONSTRAINT " + quote_identifier(index.Name()) + " PRIMARY KEY (" + quote_identifier_list(index.Fields()) + ")";
 }
 
 std::string create_index_sql(const std::string& table, const Index& index) {
     return std::string("CREATE ") + (index.Unique() ? "UNIQUE " : "") + "INDEX " + quote_identifier(index.Name()) +
-           " ON " + quote_identifier(table) + " (" + quoted_list(index.Fields()) + ")";
+           " ON " + quote_identifier(table) + " (" + quote_identifier_list(index.Fields()) + ")";
 }
 
 std::string rebuilt_table_sql(const CreateTable& table, std::string_view sql, const RebuildPlan& plan,

@@ -149,9 +149,7 @@ std::shared_ptr<RecordSource> rowid_source(const std::shared_ptr<DbState>& state
     Statement s = state->prepare(order_sql);
     while (s.step()) source->rowids.push_back(s.column_int64(0));
 
-    std::string columns;
-    for (const std::string& c : source->columns) columns += (columns.empty() ? "" : ", ") + quote_identifier(c);
-    source->fetch_sql = "SELECT " + columns + " FROM " + quote_identifier(table->name) + " WHERE " +
+    source->fetch_sql = "SELECT " + quote_identifier_list(source->columns) + " FROM " + quote_identifier(table->name) + " WHERE " +
                         source->rowid_name + " = ?1";
     source->find_sql = "SELECT \"pz_id\" FROM (SELECT " + rowid + " AS \"pz_id\", " + select.list + " FROM " +
                        select.from + ") WHERE (";

@@ -18,12 +18,6 @@ namespace {
 
 using engine::quote_identifier;
 
-std::string lista(const std::vector<std::string>& nomes) {
-    std::string out;
-    for (const std::string& nome : nomes) out += (out.empty() ? "" : ", ") + quote_identifier(nome);
-    return out;
-}
-
 class Cronometro {
 public:
     double segundos() const {
@@ -46,10 +40,10 @@ std::string sql_tabela(const Tabela& t) {
         const Coluna& c = t.colunas[k];
         sql += (k ? ", " : "") + engine::Field::FromDeclared(c.nome, c.tipo, c.obrigatoria).definition();
     }
-    if (!t.chave.empty()) sql += ", CONSTRAINT \"PrimaryKey\" PRIMARY KEY (" + lista(t.chave) + ")";
+    if (!t.chave.empty()) sql += ", CONSTRAINT \"PrimaryKey\" PRIMARY KEY (" + engine::quote_identifier_list(t.chave) + ")";
     for (const Relacao& r : t.relacoes) {
-        sql += ", CONSTRAINT " + quote_identifier(r.nome) + " FOREIGN KEY (" + lista(r.campos) + ") REFERENCES " +
-               quote_identifier(r.mae) + " (" + lista(r.campos_mae) + ")";
+        sql += ", CONSTRAINT " + quote_identifier(r.nome) + " FOREIGN KEY (" + engine::quote_identifier_list(r.campos) + ") REFERENCES " +
+               quote_identifier(r.mae) + " (" + engine::quote_identifier_list(r.campos_mae) + ")";
     }
     return sql + ")";
 }
@@ -58,7 +52,7 @@ std::vector<std::string> sql_indices(const Tabela& t) {
     std::vector<std::string> out;
     for (const Indice& i : t.indices) {
         out.push_back(std::string("CREATE ") + (i.unico ? "UNIQUE " : "") + "INDEX " + quote_identifier(i.nome) +
-                      " ON " + quote_identifier(t.nome) + " (" + lista(i.campos) + ")");
+                      " ON " + quote_identifier(t.nome) + " (" + engine::quote_identifier_list(i.campos) + ")");
     }
     return out;
 }

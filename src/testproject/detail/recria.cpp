@@ -11,17 +11,11 @@ namespace {
 
 using engine::quote_identifier;
 
-std::string lista(const std::vector<std::string>& nomes) {
-    std::string out;
-    for (const std::string& nome : nomes) out += (out.empty() ? "" : ", ") + quote_identifier(nome);
-    return out;
-}
-
 std::string sql_criacao(const Definicao& d, const std::string& nome) {
     std::string sql = "CREATE TABLE " + quote_identifier(nome) + " (";
     for (std::size_t k = 0; k < d.campos.size(); ++k) sql += (k ? ", " : "") + d.campos[k].definition();
     if (!d.chave.Fields().empty()) {
-        sql += ", CONSTRAINT " + quote_identifier(d.chave.Name()) + " PRIMARY KEY (" + lista(d.chave.Fields()) + ")";
+        sql += ", CONSTRAINT " + quote_identifier(d.chave.Name()) + " PRIMARY KEY (" + engine::quote_identifier_list(d.chave.Fields()) + ")";
     }
     for (const engine::Relation& r : d.relacoes) {
         std::vector<std::string> mae, filha;
@@ -29,8 +23,8 @@ std::string sql_criacao(const Definicao& d, const std::string& nome) {
             mae.push_back(f.Name);
             filha.push_back(f.ForeignName);
         }
-        sql += ", CONSTRAINT " + quote_identifier(r.Name()) + " FOREIGN KEY (" + lista(filha) + ") REFERENCES " +
-               quote_identifier(r.Table()) + " (" + lista(mae) + ")";
+        sql += ", CONSTRAINT " + quote_identifier(r.Name()) + " FOREIGN KEY (" + engine::quote_identifier_list(filha) + ") REFERENCES " +
+               quote_identifier(r.Table()) + " (" + engine::quote_identifier_list(mae) + ")";
         if (r.OnDelete() != "NO ACTION") sql += " ON DELETE " + r.OnDelete();
         if (r.OnUpdate() != "NO ACTION") sql += " ON UPDATE " + r.OnUpdate();
     }
@@ -102,14 +96,14 @@ void recria_tabela(engine::Database& db, const Definicao& nova) {
         }
     }
     if (!comuns.empty()) {
-        db.Execute("INSERT INTO " + quote_identifier(temporaria) + " (" + lista(comuns) + ") SELECT " + lista(comuns) +
+        db.Execute("INSERT INTO " + quote_identifier(temporaria) + " (" + engine::quote_identifier_list(comuns) + ") SELECT " + engine::quote_identifier_list(comuns) +
                    " FROM " + quote_identifier(antiga.nome));
     }
     db.Execute("DROP TABLE " + quote_identifier(antiga.nome));
     db.Execute("ALTER TABLE " + quote_identifier(temporaria) + " RENAME TO " + quote_identifier(antiga.nome));
     for (const engine::Index& i : nova.indices) {
         db.Execute(std::string("CREATE ") + (i.Unique() ? "UNIQUE " : "") + "INDEX " + quote_identifier(i.Name()) +
-                   " ON " + quote_identifier(antiga.nome) + " (" + lista(i.Fields()) + ")");
+                   " ON " + quote_identifier(antiga.nome) + " (" + engine::quote_identifier_list(i.Fields()) + ")");
     }
 
     std::vector<std::string> verificar{antiga.nome};
