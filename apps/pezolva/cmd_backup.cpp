@@ -9,6 +9,7 @@
 #include "interface/projectos.h"
 #include "copias_terminal.h"
 #include "pezolva/mnt.h"
+#include "register/percurso.h"
 
 namespace pezolva::cli {
 
@@ -51,11 +52,11 @@ int backup(const std::vector<std::string>& raw) {
 
     std::vector<std::string> escolhidas;
     if (args.tem("--all")) {
-        escolhidas = todas_as_bases(registo);
+        escolhidas = nomes_das_bases(registo);
     } else if (!args.posicionais().empty()) {
         escolhidas = args.posicionais();
     } else {
-        escolhidas = backup::bases_devidas(registo, servicos().clock.now());
+        escolhidas = bases_devidas(registo, servicos().clock.now());
         if (escolhidas.empty()) {
             std::printf("Não há cópias de segurança em atraso no projecto %s.\n",
                         projecto.c_str());

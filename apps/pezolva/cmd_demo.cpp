@@ -10,6 +10,7 @@
 #include "interface/estado.h"
 #include "interface/projectos.h"
 #include "pezolva/mnt.h"
+#include "register/percurso.h"
 #include "register/bups.h"
 #include "testproject/projecto.h"
 
@@ -30,14 +31,13 @@ void titulo(const char* texto) { std::printf("\n== %s ==\n", texto); }
 void mostra_registo(engine::Recordset& registo) {
     std::printf("%-18s %8s %7s  %-14s %s\n", "Base de dados", "Dias", "Cópias", "Estrutura",
                 "Destino");
-    engine::Recordset linhas = registo.Clone();
-    for (linhas.MoveFirst(); !linhas.IsEOF(); linhas.MoveNext()) {
+    cada_linha(registo, [](const engine::Recordset& linhas) {
         std::printf("%-18s %8s %7s  %-14s %s\n", linhas[bups::kNomeBd].to_text().c_str(),
                     linhas[bups::kDiasIntervalo].to_text().c_str(),
                     linhas[bups::kCopiasAManter].to_text().c_str(),
                     linhas[bups::kUltNomeEstrutura].to_text().c_str(),
                     linhas[bups::kCaminhoDestino].to_text().c_str());
-    }
+    });
 }
 
 void mostra_copias(FileSystem& files, const std::string& pasta) {
@@ -91,7 +91,7 @@ int demo(const std::vector<std::string>& raw) {
     mostra_registo(registo);
 
     titulo("Cópias de segurança de todas as bases de dados");
-    const int saida = corre_copias(actual, registo, todas_as_bases(registo));
+    const int saida = corre_copias(actual, registo, nomes_das_bases(registo));
     const std::string pasta_copias = join_path(actual.caminho, bups::kPastaCopias);
     std::printf("\nCópias em %s:\n", pasta_copias.c_str());
     mostra_copias(files, pasta_copias);

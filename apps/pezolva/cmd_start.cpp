@@ -11,6 +11,7 @@
 #include "engine/database.h"
 #include "interface/estado.h"
 #include "pezolva/mnt.h"
+#include "register/percurso.h"
 #include "register/lembrete.h"
 
 namespace pezolva::cli {
@@ -65,7 +66,7 @@ int lembrete(const Argumentos& args) {
     switch (estado().resposta) {
         case kFazer:
             return corre_copias(actual, registo,
-                                backup::bases_devidas(registo, servicos().clock.now()));
+                                bases_devidas(registo, servicos().clock.now()));
         case kConfigurar:
             std::printf("A configuração das cópias de segurança faz-se no programa de "
                         "manutenção: pezolva, sem argumentos.\n");

@@ -8,7 +8,6 @@
 #include "common/text.h"
 #include "interface/estado.h"
 #include "progresso_terminal.h"
-#include "register/bups.h"
 
 namespace pezolva::cli {
 namespace {
@@ -19,16 +18,6 @@ void imprime_log(const char* titulo, const std::string& texto) {
 }
 
 }  // namespace
-
-std::vector<std::string> todas_as_bases(engine::Recordset& registo) {
-    std::vector<std::string> nomes;
-    engine::Recordset linhas = registo.Clone();
-    if (linhas.IsEOF() && linhas.IsBOF()) return nomes;
-    for (linhas.MoveFirst(); !linhas.IsEOF(); linhas.MoveNext()) {
-        nomes.push_back(linhas[bups::kNomeBd].to_text());
-    }
-    return nomes;
-}
 
 int corre_copias(const ProjectoActual& projecto, engine::Recordset& registo,
                  const std::vector<std::string>& escolhidas) {

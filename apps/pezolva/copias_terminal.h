@@ -15,7 +15,4 @@ namespace pezolva::cli {
 int corre_copias(const ProjectoActual& projecto, engine::Recordset& registo,
                  const std::vector<std::string>& escolhidas);
 
-// The names of every register row, in register order.
-std::vector<std::string> todas_as_bases(engine::Recordset& registo);
-
 }  // namespace pezolva::cli

@@ -2,7 +2,6 @@
 
 #include "engine/quoting.h"
 #include "register/bups.h"
-#include "register/vencimento.h"
 
 namespace pezolva::backup {
 
@@ -34,19 +33,6 @@ FimExecucao executa_copias(const std::vector<std::string>& seleccionadas,
     }
     if (!iniciada) return FimExecucao::NenhumaIniciada;
     return log.sem_erros() ? FimExecucao::Concluida : FimExecucao::ComErros;
-}
-
-std::vector<std::string> bases_devidas(engine::Recordset& registo, const DateTime& agora) {
-    std::vector<std::string> devidas;
-    engine::Recordset linhas = registo.Clone();
-    if (linhas.IsEOF() && linhas.IsBOF()) return devidas;
-    for (linhas.MoveFirst(); !linhas.IsEOF(); linhas.MoveNext()) {
-        if (copia_devida(linhas[bups::kDiasIntervalo], linhas[bups::kUltData],
-                         linhas[bups::kUltHora], agora)) {
-            devidas.push_back(linhas[bups::kNomeBd].to_text());
-        }
-    }
-    return devidas;
 }
 
 }  // namespace pezolva::backup

@@ -29,8 +29,4 @@ FimExecucao executa_copias(const std::vector<std::string>& seleccionadas,
                            RegistoExecucao& log, Dialogs& dialogs,
                            const std::function<void()>& ao_iniciar_copia = {});
 
-// The names of the register rows whose copy is due at `agora`, in register
-// order (the rule of the reminder).
-std::vector<std::string> bases_devidas(engine::Recordset& registo, const DateTime& agora);
-
 }  // namespace pezolva::backup

@@ -1,23 +1,19 @@
 #include "register/lembrete.h"
 
 #include "register/bups.h"
-#include "register/vencimento.h"
+#include "register/percurso.h"
 
 namespace pezolva {
 
 bool precisa_lembrete(engine::Recordset& registo, const DateTime& agora) {
-    engine::Recordset linhas = registo.Clone();
-    if (linhas.IsEOF() && linhas.IsBOF()) return false;
-    for (linhas.MoveFirst(); !linhas.IsEOF(); linhas.MoveNext()) {
-        if (!copia_devida(linhas[bups::kDiasIntervalo], linhas[bups::kUltData],
-                          linhas[bups::kUltHora], agora)) {
-            continue;
-        }
-        if (nulo_para(linhas[bups::kUltApareceAviso], false).to_boolean().value_or(false)) {
-            return true;
-        }
-    }
-    return false;
+    bool precisa = false;
+    cada_linha(registo, [&](const engine::Recordset& linha) {
+        precisa = precisa || (linha_devida(linha, agora) &&
+                              nulo_para(linha[bups::kUltApareceAviso], false)
+                                  .to_boolean()
+                                  .value_or(false));
+    });
+    return precisa;
 }
 
 Choice pergunta_lembrete() {

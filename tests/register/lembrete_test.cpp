@@ -4,6 +4,7 @@
 
 #include "engine/quoting.h"
 #include "register/bups.h"
+#include "register/percurso.h"
 #include "support/databases.h"
 #include "support/fixtures.h"
 
@@ -61,6 +62,19 @@ TEST_F(LembreteTest, DueExactlyOneIntervalAfterTheLastCopy) {
     EXPECT_TRUE(pergunta());
     muda("brasol.mdb", "BUP_ULT_HORA='14:07:01'");
     EXPECT_FALSE(pergunta());
+}
+
+TEST_F(LembreteTest, DueRowsAreListedInRegisterOrderLeavingTheCursorAlone) {
+    muda("brasol_fotos.mdb", "BUP_ULT_DATA='2005-05-18', BUP_ULT_HORA='14:07:00'");
+    muda("log.mdb", "BUP_N_DIAS_INTERVALO=0");
+    engine::Recordset rs = db.OpenRecordset("BUPS");
+    rs.MoveNext();
+    EXPECT_EQ(bases_devidas(rs, kAgora), std::vector<std::string>{"brasol.mdb"});
+    EXPECT_EQ(nomes_das_bases(rs),
+              (std::vector<std::string>{"brasol.mdb", "brasol_fotos.mdb", "log.mdb"}));
+    EXPECT_EQ(rs["BUP_NOME_BD"].to_text(), "brasol_fotos.mdb");
+    engine::Recordset vazio = db.OpenRecordset("select * from BUPS where 0");
+    EXPECT_TRUE(bases_devidas(vazio, kAgora).empty());
 }
 
 TEST(PerguntaLembrete, TextsOfTheQuestion) {

@@ -4,26 +4,12 @@
 #include "engine/error.h"
 #include "engine/quoting.h"
 #include "register/bups.h"
-#include "register/vencimento.h"
+#include "register/percurso.h"
 
 namespace pezolva::backup {
 namespace {
 
 namespace col = pezolva::bups;
-
-// Calls `por_linha` on each row of a second cursor, leaving out rows that
-// another user deleted since the register was loaded.
-template <class F>
-void cada_linha(const engine::Recordset& registo, F por_linha) {
-    engine::Recordset rs = registo.Clone();
-    for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext()) {
-        try {
-            por_linha(rs);
-        } catch (const engine::EngineError& e) {
-            if (e.numero() != engine::ErroRegistoEliminado) throw;
-        }
-    }
-}
 
 std::string texto_de(const Value& valor) {
     if (valor.kind() == Value::Kind::Date) return texto_data_hora(*valor.to_date());
@@ -63,14 +49,8 @@ std::vector<LinhaLista> RegistoBups::linhas() const {
 }
 
 std::vector<std::string> RegistoBups::devidas(const DateTime& agora) const {
-    std::vector<std::string> devidas;
-    if (!carregado()) return devidas;
-    cada_linha(registo_, [&](const engine::Recordset& rs) {
-        if (copia_devida(rs[col::kDiasIntervalo], rs[col::kUltData], rs[col::kUltHora], agora)) {
-            devidas.push_back(rs[col::kNomeBd].to_text());
-        }
-    });
-    return devidas;
+    if (!carregado()) return {};
+    return bases_devidas(registo_, agora);
 }
 
 bool RegistoBups::vai_para(const std::string& nome) {
