@@ -37,6 +37,7 @@
 
 #include "engine/error.h"
 #include "testproject/projecto.h"
+#include "relata_falha.h"
 
 extern char** environ;
 
@@ -281,12 +282,8 @@ int main(int argc, char** argv) {
             const double s = median(stage_s[stage]);
             if (s >= 0.05) std::printf("    %-36s %7.3f s\n", stage.c_str(), s);
         }
-    } catch (const pezolva::engine::EngineError& e) {
-        std::fprintf(stderr, "%d - %s\n", e.numero(), e.descricao().c_str());
-        return 1;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-        return 1;
+        return relata_falha(e);
     }
     return 0;
 }

@@ -15,6 +15,7 @@
 
 #include "engine/database.h"
 #include "engine/quoting.h"
+#include "relata_falha.h"
 
 namespace fs = std::filesystem;
 using pezolva::engine::CompactDatabase;
@@ -143,9 +144,8 @@ int main(int argc, char** argv) {
         std::printf("compaction of the copy      %7.2f s\n", compact_s);
         std::printf("whole copy                  %7.2f s  (%.2f x VACUUM INTO)\n", insert_s + compact_s,
                     (insert_s + compact_s) / vacuum_s);
-    } catch (const pezolva::engine::EngineError& e) {
-        std::fprintf(stderr, "%d - %s\n", e.numero(), e.descricao().c_str());
-        return 1;
+    } catch (const std::exception& e) {
+        return relata_falha(e);
     }
     return 0;
 }

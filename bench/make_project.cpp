@@ -18,6 +18,7 @@
 
 #include "engine/error.h"
 #include "testproject/projecto.h"
+#include "relata_falha.h"
 
 namespace tp = pezolva::testproject;
 
@@ -78,12 +79,8 @@ int main(int argc, char** argv) {
     tp::Projecto projecto;
     try {
         projecto = tp::cria_projecto(pasta, opcoes);
-    } catch (const pezolva::engine::EngineError& e) {
-        std::fprintf(stderr, "%d - %s\n", e.numero(), e.descricao().c_str());
-        return 1;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-        return 1;
+        return relata_falha(e);
     }
     const double segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
 

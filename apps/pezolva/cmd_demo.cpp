@@ -19,12 +19,7 @@ namespace {
 
 constexpr const char* kProjectoDemo = "pezolva-demo";
 
-std::string pasta_por_omissao() {
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (data != nullptr && *data == '/') return join_path(data, "pezolva/demo");
-    const char* home = std::getenv("HOME");
-    return join_path(home != nullptr ? home : ".", ".local/share/pezolva/demo");
-}
+std::string pasta_por_omissao() { return pasta_xdg("XDG_DATA_HOME", ".local/share", "pezolva/demo"); }
 
 void titulo(const char* texto) { std::printf("\n== %s ==\n", texto); }
 

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 
@@ -108,6 +109,13 @@ std::string describe_errno(int error_number) {
             return std::string("erro do sistema ") + std::to_string(error_number) + " (" +
                    std::strerror(error_number) + ")";
     }
+}
+
+std::string pasta_xdg(const char* variavel, const char* omissao, const std::string& nome) {
+    const char* xdg = std::getenv(variavel);
+    if (xdg != nullptr && *xdg == '/') return join_path(xdg, nome);
+    const char* home = std::getenv("HOME");
+    return join_path(join_path(home != nullptr ? home : ".", omissao), nome);
 }
 
 std::string join_path(const std::string& folder, const std::string& name) {

@@ -81,6 +81,11 @@ public:
 // Creates a folder and any missing parents; true when it exists at the end.
 bool create_directories(FileSystem& files, const std::string& path);
 
+// A per-user folder as the XDG conventions place it: $`variavel`/`nome`
+// when that variable holds an absolute path, else ~/`omissao`/`nome`
+// ("XDG_CONFIG_HOME" and ".config", "XDG_DATA_HOME" and ".local/share").
+std::string pasta_xdg(const char* variavel, const char* omissao, const std::string& nome);
+
 // Joins a folder and a name with exactly one "/".
 std::string join_path(const std::string& folder, const std::string& name);
 

@@ -119,10 +119,7 @@ IniSettingsStore::IniSettingsStore(std::string folder, FileSystem& files)
     : folder_(std::move(folder)), files_(files) {}
 
 std::string IniSettingsStore::default_folder() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && *xdg == '/') return join_path(xdg, "pelvor");
-    const char* home = std::getenv("HOME");
-    return join_path(join_path(home != nullptr ? home : ".", ".config"), "pelvor");
+    return pasta_xdg("XDG_CONFIG_HOME", ".config", "pelvor");
 }
 
 std::string IniSettingsStore::file_of(const std::string& application) {
