@@ -31,4 +31,9 @@ EngineError table_not_found(const std::string& name) {
             "Não foi possível encontrar a tabela ou consulta '" + name + "'."};
 }
 
+EngineError field_not_in_target(const std::string& table, const std::string& field, const std::string& file) {
+    return {ErroColuna, "Não foi possível copiar a tabela '" + table + "': o campo '" + field +
+                            "' não existe nessa tabela em '" + file + "'."};
+}
+
 }  // namespace pezolva::engine

@@ -148,6 +148,35 @@ TEST_F(ExternalInsertTest, FailuresLeaveNothingAttachedAndNoNewFile) {
         << "foreign keys are enforced again afterwards";
 }
 
+TEST_F(ExternalInsertTest, FieldsAreMatchedByNameNotByPosition) {
+    live_.Execute(R"(CREATE TABLE Pessoas (id INTEGER PRIMARY KEY, nome TEXT, apelido TEXT);
+                     INSERT INTO Pessoas VALUES (1, 'Ana', 'Silva'), (2, 'Rui', 'Costa');)");
+    const std::string file = path("pessoas.mdb");
+    CreateDatabase(file).Execute(R"(
+        CREATE TABLE pessoas (id INTEGER PRIMARY KEY, Apelido TEXT, pais TEXT DEFAULT 'PT', NOME TEXT);
+        CREATE TABLE curta (id INTEGER PRIMARY KEY, nome TEXT);
+        INSERT INTO curta VALUES (7, 'antes');)");
+    live_.Execute(copy("Pessoas", file));
+    EXPECT_EQ(live_.RecordsAffected(), 2);
+    {
+        Database db = OpenDatabase(file);
+        std::vector<std::string> got;
+        for (Recordset rs = db.OpenRecordset("SELECT nome || ' ' || apelido || ' ' || pais AS r FROM pessoas "
+                                             "ORDER BY id");
+             !rs.IsEOF(); rs.MoveNext())
+            got.push_back(rs["r"].to_text());
+        EXPECT_EQ(got, (std::vector<std::string>{"Ana Silva PT", "Rui Costa PT"}));
+    }
+    // A live field with nowhere to go: the statement fails, as a column
+    // unknown to it would, and the target keeps what it had.
+    EXPECT_EQ(error_number([&] {
+                  live_.Execute("insert into curta in " + quote_literal(file) + " select * from Pessoas");
+              }),
+              ErroColuna);
+    EXPECT_EQ(ids(file, "curta"), (std::vector<std::int64_t>{7}));
+    EXPECT_EQ(attached(), 1);
+}
+
 TEST_F(ExternalInsertTest, PathWithApostrophe) {
     fs::create_directories(dir_.path() / "o'brien");
     const std::string file = make_copy((dir_.path() / "o'brien" / "db.mdb").string());

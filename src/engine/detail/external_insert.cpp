@@ -1,8 +1,10 @@
 #include "engine/detail/external_insert.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
+#include "common/text.h"
 #include "engine/detail/connection_text.h"
 #include "engine/detail/schema_reader.h"
 #include "engine/quoting.h"
@@ -57,10 +59,56 @@ ExternalFile::~ExternalFile() {
     }
 }
 
-CopiedTable copy_table_rows(DbState& state, const RuleTable& target, const std::string& source,
-                            const std::function<bool(const InsertedRows&)>& known_clean) {
+namespace {
+
+// The columns of a table or view of `schema`, as stored, in order.
+std::vector<std::string> column_names(DbState& state, const std::string& schema, const std::string& table) {
+    Statement s = state.prepare("PRAGMA " + schema + ".table_info(" + quote_identifier(table) + ")");
+    std::vector<std::string> names;
+    while (s.step()) names.push_back(s.column_text(1));
+    return names;
+}
+
+// What follows "INSERT" to put the rows of `source` into `target`, the
+// columns matched by name: " INTO t SELECT * FROM main.s" when both have
+// the same names in the same order, else " INTO t ("a", "b") SELECT "A",
+// "B" FROM main.s".  The target's column of the very same spelling is
+// preferred to one that differs only in case.  ErroColuna when a source
+// column has no namesake left in the target.
+std::string insert_body(DbState& state, const RuleTable& target, const std::string& source,
+                        const std::string& file) {
+    const std::vector<std::string> from = column_names(state, "main", source);
+    const std::string tail = " FROM main." + quote_identifier(source);
+    const bool same_order = std::equal(from.begin(), from.end(), target.columns.begin(), target.columns.end(),
+                                       [](const std::string& f, const RuleColumn& t) { return iequals(f, t.name); });
+    if (same_order) return " INTO " + target.qualified() + " SELECT *" + tail;
+
+    std::vector<bool> taken(target.columns.size(), false);
+    const auto namesake = [&](const std::string& name) -> std::optional<std::size_t> {
+        std::optional<std::size_t> found;
+        for (std::size_t i = 0; i < target.columns.size(); ++i) {
+            if (taken[i] || !iequals(target.columns[i].name, name)) continue;
+            if (target.columns[i].name == name) return i;
+            if (!found) found = i;
+        }
+        return found;
+    };
+    std::vector<std::string> into, select;
+    for (const std::string& name : from) {
+        const std::optional<std::size_t> i = namesake(name);
+        if (!i) throw field_not_in_target(target.name, name, file);
+        taken[*i] = true;
+        into.push_back(target.columns[*i].name);
+        select.push_back(name);
+    }
+    return " INTO " + target.qualified() + " (" + quote_identifier_list(into) + ") SELECT " +
+           quote_identifier_list(select) + tail;
+}
+
+CopiedTable copy_rows(DbState& state, const RuleTable& target, const std::string& source, const std::string& file,
+                      const std::function<bool(const InsertedRows&)>& known_clean) {
     const std::string into = target.qualified();
-    const std::string body = " INTO " + into + " SELECT * FROM main." + quote_identifier(source);
+    const std::string body = insert_body(state, target, source, file);
 
     // 1. Rows already in the target are not the copy's to judge.
     CopiedTable copied;
@@ -73,7 +121,8 @@ CopiedTable copy_table_rows(DbState& state, const RuleTable& target, const std::
 
     // 2. The plain insert first: it read every row of the source when it
     //    succeeds.  When a row breaks a NOT NULL, UNIQUE or CHECK rule it
-    //    fails whole, and the rows go again with OR IGNORE.
+    //    fails whole, and the rows go again with OR IGNORE.  Any other
+    //    failure is no row's doing, and goes up.
     try {
         if (rows.target_was_empty) rows.transfer = uses_transfer(state, "INSERT" + body);
         state.exec("INSERT" + body);
@@ -112,6 +161,18 @@ CopiedTable copy_table_rows(DbState& state, const RuleTable& target, const std::
     return copied;
 }
 
+}  // namespace
+
+CopiedTable copy_table_rows(DbState& state, const RuleTable& target, const std::string& source,
+                            const std::string& file, const std::function<bool(const InsertedRows&)>& known_clean) {
+    try {
+        return copy_rows(state, target, source, file, known_clean);
+    } catch (const EngineError& e) {
+        if (auto failure = storage_failure(state.db(), e, state.path(), file)) throw StorageError(std::move(*failure));
+        throw;
+    }
+}
+
 std::int64_t insert_into_external(DbState& state, const ExternalInsert& insert) {
     // Both sides must exist.
     std::error_code ec;
@@ -124,7 +185,7 @@ std::int64_t insert_into_external(DbState& state, const ExternalInsert& insert) 
     if (!target) throw table_not_found(insert.target_table);
 
     TransactionGuard transaction(state, false);
-    const CopiedTable copied = copy_table_rows(state, *target, source->name);
+    const CopiedTable copied = copy_table_rows(state, *target, source->name, insert.file);
     transaction.commit();
     return copied.kept();
 }
