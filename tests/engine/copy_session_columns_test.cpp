@@ -43,7 +43,8 @@ TEST_F(CopySessionColumnsTest, ValuesLandInTheFieldOfTheirNameWhateverTheOrderOr
     const std::string copy = make_copy("copia.mdb", R"(
         CREATE TABLE pessoas (id INTEGER PRIMARY KEY, APELIDO TEXT, Nome TEXT);
         -- Fields the live table lacks: a default, a Null.
-        CREATE TABLE moradas (id INTEGER PRIMARY KEY, cidade TEXT NOT NULL DEFAULT 'Lisboa', rua TEXT, cp TEXT);)");
+        CREATE TABLE moradas (id INTEGER PRIMARY KEY, cidade TEXT NOT NULL DEFAULT 'Lisboa', rua TEXT,
+                              cp TEXT);)");
     CopySession session(live_, copy, {"pessoas", "moradas"});
     const CopiedRows pessoas = session.CopyTable("Pessoas");
     EXPECT_EQ(pessoas.read, 2);

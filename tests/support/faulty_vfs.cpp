@@ -18,6 +18,7 @@ struct File {
 sqlite3_file* real(sqlite3_file* f) { return reinterpret_cast<sqlite3_file*>(reinterpret_cast<File*>(f) + 1); }
 File* mine(sqlite3_file* f) { return reinterpret_cast<File*>(f); }
 FaultyVfs* owner_of(sqlite3_vfs* vfs) { return static_cast<FaultyVfs*>(vfs->pAppData); }
+sqlite3_vfs* base_of(sqlite3_vfs* vfs) { return owner_of(vfs)->base(); }
 
 // The four operations that can be made to fail.
 int x_read(sqlite3_file* f, void* out, int amount, sqlite3_int64 offset) {
@@ -49,7 +50,9 @@ int x_unlock(sqlite3_file* f, int level) { return real(f)->pMethods->xUnlock(rea
 int x_check_reserved_lock(sqlite3_file* f, int* out) {
     return real(f)->pMethods->xCheckReservedLock(real(f), out);
 }
-int x_file_control(sqlite3_file* f, int op, void* arg) { return real(f)->pMethods->xFileControl(real(f), op, arg); }
+int x_file_control(sqlite3_file* f, int op, void* arg) {
+    return real(f)->pMethods->xFileControl(real(f), op, arg);
+}
 int x_sector_size(sqlite3_file* f) { return real(f)->pMethods->xSectorSize(real(f)); }
 int x_device_characteristics(sqlite3_file* f) { return real(f)->pMethods->xDeviceCharacteristics(real(f)); }
 
@@ -77,10 +80,25 @@ int x_fetch(sqlite3_file*, sqlite3_int64, int, void** out) {
 int x_unfetch(sqlite3_file*, sqlite3_int64, void*) { return SQLITE_OK; }
 
 const sqlite3_io_methods kMethods = {
-    3,           x_close,          x_read,        x_write,        x_truncate,    x_sync,
-    x_file_size, x_lock,           x_unlock,      x_check_reserved_lock,         x_file_control,
-    x_sector_size, x_device_characteristics,    x_shm_map,      x_shm_lock,    x_shm_barrier,
-    x_shm_unmap, x_fetch,          x_unfetch,
+    3,
+    x_close,
+    x_read,
+    x_write,
+    x_truncate,
+    x_sync,
+    x_file_size,
+    x_lock,
+    x_unlock,
+    x_check_reserved_lock,
+    x_file_control,
+    x_sector_size,
+    x_device_characteristics,
+    x_shm_map,
+    x_shm_lock,
+    x_shm_barrier,
+    x_shm_unmap,
+    x_fetch,
+    x_unfetch,
 };
 
 int x_open(sqlite3_vfs* vfs, const char* name, sqlite3_file* f, int flags, int* out_flags) {
@@ -97,34 +115,34 @@ int x_open(sqlite3_vfs* vfs, const char* name, sqlite3_file* f, int flags, int* 
 }
 
 int x_delete(sqlite3_vfs* vfs, const char* name, int sync_dir) {
-    return owner_of(vfs)->base()->xDelete(owner_of(vfs)->base(), name, sync_dir);
+    return base_of(vfs)->xDelete(base_of(vfs), name, sync_dir);
 }
 int x_access(sqlite3_vfs* vfs, const char* name, int flags, int* out) {
-    return owner_of(vfs)->base()->xAccess(owner_of(vfs)->base(), name, flags, out);
+    return base_of(vfs)->xAccess(base_of(vfs), name, flags, out);
 }
 int x_full_pathname(sqlite3_vfs* vfs, const char* name, int size, char* out) {
-    return owner_of(vfs)->base()->xFullPathname(owner_of(vfs)->base(), name, size, out);
+    return base_of(vfs)->xFullPathname(base_of(vfs), name, size, out);
 }
-void* x_dl_open(sqlite3_vfs* vfs, const char* name) { return owner_of(vfs)->base()->xDlOpen(owner_of(vfs)->base(), name); }
-void x_dl_error(sqlite3_vfs* vfs, int size, char* out) { owner_of(vfs)->base()->xDlError(owner_of(vfs)->base(), size, out); }
+void* x_dl_open(sqlite3_vfs* vfs, const char* name) { return base_of(vfs)->xDlOpen(base_of(vfs), name); }
+void x_dl_error(sqlite3_vfs* vfs, int size, char* out) { base_of(vfs)->xDlError(base_of(vfs), size, out); }
 void (*x_dl_sym(sqlite3_vfs* vfs, void* handle, const char* symbol))(void) {
-    return owner_of(vfs)->base()->xDlSym(owner_of(vfs)->base(), handle, symbol);
+    return base_of(vfs)->xDlSym(base_of(vfs), handle, symbol);
 }
-void x_dl_close(sqlite3_vfs* vfs, void* handle) { owner_of(vfs)->base()->xDlClose(owner_of(vfs)->base(), handle); }
+void x_dl_close(sqlite3_vfs* vfs, void* handle) { base_of(vfs)->xDlClose(base_of(vfs), handle); }
 int x_randomness(sqlite3_vfs* vfs, int size, char* out) {
-    return owner_of(vfs)->base()->xRandomness(owner_of(vfs)->base(), size, out);
+    return base_of(vfs)->xRandomness(base_of(vfs), size, out);
 }
 int x_sleep(sqlite3_vfs* vfs, int microseconds) {
-    return owner_of(vfs)->base()->xSleep(owner_of(vfs)->base(), microseconds);
+    return base_of(vfs)->xSleep(base_of(vfs), microseconds);
 }
 int x_current_time(sqlite3_vfs* vfs, double* out) {
-    return owner_of(vfs)->base()->xCurrentTime(owner_of(vfs)->base(), out);
+    return base_of(vfs)->xCurrentTime(base_of(vfs), out);
 }
 int x_get_last_error(sqlite3_vfs* vfs, int size, char* out) {
-    return owner_of(vfs)->base()->xGetLastError(owner_of(vfs)->base(), size, out);
+    return base_of(vfs)->xGetLastError(base_of(vfs), size, out);
 }
 int x_current_time_int64(sqlite3_vfs* vfs, sqlite3_int64* out) {
-    return owner_of(vfs)->base()->xCurrentTimeInt64(owner_of(vfs)->base(), out);
+    return base_of(vfs)->xCurrentTimeInt64(base_of(vfs), out);
 }
 
 }  // namespace

@@ -79,8 +79,9 @@ std::string insert_body(DbState& state, const RuleTable& target, const std::stri
                         const std::string& file) {
     const std::vector<std::string> from = column_names(state, "main", source);
     const std::string tail = " FROM main." + quote_identifier(source);
-    const bool same_order = std::equal(from.begin(), from.end(), target.columns.begin(), target.columns.end(),
-                                       [](const std::string& f, const RuleColumn& t) { return iequals(f, t.name); });
+    const auto same_name = [](const std::string& f, const RuleColumn& t) { return iequals(f, t.name); };
+    const bool same_order =
+        std::equal(from.begin(), from.end(), target.columns.begin(), target.columns.end(), same_name);
     if (same_order) return " INTO " + target.qualified() + " SELECT *" + tail;
 
     std::vector<bool> taken(target.columns.size(), false);
@@ -168,7 +169,9 @@ CopiedTable copy_table_rows(DbState& state, const RuleTable& target, const std::
     try {
         return copy_rows(state, target, source, file, known_clean);
     } catch (const EngineError& e) {
-        if (auto failure = storage_failure(state.db(), e, state.path(), file)) throw StorageError(std::move(*failure));
+        if (auto failure = storage_failure(state.db(), e, state.path(), file)) {
+            throw StorageError(std::move(*failure));
+        }
         throw;
     }
 }

@@ -20,7 +20,9 @@ namespace pezolva::engine::detail {
 // nothing: on an error the target is unchanged and the file detached.
 // ErroFicheiroInexistente when the file does not exist (none is created),
 // ErroTabelaInexistente when either table is missing, ErroMotor inside an
-// open transaction.
+// open transaction.  Fields are matched by name as copy_table_rows says
+// (ErroColuna for a source field the target lacks), and a failure of the
+// files names the file it is about.
 std::int64_t insert_into_external(DbState& state, const ExternalInsert& insert);
 
 // The schema name under which the target file is attached.
