@@ -23,6 +23,7 @@ enum Erro : int {
     ErroCaminho = 3044,             // a folder that does not exist or cannot be written
     ErroEmUso = 3045,               // the file is held by another user or process
     ErroDanificada = 3049,          // the file is damaged
+    ErroCancelado = 3059,           // the work was interrupted on request (a signal)
     ErroAbrirFicheiro = 3051,       // the file cannot be opened (permissions)
     ErroColuna = 3061,              // a column the statement names does not exist; also a field of a
                                     // table being copied that the target's table lacks

@@ -85,11 +85,11 @@ TEST_F(OpenTest, AFolderWhereNoCompanionCanBeMadeStillOpens) {
     fs::create_directories(dir_.path() / "ro");
     const std::string db_path = (dir_.path() / "ro" / "d.mdb").string();
     CreateDatabase(db_path).Close();
-    fs::remove(db_path + ".lock");
+    fs::remove(companion_path(db_path));
     fs::permissions(dir_.path() / "ro", fs::perms::owner_write, fs::perm_options::remove);
     Database db = OpenDatabase(db_path, false, true);
     EXPECT_TRUE(db.TableDefs().empty());
-    EXPECT_FALSE(fs::exists(db_path + ".lock"));
+    EXPECT_FALSE(fs::exists(companion_path(db_path)));
 }
 
 TEST_F(OpenTest, ForeignKeysAreEnforced) {
@@ -124,7 +124,7 @@ TEST_F(OpenTest, AnotherProcessHoldingTheDatabase) {
         }
     }
     EXPECT_NO_THROW(ExclusiveLock lock(db_path));
-    EXPECT_TRUE(fs::exists(db_path + ".lock")) << "the companion is never deleted";
+    EXPECT_TRUE(fs::exists(companion_path(db_path))) << "the companion stays beside its database";
 }
 
 TEST_F(OpenTest, AnOpenDatabaseInThisProcessCountsAsInUse) {

@@ -44,6 +44,7 @@ std::string describe(int number, std::string_view message, const std::string& pa
                    name_after(message, "no such table: ") + "'.";
         case ErroColuna: return "Coluna desconhecida: '" + name_after(message, "no such column: ") + "'.";
         case ErroSintaxe: return "Erro de sintaxe na instrução SQL.";
+        case ErroCancelado: return "A operação foi interrompida.";
         case ErroTabelaExiste: return "A tabela já existe.";
         case ErroObjectoExiste: return "Já existe um objecto com esse nome.";
         default: return "Erro do motor de base de dados.";
@@ -69,6 +70,7 @@ int number_for(int code, std::string_view message) {
         case SQLITE_FULL: return ErroDiscoCheio;
         case SQLITE_IOERR: return ErroDisco;
         case SQLITE_CANTOPEN: return ErroAbrirFicheiro;
+        case SQLITE_INTERRUPT: return ErroCancelado;
         case SQLITE_ERROR:
             if (contains(message, "no such table")) return ErroTabelaInexistente;
             if (contains(message, "no such column")) return ErroColuna;
