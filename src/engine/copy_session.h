@@ -76,8 +76,9 @@ public:
     //      ErroSoLeitura (3027), ErroAbrirFicheiro (3051)  the target (or
     //                             its journal) cannot be written;
     //      ErroBloqueado (3218)   a lock not granted in time;
-    //      ErroMotor (3000)       memory, an interruption, or any error
-    //                             after which SQLite ended the transaction.
+    //      ErroCancelado (3059)   an interruption was requested;
+    //      ErroMotor (3000)       memory, or any error after which SQLite
+    //                             ended the transaction.
     // Rows left out for breaking a rule are never an error: they only make
     // `kept` fall short of `read`.
     CopiedRows CopyTable(std::string_view table);

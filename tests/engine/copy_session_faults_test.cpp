@@ -1,4 +1,7 @@
+#include <csignal>
+
 #include "engine/copy_session.h"
+#include "engine/interruption.h"
 #include "engine_fixture.h"
 #include "support/faulty_vfs.h"
 
@@ -121,6 +124,22 @@ TEST_F(CopySessionFaultsTest, ADiskFullAtTheCommitNamesTheCopy) {
     EXPECT_TRUE(session.Broken());
     vfs_.disarm();
     live.Close();
+    EXPECT_EQ(count(copy, "P"), 0);
+}
+
+TEST_F(CopySessionFaultsTest, AnInterruptionBreaksTheSession) {
+    const std::string copy = make_copy("copia.mdb");
+    {
+        Database live = OpenDatabase(path("live.mdb"));
+        CopySession session(live, copy, {"P", "C"});
+        session.CopyTable("P");
+        request_interruption(SIGTERM);
+        const int number = error_number([&] { session.CopyTable("C"); });
+        clear_interruption();
+        EXPECT_EQ(number, ErroCancelado);
+        EXPECT_TRUE(session.Broken());
+        EXPECT_EQ(error_number([&] { session.Finish(); }), ErroMotor);
+    }
     EXPECT_EQ(count(copy, "P"), 0);
 }
 

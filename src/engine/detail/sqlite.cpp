@@ -146,6 +146,7 @@ std::optional<EngineError> storage_failure(sqlite3* db, const EngineError& throw
         case ErroDanificada:
         case ErroNaoBaseDados:
         case ErroBloqueado: return naming(thrown, source);
+        case ErroCancelado: return thrown;
         default: return std::nullopt;
     }
 }
