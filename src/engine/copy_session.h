@@ -61,8 +61,8 @@ public:
     //                             description names the table, the field
     //                             and the file);
     //      any other number not listed below, for a statement the two
-    //      tables' definitions make fail (an unknown collating sequence,
-    //      a value SQLite refuses outright);
+    //      tables' definitions make fail (a collating sequence this
+    //      connection does not know, say);
     //  - of the files or the connection: the session is broken (Broken()
     //    is true), the target goes back to what it was before the
     //    session, and every later CopyTable, and Finish, throw ErroMotor

@@ -148,6 +148,22 @@ TEST_F(ExternalInsertTest, FailuresLeaveNothingAttachedAndNoNewFile) {
         << "foreign keys are enforced again afterwards";
 }
 
+TEST_F(ExternalInsertTest, AKeyAnIntegerKeyCannotHoldLeavesOutItsRowNotTheTable) {
+    // SQLite refuses such a value outright, whatever OR IGNORE says.  In
+    // another order too, where the fields are listed by name.
+    live_.Execute(R"(CREATE TABLE K (n TEXT, id TEXT PRIMARY KEY);
+                     INSERT INTO K VALUES ('um', '1'), ('x', 'abc'), ('meio', '1.5'), ('três', '3'),
+                                          ('bin', x'01'), ('dois', '2.0');)");
+    for (const char* order : {"id INTEGER PRIMARY KEY, n TEXT", "n TEXT, id INTEGER PRIMARY KEY"}) {
+        SCOPED_TRACE(order);
+        const std::string file = path(std::string("k") + order[0] + ".mdb");
+        CreateDatabase(file).Execute(std::string("CREATE TABLE K (") + order + ")");
+        live_.Execute(copy("K", file));
+        EXPECT_EQ(live_.RecordsAffected(), 3);
+        EXPECT_EQ(ids(file, "K"), (std::vector<std::int64_t>{1, 2, 3}));
+    }
+}
+
 TEST_F(ExternalInsertTest, FieldsAreMatchedByNameNotByPosition) {
     live_.Execute(R"(CREATE TABLE Pessoas (id INTEGER PRIMARY KEY, nome TEXT, apelido TEXT);
                      INSERT INTO Pessoas VALUES (1, 'Ana', 'Silva'), (2, 'Rui', 'Costa');)");

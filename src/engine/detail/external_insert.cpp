@@ -12,9 +12,14 @@
 namespace pezolva::engine::detail {
 namespace {
 
-bool is_constraint(const EngineError& e) {
-    return e.numero() == ErroDuplicado || e.numero() == ErroNulo || e.numero() == ErroRegraValidacao ||
-           (e.numero() == ErroMotor && e.descricao().find("constraint failed") != std::string::npos);
+// Whether the insert that just threw `e` failed for a row that breaks a
+// rule of the target: a constraint, or a rowid that is no whole number.
+bool refused_by_a_rule(DbState& state, const EngineError& e) {
+    if (e.numero() == ErroDuplicado || e.numero() == ErroNulo || e.numero() == ErroRegraValidacao) return true;
+    if (e.numero() != ErroMotor) return false;
+    const int code = sqlite3_extended_errcode(state.db()) & 0xff;
+    return code == SQLITE_CONSTRAINT || code == SQLITE_MISMATCH ||
+           e.descricao().find("constraint failed") != std::string::npos;
 }
 
 // Whether SQLite compiled the insert to its transfer path, which moves raw
@@ -69,20 +74,34 @@ std::vector<std::string> column_names(DbState& state, const std::string& schema,
     return names;
 }
 
-// What follows "INSERT" to put the rows of `source` into `target`, the
-// columns matched by name: " INTO t SELECT * FROM main.s" when both have
-// the same names in the same order, else " INTO t ("a", "b") SELECT "A",
-// "B" FROM main.s".  The target's column of the very same spelling is
-// preferred to one that differs only in case.  ErroColuna when a source
-// column has no namesake left in the target.
-std::string insert_body(DbState& state, const RuleTable& target, const std::string& source,
-                        const std::string& file) {
+// How the rows of a source table go into the target, the columns matched
+// by name.
+struct InsertText {
+    // What follows "INSERT": " INTO t SELECT * FROM main.s" when both have
+    // the same names in the same order, else " INTO t ("a", "b") SELECT
+    // "A", "B" FROM main.s".
+    std::string body;
+    // The source column that feeds the target's rowid alias, quoted; ""
+    // when none does.
+    std::string to_rowid;
+};
+
+// The target's column of the very same spelling is preferred to one that
+// differs only in case.  ErroColuna when a source column has no namesake
+// left in the target.
+InsertText insert_text(DbState& state, const RuleTable& target, const std::string& source,
+                       const std::string& file) {
     const std::vector<std::string> from = column_names(state, "main", source);
     const std::string tail = " FROM main." + quote_identifier(source);
     const auto same_name = [](const std::string& f, const RuleColumn& t) { return iequals(f, t.name); };
-    const bool same_order =
-        std::equal(from.begin(), from.end(), target.columns.begin(), target.columns.end(), same_name);
-    if (same_order) return " INTO " + target.qualified() + " SELECT *" + tail;
+    InsertText text;
+    if (std::equal(from.begin(), from.end(), target.columns.begin(), target.columns.end(), same_name)) {
+        for (std::size_t i = 0; i < from.size(); ++i) {
+            if (target.columns[i].name == target.rowid_alias) text.to_rowid = quote_identifier(from[i]);
+        }
+        text.body = " INTO " + target.qualified() + " SELECT *" + tail;
+        return text;
+    }
 
     std::vector<bool> taken(target.columns.size(), false);
     const auto namesake = [&](const std::string& name) -> std::optional<std::size_t> {
@@ -101,15 +120,18 @@ std::string insert_body(DbState& state, const RuleTable& target, const std::stri
         taken[*i] = true;
         into.push_back(target.columns[*i].name);
         select.push_back(name);
+        if (target.columns[*i].name == target.rowid_alias) text.to_rowid = quote_identifier(name);
     }
-    return " INTO " + target.qualified() + " (" + quote_identifier_list(into) + ") SELECT " +
-           quote_identifier_list(select) + tail;
+    text.body = " INTO " + target.qualified() + " (" + quote_identifier_list(into) + ") SELECT " +
+                quote_identifier_list(select) + tail;
+    return text;
 }
 
 CopiedTable copy_rows(DbState& state, const RuleTable& target, const std::string& source, const std::string& file,
                       const std::function<bool(const InsertedRows&)>& known_clean) {
     const std::string into = target.qualified();
-    const std::string body = insert_body(state, target, source, file);
+    const InsertText text = insert_text(state, target, source, file);
+    const std::string& body = text.body;
 
     // 1. Rows already in the target are not the copy's to judge.
     CopiedTable copied;
@@ -121,8 +143,10 @@ CopiedTable copy_rows(DbState& state, const RuleTable& target, const std::string
     }
 
     // 2. The plain insert first: it read every row of the source when it
-    //    succeeds.  When a row breaks a NOT NULL, UNIQUE or CHECK rule it
-    //    fails whole, and the rows go again with OR IGNORE.  Any other
+    //    succeeds.  When a row breaks a NOT NULL, UNIQUE or CHECK rule, or
+    //    brings the rowid a value that is no whole number, it fails whole,
+    //    and the rows go again with OR IGNORE, those of the latter kind
+    //    left out beforehand (OR IGNORE does not cover them).  Any other
     //    failure is no row's doing, and goes up.
     try {
         if (rows.target_was_empty) rows.transfer = uses_transfer(state, "INSERT" + body);
@@ -130,10 +154,12 @@ CopiedTable copy_rows(DbState& state, const RuleTable& target, const std::string
         rows.read = rows.inserted = state.changes();
         rows.plain = true;
     } catch (const EngineError& e) {
-        if (!is_constraint(e)) throw;
+        if (!refused_by_a_rule(state, e)) throw;
         rows.transfer = false;
         rows.read = state.value("SELECT count(*) FROM main." + quote_identifier(source)).to_integer().value_or(0);
-        state.exec("INSERT OR IGNORE" + body);
+        const std::string& key = text.to_rowid;
+        state.exec("INSERT OR IGNORE" + body +
+                   (key.empty() ? "" : " WHERE " + key + " IS NULL OR CAST(" + key + " AS INTEGER) = " + key));
         rows.inserted = state.changes();
     }
 

@@ -85,8 +85,9 @@ public:
 // "SELECT *" (which SQLite may run by its transfer path), otherwise both
 // sides are listed by name; a target column with no namesake in the source
 // gets its default, or Null.  The plain insert comes first; when a row
-// breaks a NOT NULL, UNIQUE or CHECK rule it fails whole and the rows go
-// again with OR IGNORE.
+// breaks a NOT NULL, UNIQUE or CHECK rule, or would give an INTEGER
+// PRIMARY KEY a value that is no whole number, it fails whole and the
+// rows go again with OR IGNORE, without the latter.
 // Throws, and what it did is then the caller's to roll back:
 //  - ErroColuna, before writing anything, when a source column has no
 //    namesake in the target (the description names the table, the field
@@ -95,7 +96,7 @@ public:
 //    an input/output error, damage, an interruption...), never taken for
 //    rows refused;
 //  - another EngineError for a statement the table's definitions make
-//    fail (an unknown collating sequence, a value SQLite refuses outright).
+//    fail (a collating sequence this connection does not know, say).
 CopiedTable copy_table_rows(DbState& state, const RuleTable& target, const std::string& source,
                             const std::string& file,
                             const std::function<bool(const InsertedRows&)>& known_clean = {});
