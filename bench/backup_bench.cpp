@@ -16,6 +16,8 @@
 // times (PEZOLVA_TEMPOS), and the load average before and after.
 //
 // Usage: bench_backup FOLDER [--bytes N] [--runs K]
+// PEZOLVA_BENCH_LAUNCHER names another launcher to measure (an earlier
+// build, say) in place of the one built beside this benchmark.
 #include <spawn.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
@@ -221,6 +223,11 @@ void remove_all_in(const fs::path& folder) {
     for (const auto& entry : fs::directory_iterator(folder, ec)) fs::remove(entry.path(), ec);
 }
 
+const char* launcher() {
+    const char* other = std::getenv("PEZOLVA_BENCH_LAUNCHER");
+    return other != nullptr && *other != '\0' ? other : PEZOLVA_LAUNCHER;
+}
+
 int usage(const char* program) {
     std::fprintf(stderr, "uso: %s PASTA [--bytes N] [--runs K]\n", program);
     return 2;
@@ -257,7 +264,7 @@ int main(int argc, char** argv) {
         const std::vector<std::string> env = {"XDG_CONFIG_HOME=" + settings.string(),
                                               std::string("PEZOLVA_PASSWORD=") + projecto.principal.palavra_passe,
                                               "QT_QPA_PLATFORM=offscreen", "PEZOLVA_TEMPOS=1"};
-        const Child registered = run({PEZOLVA_LAUNCHER, "start", folder.string(), kProjecto, tp::kPrincipal,
+        const Child registered = run({launcher(), "start", folder.string(), kProjecto, tp::kPrincipal,
                                       "--answer", "nao-fazer"},
                                      env, output);
         if (!succeeded(registered)) {
@@ -298,7 +305,7 @@ int main(int argc, char** argv) {
                     case 2: {
                         remove_all_in(copies);
                         Writer writer(live);
-                        const Child backup = run({PEZOLVA_LAUNCHER, "backup", "--project", kProjecto,
+                        const Child backup = run({launcher(), "backup", "--project", kProjecto,
                                                   tp::kPrincipal},
                                                  env, output);
                         wait_s.push_back(writer.stop());

@@ -6,7 +6,9 @@
 namespace pezolva::backup {
 
 std::vector<std::string> companheiros(const std::string& caminho) {
-    return {caminho + "-journal", caminho + "-wal", caminho + "-shm", engine::companion_path(caminho)};
+    // "<name>.lock" is the lock file as earlier versions named it.
+    return {caminho + "-journal", caminho + "-wal", caminho + "-shm", caminho + ".lock",
+            engine::companion_path(caminho)};
 }
 
 bool apaga_base(FileSystem& files, const std::string& caminho) {

@@ -8,7 +8,8 @@
 namespace pezolva::backup {
 
 // The files SQLite and the engine keep beside a database: its rollback
-// journal, its WAL and shared-memory files, and its companion lock.
+// journal, its WAL and shared-memory files, and its companion lock (the
+// current one last).
 std::vector<std::string> companheiros(const std::string& caminho);
 
 // Deletes the database file `caminho` (when it exists) with its companions,

@@ -59,8 +59,6 @@ Sobras recupera_sobras(FileSystem& files, const std::string& pasta, const std::s
         const std::string caminho = join_path(pasta, temporario);
         try {
             if (!apaga_base(files, caminho)) continue;  // a live backup's
-            // Lock files of the earlier naming are not companions any more.
-            if (files.exists(caminho + ".lock")) files.remove(caminho + ".lock");
         } catch (const FileError&) {
             continue;
         } catch (const engine::EngineError&) {

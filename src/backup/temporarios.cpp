@@ -16,26 +16,16 @@ std::string Temporarios::reclama(const std::string& caminho) {
     return reclamados_.back().caminho;
 }
 
-void Temporarios::apaga(const std::string& caminho) {
+void Temporarios::apaga(const std::string& caminho) { solta(caminho, true); }
+
+void Temporarios::largar(const std::string& caminho) { solta(caminho, false); }
+
+void Temporarios::solta(const std::string& caminho, bool com_ficheiro) {
     auto it = std::find_if(reclamados_.begin(), reclamados_.end(),
                            [&](const Reclamado& r) { return r.caminho == caminho; });
     if (it == reclamados_.end()) return;
-    liberta(*it, true);
+    liberta(*it, com_ficheiro);
     reclamados_.erase(it);
-}
-
-void Temporarios::largar(const std::string& caminho) {
-    auto it = std::find_if(reclamados_.begin(), reclamados_.end(),
-                           [&](const Reclamado& r) { return r.caminho == caminho; });
-    if (it == reclamados_.end()) return;
-    liberta(*it, false);
-    reclamados_.erase(it);
-}
-
-std::vector<std::string> Temporarios::nomes() const {
-    std::vector<std::string> n;
-    for (const Reclamado& r : reclamados_) n.push_back(r.caminho);
-    return n;
 }
 
 void Temporarios::liberta(Reclamado& r, bool com_ficheiro) {

@@ -35,14 +35,12 @@ public:
     // name: only its companions go.
     void largar(const std::string& caminho);
 
-    // Every claimed name still held.
-    std::vector<std::string> nomes() const;
-
 private:
     struct Reclamado {
         std::string caminho;
         engine::CompanionLock bloqueio;
     };
+    void solta(const std::string& caminho, bool com_ficheiro);
     void liberta(Reclamado& r, bool com_ficheiro);
 
     FileSystem& files_;

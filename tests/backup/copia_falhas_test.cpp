@@ -90,6 +90,19 @@ TEST_F(CopiaFalhasTest, TheCopyIsNoMoreOpenThanItsDatabaseNorANewFolderThanItsPa
     EXPECT_EQ(modo(projecto.caminho + "/novas/copias/brasol200505191407.mdb"), 0640u);
 }
 
+TEST_F(CopiaFalhasTest, AStructureInWalModeGivesACopyWithoutWalFiles) {
+    {
+        engine::Database estrutura = tp::abre_estrutura(projecto_teste.principal);
+        estrutura.Execute("PRAGMA journal_mode=WAL");
+    }
+    copia("brasol.mdb");
+    EXPECT_EQ(log.erros(), "");
+    EXPECT_EQ(ficheiros(pasta_copias()), std::vector<std::string>{"brasol200505191407.mdb"});
+    // Bytes 18 and 19 of the header: 1 for a rollback journal, 2 for WAL.
+    const std::string cabecalho = testing::read_file(copia_feita()).substr(18, 2);
+    EXPECT_EQ(cabecalho, std::string("\x01\x01", 2));
+}
+
 TEST_F(CopiaFalhasTest, ASameMinuteCopyIsSwappedInOneStep) {
     create_directories(files, pasta_copias());
     testing::write_file(copia_feita(), "cópia anterior");
