@@ -2,10 +2,6 @@
 
 namespace pezolva::backup {
 
-bool falha_so_da_tabela(const engine::EngineError& e) {
-    return e.numero() == engine::ErroTabelaInexistente || e.numero() == engine::ErroColuna;
-}
-
 bool copia_tabela(engine::CopySession& sessao, const std::string& tabela, std::int64_t& total_registos,
                   std::int64_t& inseridas) {
     inseridas = 0;
@@ -14,9 +10,9 @@ bool copia_tabela(engine::CopySession& sessao, const std::string& tabela, std::i
         inseridas = linhas.kept;
         total_registos += linhas.read;
         return linhas.read == linhas.kept;
-    } catch (const engine::EngineError& e) {
-        if (falha_so_da_tabela(e)) return false;
-        throw;
+    } catch (const engine::EngineError&) {
+        if (sessao.Broken()) throw;
+        return false;
     }
 }
 

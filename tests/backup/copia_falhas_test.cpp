@@ -12,6 +12,7 @@
 #include "backup_fixture.h"
 #include "engine/interruption.h"
 #include "engine/lock_file.h"
+#include "support/faulty_vfs.h"
 
 namespace pezolva {
 namespace {
@@ -41,6 +42,18 @@ protected:
     std::int64_t linhas(const std::string& caminho, const std::string& tabela) {
         engine::Database db = engine::OpenDatabase(caminho, false, true, projecto.ligacao());
         return *db.OpenRecordset("select count(*) from " + tabela).Fields(std::size_t{0}).to_integer();
+    }
+    // distritos of the structure declared anew (it has no rows; the live
+    // database keeps cod_distrito, nome, regiao).
+    void redefine_distritos(const std::string& campos) {
+        engine::Database estrutura = tp::abre_estrutura(projecto_teste.principal);
+        estrutura.Execute("PRAGMA foreign_keys=OFF");
+        estrutura.Execute("DROP TABLE distritos");
+        estrutura.Execute("CREATE TABLE distritos (" + campos + ", CONSTRAINT PrimaryKey PRIMARY KEY (cod_distrito))");
+    }
+    Value valor(const std::string& caminho, const std::string& sql) {
+        engine::Database db = engine::OpenDatabase(caminho, false, true, projecto.ligacao());
+        return db.OpenRecordset(sql).Fields(std::size_t{0});
     }
     unsigned modo(const std::string& caminho) {
         struct stat st {};
@@ -88,6 +101,51 @@ TEST_F(CopiaFalhasTest, TheCopyIsNoMoreOpenThanItsDatabaseNorANewFolderThanItsPa
     EXPECT_EQ(modo(projecto.caminho + "/novas"), 0710u);
     EXPECT_EQ(modo(projecto.caminho + "/novas/copias"), 0710u);
     EXPECT_EQ(modo(projecto.caminho + "/novas/copias/brasol200505191407.mdb"), 0640u);
+}
+
+TEST_F(CopiaFalhasTest, FieldsGoByNameWhateverTheirOrder) {
+    redefine_distritos("cod_distrito SMALLINT NOT NULL, regiao TEXT(20), nome TEXT(30) NOT NULL");
+    copia("brasol.mdb");
+    EXPECT_EQ(log.erros(), "");
+    const std::string sql = "select nome || '/' || coalesce(regiao, '') from distritos where cod_distrito = 3";
+    EXPECT_EQ(valor(copia_feita(), sql).to_text(), valor(projecto.base_principal(), sql).to_text());
+}
+
+TEST_F(CopiaFalhasTest, AFieldOnOneSideOnly) {
+    // Only in the copy's structure: its default, and the table is changed.
+    redefine_distritos("cod_distrito SMALLINT NOT NULL, nome TEXT(30) NOT NULL, regiao TEXT(20), "
+                       "pais TEXT(20) DEFAULT 'Portugal'");
+    copia("brasol.mdb");
+    EXPECT_EQ(log.erros(), "Alteração na tabela distritos");
+    EXPECT_EQ(valor(copia_feita(), "select count(*) from distritos where pais = 'Portugal'").to_integer(),
+              projecto_teste.principal.linhas.at("distritos"));
+
+    // Only in the live database: that table cannot be copied, as the
+    // statement would fail; the copy is still the best to be had.
+    redefine_distritos("cod_distrito SMALLINT NOT NULL, nome TEXT(30) NOT NULL");
+    log.limpa();
+    copia("brasol.mdb");
+    EXPECT_EQ(log.erros().rfind("Alteração na tabela distritos\r\nErros detectados ao copiar a tabela distritos na "
+                                "base de dados " + projecto.base_principal() + ".",
+                                0),
+              0u)
+        << log.erros();
+    EXPECT_EQ(valor(copia_feita(), "select count(*) from distritos").to_integer(), 0);
+}
+
+TEST_F(CopiaFalhasTest, ADiskFullInTheMiddleOfAStatementNamesNothingAndKeepsTheGoodCopy) {
+    create_directories(files, pasta_copias());
+    testing::write_file(copia_feita(), "cópia boa do mesmo minuto");
+    testing::FaultyVfs vfs;
+    vfs.fail({testing::FaultyVfs::Write, pasta_copias(), 30, SQLITE_FULL, true});
+    copia("brasol.mdb");
+    EXPECT_GT(vfs.failures(), 0);
+    EXPECT_EQ(log.erros(), "Não há espaço suficiente no disco da pasta " + pasta_copias() + " para a cópia " +
+                               copia_feita() + " da base de dados " + projecto.base_principal() +
+                               ". A cópia não foi guardada.");
+    EXPECT_EQ(testing::read_file(copia_feita()), "cópia boa do mesmo minuto");
+    EXPECT_EQ(ficheiros(pasta_copias()), std::vector<std::string>{"brasol200505191407.mdb"});
+    EXPECT_TRUE(coluna("brasol.mdb", "BUP_ULT_DATA").is_null());
 }
 
 TEST_F(CopiaFalhasTest, AStructureInWalModeGivesACopyWithoutWalFiles) {
