@@ -4,7 +4,10 @@
 // operations each run to their end on the caller's thread before they
 // return.  A host that calls an operation that shows a window owns a
 // QApplication; without one, messages go to the terminal and questions take
-// their default answers.
+// their default answers; an operation that must show a window (the backup
+// window, the choice among several projects) throws erro 3001 instead.
+// The operations on the current project throw erro 3001 while no
+// actualiza_path has made one current.
 //
 // Parameters are passed by reference, as the hosts' own variables: an
 // operation may change them (`selecciona_projectos` returns its results

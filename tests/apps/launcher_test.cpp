@@ -2,11 +2,17 @@
 #include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
-#include <algorithm>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
 
 #include "common/file_system.h"
 #include "common/settings_store.h"
+#include "engine/database.h"
+#include "support/sem_privilegios.h"
 #include "support/temp_dir.h"
 #include "testproject/projecto.h"
 
@@ -22,8 +28,9 @@ struct Resultado {
 // Runs the launcher with its settings and data in a folder of the test's own.
 class LauncherTest : public ::testing::Test {
 protected:
+    // `comum`: as an unprivileged user when the tests run as root.
     Resultado corre(const QStringList& args, const char* password = nullptr,
-                    const std::string& input = "") {
+                    const std::string& input = "", bool comum = false) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir.file("config")));
@@ -32,7 +39,10 @@ protected:
         if (password != nullptr) env.insert("PEZOLVA_PASSWORD", password);
         p.setProcessEnvironment(env);
         // A session of its own: no controlling terminal to ask a password on.
-        p.setChildProcessModifier([] { ::setsid(); });
+        p.setChildProcessModifier([comum] {
+            ::setsid();
+            if (comum && !testing::abdica_privilegios()) ::_exit(99);
+        });
         p.start(PEZOLVA_LAUNCHER, args);
         p.write(input.data(), static_cast<qint64>(input.size()));
         p.closeWriteChannel();
@@ -41,11 +51,17 @@ protected:
                 p.readAllStandardError().toStdString()};
     }
     std::string ini() { return testing::read_file(dir.file("config/pelvor/ZOLVA.ini")); }
+    // A main database, without a password, where a start expects one.
+    void base_em(const std::string& pasta, const std::string& nome) {
+        std::filesystem::create_directories(pasta);
+        engine::CreateDatabase(pasta + "/" + nome).Close();
+    }
 
     testing::TempDir dir;
 };
 
 TEST_F(LauncherTest, StartRegistersTheProjectAndKeepsThePasswordOut) {
+    base_em(dir.file("p1"), "quesim.mdb");
     const auto r = corre({"start", QString::fromStdString(dir.file("p1")), "obras", "quesim.mdb",
                           "--descr", "Obras Públicas"},
                          "segredo-do-env");
@@ -59,6 +75,7 @@ TEST_F(LauncherTest, StartRegistersTheProjectAndKeepsThePasswordOut) {
 }
 
 TEST_F(LauncherTest, PasswordComesFromAFileNeverFromTheCommandLine) {
+    base_em(dir.file("p"), "quesim.mdb");
     testing::write_file(dir.file("pw"), "do-ficheiro\n");
     const auto r = corre({"start", QString::fromStdString(dir.file("p")), "p", "quesim.mdb",
                           "--password-file", QString::fromStdString(dir.file("pw"))});
@@ -102,6 +119,20 @@ protected:
     }
     std::string pasta() { return dir.file("obras"); }
     QString q(const std::string& s) { return QString::fromStdString(s); }
+    // The bytes of the settings files and of the project's databases.
+    std::map<std::string, std::string> instantaneo() {
+        std::map<std::string, std::string> ficheiros;
+        for (const std::string& pasta_lida : {dir.file("config/pelvor"), pasta()}) {
+            for (const auto& e : std::filesystem::directory_iterator(pasta_lida)) {
+                const std::string nome = e.path().filename().string();
+                if (e.is_regular_file() && nome.front() != '.' &&
+                    nome.find(".lock") == std::string::npos) {
+                    ficheiros[e.path().string()] = testing::read_file(e.path().string());
+                }
+            }
+        }
+        return ficheiros;
+    }
     std::vector<std::string> copias() {
         LocalFileSystem files;
         std::vector<std::string> nomes;
@@ -166,6 +197,51 @@ TEST_F(LauncherBackupTest, BackupOfNamedDatabasesAndItsErrors) {
 
     EXPECT_EQ(corre({"backup", "--project", "outro"}, "kqa730418").saida, 1);
     EXPECT_EQ(corre({"backup", "--all", "--due", "--project", "obras"}, "kqa730418").saida, 2);
+}
+
+
+// A start that cannot make the project usable fails: exit 1, one line that
+// says why, and not one byte changed in the settings or the databases.
+TEST_F(LauncherBackupTest, AStartThatLeavesNothingUsableExitsOneAndChangesNothing) {
+    ASSERT_EQ(corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "nao-fazer"},
+                    "kqa730418")
+                  .saida,
+              0);
+    ASSERT_EQ(corre({"start", q(dir.file("longe")), "longe", "brasol.mdb"}, "x").saida, 1);
+    const auto uma_linha = [](const Resultado& r, const std::string& texto) {
+        const std::string tudo = r.out + r.err;
+        EXPECT_EQ(std::count(tudo.begin(), tudo.end(), '\n'), 1) << tudo;
+        EXPECT_NE(tudo.find(texto), std::string::npos) << tudo;
+    };
+    const auto antes = instantaneo();
+
+    const auto errada = corre({"start", q(pasta()), "obras", "brasol.mdb"}, "errada");
+    EXPECT_EQ(errada.saida, 1);
+    uma_linha(errada, "Palavra-passe inválida.");
+    EXPECT_EQ(instantaneo(), antes);
+
+    const auto pasta_em_falta = corre({"start", q(dir.file("longe")), "longe", "brasol.mdb"}, "x");
+    EXPECT_EQ(pasta_em_falta.saida, 1);
+    uma_linha(pasta_em_falta, "A base de dados " + dir.file("longe") + "/brasol.mdb não existe.");
+    EXPECT_EQ(instantaneo(), antes);
+
+    std::filesystem::rename(pasta() + "/brasol.mdb", dir.file("brasol.mdb.fora"));
+    const auto base_em_falta = corre({"start", q(pasta()), "obras", "brasol.mdb"}, "kqa730418");
+    EXPECT_EQ(base_em_falta.saida, 1);
+    uma_linha(base_em_falta, "brasol.mdb não existe.");
+    std::filesystem::rename(dir.file("brasol.mdb.fora"), pasta() + "/brasol.mdb");
+    EXPECT_EQ(instantaneo(), antes);
+
+    // Settings an ordinary user cannot read.
+    const std::string zolva = dir.file("config/pelvor/ZOLVA.ini");
+    testing::entrega_ao_utilizador_comum(dir.path());
+    ::chmod(zolva.c_str(), 0);
+    const auto ilegivel =
+        corre({"start", q(pasta()), "novo", "brasol.mdb"}, "kqa730418", "", true);
+    ::chmod(zolva.c_str(), 0600);
+    EXPECT_EQ(ilegivel.saida, 1);
+    uma_linha(ilegivel, "Não foi possível ler " + zolva);
+    EXPECT_EQ(instantaneo(), antes);
 }
 
 }  // namespace
