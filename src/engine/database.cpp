@@ -19,10 +19,6 @@ namespace {
 
 constexpr int kBusyTimeoutMs = 5000;
 
-EngineError not_a_database(const std::string& path) {
-    return {ErroNaoBaseDados, "Formato de base de dados não reconhecido: '" + path + "'."};
-}
-
 EngineError database_exists(const std::string& path) {
     return {ErroBaseExiste, "A base de dados '" + path + "' já existe."};
 }
@@ -72,8 +68,7 @@ Database open_database(const std::string& path, bool exclusive, bool read_only, 
         throw;
     }
     if (!read_only && sqlite3_db_readonly(connection.get(), "main") == 1) {
-        throw EngineError(ErroAbrirFicheiro,
-                          "Não foi possível abrir o ficheiro '" + path + "' para escrita: sem permissão.");
+        throw not_writable(path);
     }
     auto state = std::make_shared<detail::DbState>(path, std::move(connection), std::move(lock), read_only);
     try {
@@ -83,7 +78,8 @@ Database open_database(const std::string& path, bool exclusive, bool read_only, 
         if (e.numero() == ErroBloqueado) throw in_use(path);
         throw;
     }
-    detail::check_password(*state, detail::password_from_connect(connect_text));
+    state->password = detail::password_from_connect(connect_text);
+    detail::check_password(*state, state->password);
     return Database(std::move(state));
 }
 

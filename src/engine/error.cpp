@@ -31,4 +31,12 @@ EngineError table_not_found(const std::string& name) {
             "Não foi possível encontrar a tabela ou consulta '" + name + "'."};
 }
 
+EngineError not_a_database(const std::string& path) {
+    return {ErroNaoBaseDados, "Formato de base de dados não reconhecido: '" + path + "'."};
+}
+
+EngineError not_writable(const std::string& path) {
+    return {ErroAbrirFicheiro, "Não foi possível abrir o ficheiro '" + path + "' para escrita: sem permissão."};
+}
+
 }  // namespace pezolva::engine

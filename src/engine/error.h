@@ -69,5 +69,7 @@ EngineError file_not_found(const std::string& path);
 EngineError in_use(const std::string& path);
 EngineError wrong_password();
 EngineError table_not_found(const std::string& name);
+EngineError not_a_database(const std::string& path);
+EngineError not_writable(const std::string& path);
 
 }  // namespace pezolva::engine

@@ -17,10 +17,11 @@ inline constexpr const char* kGateTable = "MSysAcesso";
 // True when the file has a password.
 bool has_password(DbState& state);
 
-// Returns normally when `password` opens the file: always when the file has
-// none; otherwise the password must match.  Throws EngineError
-// (ErroPalavraPasse) when it does not.
-void check_password(DbState& state, const std::string& password);
+// Returns normally when `password` opens the file (of `schema`, main or an
+// attached one): always when the file has none; otherwise the password
+// must match.  Throws EngineError (ErroPalavraPasse) when it does not.
+void check_password(DbState& state, const std::string& password,
+                    const std::string& schema = "main");
 
 // Replaces the password; "" removes it (and the table).  Runs in its own
 // transaction unless one is open.
