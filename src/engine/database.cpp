@@ -88,6 +88,7 @@ Database OpenDatabase(const std::string& path, bool exclusive, bool read_only, c
 }
 
 Database CreateDatabase(const std::string& path, const std::string& password) {
+    detail::check_storable_password(password);
     std::error_code ec;
     if (fs::exists(path, ec)) throw database_exists(path);
     CompanionLock lock(path, CompanionLock::Mode::Exclusive);

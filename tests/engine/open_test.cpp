@@ -165,5 +165,23 @@ TEST_F(OpenTest, PathsWithApostrophes) {
     EXPECT_EQ(error_number([&] { CreateDatabase(db_path); }), ErroBaseExiste);
 }
 
+
+// A connect text cannot carry a ";" in its password: such a password is
+// refused before any file has it, so no file exists that nobody can open.
+TEST_F(OpenTest, APasswordNoConnectTextCanCarryIsRefused) {
+    EXPECT_EQ(error_number([&] { CreateDatabase(path("pv.mdb"), "a;b"); }), ErroArgumento);
+    EXPECT_FALSE(fs::exists(path("pv.mdb")));
+    Database db = make("chave.mdb", "", "antiga");
+    EXPECT_EQ(error_number([&] { db.NewPassword("antiga", ";pwd=x"); }), ErroArgumento);
+    db.Close();
+    EXPECT_NO_THROW(OpenDatabase(path("chave.mdb"), false, false, ";pwd=antiga").Close());
+    // Everything else a password may hold goes through the connect text.
+    for (const char* password : {"a=b", " com espaços ", "pwd=", "çãõ"}) {
+        const std::string nome = "p" + std::to_string(std::string(password).size()) + ".mdb";
+        CreateDatabase(path(nome), password).Close();
+        EXPECT_NO_THROW(OpenDatabase(path(nome), false, false, std::string(";pwd=") + password).Close()) << password;
+    }
+}
+
 }  // namespace
 }  // namespace pezolva::engine::testing

@@ -62,7 +62,16 @@ void check_password(DbState& state, const std::string& password, const std::stri
     if (!same(digest, stored)) throw wrong_password();
 }
 
+void check_storable_password(const std::string& password) {
+    if (password.find(';') != std::string::npos) {
+        throw EngineError(ErroArgumento,
+                          "A palavra-passe não pode conter ';': a cadeia de ligação não a "
+                          "poderia transmitir e ninguém abriria a base de dados.");
+    }
+}
+
 void write_password(DbState& state, const std::string& password) {
+    check_storable_password(password);
     const bool own_transaction = sqlite3_get_autocommit(state.db()) != 0;
     std::unique_ptr<TransactionGuard> transaction;
     if (own_transaction) transaction = std::make_unique<TransactionGuard>(state);
