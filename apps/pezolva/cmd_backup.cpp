@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "arranque.h"
 #include "backup/execucao_copias.h"
 #include "cli.h"
 #include "comandos.h"
@@ -40,11 +41,8 @@ int backup(const std::vector<std::string>& raw) {
     std::string passwd = obtem_password(args, "Palavra-passe de " + entrada.nome_bd + ": ");
     std::string caminho = entrada.caminho, projecto = entrada.nome, nome_bd = entrada.nome_bd,
                 descr = entrada.descr;
-    bool vem_de_pezolva = true;
     pezolva::mnt m;
-    if (!m.actualiza_path(caminho, projecto, nome_bd, descr, passwd, vem_de_pezolva)) {
-        return kFalhou;
-    }
+    if (!arranca_projecto(m, caminho, projecto, nome_bd, descr, passwd, true)) return kFalhou;
     const ProjectoActual& actual = estado().projecto_actual;
     engine::Database principal =
         engine::OpenDatabase(actual.base_principal(), false, false, actual.ligacao());

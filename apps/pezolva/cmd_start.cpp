@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "arranque.h"
 #include "backup/execucao_copias.h"
 #include "cli.h"
 #include "comandos.h"
@@ -87,11 +88,8 @@ int start(const std::vector<std::string>& raw) {
     std::string nome_bd = args.posicionais()[2];
     std::string descr = args.valor("--descr").value_or("");
     std::string passwd = obtem_password(args, "Palavra-passe de " + nome_bd + ": ");
-    bool vem_de_pezolva = false;
     pezolva::mnt m;
-    if (!m.actualiza_path(caminho, projecto, nome_bd, descr, passwd, vem_de_pezolva)) {
-        return kFalhou;
-    }
+    if (!arranca_projecto(m, caminho, projecto, nome_bd, descr, passwd, false)) return kFalhou;
     return lembrete(args);
 }
 

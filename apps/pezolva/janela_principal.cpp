@@ -4,7 +4,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "common/bandeira.h"
 #include "common/ui/centra_form.h"
+#include "fronteira.h"
+#include "interface/estado.h"
 #include "pezolva/mnt.h"
 
 namespace pezolva::cli {
@@ -36,7 +39,13 @@ JanelaPrincipal::JanelaPrincipal(const std::string& projecto, const std::string&
         auto* botao = new QPushButton(titulo, this);
         botao->setObjectName(QString::fromStdString(op.nome));
         botao->setEnabled(static_cast<bool>(op.accao));
-        if (op.accao) connect(botao, &QPushButton::clicked, this, op.accao);
+        if (op.accao) {
+            connect(botao, &QPushButton::clicked, this, [this, accao = op.accao] {
+                if (em_execucao_) return;
+                const Bandeira execucao(em_execucao_);
+                fronteira(servicos().dialogs, accao);
+            });
+        }
         layout->addWidget(botao);
     }
     auto* sair = new QPushButton(QStringLiteral("Sair"), this);

@@ -11,10 +11,8 @@
 
 int main(int argc, char** argv) {
     using namespace pezolva::cli;
-    if (argc < 2) return janelas(argc, argv);
-
-    const std::string subcomando = argv[1];
-    const std::vector<std::string> args(argv + 2, argv + argc);
+    const std::string subcomando = argc < 2 ? "" : argv[1];
+    const std::vector<std::string> args(argv + (argc < 2 ? argc : 2), argv + argc);
     if (subcomando == "--help" || subcomando == "-h" || subcomando == "help") {
         std::fputs(ajuda(""), stdout);
         return kSucesso;
@@ -25,7 +23,10 @@ int main(int argc, char** argv) {
             return kSucesso;
         }
     }
+    // No error ends the program past this point: each is one line and the
+    // exit status (the window program shows its own in a message box).
     try {
+        if (argc < 2) return janelas(argc, argv);
         if (subcomando == "projects") return projects(args);
         if (subcomando == "start") return start(args);
         if (subcomando == "demo") return demo(args);

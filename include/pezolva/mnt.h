@@ -4,7 +4,10 @@
 // operations each run to their end on the caller's thread before they
 // return.  A host that calls an operation that shows a window owns a
 // QApplication; without one, messages go to the terminal and questions take
-// their default answers.
+// their default answers; an operation that must show a window (the backup
+// window, the choice among several projects) throws erro 3001 instead.
+// The operations on the current project throw erro 3001 while no
+// actualiza_path has made one current.
 //
 // Parameters are passed by reference, as the hosts' own variables: an
 // operation may change them (`selecciona_projectos` returns its results
@@ -39,9 +42,14 @@ public:
 
     // Makes the given project the current one of the component (shared by
     // every mnt object), records it in the workstation's settings and checks
-    // its backup register.  True unless the main database exists but cannot
-    // be opened, or is out of step with its structure.  The password is
-    // kept in memory only.
+    // its backup register.  True unless the password does not open the main
+    // database (the engine's message is shown; nothing is repaired), or it
+    // exists but cannot be opened, or is out of step with its structure.
+    // True also when the main database does not exist, after saying so.
+    // The password is kept in memory only.  A project name that the
+    // settings cannot keep (empty, blanks at its ends, ";", "[", "]", a line
+    // break) throws erro 3001 before anything changes; settings that exist
+    // but cannot be read throw erro and are left as they are.
     bool actualiza_path(std::string& caminho, std::string& projecto, std::string& nome_bd,
                         std::string& descr, std::string& passwd, bool& vem_de_pezolva);
 

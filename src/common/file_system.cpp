@@ -241,14 +241,17 @@ void LocalFileSystem::write_file_atomic(const std::string& path, const std::stri
 
 std::optional<std::string> LocalFileSystem::read_file(const std::string& path) {
     Fd in(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (in.get() < 0) return std::nullopt;
+    if (in.get() < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+        fail(errno, "Não foi possível ler " + path);
+    }
     std::string content;
     char buffer[1 << 14];
     for (;;) {
         const ssize_t n = ::read(in.get(), buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR) continue;
-            return std::nullopt;
+            fail(errno, "Não foi possível ler " + path);
         }
         if (n == 0) break;
         content.append(buffer, static_cast<std::size_t>(n));

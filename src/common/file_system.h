@@ -61,6 +61,8 @@ public:
     // renamed over `path`.  Readers see the old or the new content, never a
     // part.
     virtual void write_file_atomic(const std::string& path, const std::string& content) = 0;
+    // The whole file; nullopt when there is no such file.  Throws FileError
+    // when it exists but cannot be read (permission, a folder, I/O).
     virtual std::optional<std::string> read_file(const std::string& path) = 0;
 
     // The owner's write permission is the "read-only attribute": a file

@@ -6,7 +6,9 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cctype>
 #include <optional>
+#include <string_view>
 #include <sstream>
 #include <vector>
 
@@ -84,6 +86,105 @@ std::string decode(const std::string& raw) {
     return out;
 }
 
+// True when `text` is well-formed UTF-8 with no NUL byte: what a person's
+// settings file holds.  Anything else is not ours to rewrite.
+bool is_text(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == 0) return false;
+        std::size_t more = 0;
+        if (c < 0x80) more = 0;
+        else if (c >= 0xC2 && c <= 0xDF) more = 1;
+        else if (c >= 0xE0 && c <= 0xEF) more = 2;
+        else if (c >= 0xF0 && c <= 0xF4) more = 3;
+        else return false;
+        if (i + more >= text.size() && more > 0) return false;
+        for (std::size_t k = 1; k <= more; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        }
+        i += more + 1;
+    }
+    return true;
+}
+
+// The lines of one settings file, with an edit's changes made on them.
+class IniLines : public SettingsEdit {
+public:
+    explicit IniLines(const std::string& content) : lines_(split_lines(content)) {}
+
+    std::string get(const std::string& section, const std::string& key,
+                    const std::string& fallback) const override {
+        bool in_section = false;
+        for (const std::string& line : lines_) {
+            if (auto name = section_of(line)) {
+                in_section = iequals(*name, section);
+            } else if (in_section) {
+                if (auto entry = entry_of(line); entry && iequals(entry->first, key)) {
+                    return decode(entry->second);
+                }
+            }
+        }
+        return fallback;
+    }
+
+    // Replaces the key where it stands, or adds it after the last entry of
+    // its section, or adds the section at the end.
+    void set(const std::string& section, const std::string& key,
+             const std::string& value) override {
+        check_name(section, key);
+        bool in_section = false;
+        std::optional<std::size_t> insert_at;
+        for (std::size_t i = 0; i < lines_.size(); ++i) {
+            if (auto name = section_of(lines_[i])) {
+                in_section = iequals(*name, section);
+                if (in_section && !insert_at) insert_at = i + 1;
+                continue;
+            }
+            if (!in_section) continue;
+            if (auto e = entry_of(lines_[i])) {
+                if (iequals(e->first, key)) {
+                    // The key keeps the spelling it was first written with.
+                    lines_[i] = e->first + "=" + encode(value);
+                    return;
+                }
+                insert_at = i + 1;
+            }
+        }
+        const std::string entry = key + "=" + encode(value);
+        if (insert_at) {
+            lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(*insert_at), entry);
+            return;
+        }
+        if (!lines_.empty() && !trim(lines_.back()).empty()) lines_.emplace_back();
+        lines_.push_back("[" + section + "]");
+        lines_.push_back(entry);
+    }
+
+    std::string text() const {
+        std::string content;
+        for (const std::string& line : lines_) content += line + "\n";
+        return content;
+    }
+
+private:
+    // A section or key that a line could not hold so that it reads back as
+    // itself: a line break or "]" ends a header; blanks around a key are
+    // trimmed on reading, "=" ends it, and "[", ";" or "#" could make its
+    // line a header or a comment.
+    static void check_name(const std::string& section, const std::string& key) {
+        const bool bad_section = section.find_first_of("\r\n]") != std::string::npos;
+        const bool bad_key = trim(key) != key || key.find_first_of("\r\n=[;#") != std::string::npos;
+        if (bad_section || bad_key) {
+            throw FileError(EINVAL, "As definições não podem guardar " +
+                                        (bad_section ? "a secção '" + section + "'"
+                                                     : "a chave '" + key + "'") +
+                                        ".");
+        }
+    }
+
+    std::vector<std::string> lines_;
+};
+
 // Holds an exclusive advisory lock on the settings folder's lock file for
 // the length of one read-modify-write.
 class FolderLock {
@@ -91,7 +192,12 @@ public:
     explicit FolderLock(const std::string& folder) {
         fd_ = ::open(join_path(folder, ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (fd_ >= 0) {
-            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+            int rc;
+            while ((rc = ::flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
+            }
+            if (rc != 0) {
+                ::close(fd_);
+                fd_ = -1;
             }
         }
     }
@@ -100,6 +206,7 @@ public:
     }
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
+    bool held() const { return fd_ >= 0; }
 
 private:
     int fd_ = -1;
@@ -113,7 +220,25 @@ std::string file_name_for(const std::string& application) {
     return name + ".ini";
 }
 
+// Whether `name` is "<file>.<16 hex digits>.tmp", a temporary file of an
+// atomic write of `file`.
+bool is_leftover_of(const std::string& name, const std::string& file) {
+    constexpr std::size_t kDigits = 16;
+    if (name.size() != file.size() + 1 + kDigits + 4) return false;
+    if (name.compare(0, file.size(), file) != 0 || name[file.size()] != '.') return false;
+    if (name.compare(name.size() - 4, 4, ".tmp") != 0) return false;
+    for (std::size_t i = file.size() + 1; i < file.size() + 1 + kDigits; ++i) {
+        if (!std::isxdigit(static_cast<unsigned char>(name[i]))) return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+void SettingsStore::save(const std::string& application, const std::string& section,
+                         const std::string& key, const std::string& value) {
+    edit(application, [&](SettingsEdit& settings) { settings.set(section, key, value); });
+}
 
 IniSettingsStore::IniSettingsStore(std::string folder, FileSystem& files)
     : folder_(std::move(folder)), files_(files) {}
@@ -130,65 +255,51 @@ std::string IniSettingsStore::file_of(const std::string& application) {
     return join_path(folder_, wanted);
 }
 
-std::string IniSettingsStore::get(const std::string& application, const std::string& section,
-                                  const std::string& key, const std::string& fallback) {
-    const auto content = files_.read_file(file_of(application));
-    if (!content) return fallback;
-    bool in_section = false;
-    for (const std::string& line : split_lines(*content)) {
-        if (auto name = section_of(line)) {
-            in_section = iequals(*name, section);
-        } else if (in_section) {
-            if (auto entry = entry_of(line); entry && iequals(entry->first, key)) {
-                return decode(entry->second);
-            }
-        }
+std::optional<std::string> IniSettingsStore::read_text(const std::string& path) {
+    std::optional<std::string> content = files_.read_file(path);
+    if (!content) return std::nullopt;
+    // A byte-order mark is not part of the first line.
+    if (content->rfind("\xEF\xBB\xBF", 0) == 0) content->erase(0, 3);
+    if (!is_text(*content)) {
+        throw FileError(EILSEQ, "O ficheiro de definições " + path +
+                                    " não é texto UTF-8: não foi lido nem alterado.");
     }
-    return fallback;
+    return content;
 }
 
-void IniSettingsStore::save(const std::string& application, const std::string& section,
-                            const std::string& key, const std::string& value) {
+void IniSettingsStore::remove_leftovers(const std::string& path) {
+    const std::string file = path.substr(path.rfind('/') + 1);
+    for (const std::string& name : files_.list_files(folder_)) {
+        if (!is_leftover_of(name, file)) continue;
+        try {
+            files_.remove(join_path(folder_, name));
+        } catch (const FileError&) {
+            // Another try at the next save; the settings themselves are fine.
+        }
+    }
+}
+
+std::string IniSettingsStore::get(const std::string& application, const std::string& section,
+                                  const std::string& key, const std::string& fallback) {
+    const auto content = read_text(file_of(application));
+    if (!content) return fallback;
+    return IniLines(*content).get(section, key, fallback);
+}
+
+void IniSettingsStore::edit(const std::string& application,
+                            const std::function<void(SettingsEdit&)>& change) {
     if (!create_directories(files_, folder_)) {
         throw FileError(ENOENT, "Não foi possível criar a pasta de configuração " + folder_);
     }
-    FolderLock lock(folder_);
+    const FolderLock lock(folder_);
     const std::string path = file_of(application);
-    std::vector<std::string> lines = split_lines(files_.read_file(path).value_or(""));
-    const std::string entry = key + "=" + encode(value);
-
-    // Replace the key where it stands, or add it after the last entry of
-    // its section, or add the section at the end.
-    bool in_section = false;
-    bool replaced = false;
-    std::optional<std::size_t> insert_at;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (auto name = section_of(lines[i])) {
-            in_section = iequals(*name, section);
-            if (in_section && !insert_at) insert_at = i + 1;
-            continue;
-        }
-        if (!in_section) continue;
-        if (auto e = entry_of(lines[i])) {
-            if (iequals(e->first, key)) {
-                // The key keeps the spelling it was first written with.
-                lines[i] = e->first + "=" + encode(value);
-                replaced = true;
-                break;
-            }
-            insert_at = i + 1;
-        }
-    }
-    if (!replaced && insert_at) {
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(*insert_at), entry);
-    } else if (!replaced) {
-        if (!lines.empty() && !trim(lines.back()).empty()) lines.emplace_back();
-        lines.push_back("[" + section + "]");
-        lines.push_back(entry);
-    }
-    std::string content;
-    for (const std::string& line : lines) content += line + "\n";
-    files_.write_file_atomic(path, content);
+    const std::optional<std::string> before = read_text(path);
+    IniLines lines(before.value_or(""));
+    change(lines);
+    if (lock.held()) remove_leftovers(path);
+    const std::string after = lines.text();
+    if (before && after == *before) return;
+    files_.write_file_atomic(path, after);
 }
 
 }  // namespace pezolva

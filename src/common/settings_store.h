@@ -1,22 +1,47 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "common/file_system.h"
 
 namespace pezolva {
 
+// The settings of one application while one edit runs: reads see the
+// stored values with the edit's own changes on top.
+class SettingsEdit {
+public:
+    virtual ~SettingsEdit() = default;
+    virtual std::string get(const std::string& section, const std::string& key,
+                            const std::string& fallback) const = 0;
+    virtual void set(const std::string& section, const std::string& key,
+                     const std::string& value) = 0;
+};
+
 // Per-user settings addressed by application, section and key; every value
 // is a text.  Applications, sections and keys compare without regard to
 // case.  A missing key reads as the caller's default.
+//
+// Settings that exist but cannot be read (no permission, not a text) are
+// never taken for empty ones: reads and edits then throw FileError naming
+// the file and the cause, and the file is left as it is.
 class SettingsStore {
 public:
     virtual ~SettingsStore() = default;
+    // Throws FileError when the settings exist but cannot be read.
     virtual std::string get(const std::string& application, const std::string& section,
                             const std::string& key, const std::string& fallback) = 0;
-    // Throws FileError when the settings cannot be written.
-    virtual void save(const std::string& application, const std::string& section,
-                      const std::string& key, const std::string& value) = 0;
+    // One read-modify-write: `change` reads and sets values of the
+    // application's settings while no other program can save them, and
+    // what it set is saved in one write at the end.  Throws FileError when
+    // the settings cannot be read or written; nothing is saved then, nor
+    // when `change` throws.
+    virtual void edit(const std::string& application,
+                      const std::function<void(SettingsEdit&)>& change) = 0;
+    // edit() of one value.
+    void save(const std::string& application, const std::string& section, const std::string& key,
+              const std::string& value);
 };
 
 // Settings in INI files, one per application, `<folder>/<application>.ini`,
@@ -27,9 +52,14 @@ public:
 //
 // A value is written as it is unless it holds a line break or begins or
 // ends with a blank or a quote; then it is written in double quotes with
-// C-style escapes.  Each save rewrites the whole file atomically under an
-// advisory lock, so two programs saving at once lose nothing, and keeps
-// every other line (comments included) as it was.
+// C-style escapes.  A section or key that a line could not hold (a line
+// break, "]" in a section, "=" in a key) is refused with FileError.
+//
+// Each edit holds an advisory lock on the folder's ".lock" from its read to
+// its write, so two programs editing at once lose nothing; the file is
+// rewritten atomically, only when something changed, and keeps every other
+// line (comments included) as it was.  Temporary files that a save killed
+// half-way left are removed by the next edit.
 class IniSettingsStore : public SettingsStore {
 public:
     IniSettingsStore(std::string folder, FileSystem& files);
@@ -39,13 +69,19 @@ public:
 
     std::string get(const std::string& application, const std::string& section,
                     const std::string& key, const std::string& fallback) override;
-    void save(const std::string& application, const std::string& section,
-              const std::string& key, const std::string& value) override;
+    void edit(const std::string& application,
+              const std::function<void(SettingsEdit&)>& change) override;
 
     // The file that holds an application's settings (it may not exist yet).
     std::string file_of(const std::string& application);
 
 private:
+    // The file's text, nullopt when there is no file; throws FileError when
+    // it cannot be read or is not UTF-8 text.
+    std::optional<std::string> read_text(const std::string& path);
+    // Removes "<file>.<16 hex digits>.tmp" siblings of `path`.
+    void remove_leftovers(const std::string& path);
+
     std::string folder_;
     FileSystem& files_;
 };

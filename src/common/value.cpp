@@ -35,21 +35,39 @@ std::string Value::to_text() const {
     return {};
 }
 
+namespace {
+
+// A real number truncated toward zero, or nullopt when the result is not a
+// 64-bit integer (converting it would be undefined).
+std::optional<std::int64_t> truncated(double d) {
+    constexpr double kLimit = 9223372036854775808.0;  // 2^63
+    if (!std::isfinite(d) || !(std::trunc(d) >= -kLimit && std::trunc(d) < kLimit)) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(d);
+}
+
+}  // namespace
+
 std::optional<std::int64_t> Value::to_integer() const {
     switch (kind()) {
         case Kind::Boolean:
             return std::get<bool>(data_) ? -1 : 0;
         case Kind::Integer:
             return std::get<std::int64_t>(data_);
-        case Kind::Real: {
-            const double d = std::get<double>(data_);
-            if (!std::isfinite(d) || std::fabs(d) > 9.2e18) return std::nullopt;
-            return static_cast<std::int64_t>(d);
-        }
+        case Kind::Real:
+            return truncated(std::get<double>(data_));
         case Kind::Text: {
-            auto d = leading_number(std::get<std::string>(data_));
-            if (!d || !texto_numerico(std::get<std::string>(data_))) return std::nullopt;
-            return static_cast<std::int64_t>(*d);
+            const std::string& text = std::get<std::string>(data_);
+            if (!texto_numerico(text)) return std::nullopt;
+            // A whole number is read exactly, not through a double.
+            std::int64_t whole = 0;
+            const char* first = text.data() + (text.front() == '+' ? 1 : 0);
+            const char* last = text.data() + text.size();
+            const auto [end, error] = std::from_chars(first, last, whole);
+            if (end == last) return error == std::errc() ? std::optional(whole) : std::nullopt;
+            const auto d = leading_number(text);
+            return d ? truncated(*d) : std::nullopt;
         }
         default:
             return std::nullopt;

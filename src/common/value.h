@@ -40,7 +40,8 @@ public:
     std::string to_text() const;
 
     // Whole number: numbers truncated toward zero, Yes/No as -1/0 (the
-    // original engine's True), numeric texts read; nullopt for anything else.
+    // original engine's True), numeric texts read; nullopt for anything else,
+    // and for a number or text beyond the 64-bit range (a conversion error).
     std::optional<std::int64_t> to_integer() const;
     std::optional<double> to_real() const;
     // Yes/No: booleans, numbers (non-zero is True), and the texts "True" and

@@ -23,15 +23,30 @@ public:
     bool empty() const { return items_.empty(); }
 
     // Throws EngineError (ErroItemInexistente) for a position past the end.
-    const T& operator[](std::size_t index) const {
+    const T& operator[](std::size_t index) const& {
         if (index >= items_.size()) throw item_not_found(std::to_string(index));
         return items_[index];
     }
     // Throws EngineError (ErroItemInexistente) for an absent name.
     template <class Name>
         requires(std::convertible_to<const Name&, std::string_view> && !std::integral<Name>)
-    const T& operator[](const Name& name) const {
+    const T& operator[](const Name& name) const& {
         if (const T* item = Find(name)) return *item;
+        throw item_not_found(std::string(std::string_view(name)));
+    }
+    // From a collection about to go (db.Relations()["x"]), the item itself:
+    // a reference into it would dangle once the statement ends, and
+    // `const Relation& r = db.Relations()["x"];` keeps the copy alive.
+    T operator[](std::size_t index) && {
+        if (index >= items_.size()) throw item_not_found(std::to_string(index));
+        return std::move(items_[index]);
+    }
+    template <class Name>
+        requires(std::convertible_to<const Name&, std::string_view> && !std::integral<Name>)
+    T operator[](const Name& name) && {
+        for (T& item : items_) {
+            if (iequals(item.Name(), std::string_view(name))) return std::move(item);
+        }
         throw item_not_found(std::string(std::string_view(name)));
     }
 

@@ -25,10 +25,6 @@ constexpr int kStepsBetweenChecks = 4096;
 
 extern "C" int stop_when_interrupted(void*) { return interruption_requested() != 0 ? 1 : 0; }
 
-EngineError not_a_database(const std::string& path) {
-    return {ErroNaoBaseDados, "Formato de base de dados não reconhecido: '" + path + "'."};
-}
-
 EngineError database_exists(const std::string& path) {
     return {ErroBaseExiste, "A base de dados '" + path + "' já existe."};
 }
@@ -79,8 +75,7 @@ Database open_database(const std::string& path, bool exclusive, bool read_only, 
         throw;
     }
     if (!read_only && sqlite3_db_readonly(connection.get(), "main") == 1) {
-        throw EngineError(ErroAbrirFicheiro,
-                          "Não foi possível abrir o ficheiro '" + path + "' para escrita: sem permissão.");
+        throw not_writable(path);
     }
     auto state = std::make_shared<detail::DbState>(path, std::move(connection), std::move(lock), read_only);
     try {
@@ -90,7 +85,8 @@ Database open_database(const std::string& path, bool exclusive, bool read_only, 
         if (e.numero() == ErroBloqueado) throw in_use(path);
         throw;
     }
-    detail::check_password(*state, detail::password_from_connect(connect_text));
+    state->password = detail::password_from_connect(connect_text);
+    detail::check_password(*state, state->password);
     return Database(std::move(state));
 }
 
@@ -99,6 +95,7 @@ Database OpenDatabase(const std::string& path, bool exclusive, bool read_only, c
 }
 
 Database CreateDatabase(const std::string& path, const std::string& password) {
+    detail::check_storable_password(password);
     std::error_code ec;
     if (fs::exists(path, ec)) throw database_exists(path);
     CompanionLock lock(path, CompanionLock::Mode::Exclusive);

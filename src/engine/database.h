@@ -59,7 +59,8 @@ public:
     void DeleteTableDef(std::string_view name);
 
     // Changes the password: `old_password` must open the file (ErroPalavraPasse
-    // otherwise); an empty `new_password` removes it.
+    // otherwise); an empty `new_password` removes it; one holding ";" is
+    // refused (ErroArgumento) and the old one stays.
     void NewPassword(const std::string& old_password, const std::string& new_password);
 
     // Closes the connection and releases the companion lock.  Harmless
@@ -107,7 +108,8 @@ Database OpenDatabase(const std::string& path, bool exclusive = false, bool read
                       const std::string& connect = ";pwd=");
 
 // Creates a new, empty database with `password` ("" for none).
-// ErroBaseExiste when the file exists.
+// ErroBaseExiste when the file exists; ErroArgumento, and no file, for a
+// password holding ";", which no connect string could carry.
 Database CreateDatabase(const std::string& path, const std::string& password = "");
 
 // Writes a compacted copy of `source` to `destination` (VACUUM INTO).  The

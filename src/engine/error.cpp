@@ -36,4 +36,12 @@ EngineError field_not_in_target(const std::string& table, const std::string& fie
                             "' não existe nessa tabela em '" + file + "'."};
 }
 
+EngineError not_a_database(const std::string& path) {
+    return {ErroNaoBaseDados, "Formato de base de dados não reconhecido: '" + path + "'."};
+}
+
+EngineError not_writable(const std::string& path) {
+    return {ErroAbrirFicheiro, "Não foi possível abrir o ficheiro '" + path + "' para escrita: sem permissão."};
+}
+
 }  // namespace pezolva::engine

@@ -5,6 +5,8 @@
 
 #include "common/console_dialogs.h"
 #include "common/ui/qt_dialogs.h"
+#include "engine/error.h"
+#include "pezolva/mnt.h"
 
 namespace pezolva {
 namespace {
@@ -50,6 +52,22 @@ Services* substitutos = nullptr;
 Estado& estado() {
     static Estado e;
     return e;
+}
+
+void exige_janelas() {
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+        throw erro(engine::ErroArgumento,
+                   "As janelas do componente precisam de uma QApplication no programa "
+                   "anfitrião.");
+    }
+}
+
+void exige_projecto() {
+    if (estado().projecto_actual.projecto.empty()) {
+        throw erro(engine::ErroArgumento,
+                   "Não há um projecto actual: o programa anfitrião tem de chamar actualiza_path "
+                   "antes desta operação.");
+    }
 }
 
 Services& servicos() {

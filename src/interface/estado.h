@@ -21,6 +21,14 @@ struct Estado {
 
 Estado& estado();
 
+// Throws erro 3001 unless the host owns a QApplication: the component's
+// windows need one, and Qt would end the whole host without it.
+void exige_janelas();
+
+// Throws erro 3001 while no project is current (actualiza_path has not
+// made one yet), rather than working on an empty folder and name.
+void exige_projecto();
+
 // The services the component runs with: the machine's clock, files and
 // settings, and Qt windows when the host has a QApplication (the terminal
 // otherwise).

@@ -33,6 +33,7 @@ bool mnt::actualiza_path(std::string& caminho, std::string& projecto, std::strin
 
 void mnt::valida_bups_bd() {
     para_o_anfitriao([&] {
+        exige_projecto();
         AccoesValidacao accoes;
         accoes.era_readonly = [this](const std::string& nfich) {
             std::string f = nfich;
@@ -51,8 +52,14 @@ bool mnt::era_readonly(std::string& nfich) {
 bool mnt::selecciona_projectos(std::string& nome_proj, std::string& descr, std::string& caminho,
                                std::string& nome_bd, bool& ha_mais) {
     return para_o_anfitriao([&] {
-        return pezolva::selecciona_projectos(servicos().settings, servicos().dialogs,
-                                             mostra_escolhe_proj, estado().lista_projectos,
+        // The choice among several is a window: without a QApplication the
+        // host gets an error it can catch, not Qt's abort.
+        const auto escolhe = [](const std::vector<EntradaProjecto>& lista) {
+            exige_janelas();
+            return mostra_escolhe_proj(lista);
+        };
+        return pezolva::selecciona_projectos(servicos().settings, servicos().dialogs, escolhe,
+                                             estado().lista_projectos,
                                              nome_proj, descr, caminho, nome_bd, ha_mais);
     });
 }

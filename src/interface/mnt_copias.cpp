@@ -11,15 +11,6 @@
 namespace pezolva {
 namespace {
 
-// The component's windows need the host's QApplication.
-void exige_janelas() {
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
-        throw erro(engine::ErroArgumento,
-                   "As janelas do componente precisam de uma QApplication no programa "
-                   "anfitrião.");
-    }
-}
-
 // Loads the project into the window and shows it until it closes.  A step
 // that fails is reported ("Erro", critical) and the next one taken, so the
 // user still gets the window.  True when a run took place in it and ended
@@ -37,6 +28,7 @@ bool mostra_copias(conf_copias& janela) {
 // The backup window in the form `forma` sets, shown until it closes.
 bool abre_copias(void (conf_copias::*forma)()) {
     return para_o_anfitriao([&] {
+        exige_projecto();
         exige_janelas();
         conf_copias janela(servicos(), estado().projecto_actual, QApplication::activeWindow());
         (janela.*forma)();
@@ -52,6 +44,7 @@ bool mnt::copia_segur_com_fo() { return abre_copias(&conf_copias::forma_completa
 
 void mnt::ver_existen_ficheiros_a_copiar() {
     para_o_anfitriao([&] {
+        exige_projecto();
         const ProjectoActual& p = estado().projecto_actual;
         if (!p.faz_copias) return;
         {

@@ -1,7 +1,10 @@
 #include "interface/projectos.h"
 
+#include <algorithm>
+
 #include "common/text.h"
 #include "common/value.h"
+#include "engine/error.h"
 
 namespace pezolva {
 namespace {
@@ -17,34 +20,50 @@ bool esta_registado(const std::string& nomes, const std::string& projecto) {
 
 }  // namespace
 
+void valida_nome_projecto(const std::string& projecto) {
+    const bool controlo = std::any_of(projecto.begin(), projecto.end(),
+                                      [](unsigned char c) { return c < 0x20 || c == 0x7F; });
+    if (projecto.empty() || trim(projecto) != projecto || controlo ||
+        projecto.find_first_of(";[]") != std::string::npos) {
+        throw engine::EngineError(
+            engine::ErroArgumento,
+            "O nome de projecto '" + projecto +
+                "' não pode ser usado: não pode estar vazio, começar ou acabar em espaço, nem "
+                "conter ';', '[', ']' ou mudanças de linha.");
+    }
+}
+
 void regista_projecto(SettingsStore& settings, ProjectoActual& actual, const std::string& caminho,
                       const std::string& projecto, const std::string& nome_bd,
                       const std::string& descr, const std::string& passwd, bool vem_de_pezolva) {
+    valida_nome_projecto(projecto);
     actual.vem_de_pezolva = vem_de_pezolva;
     actual.caminho = caminho;
     actual.projecto = projecto;
     actual.nome_bd = nome_bd;
     actual.passwd = passwd;
 
-    const std::string nomes = settings.get(kAplicacao, kSeccaoProjectos, kChaveNomes, "");
-    if (!esta_registado(nomes, projecto)) {
-        const std::string agora = settings.get(kAplicacao, kSeccaoProjectos, kChaveNomes, "");
-        settings.save(kAplicacao, kSeccaoProjectos, kChaveNomes,
-                      agora.empty() ? projecto : agora + ";" + projecto);
-        settings.save(kAplicacao, projecto, "ultima_copia", "");
-        const std::string origem = settings.get(projecto, "setup", "ORIGEM", "POSTO");
-        settings.save(kAplicacao, projecto, "faz_copias",
-                      iequals(origem, "PRINCIPAL") ? "True" : "False");
-    }
+    // One read-modify-write: a program registering another project at the
+    // same moment waits, and neither name is lost.
+    std::string faz_copias;
+    settings.edit(kAplicacao, [&](SettingsEdit& zolva) {
+        const std::string nomes = zolva.get(kSeccaoProjectos, kChaveNomes, "");
+        if (!esta_registado(nomes, projecto)) {
+            zolva.set(kSeccaoProjectos, kChaveNomes,
+                      nomes.empty() ? projecto : nomes + ";" + projecto);
+            zolva.set(projecto, "ultima_copia", "");
+            const std::string origem = settings.get(projecto, "setup", "ORIGEM", "POSTO");
+            zolva.set(projecto, "faz_copias", iequals(origem, "PRINCIPAL") ? "True" : "False");
+        }
+        faz_copias = zolva.get(projecto, "faz_copias", "True");
+        zolva.set(projecto, "path", caminho);
+        zolva.set(projecto, "nome_bd", nome_bd);
+        zolva.set(projecto, "descr", descr);
+    });
 
     // One damaged value must not stop the host from starting: anything that
     // is not a Yes/No text reads as the default.
-    actual.faz_copias =
-        Value(settings.get(kAplicacao, projecto, "faz_copias", "True")).to_boolean().value_or(true);
-
-    settings.save(kAplicacao, projecto, "path", caminho);
-    settings.save(kAplicacao, projecto, "nome_bd", nome_bd);
-    settings.save(kAplicacao, projecto, "descr", descr);
+    actual.faz_copias = Value(faz_copias).to_boolean().value_or(true);
 }
 
 std::vector<EntradaProjecto> lista_projectos(SettingsStore& settings) {

@@ -23,6 +23,12 @@ struct EntradaProjecto {
     std::string caminho;
 };
 
+// Throws EngineError (ErroArgumento) for a project name that the settings
+// could not keep as one name: empty, with blanks at its ends, or holding
+// ";" (the separator of "Nomes"), "[", "]" or a control character such as
+// a line break.
+void valida_nome_projecto(const std::string& projecto);
+
 // Makes the project current and records it in the settings: the first five
 // steps of `actualiza_path` (the register check follows in the caller).
 //  1. copies the arguments into `actual` (`descr` only goes to the settings);
@@ -31,7 +37,10 @@ struct EntradaProjecto {
 //     "faz_copias" from the host's "setup"/"ORIGEM" ("PRINCIPAL" → True);
 //  4. reads "faz_copias" into `actual` (a damaged value reads as True);
 //  5. writes "path", "nome_bd" and "descr" as given.
-// Throws FileError when the settings cannot be written.
+// The settings are read and written in one edit under their lock.  Throws
+// EngineError for a name valida_nome_projecto refuses, before anything
+// changes; FileError when the settings cannot be read or written, and then
+// they are left as they were.
 void regista_projecto(SettingsStore& settings, ProjectoActual& actual, const std::string& caminho,
                       const std::string& projecto, const std::string& nome_bd,
                       const std::string& descr, const std::string& passwd, bool vem_de_pezolva);

@@ -62,6 +62,16 @@ std::vector<std::string> linhas_omissao(const ProjectoActual& projecto) {
     };
 }
 
+std::string versao_do_registo(engine::Database& db) {
+    try {
+        engine::Recordset rs = db.OpenRecordset(bups::kTabela);
+        if (rs.IsEOF()) return {};
+        return rs[bups::kVersao].to_text();
+    } catch (const engine::EngineError&) {
+        return {};
+    }
+}
+
 void insere_bups_omissao(engine::Database& db, const ProjectoActual& projecto) {
     for (const std::string& linha : linhas_omissao(projecto)) db.Execute(linha);
 }

@@ -50,6 +50,10 @@ bool cria_bups(engine::Database& db, const ProjectoActual& projecto, Dialogs& di
 // EngineError on the first statement that fails.
 void insere_bups_omissao(engine::Database& db, const ProjectoActual& projecto);
 
+// The register's format version: BUP_VERSAO of its first row as text; ""
+// for an empty or missing table or a Null version.
+std::string versao_do_registo(engine::Database& db);
+
 // The insert statements of the default rows, in order (empty for a main
 // database that has none).
 std::vector<std::string> linhas_omissao(const ProjectoActual& projecto);

@@ -9,6 +9,8 @@ namespace {
 
 void migra(engine::Database& db) {
     engine::Transaction transaccao(db);
+    // Another start may have migrated it since its version was read.
+    if (versao_do_registo(db) != bups::kVersaoAntiga) return;
     engine::TableDef tabela = db.TableDef(bups::kTabela);
     tabela.DeleteIndex(bups::kChavePrimaria);
     tabela.AppendField(engine::TableDef::CreateField("NOME_TEMP", engine::TipoTexto, 255));

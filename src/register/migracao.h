@@ -11,9 +11,10 @@ namespace pezolva {
 // BUP_PASSWD, the primary index "PrimaryKey" is made again (primary only)
 // and every row's version becomes "030930".
 //
-// The steps run in one transaction, so that a failure never leaves a
+// The steps run in one write transaction, so that a failure never leaves a
 // register half migrated (its key column gone, its values in a temporary
-// column).  A failure is shown (its description, information icon,
+// column); a register that another start migrated since its version was
+// read is left alone.  A failure is shown (its description, information icon,
 // "Atenção") and the migration tried again from the start; after the same
 // error three times in a row it is given up, the message saying so, the
 // register left as it was, and false returned.

@@ -18,10 +18,11 @@ using engine::EngineError;
 
 bool e_brasol(const ProjectoActual& p) { return iequals(p.nome_bd, "brasol.mdb"); }
 
-std::optional<Database> abre(const ProjectoActual& p) {
+std::optional<Database> abre(const ProjectoActual& p, int* numero = nullptr) {
     try {
         return engine::OpenDatabase(p.base_principal(), false, false, p.ligacao());
-    } catch (const EngineError&) {
+    } catch (const EngineError& e) {
+        if (numero != nullptr) *numero = e.numero();
         return std::nullopt;
     }
 }
@@ -29,7 +30,15 @@ std::optional<Database> abre(const ProjectoActual& p) {
 // Step 2: the main database, open, or nullopt when the run must end.
 std::optional<Database> abre_com_recuperacao(ProjectoActual& p, Services& s,
                                              const AccoesValidacao& accoes, bool& inconsistente) {
-    if (auto db = abre(p)) return db;
+    int numero = 0;
+    if (auto db = abre(p, &numero)) return db;
+    if (numero == engine::ErroPalavraPasse) {
+        // A wrong password is not damage: nothing would repair it, and a
+        // compaction must never run on a file that opens for nobody here.
+        inconsistente = true;
+        informa(s.dialogs, engine::wrong_password().descricao(), "Atenção", Icon::Critical);
+        return std::nullopt;
+    }
     const std::string caminho_bd = p.base_principal();
     if (!s.files.exists(caminho_bd)) {
         informa(s.dialogs, "A base de dados " + caminho_bd + " não existe.", "Atenção",
@@ -61,17 +70,6 @@ std::optional<Database> abre_com_recuperacao(ProjectoActual& p, Services& s,
     return std::nullopt;
 }
 
-// Step 4: the version of the register, from its first row.
-std::string versao_do_registo(Database& db) {
-    try {
-        engine::Recordset rs = db.OpenRecordset(bups::kTabela);
-        if (rs.IsEOF()) return {};
-        return rs[bups::kVersao].to_text();
-    } catch (const EngineError&) {
-        return {};
-    }
-}
-
 // Step 6: every row's destination becomes the project's backup folder.
 void aponta_destinos(Database& db, ProjectoActual& p, const AccoesValidacao& accoes) {
     engine::Recordset rs = db.OpenRecordset("select * from bups");
@@ -91,9 +89,16 @@ engine::Recordset frequencias(Database& db, const ProjectoActual& p) {
     try {
         return db.OpenRecordset("select n_integridades_bd from bups");
     } catch (const EngineError&) {
+        // Under the write lock, and only when still missing: a host starting
+        // the same project at this moment may have added it meanwhile.
+        engine::Transaction transaccao(db);
         engine::TableDef tabela = db.TableDef(bups::kTabela);
-        tabela.AppendField(engine::TableDef::CreateField(bups::kNIntegridades, engine::TipoLongo));
-        if (e_brasol(p)) db.Execute("update BUPS set n_integridades_bd=30");
+        if (!tabela.Fields().Contains(bups::kNIntegridades)) {
+            tabela.AppendField(
+                engine::TableDef::CreateField(bups::kNIntegridades, engine::TipoLongo));
+            if (e_brasol(p)) db.Execute("update BUPS set n_integridades_bd=30");
+        }
+        transaccao.Commit();
         return db.OpenRecordset("select n_integridades_bd from bups");
     }
 }
@@ -108,7 +113,11 @@ void valida_bups_bd(ProjectoActual& p, Services& s, const AccoesValidacao& accoe
     if (!db) return;
 
     try {
+        // Looked up and made under the write lock: a host starting the same
+        // project at this moment has either made it already or waits.
+        engine::Transaction transaccao(*db);
         if (!db->TableDefs().Contains(bups::kTabela)) cria_bups(*db, p, s.dialogs);
+        transaccao.Commit();
     } catch (const EngineError&) {
         // The table's existence could not be read: go on as if it were there.
     }

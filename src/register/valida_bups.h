@@ -23,7 +23,9 @@ struct AccoesValidacao {
 // Checks, creates or migrates the backup register of the current project:
 //  1. drops one trailing "/" from the project folder (in `projecto` only);
 //  2. opens the main database, recovering a read-only or unopenable file
-//     (read-only cleared, or compacted) and trying once more;
+//     (read-only cleared, or compacted) and trying once more; a wrong
+//     password is shown as the engine words it and ends the run with
+//     `inconsistente` set, never repaired;
 //  3. creates BUPS when missing;
 //  4. reads the register's version from its first row;
 //  5. migrates a "brasol.mdb" register from "030909" to "030930";
@@ -32,8 +34,8 @@ struct AccoesValidacao {
 //  7. from the launcher, ends here;
 //  8. adds "n_integridades_bd" when missing (30 for "brasol.mdb");
 //  9. about once in n_integridades_bd starts, runs the silent verification.
-// Sets `inconsistente` when the main database cannot be opened after its
-// recovery, when the verification finds differences, or when a migration
+// Sets `inconsistente` when the password does not open the main database,
+// when it cannot be opened after its recovery, when the verification finds differences, or when a migration
 // step keeps failing; never clears it.  Messages go through the dialogs.
 void valida_bups_bd(ProjectoActual& projecto, Services& servicos, const AccoesValidacao& accoes,
                     bool& inconsistente);

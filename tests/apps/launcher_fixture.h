@@ -8,10 +8,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "common/file_system.h"
+#include "engine/database.h"
+#include "support/sem_privilegios.h"
 #include "support/temp_dir.h"
 #include "testproject/projecto.h"
 
@@ -26,10 +30,11 @@ struct Resultado {
 // Runs the launcher with its settings and data in a folder of the test's own.
 class LauncherTest : public ::testing::Test {
 protected:
+    // `comum`: as an unprivileged user when the tests run as root.
     // `antes` goes before the launcher on the command line: a program that
     // runs it (strace, to inject faults).
     Resultado corre(const QStringList& args, const char* password = nullptr, const std::string& input = "",
-                    const QStringList& antes = {}) {
+                    bool comum = false, const QStringList& antes = {}) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir.file("config")));
@@ -38,7 +43,10 @@ protected:
         if (password != nullptr) env.insert("PEZOLVA_PASSWORD", password);
         p.setProcessEnvironment(env);
         // A session of its own: no controlling terminal to ask a password on.
-        p.setChildProcessModifier([] { ::setsid(); });
+        p.setChildProcessModifier([comum] {
+            ::setsid();
+            if (comum && !testing::abdica_privilegios()) ::_exit(99);
+        });
         if (antes.isEmpty()) {
             p.start(PEZOLVA_LAUNCHER, args);
         } else {
@@ -51,6 +59,11 @@ protected:
                 p.readAllStandardError().toStdString()};
     }
     std::string ini() { return testing::read_file(dir.file("config/pelvor/ZOLVA.ini")); }
+    // A main database, without a password, where a start expects one.
+    void base_em(const std::string& pasta, const std::string& nome) {
+        std::filesystem::create_directories(pasta);
+        engine::CreateDatabase(pasta + "/" + nome).Close();
+    }
 
     testing::TempDir dir;
 };
@@ -67,6 +80,19 @@ protected:
     }
     std::string pasta() { return dir.file("obras"); }
     QString q(const std::string& s) { return QString::fromStdString(s); }
+    // The bytes of the settings files and of the project's databases.
+    std::map<std::string, std::string> instantaneo() {
+        std::map<std::string, std::string> ficheiros;
+        for (const std::string& pasta_lida : {dir.file("config/pelvor"), pasta()}) {
+            for (const auto& e : std::filesystem::directory_iterator(pasta_lida)) {
+                const std::string nome = e.path().filename().string();
+                if (e.is_regular_file() && nome.front() != '.' && nome.find(".lock") == std::string::npos) {
+                    ficheiros[e.path().string()] = testing::read_file(e.path().string());
+                }
+            }
+        }
+        return ficheiros;
+    }
     std::vector<std::string> copias() {
         LocalFileSystem files;
         std::vector<std::string> nomes;

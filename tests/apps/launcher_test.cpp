@@ -1,11 +1,17 @@
 #include "launcher_fixture.h"
 
+#include <sys/stat.h>
+
+#include <filesystem>
+
 #include "common/settings_store.h"
+#include "engine/database.h"
 
 namespace pezolva {
 namespace {
 
 TEST_F(LauncherTest, StartRegistersTheProjectAndKeepsThePasswordOut) {
+    base_em(dir.file("p1"), "quesim.mdb");
     const auto r = corre({"start", QString::fromStdString(dir.file("p1")), "obras", "quesim.mdb",
                           "--descr", "Obras Públicas"},
                          "segredo-do-env");
@@ -19,6 +25,7 @@ TEST_F(LauncherTest, StartRegistersTheProjectAndKeepsThePasswordOut) {
 }
 
 TEST_F(LauncherTest, PasswordComesFromAFileNeverFromTheCommandLine) {
+    base_em(dir.file("p"), "quesim.mdb");
     testing::write_file(dir.file("pw"), "do-ficheiro\n");
     const auto r = corre({"start", QString::fromStdString(dir.file("p")), "p", "quesim.mdb",
                           "--password-file", QString::fromStdString(dir.file("pw"))});
@@ -103,6 +110,51 @@ TEST_F(LauncherBackupTest, BackupOfNamedDatabasesAndItsErrors) {
 
     EXPECT_EQ(corre({"backup", "--project", "outro"}, "kqa730418").saida, 1);
     EXPECT_EQ(corre({"backup", "--all", "--due", "--project", "obras"}, "kqa730418").saida, 2);
+}
+
+
+// A start that cannot make the project usable fails: exit 1, one line that
+// says why, and not one byte changed in the settings or the databases.
+TEST_F(LauncherBackupTest, AStartThatLeavesNothingUsableExitsOneAndChangesNothing) {
+    ASSERT_EQ(corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "nao-fazer"},
+                    "kqa730418")
+                  .saida,
+              0);
+    ASSERT_EQ(corre({"start", q(dir.file("longe")), "longe", "brasol.mdb"}, "x").saida, 1);
+    const auto uma_linha = [](const Resultado& r, const std::string& texto) {
+        const std::string tudo = r.out + r.err;
+        EXPECT_EQ(std::count(tudo.begin(), tudo.end(), '\n'), 1) << tudo;
+        EXPECT_NE(tudo.find(texto), std::string::npos) << tudo;
+    };
+    const auto antes = instantaneo();
+
+    const auto errada = corre({"start", q(pasta()), "obras", "brasol.mdb"}, "errada");
+    EXPECT_EQ(errada.saida, 1);
+    uma_linha(errada, "Palavra-passe inválida.");
+    EXPECT_EQ(instantaneo(), antes);
+
+    const auto pasta_em_falta = corre({"start", q(dir.file("longe")), "longe", "brasol.mdb"}, "x");
+    EXPECT_EQ(pasta_em_falta.saida, 1);
+    uma_linha(pasta_em_falta, "A base de dados " + dir.file("longe") + "/brasol.mdb não existe.");
+    EXPECT_EQ(instantaneo(), antes);
+
+    std::filesystem::rename(pasta() + "/brasol.mdb", dir.file("brasol.mdb.fora"));
+    const auto base_em_falta = corre({"start", q(pasta()), "obras", "brasol.mdb"}, "kqa730418");
+    EXPECT_EQ(base_em_falta.saida, 1);
+    uma_linha(base_em_falta, "brasol.mdb não existe.");
+    std::filesystem::rename(dir.file("brasol.mdb.fora"), pasta() + "/brasol.mdb");
+    EXPECT_EQ(instantaneo(), antes);
+
+    // Settings an ordinary user cannot read.
+    const std::string zolva = dir.file("config/pelvor/ZOLVA.ini");
+    testing::entrega_ao_utilizador_comum(dir.path());
+    ::chmod(zolva.c_str(), 0);
+    const auto ilegivel =
+        corre({"start", q(pasta()), "novo", "brasol.mdb"}, "kqa730418", "", true);
+    ::chmod(zolva.c_str(), 0600);
+    EXPECT_EQ(ilegivel.saida, 1);
+    uma_linha(ilegivel, "Não foi possível ler " + zolva);
+    EXPECT_EQ(instantaneo(), antes);
 }
 
 }  // namespace

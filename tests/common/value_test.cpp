@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+
 namespace pezolva {
 namespace {
 
@@ -31,6 +34,29 @@ TEST(Value, TextForms) {
     EXPECT_EQ(Value("30").to_integer(), 30);
     EXPECT_EQ(Value("3 0").to_integer(), std::nullopt);
     EXPECT_EQ(Value("2005-05-19").to_date(), (DateTime{2005, 5, 19, 0, 0, 0}));
+}
+
+
+// Whole numbers: read exactly where they fit in 64 bits, a conversion
+// error (nullopt) where they do not.
+TEST(Value, WholeNumbersInAndOutOfRange) {
+    const std::pair<Value, std::optional<std::int64_t>> casos[] = {
+        {Value("9223372036854775807"), INT64_MAX},
+        {Value("-9223372036854775808"), INT64_MIN},
+        {Value("+12"), 12},
+        {Value("12,5"), 12},
+        {Value("-7.9"), -7},
+        {Value(-7.9), -7},
+        {Value("9223372036854775808"), std::nullopt},
+        {Value("9999999999999999999999,5"), std::nullopt},
+        {Value("-99999999999999999999.5"), std::nullopt},
+        {Value(1e19), std::nullopt},
+        {Value(-9.3e18), std::nullopt},
+        {Value(std::nan("")), std::nullopt},
+    };
+    for (const auto& [valor, esperado] : casos) {
+        EXPECT_EQ(valor.to_integer(), esperado) << valor.to_text();
+    }
 }
 
 }  // namespace

@@ -203,5 +203,35 @@ TEST_F(ExternalInsertTest, PathWithApostrophe) {
     EXPECT_EQ(ids(file, "C"), (std::vector<std::int64_t>{1}));
 }
 
+
+// The target of "insert into T in 'file'" is opened by the rules of any
+// other open: not while another holds it exclusively, and only with the
+// password of the database the statement runs on.
+TEST_F(ExternalInsertTest, TheTargetIsOpenedByTheRulesOfAnyOpen) {
+    const std::string file = make_copy(path("copia.mdb"));
+    {
+        Holder holder(file, "exclusive");
+        ASSERT_EQ(holder.status(), "ready");
+        EXPECT_EQ(error_number([&] { live_.Execute(copy("P", file)); }), ErroEmUso);
+        EXPECT_EQ(attached(), 1);
+    }
+    EXPECT_TRUE(ids(file, "P").empty());
+
+    Database alheia = make("alheia.mdb", "CREATE TABLE P (id INTEGER PRIMARY KEY, n TEXT)", "outra");
+    alheia.Close();
+    EXPECT_EQ(error_number([&] { live_.Execute(copy("P", path("alheia.mdb"))); }), ErroPalavraPasse);
+    EXPECT_EQ(attached(), 1);
+    EXPECT_EQ(OpenDatabase(path("alheia.mdb"), false, false, ";pwd=outra").OpenRecordset("P").RecordCount(), 0);
+
+    // The same password as the source's opens it, as a copy of it has.
+    Database origem = make("origem.mdb", "CREATE TABLE P (id INTEGER PRIMARY KEY); INSERT INTO P VALUES (7)",
+                           "segredo");
+    make("destino.mdb", "CREATE TABLE P (id INTEGER PRIMARY KEY)", "segredo").Close();
+    origem.Execute(copy("P", path("destino.mdb")));
+    EXPECT_EQ(origem.RecordsAffected(), 1);
+    pezolva::testing::write_file(path("vazio.mdb"), "");
+    EXPECT_EQ(error_number([&] { live_.Execute(copy("P", path("vazio.mdb"))); }), ErroNaoBaseDados);
+}
+
 }  // namespace
 }  // namespace pezolva::engine::testing

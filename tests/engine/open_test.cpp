@@ -1,9 +1,8 @@
-#include <unistd.h>
-
 #include <filesystem>
 
 #include "engine/lock_file.h"
 #include "engine_fixture.h"
+#include "support/sem_privilegios.h"
 
 namespace pezolva::engine::testing {
 namespace {
@@ -72,24 +71,32 @@ TEST_F(OpenTest, PasswordIsKeptAsASaltedDigestAndCanChange) {
     EXPECT_NO_THROW(OpenDatabase(path("chave.mdb"), false, false, "").Close());
 }
 
+// Permissions are tried as an ordinary user: root writes any file and any
+// folder.
 TEST_F(OpenTest, ReadWriteOpenOfAFileThatCannotBeWrittenFails) {
-    if (geteuid() == 0) GTEST_SKIP() << "root writes any file";
     make("so_leitura.mdb").Close();
     fs::permissions(path("so_leitura.mdb"), fs::perms::owner_write, fs::perm_options::remove);
-    EXPECT_EQ(error_number([&] { OpenDatabase(path("so_leitura.mdb")); }), ErroAbrirFicheiro);
-    EXPECT_NO_THROW(OpenDatabase(path("so_leitura.mdb"), false, true).Close());
+    pezolva::testing::entrega_ao_utilizador_comum(dir_.path());
+    const int resultado = pezolva::testing::como_utilizador_comum([&] {
+        if (error_number([&] { OpenDatabase(path("so_leitura.mdb")); }) != ErroAbrirFicheiro) return 1;
+        return error_number([&] { OpenDatabase(path("so_leitura.mdb"), false, true).Close(); }) == 0 ? 0 : 2;
+    });
+    EXPECT_EQ(resultado, 0);
 }
 
 TEST_F(OpenTest, AFolderWhereNoCompanionCanBeMadeStillOpens) {
-    if (geteuid() == 0) GTEST_SKIP() << "root writes any folder";
     fs::create_directories(dir_.path() / "ro");
     const std::string db_path = (dir_.path() / "ro" / "d.mdb").string();
     CreateDatabase(db_path).Close();
     fs::remove(companion_path(db_path));
     fs::permissions(dir_.path() / "ro", fs::perms::owner_write, fs::perm_options::remove);
-    Database db = OpenDatabase(db_path, false, true);
-    EXPECT_TRUE(db.TableDefs().empty());
-    EXPECT_FALSE(fs::exists(companion_path(db_path)));
+    pezolva::testing::entrega_ao_utilizador_comum(dir_.path());
+    const int resultado = pezolva::testing::como_utilizador_comum([&] {
+        Database db = OpenDatabase(db_path, false, true);
+        if (!db.TableDefs().empty()) return 1;
+        return fs::exists(companion_path(db_path)) ? 2 : 0;
+    });
+    EXPECT_EQ(resultado, 0);
 }
 
 TEST_F(OpenTest, ForeignKeysAreEnforced) {
@@ -163,6 +170,24 @@ TEST_F(OpenTest, PathsWithApostrophes) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path() / "o'brien"), fs::directory_iterator()), 2)
         << "the database and its companion lock, nothing else";
     EXPECT_EQ(error_number([&] { CreateDatabase(db_path); }), ErroBaseExiste);
+}
+
+
+// A connect text cannot carry a ";" in its password: such a password is
+// refused before any file has it, so no file exists that nobody can open.
+TEST_F(OpenTest, APasswordNoConnectTextCanCarryIsRefused) {
+    EXPECT_EQ(error_number([&] { CreateDatabase(path("pv.mdb"), "a;b"); }), ErroArgumento);
+    EXPECT_FALSE(fs::exists(path("pv.mdb")));
+    Database db = make("chave.mdb", "", "antiga");
+    EXPECT_EQ(error_number([&] { db.NewPassword("antiga", ";pwd=x"); }), ErroArgumento);
+    db.Close();
+    EXPECT_NO_THROW(OpenDatabase(path("chave.mdb"), false, false, ";pwd=antiga").Close());
+    // Everything else a password may hold goes through the connect text.
+    for (const char* password : {"a=b", " com espaços ", "pwd=", "çãõ"}) {
+        const std::string nome = "p" + std::to_string(std::string(password).size()) + ".mdb";
+        CreateDatabase(path(nome), password).Close();
+        EXPECT_NO_THROW(OpenDatabase(path(nome), false, false, std::string(";pwd=") + password).Close()) << password;
+    }
 }
 
 }  // namespace

@@ -144,5 +144,27 @@ TEST_F(RecordsetTest, BookmarksAndClonesAreIndependentCursors) {
     EXPECT_EQ(error_number([&] { clone.MoveFirst(); }), ErroObjectoFechado);
 }
 
+
+// A statement over any table a connection can read gives its rows, whether
+// the table is stored in the file, is SQLite's own or is temporary; a
+// table that exists nowhere is still ErroTabelaInexistente.
+TEST_F(RecordsetTest, StatementsOverAnyReadableTableOpen) {
+    db_.Execute("CREATE TEMP TABLE Temporaria (x INTEGER); INSERT INTO Temporaria VALUES (4), (5)");
+    for (const char* sql : {"select name from sqlite_master", "select (name) from sqlite_master",
+                            "SELECT name, type FROM sqlite_schema WHERE type = 'table' ORDER BY name",
+                            "select x from Temporaria", "select * from temp.Temporaria",
+                            "select x from Temporaria where x > 4"}) {
+        Recordset rs = db_.OpenRecordset(sql);
+        EXPECT_FALSE(rs.IsEOF()) << sql;
+    }
+    Recordset nomes = db_.OpenRecordset("select name from sqlite_master where name = 'Copias'");
+    EXPECT_EQ(nomes["name"].to_text(), "Copias");
+    Recordset x = db_.OpenRecordset("select x from Temporaria");
+    x.MoveLast();
+    EXPECT_EQ(x.RecordCount(), 2);
+    EXPECT_EQ(x["x"], Value(std::int64_t{5}));
+    EXPECT_EQ(error_number([&] { db_.OpenRecordset("select a from Nenhuma"); }), ErroTabelaInexistente);
+}
+
 }  // namespace
 }  // namespace pezolva::engine::testing

@@ -1,11 +1,13 @@
 // The component as a host loads it: through the public header and the
 // shared library, with the machine's own services.
 #include <sqlite3.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -44,6 +46,42 @@ TEST(MntLibrary, ActualizaPathRecordsTheProjectInTheUsersSettings) {
     EXPECT_TRUE(m.selecciona_projectos(nome, d, c, bd, ha_mais));
     EXPECT_EQ(nome, "obras");
     EXPECT_TRUE(ha_mais);
+}
+
+
+// A host without a QApplication, in a process of its own, and what it
+// prints: the standard output, or the signal that ended it.
+std::string corre_anfitriao(const pezolva::testing::TempDir& dir, const std::string& modo) {
+    const std::string comando = "XDG_CONFIG_HOME='" + dir.file("config") + "' '" ANFITRIAO "' " +
+                                modo + " 2>/dev/null";
+    FILE* saida = popen(comando.c_str(), "r");
+    std::string texto;
+    char linha[512];
+    while (std::fgets(linha, sizeof linha, saida) != nullptr) texto += linha;
+    const int estado = pclose(saida);
+    if (WIFSIGNALED(estado)) texto += "sinal " + std::to_string(WTERMSIG(estado));
+    return texto;
+}
+
+// Every call a host without windows cannot make gives it an error to catch,
+// never an abort of the whole host.
+TEST(MntLibrary, WithoutAQApplicationTheChoiceOfSeveralProjectsIsAnError) {
+    pezolva::testing::TempDir dir;
+    std::filesystem::create_directories(dir.file("config/pelvor"));
+    pezolva::testing::write_file(dir.file("config/pelvor/ZOLVA.ini"),
+                                 "[Projectos]\nNomes=obras;brasol\n");
+    const std::string r = corre_anfitriao(dir, "selecciona");
+    EXPECT_EQ(r.rfind("erro 3001: As janelas do componente precisam de uma QApplication", 0), 0u)
+        << r;
+}
+
+TEST(MntLibrary, OperationsBeforeAnyProjectIsCurrentSayOneClearThing) {
+    pezolva::testing::TempDir dir;
+    const std::string r = corre_anfitriao(dir, "sem-projecto");
+    const std::string linha =
+        "erro 3001: Não há um projecto actual: o programa anfitrião tem de chamar actualiza_path "
+        "antes desta operação.\n";
+    EXPECT_EQ(r, linha + linha + linha + linha);
 }
 
 }  // namespace

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <thread>
+
+#include "engine/error.h"
+
 #include "support/fixtures.h"
 
 namespace pezolva {
@@ -138,6 +143,55 @@ TEST_F(ProjectosTest, CancellingTheChoiceLeavesTheOutputsUnchanged) {
         ha_mais));
     EXPECT_FALSE(ha_mais);
     EXPECT_EQ(nome, "antes");
+}
+
+
+// Two programs registering projects at once: a registration is one
+// read-modify-write of the settings, so every name and every section stays.
+TEST_F(ProjectosTest, TwoProgramsRegisteringAtOnceLoseNoName) {
+    constexpr int kPorPrograma = 40;
+    const auto programa = [&](const std::string& prefixo) {
+        LocalFileSystem files;
+        IniSettingsStore settings{t.dir.file("config/pelvor"), files};
+        ProjectoActual proprio;
+        for (int i = 0; i < kPorPrograma; ++i) {
+            regista_projecto(settings, proprio, "/dados", prefixo + std::to_string(i), "b.mdb", "",
+                             "", false);
+        }
+    };
+    std::thread a(programa, "a"), b(programa, "b");
+    a.join();
+    b.join();
+    const auto lista = lista_projectos(t.settings);
+    EXPECT_EQ(lista.size(), 2u * kPorPrograma) << nomes();
+    EXPECT_TRUE(std::all_of(lista.begin(), lista.end(),
+                            [](const EntradaProjecto& e) { return e.caminho == "/dados"; }));
+}
+
+// A name that the settings could not keep as one name is refused before
+// anything is written or made current.
+TEST_F(ProjectosTest, NamesTheSettingsCannotKeepAreRefused) {
+    regista("obras");
+    const std::string antes = testing::read_file(t.settings.file_of("ZOLVA"));
+    for (const char* nome : {"", " ", "obras]\n[brasol", "a;b", "[obras]", "linha\nnova",
+                                   "fim\r", " obras", "obras "}) {
+        try {
+            regista(nome, "/outra");
+            ADD_FAILURE() << "aceite: '" << nome << "'";
+        } catch (const engine::EngineError& e) {
+            EXPECT_EQ(e.numero(), engine::ErroArgumento);
+            EXPECT_NE(e.descricao().find("não pode ser usado"), std::string::npos);
+        }
+        EXPECT_EQ(actual.projecto, "obras") << nome;
+    }
+    EXPECT_EQ(testing::read_file(t.settings.file_of("ZOLVA")), antes);
+    // Any other text is a name, kept and read back as it was given.
+    for (const char* nome : {"Obras Públicas", "a=b", "x#1", "p(2)"}) regista(nome);
+    const auto lista = lista_projectos(t.settings);
+    ASSERT_EQ(lista.size(), 5u);
+    EXPECT_EQ(lista[1].nome, "Obras Públicas");
+    EXPECT_EQ(lista[2].nome, "a=b");
+    EXPECT_EQ(lista[1].descr, "descr Obras Públicas");
 }
 
 }  // namespace

@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <barrier>
+#include <thread>
+
 #include "engine/database.h"
 #include "engine/field_types.h"
 #include "interface/estado.h"
 #include "pezolva/mnt.h"
 #include "register/bups.h"
+#include "register/valida_bups.h"
 #include "support/databases.h"
 #include "support/fixtures.h"
 
@@ -210,6 +214,61 @@ TEST_F(ValidaBupsTest, AMigrationThatKeepsFailingLeavesTheRegisterAsItWas) {
     EXPECT_EQ(db.OpenRecordset("BUPS")["BUP_VERSAO"].to_text(), "030909");
     EXPECT_EQ(db.OpenRecordset("BUPS").RecordCount(), 3);
     EXPECT_TRUE(db.TableDef("BUPS").Indexes()["PrimaryKey"].Primary());
+}
+
+
+// A wrong password is not damage: the engine's message, a failed start, and
+// no repair of any kind (the file keeps its bytes).
+TEST_F(ValidaBupsTest, AWrongPasswordFailsTheStartAndNothingIsRepaired) {
+    cria_projecto("brasol.mdb");
+    const std::string antes = testing::read_file(caminho("brasol.mdb"));
+    EXPECT_FALSE(arranca("brasol.mdb", false, "errada"));
+    ASSERT_EQ(t.dialogs.shown().size(), 1u);
+    EXPECT_EQ(t.dialogs.shown()[0].text, "Palavra-passe inválida.");
+    EXPECT_EQ(t.dialogs.shown()[0].icon, Icon::Critical);
+    EXPECT_EQ(testing::read_file(caminho("brasol.mdb")), antes);
+    EXPECT_EQ(abre("brasol.mdb").TableDefs().Contains("BUPS"), false);
+}
+
+// Two hosts starting the same new project at the same moment: whichever
+// comes second finds the register made (and migrated) by the first and
+// goes on, with no message.
+TEST_F(ValidaBupsTest, TwoFirstStartsAtOnceBothSucceed) {
+    constexpr int kRondas = 12;
+    for (int ronda = 0; ronda < kRondas; ++ronda) {
+        const std::string pasta_ronda = t.dir.file("ronda" + std::to_string(ronda));
+        create_directories(t.files, pasta_ronda);
+        testing::make_database(pasta_ronda + "/brasol.mdb", "create table c (id integer)",
+                               "kqa730418");
+        std::barrier partida(2);
+        bool inconsistente[2] = {false, false};
+        std::size_t mensagens[2] = {0, 0};
+        const auto arranque = [&](int i) {
+            testing::TestServices proprios;
+            ProjectoActual p;
+            p.caminho = pasta_ronda;
+            p.projecto = "proj";
+            p.nome_bd = "brasol.mdb";
+            p.passwd = "kqa730418";
+            partida.arrive_and_wait();
+            valida_bups_bd(p, proprios.services, {}, inconsistente[i]);
+            mensagens[i] = proprios.dialogs.shown().size();
+        };
+        std::thread a(arranque, 0), b(arranque, 1);
+        a.join();
+        b.join();
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_FALSE(inconsistente[i]) << "ronda " << ronda;
+            EXPECT_EQ(mensagens[i], 0u) << "ronda " << ronda;
+        }
+        engine::Database db = engine::OpenDatabase(pasta_ronda + "/brasol.mdb", false, false,
+                                                   ";pwd=kqa730418");
+        engine::Recordset rs = db.OpenRecordset("BUPS");
+        EXPECT_EQ(rs.RecordCount(), 3) << "ronda " << ronda;
+        EXPECT_EQ(rs["BUP_VERSAO"].to_text(), "030930");
+        EXPECT_EQ(rs["n_integridades_bd"], Value(30));
+        if (HasFailure()) break;
+    }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 
 #include "backup/copy_name.h"
+#include "common/bandeira.h"
 #include "common/text.h"
 #include "common/ui/centra_form.h"
 #include "engine/error.h"
@@ -95,18 +96,19 @@ bool conf_copias::execucao_sem_erros() const { return execucao_sem_erros_.value_
 
 void conf_copias::preenche_lista() {
     const std::vector<backup::LinhaLista> linhas = registo_.linhas();
-    a_preencher_ = true;
-    lista_->clear();
-    for (const backup::LinhaLista& l : linhas) {
-        auto* item = new QTreeWidgetItem(lista_);
-        item->setText(0, QString::fromStdString(l.nome));
-        item->setData(0, Qt::UserRole, QString::fromStdString(l.nome));
-        item->setText(1, QString::fromStdString(l.destino));
-        item->setToolTip(1, item->text(1));
-        item->setText(2, QString::fromStdString(l.ultima));
-        item->setCheckState(0, Qt::Unchecked);
+    {
+        const Bandeira preencher(a_preencher_);
+        lista_->clear();
+        for (const backup::LinhaLista& l : linhas) {
+            auto* item = new QTreeWidgetItem(lista_);
+            item->setText(0, QString::fromStdString(l.nome));
+            item->setData(0, Qt::UserRole, QString::fromStdString(l.nome));
+            item->setText(1, QString::fromStdString(l.destino));
+            item->setToolTip(1, item->text(1));
+            item->setText(2, QString::fromStdString(l.ultima));
+            item->setCheckState(0, Qt::Unchecked);
+        }
     }
-    a_preencher_ = false;
     ajusta_colunas();
     if (registo_.carregado()) registo_.recordset().MoveFirst();
     selecciona_actual();
@@ -168,7 +170,7 @@ void conf_copias::item_escolhido(QTreeWidgetItem* item) {
 
 void conf_copias::selecciona_actual() {
     const std::string nome = registo_.nome_actual();
-    a_preencher_ = true;
+    const Bandeira preencher(a_preencher_);
     for (int i = 0; i < lista_->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = lista_->topLevelItem(i);
         if (item->data(0, Qt::UserRole).toString().toStdString() == nome) {
@@ -176,7 +178,6 @@ void conf_copias::selecciona_actual() {
             break;
         }
     }
-    a_preencher_ = false;
 }
 
 // Events -----------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "backup/ui/conf_copias.h"
+#include "common/bandeira.h"
 #include "common/escolhe_pasta.h"
 #include "common/text.h"
 #include "engine/error.h"
@@ -18,18 +19,6 @@ namespace {
 namespace col = pezolva::bups;
 
 const char* const kColunasMarcas[] = {col::kUltCompactar, col::kUltApareceAviso};
-
-// Clears a flag when the scope ends, however it ends.
-class Bandeira {
-public:
-    explicit Bandeira(bool& b) : b_(b) { b_ = true; }
-    ~Bandeira() { b_ = false; }
-    Bandeira(const Bandeira&) = delete;
-    Bandeira& operator=(const Bandeira&) = delete;
-
-private:
-    bool& b_;
-};
 
 }  // namespace
 

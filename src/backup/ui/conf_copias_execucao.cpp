@@ -11,10 +11,12 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <memory>
 
 #include "backup/copia_base_dados.h"
 #include "backup/ui/conf_copias.h"
 #include "backup/ui/progresso_janela.h"
+#include "common/bandeira.h"
 #include "common/text.h"
 #include "common/ui/centra_form.h"
 #include "engine/error.h"
@@ -69,24 +71,28 @@ void conf_copias::arranque_compacto() {
 
 void conf_copias::executa() {
     if (em_execucao_) return;
-    em_execucao_ = true;
-    copiar_->setEnabled(false);
-    concluir_->setEnabled(false);
-    // The run moves the register: no list click or edit may move it meanwhile.
-    tabs_->setEnabled(false);
-
-    std::vector<std::string> escolhidas;
-    for (int i = 0; i < lista_->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = lista_->topLevelItem(i);
-        if (item->checkState(0) == Qt::Checked) {
-            escolhidas.push_back(item->data(0, Qt::UserRole).toString().toStdString());
-        }
-    }
-    backup::ProgressoJanela progresso(*frame4_, *label11_, *label12_, *barra_,
-                                      [this] { mostra_logs(); });
-    backup::CopiaBaseDados copia(servicos_, projecto_, log_, progresso);
     backup::FimExecucao fim = backup::FimExecucao::ComErros;
     {
+        // Both lowered again however the run ends, an error included: a
+        // window left "running" could never be closed.
+        const Bandeira execucao(em_execucao_);
+        const std::unique_ptr<QTabWidget, void (*)(QTabWidget*)> separadores(
+            tabs_, [](QTabWidget* t) { t->setEnabled(true); });
+        copiar_->setEnabled(false);
+        concluir_->setEnabled(false);
+        // The run moves the register: no list click or edit may move it meanwhile.
+        tabs_->setEnabled(false);
+
+        std::vector<std::string> escolhidas;
+        for (int i = 0; i < lista_->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = lista_->topLevelItem(i);
+            if (item->checkState(0) == Qt::Checked) {
+                escolhidas.push_back(item->data(0, Qt::UserRole).toString().toStdString());
+            }
+        }
+        backup::ProgressoJanela progresso(*frame4_, *label11_, *label12_, *barra_,
+                                          [this] { mostra_logs(); });
+        backup::CopiaBaseDados copia(servicos_, projecto_, log_, progresso);
         const CursorEspera espera;
         try {
             fim = backup::executa_copias(escolhidas, registo_.recordset(), copia, log_,
@@ -102,8 +108,6 @@ void conf_copias::executa() {
             log_.regista_erro(e.what());
         }
     }
-    tabs_->setEnabled(true);
-    em_execucao_ = false;
     if (fim == backup::FimExecucao::Interrompida) {
         // The copy in progress was cleaned up; the signal now does what the
         // host asked of it (by default, it ends the program).

@@ -42,6 +42,10 @@ public:
     bool in_transaction() const { return sqlite3_get_autocommit(db()) == 0; }
 
     std::int64_t records_affected = 0;
+    // The password that opened the file; another file this connection
+    // writes into (an external insert) must open with it, as a copy of this
+    // one does.  Kept in memory only.
+    std::string password;
 
     void close();
 

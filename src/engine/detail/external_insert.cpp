@@ -6,6 +6,7 @@
 
 #include "common/text.h"
 #include "engine/detail/connection_text.h"
+#include "engine/detail/password_gate.h"
 #include "engine/detail/schema_reader.h"
 #include "engine/quoting.h"
 
@@ -41,28 +42,52 @@ ExternalFile::ExternalFile(DbState& state, const std::string& file) : state_(sta
     // ATTACH would otherwise create the file.
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) throw file_not_found(file);
-    Statement attach = state.prepare(std::string("ATTACH ?1 AS ") + kExternalSchema);
+    attach(file);
+}
+
+ExternalFile::ExternalFile(DbState& state, const std::string& file, const OpenRules& rules)
+    : state_(state), foreign_keys_off_(state) {
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(file, ec);
+    if (!std::filesystem::exists(status)) throw file_not_found(file);
+    // An empty file would be taken by SQLite as a new database.
+    if (!std::filesystem::is_regular_file(status) || std::filesystem::file_size(file, ec) == 0) {
+        throw not_a_database(file);
+    }
+    lock_ = CompanionLock(file, CompanionLock::Mode::Shared);
+    attach(file);
+    try {
+        if (sqlite3_db_readonly(state.db(), kExternalSchema) == 1) throw not_writable(file);
+        check_password(state, rules.password, kExternalSchema);
+    } catch (...) {
+        detach();
+        throw;
+    }
+}
+
+void ExternalFile::attach(const std::string& file) {
+    Statement attach = state_.prepare(std::string("ATTACH ?1 AS ") + kExternalSchema);
     attach.bind_text(1, file_uri(file, "mode=rw"));
     try {
         attach.run();
         attached_ = true;
-        state.value(std::string("SELECT count(*) FROM ") + kExternalSchema + ".sqlite_schema");
+        state_.value(std::string("SELECT count(*) FROM ") + kExternalSchema + ".sqlite_schema");
     } catch (const EngineError& e) {
-        EngineError about_file = last_error(state.db(), file);
-        if (attached_ && state.open()) {
-            sqlite3_exec(state.db(), (std::string("DETACH ") + kExternalSchema).c_str(), nullptr, nullptr, nullptr);
-        }
-        attached_ = false;
+        EngineError about_file = last_error(state_.db(), file);
+        detach();
         if (about_file.numero() == e.numero()) throw about_file;
         throw;
     }
 }
 
-ExternalFile::~ExternalFile() {
+void ExternalFile::detach() {
     if (attached_ && state_.open()) {
         sqlite3_exec(state_.db(), (std::string("DETACH ") + kExternalSchema).c_str(), nullptr, nullptr, nullptr);
     }
+    attached_ = false;
 }
+
+ExternalFile::~ExternalFile() { detach(); }
 
 namespace {
 
@@ -209,7 +234,7 @@ std::int64_t insert_into_external(DbState& state, const ExternalInsert& insert) 
     const std::optional<StoredTable> source = find_table(state, insert.source_table, true);
     if (!source) throw table_not_found(insert.source_table);
 
-    ExternalFile file(state, insert.file);
+    ExternalFile file(state, insert.file, ExternalFile::OpenRules{state.password});
     const std::optional<RuleTable> target = read_rule_table(state, kExternalSchema, insert.target_table);
     if (!target) throw table_not_found(insert.target_table);
 

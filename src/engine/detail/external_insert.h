@@ -13,7 +13,9 @@
 namespace pezolva::engine::detail {
 
 // Copies the rows of the source table of this database into the table of
-// the same name in another database file, and returns the rows kept.
+// the same name in another database file, and returns the rows kept.  The
+// file is opened by the rules of any open (ExternalFile::OpenRules), with
+// the password that opened this database.
 // Rows that break a rule of the target (foreign key, NOT NULL, uniqueness,
 // CHECK, or a text or binary value in a numeric column) are left out and
 // not counted; the target's rows from before are left alone.  All or
@@ -32,21 +34,35 @@ inline constexpr const char* kExternalSchema = "pz_ext";
 // on the connection, for the life of the object: rows then travel by
 // SQLite's transfer path (raw records) instead of one by one, and the
 // foreign keys are checked afterwards.  Detaches and turns foreign keys
-// back on when it goes, also when an error unwinds.  The file's password
-// gate is not checked here: the caller opened that file with its password
-// before naming it.  ErroFicheiroInexistente when the file does not exist
-// (none is created); errors of the file itself (not a database, damaged,
-// locked) name it; ErroMotor inside an open transaction.
+// back on when it goes, also when an error unwinds.
+// ErroFicheiroInexistente when the file does not exist (none is created);
+// errors of the file itself (not a database, damaged, locked) name it;
+// ErroMotor inside an open transaction.
 class ExternalFile {
 public:
+    // The rules every open follows, for a file named in a statement: the
+    // companion lock is held shared for the object's life (ErroEmUso while
+    // another holds it exclusively), an empty file is not a database
+    // (ErroNaoBaseDados), the file must be writable (ErroAbrirFicheiro) and
+    // `password` must pass its gate (ErroPalavraPasse).
+    struct OpenRules {
+        std::string password;
+    };
+    ExternalFile(DbState& state, const std::string& file, const OpenRules& rules);
+    // A file that the caller has already opened with its password and
+    // holds: it is only attached.
     ExternalFile(DbState& state, const std::string& file);
     ~ExternalFile();
     ExternalFile(const ExternalFile&) = delete;
     ExternalFile& operator=(const ExternalFile&) = delete;
 
 private:
+    void attach(const std::string& file);
+    void detach();
+
     DbState& state_;
     ForeignKeysOff foreign_keys_off_;
+    CompanionLock lock_;
     bool attached_ = false;
 };
 

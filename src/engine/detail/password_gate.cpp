@@ -34,9 +34,9 @@ bool same(const std::string& a, const std::string& b) {
     return diff == 0;
 }
 
-bool gate_exists(DbState& state) {
-    Statement s = state.prepare(
-        "SELECT 1 FROM sqlite_schema WHERE type='table' AND name=?1 COLLATE NOCASE");
+bool gate_exists(DbState& state, const std::string& schema = "main") {
+    Statement s = state.prepare("SELECT 1 FROM " + quote_identifier(schema) +
+                                ".sqlite_schema WHERE type='table' AND name=?1 COLLATE NOCASE");
     s.bind_text(1, kGateTable);
     return s.step();
 }
@@ -48,10 +48,11 @@ bool has_password(DbState& state) {
     return !state.value("SELECT 1 FROM " + quote_identifier(kGateTable) + " LIMIT 1").is_null();
 }
 
-void check_password(DbState& state, const std::string& password) {
-    if (!gate_exists(state)) return;
+void check_password(DbState& state, const std::string& password, const std::string& schema) {
+    if (!gate_exists(state, schema)) return;
     Statement s = state.prepare("SELECT \"Sal\", \"Iteracoes\", \"Resumo\" FROM " +
-                                quote_identifier(kGateTable) + " LIMIT 1");
+                                quote_identifier(schema) + "." + quote_identifier(kGateTable) +
+                                " LIMIT 1");
     if (!s.step()) return;
     const std::string salt = s.column_text(0);
     const std::int64_t iterations = s.column_int64(1);
@@ -61,7 +62,16 @@ void check_password(DbState& state, const std::string& password) {
     if (!same(digest, stored)) throw wrong_password();
 }
 
+void check_storable_password(const std::string& password) {
+    if (password.find(';') != std::string::npos) {
+        throw EngineError(ErroArgumento,
+                          "A palavra-passe não pode conter ';': a cadeia de ligação não a "
+                          "poderia transmitir e ninguém abriria a base de dados.");
+    }
+}
+
 void write_password(DbState& state, const std::string& password) {
+    check_storable_password(password);
     const bool own_transaction = sqlite3_get_autocommit(state.db()) != 0;
     std::unique_ptr<TransactionGuard> transaction;
     if (own_transaction) transaction = std::make_unique<TransactionGuard>(state);

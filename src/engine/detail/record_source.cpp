@@ -99,10 +99,12 @@ const Field* field_named(const std::vector<Field>& fields, std::string_view name
 }
 
 // The rows of `select` read by rowid, or nullptr when its table cannot be
-// (a view, a WITHOUT ROWID table, every rowid name taken by a column).
+// (a view, a WITHOUT ROWID table, every rowid name taken by a column, or a
+// table not stored in the file: SQLite's own, a temporary one, or none,
+// which the statement itself then reports).
 std::shared_ptr<RecordSource> rowid_source(const std::shared_ptr<DbState>& state, const SimpleSelect& select) {
     const std::optional<StoredTable> table = find_table(*state, select.table, true);
-    if (!table) throw table_not_found(select.table);
+    if (!table) return nullptr;
     if (table->view) return nullptr;
     if (auto parsed = parse_create_table(table->sql); !parsed || without_rowid(*parsed)) return nullptr;
     const std::vector<Field> table_fields = read_fields(*state, table->name);

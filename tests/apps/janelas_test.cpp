@@ -1,0 +1,101 @@
+// The launcher's window program in the test's own process: the password
+// question, the start and the main window, with scripted dialogs.
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <optional>
+
+#include "arranque.h"
+#include "comandos.h"
+#include "cli.h"
+#include "engine/database.h"
+#include "interface/estado.h"
+#include "janela_principal.h"
+#include "pezolva/mnt.h"
+#include "support/fixtures.h"
+
+namespace pezolva::cli {
+namespace {
+
+class JanelasTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        create_directories(t.files, pasta());
+        engine::CreateDatabase(pasta() + "/brasol.mdb", "kqa730418").Close();
+        t.settings.save("ZOLVA", "Projectos", "Nomes", "obras");
+        t.settings.save("ZOLVA", "obras", "path", pasta());
+        t.settings.save("ZOLVA", "obras", "nome_bd", "brasol.mdb");
+    }
+    std::string pasta() { return t.dir.file("obras"); }
+
+    // Runs the window program answering the password questions in order
+    // (nullopt: cancelled) and recording them.
+    int corre(std::deque<std::optional<std::string>> respostas) {
+        const PedePalavraPasse pede = [&](const std::string& pergunta) {
+            perguntas.push_back(pergunta);
+            if (respostas.empty()) return std::optional<std::string>();
+            const auto r = respostas.front();
+            respostas.pop_front();
+            return r;
+        };
+        return programa_janelas(m, pede, [&](JanelaPrincipal&) { ++janelas_mostradas; });
+    }
+
+    testing::TestServices t;
+    ServicosSubstituidos substitutos{t.services};
+    pezolva::mnt m;
+    std::vector<std::string> perguntas;
+    int janelas_mostradas = 0;
+};
+
+const std::string kPergunta = "Palavra-passe da base de dados de obras:";
+const std::string kErrada = "A palavra-passe está errada.\n" + kPergunta;
+
+// A wrong password is said at once and asked again; after the third the
+// project choice comes back.  Nothing is started with a wrong one.
+TEST_F(JanelasTest, AWrongPasswordIsSaidAndAskedAgainThreeTimesThenTheChoice) {
+    const std::string zolva = testing::read_file(t.settings.file_of("ZOLVA"));
+    EXPECT_EQ(corre({"errada", "errada", "errada", "outra", std::nullopt}), kFalhou);
+    EXPECT_EQ(perguntas,
+              (std::vector<std::string>{kPergunta, kErrada, kErrada, kPergunta, kErrada}));
+    EXPECT_EQ(janelas_mostradas, 0);
+    EXPECT_TRUE(t.dialogs.shown().empty()) << t.dialogs.shown()[0].text;
+    EXPECT_EQ(testing::read_file(t.settings.file_of("ZOLVA")), zolva);
+
+    perguntas.clear();
+    EXPECT_EQ(corre({"errada", "kqa730418"}), kSucesso);
+    EXPECT_EQ(perguntas, (std::vector<std::string>{kPergunta, kErrada}));
+    EXPECT_EQ(janelas_mostradas, 1);
+    EXPECT_EQ(estado().projecto_actual.projecto, "obras");
+}
+
+// No error leaves the window program or a button of its main window: it is
+// shown as "número - descrição" (critical, "Erro") and the program goes on.
+TEST_F(JanelasTest, ErrorsStopAtTheBoundaryAndTheWindowGoesOn) {
+    testing::write_file(t.settings.file_of("ZOLVA"), std::string("\xFF\xFE[\0P\0]\0", 8));
+    EXPECT_EQ(corre({"kqa730418"}), kFalhou);
+    ASSERT_EQ(t.dialogs.shown().size(), 1u);
+    EXPECT_EQ(t.dialogs.shown()[0].text.rfind("84 - O ficheiro de definições ", 0), 0u)
+        << t.dialogs.shown()[0].text;
+    EXPECT_EQ(t.dialogs.shown()[0].title, "Erro");
+    EXPECT_EQ(t.dialogs.shown()[0].icon, Icon::Critical);
+
+    int vezes = 0;
+    JanelaPrincipal janela("obras", "", {{"copias", "Cópias", [&] {
+                                              ++vezes;
+                                              throw pezolva::erro(3001, "Falhou.");
+                                          }}});
+    auto* botao = janela.findChild<QPushButton*>(QStringLiteral("copias"));
+    ASSERT_NE(botao, nullptr);
+    botao->click();
+    botao->click();  // the run flag came down: the second click runs too
+    EXPECT_EQ(vezes, 2);
+    ASSERT_EQ(t.dialogs.shown().size(), 3u);
+    EXPECT_EQ(t.dialogs.shown()[2].text, "3001 - Falhou.");
+    EXPECT_EQ(t.dialogs.shown()[2].title, "Erro");
+}
+
+}  // namespace
+}  // namespace pezolva::cli
