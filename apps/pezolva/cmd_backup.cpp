@@ -7,7 +7,7 @@
 #include "common/text.h"
 #include "engine/database.h"
 #include "interface/estado.h"
-#include "interface/projectos.h"
+#include "project/projectos.h"
 #include "copias_terminal.h"
 #include "pezolva/mnt.h"
 #include "register/percurso.h"

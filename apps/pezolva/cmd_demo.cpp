@@ -8,7 +8,7 @@
 #include "copias_terminal.h"
 #include "engine/database.h"
 #include "interface/estado.h"
-#include "interface/projectos.h"
+#include "project/projectos.h"
 #include "pezolva/mnt.h"
 #include "register/percurso.h"
 #include "register/bups.h"

@@ -3,7 +3,7 @@
 #include "cli.h"
 #include "comandos.h"
 #include "interface/estado.h"
-#include "interface/projectos.h"
+#include "project/projectos.h"
 
 namespace pezolva::cli {
 namespace {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "engine/recordset.h"
-#include "interface/projecto.h"
+#include "project/projecto.h"
 
 namespace pezolva::cli {
 

@@ -7,7 +7,7 @@
 #include "backup/registo_execucao.h"
 #include "common/services.h"
 #include "engine/recordset.h"
-#include "interface/projecto.h"
+#include "project/projecto.h"
 
 namespace pezolva::backup {
 

@@ -173,4 +173,14 @@ std::int64_t minute_boundaries_between(const DateTime& from, const DateTime& to)
     return floor_div(to.to_seconds(), 60) - floor_div(from.to_seconds(), 60);
 }
 
+std::string texto_data_hora(const DateTime& m) {
+    char data[16];
+    char hora[16];
+    std::snprintf(data, sizeof data, "%02d-%02d-%04d", m.day, m.month, m.year);
+    std::snprintf(hora, sizeof hora, "%02d:%02d:%02d", m.hour, m.minute, m.second);
+    if (m.is_time_only()) return hora;
+    if (m.hour == 0 && m.minute == 0 && m.second == 0) return data;
+    return std::string(data) + " " + hora;
+}
+
 }  // namespace pezolva

@@ -57,4 +57,8 @@ std::int64_t seconds_between(const DateTime& from, const DateTime& to);
 // 10:01:00 counts 1.
 std::int64_t minute_boundaries_between(const DateTime& from, const DateTime& to);
 
+// How a date is shown to a user: "19-05-2005" for a date, "14:07:00" for
+// a time of day, "19-05-2005 14:07:00" for a moment.
+std::string texto_data_hora(const DateTime& momento);
+
 }  // namespace pezolva

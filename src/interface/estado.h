@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "common/services.h"
-#include "interface/projecto.h"
-#include "interface/projectos.h"
+#include "project/projecto.h"
+#include "project/projectos.h"
 
 namespace pezolva {
 

@@ -5,8 +5,8 @@
 #include "engine/error.h"
 #include "interface/estado.h"
 #include "interface/para_o_anfitriao.h"
-#include "interface/projectos.h"
-#include "interface/ui/escolhe_proj.h"
+#include "project/projectos.h"
+#include "project/ui/escolhe_proj.h"
 #include "register/valida_bups.h"
 
 namespace pezolva {

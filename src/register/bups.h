@@ -2,7 +2,7 @@
 
 #include "common/dialogs.h"
 #include "engine/database.h"
-#include "interface/projecto.h"
+#include "project/projecto.h"
 
 namespace pezolva {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "common/services.h"
-#include "interface/projecto.h"
+#include "project/projecto.h"
 
 namespace pezolva {
 

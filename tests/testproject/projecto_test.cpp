@@ -4,7 +4,7 @@
 #include "common/scripted_dialogs.h"
 #include "engine/error.h"
 #include "engine/quoting.h"
-#include "interface/projecto.h"
+#include "project/projecto.h"
 #include "register/bups.h"
 #include "testproject/fixture.h"
 

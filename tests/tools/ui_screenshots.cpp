@@ -14,7 +14,7 @@
 #include "common/scripted_dialogs.h"
 #include "common/ui/pergunta.h"
 #include "engine/database.h"
-#include "interface/ui/escolhe_proj.h"
+#include "project/ui/escolhe_proj.h"
 #include "register/valida_bups.h"
 #include "testproject/projecto.h"
 

@@ -83,16 +83,6 @@ std::string agrupa_milhares(std::int64_t n) {
     return n < 0 ? "-" + r : r;
 }
 
-std::string texto_data_hora(const DateTime& m) {
-    char data[16];
-    char hora[16];
-    std::snprintf(data, sizeof data, "%02d-%02d-%04d", m.day, m.month, m.year);
-    std::snprintf(hora, sizeof hora, "%02d:%02d:%02d", m.hour, m.minute, m.second);
-    if (m.is_time_only()) return hora;
-    if (m.hour == 0 && m.minute == 0 && m.second == 0) return data;
-    return std::string(data) + " " + hora;
-}
-
 std::string texto_do_valor(const Value& valor, int indice) {
     if (valor.is_null()) return "";
     if (valor.kind() == Value::Kind::Date) return texto_data_hora(*valor.to_date());

@@ -38,10 +38,6 @@ const std::array<CampoRegisto, kNumeroCampos>& campos_registo();
 // Portuguese separator ".": 1234567 gives "1.234.567", -1 gives "-1".
 std::string agrupa_milhares(std::int64_t n);
 
-// How the window shows a stored date: "19-05-2005" for a date, "14:07:00"
-// for a time of day, "19-05-2005 14:07:00" for a moment.
-std::string texto_data_hora(const DateTime& momento);
-
 // The text field `indice` shows for the stored `valor`: "" for Null, dates
 // as above, the size of the last copy grouped in thousands, anything else
 // as its plain text.  The text so shown is not an edit.

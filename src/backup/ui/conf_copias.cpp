@@ -95,11 +95,11 @@ bool conf_copias::execucao_sem_erros() const { return execucao_sem_erros_.value_
 // The list ---------------------------------------------------------------
 
 void conf_copias::preenche_lista() {
-    const std::vector<backup::LinhaLista> linhas = registo_.linhas();
+    const std::vector<LinhaLista> linhas = registo_.linhas();
     {
         const Bandeira preencher(a_preencher_);
         lista_->clear();
-        for (const backup::LinhaLista& l : linhas) {
+        for (const LinhaLista& l : linhas) {
             auto* item = new QTreeWidgetItem(lista_);
             item->setText(0, QString::fromStdString(l.nome));
             item->setData(0, Qt::UserRole, QString::fromStdString(l.nome));
@@ -147,10 +147,10 @@ void conf_copias::reconstroi_lista() {
 
 // After a run: the statistics of the copied rows, without touching ticks.
 void conf_copias::actualiza_lista() {
-    const std::vector<backup::LinhaLista> linhas = registo_.linhas();
+    const std::vector<LinhaLista> linhas = registo_.linhas();
     for (int i = 0; i < lista_->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = lista_->topLevelItem(i);
-        for (const backup::LinhaLista& l : linhas) {
+        for (const LinhaLista& l : linhas) {
             if (item->data(0, Qt::UserRole).toString().toStdString() != l.nome) continue;
             item->setText(1, QString::fromStdString(l.destino));
             item->setToolTip(1, item->text(1));

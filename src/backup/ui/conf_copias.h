@@ -9,9 +9,9 @@
 #include "backup/execucao_copias.h"
 #include "backup/registo_execucao.h"
 #include "backup/ui/campos_registo.h"
-#include "backup/ui/registo_bups.h"
+#include "register/registo_bups.h"
 #include "common/services.h"
-#include "interface/projecto.h"
+#include "project/projecto.h"
 
 class QCheckBox;
 class QFrame;
@@ -119,7 +119,7 @@ private:
 
     Services& servicos_;
     ProjectoActual& projecto_;
-    backup::RegistoBups registo_;
+    RegistoBups registo_;
     backup::RegistoExecucao log_;
 
     bool em_execucao_ = false;

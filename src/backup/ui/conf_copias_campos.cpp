@@ -10,7 +10,7 @@
 #include "common/escolhe_pasta.h"
 #include "common/text.h"
 #include "engine/error.h"
-#include "interface/projectos.h"
+#include "project/projectos.h"
 #include "register/bups.h"
 
 namespace pezolva {

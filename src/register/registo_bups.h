@@ -10,9 +10,9 @@
 #include "common/value.h"
 #include "engine/database.h"
 #include "engine/recordset.h"
-#include "interface/projecto.h"
+#include "project/projecto.h"
 
-namespace pezolva::backup {
+namespace pezolva {
 
 // One line of the backup window's list of databases.
 struct LinhaLista {
@@ -78,4 +78,4 @@ private:
     engine::Recordset registo_;
 };
 
-}  // namespace pezolva::backup
+}  // namespace pezolva

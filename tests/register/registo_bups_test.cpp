@@ -1,18 +1,12 @@
-// The register cursor of the backup window and its progress frame, without
-// the window.
-#include "backup/ui/registo_bups.h"
-
-#include <QLabel>
-#include <QProgressBar>
-#include <QWidget>
+// The register cursor of the backup window, without the window.
+#include "register/registo_bups.h"
 
 #include <gtest/gtest.h>
 
-#include "backup/ui/progresso_janela.h"
 #include "engine/error.h"
 #include "support/temp_dir.h"
 
-namespace pezolva::backup {
+namespace pezolva {
 namespace {
 
 // A main database with a small register of the old format (no integrity
@@ -106,26 +100,5 @@ TEST_F(RegistoBupsTest, AValueForEveryRowGoesToAllOrToNone) {
     EXPECT_EQ(registo.valor("BUP_CAMINHO_DESTINO"), Value("/todas"));
 }
 
-TEST(ProgressoJanela, TheBarNeverRefusesAValueAndHiddenMeansInvisible) {
-    QWidget janela;
-    auto* moldura = new QWidget(&janela);
-    QLabel base, etapa;
-    QProgressBar barra;
-    ProgressoJanela progresso(*moldura, base, etapa, barra);
-    progresso.barra(0, -1, 0);  // a database with no tables
-    EXPECT_EQ(barra.maximum(), 0);
-    EXPECT_EQ(barra.value(), 0);
-    progresso.barra(0, 2, 5);
-    EXPECT_EQ(barra.value(), 2);
-    progresso.avanca();
-    EXPECT_EQ(barra.value(), 2);
-    progresso.mostra("brasol.mdb", "Compactar");
-    EXPECT_EQ(base.text(), "brasol.mdb");
-    EXPECT_EQ(etapa.text(), "Compactar");
-    EXPECT_TRUE(progresso.visivel()) << "visible once its window is shown";
-    moldura->hide();
-    EXPECT_FALSE(progresso.visivel());
-}
-
 }  // namespace
-}  // namespace pezolva::backup
+}  // namespace pezolva

@@ -1,4 +1,4 @@
-#include "interface/projecto.h"
+#include "project/projecto.h"
 
 namespace pezolva {
 

@@ -1,12 +1,12 @@
-#include "backup/ui/registo_bups.h"
+#include "register/registo_bups.h"
 
-#include "backup/ui/campos_registo.h"
+#include "common/date_time.h"
 #include "engine/error.h"
 #include "engine/quoting.h"
 #include "register/bups.h"
 #include "register/percurso.h"
 
-namespace pezolva::backup {
+namespace pezolva {
 namespace {
 
 namespace col = pezolva::bups;
@@ -101,4 +101,4 @@ void RegistoBups::grava_em_todas(std::string_view coluna, const Value& valor) {
     transaccao.Commit();
 }
 
-}  // namespace pezolva::backup
+}  // namespace pezolva

@@ -6,7 +6,7 @@
 
 #include "common/dialogs.h"
 #include "common/settings_store.h"
-#include "interface/projecto.h"
+#include "project/projecto.h"
 
 namespace pezolva {
 

@@ -1,4 +1,4 @@
-#include "interface/ui/escolhe_proj.h"
+#include "project/ui/escolhe_proj.h"
 
 #include <QLabel>
 #include <QListWidget>

@@ -1,4 +1,4 @@
-#include "interface/projectos.h"
+#include "project/projectos.h"
 
 #include <algorithm>
 

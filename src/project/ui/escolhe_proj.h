@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <vector>
 
-#include "interface/projectos.h"
+#include "project/projectos.h"
 
 class QLabel;
 class QListWidget;
