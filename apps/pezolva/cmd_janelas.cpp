@@ -5,30 +5,28 @@
 #include "arranque.h"
 #include "cli.h"
 #include "comandos.h"
-#include "common/file_system.h"
 #include "fronteira.h"
-#include "interface/estado.h"
 #include "janela_principal.h"
 #include "pezolva/mnt.h"
+#include "pezolva/operacoes.h"
 
 namespace pezolva::cli {
 
 int programa_janelas(pezolva::mnt& m, const PedePalavraPasse& pede,
                      const std::function<void(JanelaPrincipal&)>& mostra) {
     int saida = kFalhou;
-    fronteira(servicos().dialogs, [&] {
+    fronteira([&] {
         for (;;) {
-            std::string projecto, descr, caminho, nome_bd;
+            operacoes::Projecto p;
             bool ha_mais = false;
-            if (!m.selecciona_projectos(projecto, descr, caminho, nome_bd, ha_mais)) return;
-            const PalavraPasse passwd =
-                pede_palavra_passe(join_path(caminho, nome_bd), projecto, pede);
+            if (!m.selecciona_projectos(p.nome, p.descr, p.caminho, p.nome_bd, ha_mais)) return;
+            const PalavraPasse passwd = pede_palavra_passe(p, pede);
             if (passwd.fim == PalavraPasse::Fim::Cancelada) return;
             if (passwd.fim == PalavraPasse::Fim::Errada) continue;  // the choice again
-            if (!arranca_projecto(m, caminho, projecto, nome_bd, descr, passwd.texto, true)) {
+            if (operacoes::arranca_projecto(p, passwd.texto, true) != operacoes::Arranque::Pronto) {
                 return;
             }
-            JanelaPrincipal janela(projecto, descr, operacoes_do_lancador(m));
+            JanelaPrincipal janela(p.nome, p.descr, operacoes_do_lancador(m));
             mostra(janela);
             saida = kSucesso;
             return;

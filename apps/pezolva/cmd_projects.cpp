@@ -1,33 +1,37 @@
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonValue>
+#include <QString>
 #include <cstdio>
 
 #include "cli.h"
 #include "comandos.h"
-#include "interface/estado.h"
-#include "project/projectos.h"
+#include "pezolva/operacoes.h"
 
 namespace pezolva::cli {
 namespace {
 
-std::string json_string(const std::string& s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (c < 0x20) {
-                    char buffer[8];
-                    std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-                    out += buffer;
-                } else {
-                    out += static_cast<char>(c);
-                }
-        }
+// `s` as a JSON string, written by QJsonDocument: quotes, backslashes and
+// control characters escaped, and bytes that are not UTF-8 replaced by
+// U+FFFD, so the output is always valid JSON in UTF-8.
+std::string texto_json(const std::string& s) {
+    const QByteArray um = QJsonDocument(QJsonArray{QString::fromStdString(s)})
+                              .toJson(QJsonDocument::Compact);
+    return um.mid(1, um.size() - 2).toStdString();  // without the array's brackets
+}
+
+// The projects as a JSON array of objects whose keys come in the order
+// nome, descr, caminho, nome_bd (a QJsonObject would sort them), one
+// object a line.
+std::string lista_json(const std::vector<operacoes::Projecto>& lista) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < lista.size(); ++i) {
+        const operacoes::Projecto& p = lista[i];
+        out += (i ? ",\n " : "") + std::string("{\"nome\": ") + texto_json(p.nome) +
+               ", \"descr\": " + texto_json(p.descr) + ", \"caminho\": " +
+               texto_json(p.caminho) + ", \"nome_bd\": " + texto_json(p.nome_bd) + "}";
     }
-    return out + "\"";
+    return out + "]";
 }
 
 }  // namespace
@@ -35,16 +39,9 @@ std::string json_string(const std::string& s) {
 int projects(const std::vector<std::string>& raw) {
     const Argumentos args(raw, {}, {"--json"});
     args.exige_posicionais(0, 0);
-    const auto lista = lista_projectos(servicos().settings);
+    const std::vector<operacoes::Projecto> lista = operacoes::lista_projectos();
     if (args.tem("--json")) {
-        std::string out = "[";
-        for (std::size_t i = 0; i < lista.size(); ++i) {
-            const auto& p = lista[i];
-            out += (i ? ",\n " : "") + std::string("{\"nome\": ") + json_string(p.nome) +
-                   ", \"descr\": " + json_string(p.descr) + ", \"caminho\": " +
-                   json_string(p.caminho) + ", \"nome_bd\": " + json_string(p.nome_bd) + "}";
-        }
-        std::printf("%s]\n", out.c_str());
+        std::printf("%s\n", lista_json(lista).c_str());
     } else {
         for (const auto& p : lista) {
             std::printf("%s\t%s\t%s\t%s\n", p.nome.c_str(), p.descr.c_str(), p.caminho.c_str(),

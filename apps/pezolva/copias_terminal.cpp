@@ -3,12 +3,8 @@
 #include <csignal>
 #include <cstdio>
 
-#include "backup/copia_base_dados.h"
-#include "backup/execucao_copias.h"
 #include "cli.h"
-#include "common/text.h"
-#include "engine/interruption.h"
-#include "interface/estado.h"
+#include "pezolva/operacoes.h"
 #include "progresso_terminal.h"
 
 namespace pezolva::cli {
@@ -25,29 +21,26 @@ std::string nome_sinal(int sinal) {
 
 void imprime_log(const char* titulo, const std::string& texto) {
     if (texto.empty()) return;
-    std::printf("\n%s:\n%s\n", titulo, linhas_lf(texto).c_str());
+    std::printf("\n%s:\n%s\n", titulo, texto.c_str());
 }
 
 }  // namespace
 
-int corre_copias(const ProjectoActual& projecto, engine::Recordset& registo,
-                 const std::vector<std::string>& escolhidas) {
-    backup::RegistoExecucao log;
-    backup::FimExecucao fim;
+int corre_copias(const std::vector<std::string>& escolhidas) {
+    operacoes::ResultadoCopias r;
     {
         ProgressoTerminal progresso(stdout);
-        backup::CopiaBaseDados copia(servicos(), projecto, log, progresso);
-        fim = backup::executa_copias(escolhidas, registo, copia, log, servicos().dialogs);
+        r = operacoes::copia_bases(escolhidas, progresso.callbacks());
     }
-    imprime_log("Registo", log.mensagens());
-    imprime_log("Erros", log.erros());
-    if (fim == backup::FimExecucao::Interrompida) {
-        const int sinal = engine::interruption_requested();
-        std::fprintf(stderr, "pezolva: cópia de segurança interrompida pelo sinal %s.\n", nome_sinal(sinal).c_str());
-        return 128 + sinal;
+    imprime_log("Registo", r.mensagens);
+    imprime_log("Erros", r.erros);
+    if (r.fim == operacoes::FimCopias::Interrompida) {
+        std::fprintf(stderr, "pezolva: cópia de segurança interrompida pelo sinal %s.\n",
+                     nome_sinal(r.sinal).c_str());
+        return 128 + r.sinal;
     }
-    if (fim == backup::FimExecucao::Concluida) std::printf("\nconcluido\n");
-    return fim == backup::FimExecucao::Concluida ? kSucesso : kFalhou;
+    if (r.fim == operacoes::FimCopias::Concluida) std::printf("\nconcluido\n");
+    return r.fim == operacoes::FimCopias::Concluida ? kSucesso : kFalhou;
 }
 
 }  // namespace pezolva::cli

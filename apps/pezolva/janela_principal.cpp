@@ -1,13 +1,13 @@
 #include "janela_principal.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopedValueRollback>
+#include <QScreen>
 #include <QVBoxLayout>
 
-#include "common/bandeira.h"
-#include "common/ui/centra_form.h"
 #include "fronteira.h"
-#include "interface/estado.h"
 #include "pezolva/mnt.h"
 
 namespace pezolva::cli {
@@ -42,8 +42,9 @@ JanelaPrincipal::JanelaPrincipal(const std::string& projecto, const std::string&
         if (op.accao) {
             connect(botao, &QPushButton::clicked, this, [this, accao = op.accao] {
                 if (em_execucao_) return;
-                const Bandeira execucao(em_execucao_);
-                fronteira(servicos().dialogs, accao);
+                // Lowered however the operation ends, an error included.
+                const QScopedValueRollback<bool> execucao(em_execucao_, true);
+                fronteira(accao);
             });
         }
         layout->addWidget(botao);
@@ -53,7 +54,9 @@ JanelaPrincipal::JanelaPrincipal(const std::string& projecto, const std::string&
     connect(sair, &QPushButton::clicked, this, &QDialog::accept);
     layout->addWidget(sair);
     resize(360, sizeHint().height());
-    centra_form(*this);
+    if (const QScreen* ecra = QGuiApplication::primaryScreen()) {
+        move(ecra->availableGeometry().center() - rect().center());
+    }
 }
 
 }  // namespace pezolva::cli

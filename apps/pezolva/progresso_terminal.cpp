@@ -26,6 +26,12 @@ void ProgressoTerminal::barra(int minimo, int maximo, int valor) {
 
 void ProgressoTerminal::avanca() { valor_ = std::min(valor_ + 1, maximo_); }
 
+operacoes::Progresso ProgressoTerminal::callbacks() {
+    return {[this](const std::string& base, const std::string& etapa) { mostra(base, etapa); },
+            [this](int minimo, int maximo, int valor) { barra(minimo, maximo, valor); },
+            [this] { avanca(); }};
+}
+
 void ProgressoTerminal::escreve() {
     std::string linha = base_;
     if (!etapa_.empty()) linha += ": " + etapa_;

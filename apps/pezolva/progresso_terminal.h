@@ -3,22 +3,27 @@
 #include <cstdio>
 #include <string>
 
-#include "backup/progresso.h"
+#include "pezolva/operacoes.h"
 
 namespace pezolva::cli {
 
 // Backup progress on a terminal: one line per stage and table, "base:
 // etapa", with the table count; on a terminal the line is rewritten in
 // place instead of scrolling.
-class ProgressoTerminal : public backup::Progresso {
+class ProgressoTerminal {
 public:
     explicit ProgressoTerminal(std::FILE* out);
-    ~ProgressoTerminal() override;
+    ~ProgressoTerminal();
+    ProgressoTerminal(const ProgressoTerminal&) = delete;
+    ProgressoTerminal& operator=(const ProgressoTerminal&) = delete;
 
-    bool visivel() const override { return true; }
-    void mostra(const std::string& base, const std::string& etapa) override;
-    void barra(int minimo, int maximo, int valor) override;
-    void avanca() override;
+    void mostra(const std::string& base, const std::string& etapa);
+    void barra(int minimo, int maximo, int valor);
+    void avanca();
+
+    // The callbacks of a backup run that drive this display; valid while
+    // it lives.
+    operacoes::Progresso callbacks();
 
 private:
     void escreve();

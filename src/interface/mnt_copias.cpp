@@ -2,7 +2,7 @@
 #include <QApplication>
 
 #include "backup/ui/conf_copias.h"
-#include "engine/database.h"
+#include "engine/error.h"
 #include "interface/estado.h"
 #include "interface/para_o_anfitriao.h"
 #include "pezolva/mnt.h"
@@ -45,14 +45,7 @@ bool mnt::copia_segur_com_fo() { return abre_copias(&conf_copias::forma_completa
 void mnt::ver_existen_ficheiros_a_copiar() {
     para_o_anfitriao([&] {
         exige_projecto();
-        const ProjectoActual& p = estado().projecto_actual;
-        if (!p.faz_copias) return;
-        {
-            engine::Database principal =
-                engine::OpenDatabase(p.base_principal(), false, false, p.ligacao());
-            engine::Recordset registo = principal.OpenRecordset("BUPS");
-            if (!precisa_lembrete(registo, servicos().clock.now())) return;
-        }
+        if (!decide_lembrete(estado().projecto_actual, servicos().clock.now()).perguntar) return;
         estado().resposta = kLembreteCancelado;
         estado().resposta = servicos().dialogs.choose(pergunta_lembrete());
         if (estado().resposta == kFazer) {

@@ -1,5 +1,6 @@
 #include "register/lembrete.h"
 
+#include "engine/database.h"
 #include "register/bups.h"
 #include "register/percurso.h"
 
@@ -14,6 +15,17 @@ bool precisa_lembrete(engine::Recordset& registo, const DateTime& agora) {
                                   .value_or(false));
     });
     return precisa;
+}
+
+DecisaoLembrete decide_lembrete(const ProjectoActual& projecto, const DateTime& agora) {
+    DecisaoLembrete decisao;
+    if (!projecto.faz_copias) return decisao;
+    engine::Database principal =
+        engine::OpenDatabase(projecto.base_principal(), false, false, projecto.ligacao());
+    engine::Recordset registo = principal.OpenRecordset("BUPS");
+    decisao.perguntar = precisa_lembrete(registo, agora);
+    if (decisao.perguntar) decisao.devidas = bases_devidas(registo, agora);
+    return decisao;
 }
 
 Choice pergunta_lembrete() {

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "common/dialogs.h"
 #include "common/date_time.h"
 #include "engine/recordset.h"
+#include "project/projecto.h"
 
 namespace pezolva {
 
@@ -14,6 +18,21 @@ bool precisa_lembrete(engine::Recordset& registo, const DateTime& agora);
 
 // The answers of the reminder, as the index of its buttons.
 enum RespostaLembrete : int { kLembreteCancelado = -1, kFazer = 0, kNaoFazer = 1, kConfigurar = 2 };
+
+// What a project's start decides about the reminder: whether to ask, and
+// which databases a "Fazer" would copy.
+struct DecisaoLembrete {
+    bool perguntar = false;
+    std::vector<std::string> devidas;  // bases_devidas at `agora`, register order
+};
+
+// The reminder's decision for `projecto` at `agora`: nothing to ask when this
+// workstation makes no copies (the main database is not even opened);
+// otherwise the main database's register is read (precisa_lembrete,
+// bases_devidas) and closed before this returns, so the question never
+// waits with the database open.  Throws EngineError when the main
+// database or its register cannot be read.
+DecisaoLembrete decide_lembrete(const ProjectoActual& projecto, const DateTime& agora);
 
 // The reminder's question: "Cópias de Segurança", its text and the three
 // buttons "&Fazer", "&Não Fazer", "&Configurar".

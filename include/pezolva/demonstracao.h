@@ -1,0 +1,49 @@
+#pragma once
+
+// A demonstration project for a host that shows what the component does
+// (the launcher's "demo"): a project folder with a main database, its
+// companions and their structure databases, filled with realistic rows.
+// Its passwords stay inside the component.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "pezolva/operacoes.h"
+#include "pezolva/pezolva_export.h"
+
+namespace pezolva::demonstracao {
+
+// One database of the demonstration project, as built or as found.
+struct Base {
+    std::string ficheiro;    // file name, inside the project folder
+    std::string estrutura;   // file name of its structure database
+    std::size_t tabelas = 0;  // user tables
+    std::int64_t registos = 0;  // rows of all of them
+};
+
+struct Projecto {
+    std::string pasta;
+    std::string nome_bd;      // file name of the main database
+    std::string pasta_copias;  // the folder its start points every copy at
+    std::vector<Base> bases;  // main, photos, log
+};
+
+// Where the demonstration goes when the host names no folder:
+// $XDG_DATA_HOME/pezolva/demo, or ~/.local/share/pezolva/demo.
+PEZOLVA_EXPORT std::string pasta_por_omissao();
+
+// The demonstration project in `pasta` when all its files are there,
+// checked by opening each; else a new one, built with `linhas` rows in its
+// largest tables, when none of its files is there (the folder is made when
+// missing).  A file under construction never carries its final name.
+// Throws erro, changing nothing, for an incomplete project (naming a
+// missing file) or a file that does not open.
+PEZOLVA_EXPORT Projecto prepara(const std::string& pasta, std::int64_t linhas);
+
+// Starts the project in `pasta` under the name `nome` as a host's start
+// does (operacoes::arranca_projecto), with the main database's password.
+PEZOLVA_EXPORT operacoes::Arranque arranca(const Projecto& projecto, const std::string& nome,
+                                           const std::string& descr);
+
+}  // namespace pezolva::demonstracao
