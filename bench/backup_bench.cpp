@@ -8,11 +8,16 @@
 //  - "pezolva backup --project NAME brasol.mdb" as a child process (the
 //    whole run: start-up, structure copy, fill, compaction when needed,
 //    check, naming), with its peak memory from wait4.
-// Outputs are deleted between runs.  Prints the medians, the ratios of the
-// backup to the yardsticks, the backup's peak memory and the medians of its
-// own stage times (PEZOLVA_TEMPOS), and the load average before and after.
+// While the backup runs, another user commits a change to the live
+// database every 10 ms; the longest a commit waits is what the backup
+// costs the other users.  Outputs are deleted between runs.  Prints the
+// medians, the ratios of the backup to the yardsticks, the writer's
+// longest wait, the backup's peak memory and the medians of its own stage
+// times (PEZOLVA_TEMPOS), and the load average before and after.
 //
 // Usage: bench_backup FOLDER [--bytes N] [--runs K]
+// PEZOLVA_BENCH_LAUNCHER names another launcher to measure (an earlier
+// build, say) in place of the one built beside this benchmark.
 #include <spawn.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
@@ -21,6 +26,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -33,6 +39,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/error.h"
@@ -143,6 +150,60 @@ void vacuum_into(const fs::path& database, const fs::path& destination) {
     if (sqlite3_step(statement.get()) != SQLITE_DONE) throw std::runtime_error(sqlite3_errmsg(db.get()));
 }
 
+// Another user of the live database, on a thread of its own: a commit of
+// one changed row every 10 ms, each timed from BEGIN IMMEDIATE to the end
+// of COMMIT, until stopped.
+class Writer {
+public:
+    explicit Writer(const fs::path& database) {
+        sqlite3* raw = nullptr;
+        if (sqlite3_open_v2(database.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+            sqlite3_close(raw);
+            throw std::runtime_error("sqlite3_open_v2 de " + database.string());
+        }
+        db_.reset(raw);
+        sqlite3_busy_timeout(db_.get(), 60'000);
+        thread_ = std::thread([this] { loop(); });
+    }
+    ~Writer() { stop(); }
+    // Stops, and gives the longest wait in seconds.
+    double stop() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+        if (failed_) throw std::runtime_error("o escritor falhou: " + error_);
+        return longest_;
+    }
+    int commits() const { return commits_; }
+
+private:
+    void loop() {
+        const char* change =
+            "BEGIN IMMEDIATE; UPDATE BUPS SET BUP_ULT_TAMANHO = coalesce(BUP_ULT_TAMANHO, 0) "
+            "WHERE rowid = (SELECT min(rowid) FROM BUPS); COMMIT;";
+        while (!stop_) {
+            const auto start = std::chrono::steady_clock::now();
+            char* message = nullptr;
+            if (sqlite3_exec(db_.get(), change, nullptr, nullptr, &message) != SQLITE_OK) {
+                error_ = message != nullptr ? message : "?";
+                sqlite3_free(message);
+                failed_ = true;
+                return;
+            }
+            longest_ = std::max(longest_, seconds_since(start));
+            ++commits_;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+
+    std::unique_ptr<sqlite3, int (*)(sqlite3*)> db_{nullptr, sqlite3_close};
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    double longest_ = 0;
+    int commits_ = 0;
+    bool failed_ = false;
+    std::string error_;
+};
+
 // The stage lines "tempos: BASE: ETAPA S s" of a backup, in their order.
 std::vector<std::pair<std::string, double>> stages(const std::string& output) {
     std::vector<std::pair<std::string, double>> out;
@@ -160,6 +221,11 @@ std::vector<std::pair<std::string, double>> stages(const std::string& output) {
 void remove_all_in(const fs::path& folder) {
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(folder, ec)) fs::remove(entry.path(), ec);
+}
+
+const char* launcher() {
+    const char* other = std::getenv("PEZOLVA_BENCH_LAUNCHER");
+    return other != nullptr && *other != '\0' ? other : PEZOLVA_LAUNCHER;
 }
 
 int usage(const char* program) {
@@ -198,7 +264,7 @@ int main(int argc, char** argv) {
         const std::vector<std::string> env = {"XDG_CONFIG_HOME=" + settings.string(),
                                               std::string("PEZOLVA_PASSWORD=") + projecto.principal.palavra_passe,
                                               "QT_QPA_PLATFORM=offscreen", "PEZOLVA_TEMPOS=1"};
-        const Child registered = run({PEZOLVA_LAUNCHER, "start", folder.string(), kProjecto, tp::kPrincipal,
+        const Child registered = run({launcher(), "start", folder.string(), kProjecto, tp::kPrincipal,
                                       "--answer", "nao-fazer"},
                                      env, output);
         if (!succeeded(registered)) {
@@ -209,7 +275,7 @@ int main(int argc, char** argv) {
         const fs::path copies = folder / "copiaseg";
         const fs::path file_copy = folder / "bench_copia.mdb";
         const fs::path vacuum = folder / "bench_vacuum.mdb";
-        std::vector<double> copy_s, copy_sync_s, vacuum_s, backup_s, rss_mib;
+        std::vector<double> copy_s, copy_sync_s, vacuum_s, backup_s, rss_mib, wait_s;
         std::map<std::string, std::vector<double>> stage_s;
         std::vector<std::string> stage_order;
         const std::string load_before = load_average();
@@ -238,9 +304,11 @@ int main(int argc, char** argv) {
                     }
                     case 2: {
                         remove_all_in(copies);
-                        const Child backup = run({PEZOLVA_LAUNCHER, "backup", "--project", kProjecto,
+                        Writer writer(live);
+                        const Child backup = run({launcher(), "backup", "--project", kProjecto,
                                                   tp::kPrincipal},
                                                  env, output);
+                        wait_s.push_back(writer.stop());
                         if (!succeeded(backup)) {
                             std::fprintf(stderr, "pezolva backup falhou:\n%s\n", backup.output.c_str());
                             return 1;
@@ -257,9 +325,9 @@ int main(int argc, char** argv) {
                 }
             }
             std::printf("  volta %d: cópia %.2f s (+fsync %.2f s), VACUUM INTO %.2f s, cópia de segurança %.2f s, "
-                        "%.1f MiB\n",
+                        "%.1f MiB, espera máxima de quem escreve %.3f s\n",
                         run_no + 1, copy_s.back(), copy_sync_s.back(), vacuum_s.back(), backup_s.back(),
-                        rss_mib.back());
+                        rss_mib.back(), wait_s.back());
             std::fflush(stdout);
         }
         std::error_code ec;
@@ -275,6 +343,8 @@ int main(int argc, char** argv) {
         std::printf("  pezolva backup                  %7.2f s  = %.2f x VACUUM INTO, %.2f x cópia com fsync, "
                     "%.2f x cópia sem fsync\n",
                     backup, backup / vac, backup / copy_sync, backup / copy);
+        std::printf("  espera máxima de quem escreve durante a cópia de segurança: %.3f s (mediana das voltas %.3f s)\n",
+                    *std::max_element(wait_s.begin(), wait_s.end()), median(wait_s));
         std::printf("  memória máxima da cópia de segurança: %.1f MiB (mediana %.1f MiB)\n",
                     *std::max_element(rss_mib.begin(), rss_mib.end()), median(rss_mib));
         std::printf("  etapas da cópia de segurança (medianas, as de 0.05 s ou mais):\n");

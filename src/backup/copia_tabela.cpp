@@ -11,6 +11,7 @@ bool copia_tabela(engine::CopySession& sessao, const std::string& tabela, std::i
         total_registos += linhas.read;
         return linhas.read == linhas.kept;
     } catch (const engine::EngineError&) {
+        if (sessao.Broken()) throw;
         return false;
     }
 }

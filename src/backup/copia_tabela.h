@@ -15,7 +15,11 @@ namespace pezolva::backup {
 // the copy) to `total_registos`, whether or not every row went in, and
 // sets `inseridas` to the rows the copy received.  True when the copy
 // received every row; false, with `total_registos` unchanged and
-// `inseridas` 0, when the table could not be read or copied.
+// `inseridas` 0, when the table could not be copied for a reason of its
+// own (it is missing on either side, a live field has no namesake in the
+// copy's table): the session goes on.  An error that broke the session (a
+// full disk, a read or write error, damage, an interruption) leaves the
+// whole copy incomplete: it is thrown to the caller.
 bool copia_tabela(engine::CopySession& sessao, const std::string& tabela, std::int64_t& total_registos,
                   std::int64_t& inseridas);
 

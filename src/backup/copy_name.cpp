@@ -110,6 +110,12 @@ bool nome_temporario_de_copia(const std::string& nome) {
     return true;
 }
 
+std::optional<std::string> copia_do_temporario(const std::string& nome) {
+    if (!nome_temporario_de_copia(nome)) return std::nullopt;
+    const std::size_t tail = 1 + kTokenDigits + kTemporaryEnding.size();
+    return nome.substr(1, nome.size() - 1 - tail);
+}
+
 std::uint64_t draw_temporary_token(Random& random) {
     const auto half = [&random] {
         return static_cast<std::uint64_t>(random.uniform() * 4294967296.0) & 0xFFFFFFFFu;

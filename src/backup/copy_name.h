@@ -57,6 +57,10 @@ std::string nome_temporario(const std::string& nome_copia, std::uint64_t token);
 // nome_temporario gives: a leftover of an interrupted backup.
 bool nome_temporario_de_copia(const std::string& nome);
 
+// The copy name inside a temporary name (as nome_temporario shortened it);
+// nullopt when `nome` is not a temporary name.
+std::optional<std::string> copia_do_temporario(const std::string& nome);
+
 // A 64-bit token from two draws of `random`.
 std::uint64_t draw_temporary_token(Random& random);
 

@@ -17,6 +17,7 @@ enum class FimExecucao {
     NenhumaIniciada,   // every chosen database lacked its register row
     Concluida,         // the error log is empty
     ComErros,          // some error was logged
+    Interrompida,      // a signal stopped the run: see engine::interruption_requested()
 };
 
 // Runs a backup of each chosen database, in order: finds its register row
@@ -24,6 +25,12 @@ enum class FimExecucao {
 // logged and the run goes on with the next.  The error log is emptied
 // first; `ao_iniciar_copia` is called before each copy (the window switches
 // to its progress frame there).
+//
+// For the length of the run SIGINT, SIGTERM and SIGHUP do not kill the
+// process: they stop the copy in progress at its next step, its temporary
+// files are removed, and the run ends as Interrompida with the signal
+// number left in engine::interruption_requested(), the handlers the caller
+// had being back in place.  The caller then ends as the signal asks.
 FimExecucao executa_copias(const std::vector<std::string>& seleccionadas,
                            engine::Recordset& registo, CopiaBaseDados& copia,
                            RegistoExecucao& log, Dialogs& dialogs,

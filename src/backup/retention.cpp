@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "backup/apaga_base.h"
 #include "backup/copy_name.h"
 #include "common/text.h"
 
@@ -17,11 +18,12 @@ bool matches_pattern(const std::string& nome, const std::string& base) {
 
 }  // namespace
 
-void apaga_copias_antigas(FileSystem& files, const std::string& caminho_bd, int manter,
-                          const std::string& pasta, const std::string& copia_nova) {
-    if (manter <= 0) return;
+std::vector<std::string> apaga_copias_antigas(FileSystem& files, const std::string& caminho_bd, int manter,
+                                              const std::string& pasta, const std::string& copia_nova) {
+    std::vector<std::string> em_uso;
+    if (manter <= 0) return em_uso;
     const auto base = base_copia(caminho_bd);
-    if (!base) return;
+    if (!base) return em_uso;
     const std::string ficheiro = file_name_of(caminho_bd);
 
     struct Copy {
@@ -36,14 +38,16 @@ void apaga_copias_antigas(FileSystem& files, const std::string& caminho_bd, int 
         if (!copia_nova.empty() && nome == copia_nova) continue;
         deletable.push_back({fold_case(nome), std::move(nome)});
     }
-    if (count <= static_cast<std::size_t>(manter)) return;
+    if (count <= static_cast<std::size_t>(manter)) return em_uso;
 
     // Stable, so that of names equal but for case the first listed goes first.
     std::stable_sort(deletable.begin(), deletable.end(),
                      [](const Copy& a, const Copy& b) { return a.folded < b.folded; });
-    const std::size_t surplus =
-        std::min(count - static_cast<std::size_t>(manter), deletable.size());
-    for (std::size_t i = 0; i < surplus; ++i) files.remove(join_path(pasta, deletable[i].name));
+    const std::size_t surplus = std::min(count - static_cast<std::size_t>(manter), deletable.size());
+    for (std::size_t i = 0; i < surplus; ++i) {
+        if (!apaga_base(files, join_path(pasta, deletable[i].name))) em_uso.push_back(deletable[i].name);
+    }
+    return em_uso;
 }
 
 }  // namespace pezolva::backup

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "common/file_system.h"
 
@@ -32,9 +33,15 @@ namespace pezolva::backup {
 // setting before making a copy).  A database whose file name has fewer than
 // four characters has no recognisable copies: nothing is deleted.
 //
+// A copy that another program has open (the restore window, another
+// workstation) is not deleted, and no younger copy goes in its place: the
+// folder keeps one copy more until a later backup finds it free.  Its name
+// is returned, so that the caller can say so.  A deleted copy takes its
+// journal and lock files with it.
+//
 // A copy that cannot be deleted raises FileError to the caller; the copies
 // deleted before it stay deleted, the others are untouched.
-void apaga_copias_antigas(FileSystem& files, const std::string& caminho_bd, int manter,
-                          const std::string& pasta, const std::string& copia_nova = {});
+std::vector<std::string> apaga_copias_antigas(FileSystem& files, const std::string& caminho_bd, int manter,
+                                              const std::string& pasta, const std::string& copia_nova = {});
 
 }  // namespace pezolva::backup

@@ -50,17 +50,4 @@ std::optional<std::string> verifica_copia(const std::string& caminho, const std:
     return falha ? falha : falha_contagem;
 }
 
-void coloca_copia(FileSystem& files, const std::string& pronta, const std::string& caminho_copia,
-                  const std::string& de_lado) {
-    const bool havia = files.exists(caminho_copia);
-    if (havia) files.rename_no_replace(caminho_copia, de_lado);
-    try {
-        files.rename_no_replace(pronta, caminho_copia);
-    } catch (const FileError&) {
-        if (havia) files.rename_no_replace(de_lado, caminho_copia);
-        throw;
-    }
-    if (havia) files.remove(de_lado);
-}
-
 }  // namespace pezolva::backup

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "common/file_system.h"
 
 namespace pezolva::backup {
 
@@ -21,13 +20,5 @@ struct TabelaCopiada {
 // thread of their own beside the quick check.
 std::optional<std::string> verifica_copia(const std::string& caminho, const std::string& ligacao,
                                           const std::vector<TabelaCopiada>& tabelas);
-
-// Gives the finished file `pronta` the copy name `caminho_copia`.  A copy
-// made in the same minute is replaced, but only now that the new one is
-// complete: it is first renamed aside to `de_lado`, then removed once the
-// new copy has its name (and put back if that fails).  Throws FileError,
-// leaving the old copy under its name, when a rename fails.
-void coloca_copia(FileSystem& files, const std::string& pronta, const std::string& caminho_copia,
-                  const std::string& de_lado);
 
 }  // namespace pezolva::backup

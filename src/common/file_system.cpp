@@ -177,10 +177,22 @@ void LocalFileSystem::rename_no_replace(const std::string& from, const std::stri
     sync_folder(parent_of(to));
 }
 
+void LocalFileSystem::create_file(const std::string& path) {
+    Fd out(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (out.get() < 0) fail(errno, "Não foi possível criar " + path);
+}
+
+void LocalFileSystem::exchange(const std::string& a, const std::string& b) {
+    if (::syscall(SYS_renameat2, AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) != 0) {
+        fail(errno, "Não foi possível trocar " + a + " com " + b);
+    }
+    sync_folder(parent_of(b));
+}
+
 void LocalFileSystem::copy_file(const std::string& from, const std::string& to) {
     Fd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
     if (in.get() < 0) fail(errno, "Não foi possível abrir " + from);
-    Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (out.get() < 0) fail(errno, "Não foi possível criar " + to);
     try {
         char buffer[1 << 16];
@@ -258,6 +270,18 @@ void LocalFileSystem::set_read_only(const std::string& path, bool read_only) {
     if (::stat(path.c_str(), &st) != 0) fail(errno, path);
     const mode_t mode = read_only ? (st.st_mode & ~S_IWUSR) : (st.st_mode | S_IWUSR);
     if (::chmod(path.c_str(), mode & 07777) != 0) fail(errno, path);
+}
+
+std::optional<unsigned> LocalFileSystem::permissions(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return static_cast<unsigned>(st.st_mode & 0777);
+}
+
+void LocalFileSystem::set_permissions(const std::string& path, unsigned bits) {
+    if (::chmod(path.c_str(), static_cast<mode_t>(bits & 0777)) != 0) {
+        fail(errno, "Não foi possível mudar as permissões de " + path);
+    }
 }
 
 }  // namespace pezolva

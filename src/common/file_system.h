@@ -43,8 +43,16 @@ public:
     // Renames `from` to `to`, refusing when `to` exists: a rename never
     // replaces a file.
     virtual void rename_no_replace(const std::string& from, const std::string& to) = 0;
-    // Copies `from` to a new file `to` (refused when `to` exists), with its
-    // data on disk before returning.  On failure no part of `to` remains.
+    // Creates a new, empty file readable and writable by its owner only;
+    // refused when `path` exists.
+    virtual void create_file(const std::string& path) = 0;
+    // Swaps the names of two existing files in one step, so that each name
+    // always holds a complete file.  FileError with EINVAL where the file
+    // system cannot do it (the caller may then fall back on renames).
+    virtual void exchange(const std::string& a, const std::string& b) = 0;
+    // Copies `from` to a new file `to` (refused when `to` exists), readable
+    // and writable by its owner only, with its data on disk before
+    // returning.  On failure no part of `to` remains.
     virtual void copy_file(const std::string& from, const std::string& to) = 0;
     // Creates one folder level; false when it could not (it exists already,
     // or the parent is missing, or permission is refused).
@@ -61,6 +69,12 @@ public:
     // without it is read-only.  Throws FileError when the file is missing.
     virtual bool is_read_only(const std::string& path) = 0;
     virtual void set_read_only(const std::string& path, bool read_only) = 0;
+
+    // The permission bits (rwx for owner, group and others) of a file or
+    // folder; nullopt when it cannot be read.
+    virtual std::optional<unsigned> permissions(const std::string& path) = 0;
+    // Sets them; throws FileError.
+    virtual void set_permissions(const std::string& path, unsigned bits) = 0;
 };
 
 // The real file system of this machine.
@@ -72,12 +86,16 @@ public:
     std::optional<std::uint64_t> file_size(const std::string& path) override;
     void remove(const std::string& path) override;
     void rename_no_replace(const std::string& from, const std::string& to) override;
+    void create_file(const std::string& path) override;
+    void exchange(const std::string& a, const std::string& b) override;
     void copy_file(const std::string& from, const std::string& to) override;
     bool create_directory(const std::string& path) override;
     void write_file_atomic(const std::string& path, const std::string& content) override;
     std::optional<std::string> read_file(const std::string& path) override;
     bool is_read_only(const std::string& path) override;
     void set_read_only(const std::string& path, bool read_only) override;
+    std::optional<unsigned> permissions(const std::string& path) override;
+    void set_permissions(const std::string& path, unsigned bits) override;
 };
 
 // Creates a folder and any missing parents; true when it exists at the end.

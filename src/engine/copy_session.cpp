@@ -1,5 +1,6 @@
 #include "engine/copy_session.h"
 
+#include <exception>
 #include <map>
 #include <optional>
 
@@ -64,9 +65,77 @@ struct CopySession::Impl {
     bool compact = true;
     bool broken = false;
 
+    // The first error that ended the session.
+    std::string cause;
+
     EngineError interrupted() const {
         return EngineError(ErroMotor, "A cópia para o ficheiro '" + file +
-                                          "' não pode continuar depois do erro anterior.");
+                                          "' não pode continuar depois do erro anterior" +
+                                          (cause.empty() ? std::string(".") : ": " + cause));
+    }
+
+    // Ends the session after `error`: the target goes back to what it was.
+    void end(const std::string& error) {
+        if (!broken) cause = error;
+        broken = true;
+        if (transaction) transaction->rollback();
+    }
+
+    struct Failure {
+        std::exception_ptr error;
+        std::string cause;  // its description
+        bool ends_session = false;
+    };
+
+    // Copies `table` inside a savepoint, setting `target` (once read) and
+    // `copied`; the failure, its savepoint rolled back, or nullopt.
+    std::optional<Failure> copy(std::string_view table, const Planned* planned,
+                                std::optional<detail::RuleTable>& target, detail::CopiedTable& copied) {
+        // The checks in the target can be skipped when the target's table
+        // got exactly the source's rows, its parents too, and the second
+        // reader found no source row that breaks a rule.  The second reader
+        // judged the source's rows by the target's rules only where both
+        // tables have the same columns in the same order (probe_queries),
+        // which also makes the insert the plain one.
+        const auto known_clean = [&](const detail::InsertedRows& rows) {
+            if (!probe || !planned || !planned->probe_index || !rows.plain || !rows.target_was_empty) return false;
+            for (const detail::ForeignKey& k : target->keys) {
+                if (iequals(k.parent, target->name)) continue;
+                const auto parent = exact.find(fold_case(k.parent));
+                if (parent == exact.end() || !parent->second) return false;
+            }
+            return probe->found(*planned->probe_index) == false;
+        };
+        std::optional<detail::Savepoint> savepoint;
+        try {
+            savepoint.emplace(*state, "pz_copia_tabela");
+            target = detail::read_rule_table(*state, kExternalSchema, table);
+            const auto source = detail::find_table(*state, table, true);
+            if (!target || !source) throw table_not_found(std::string(table));
+            copied = detail::copy_table_rows(*state, *target, source->name, file, known_clean);
+            savepoint->release();
+            return std::nullopt;
+        } catch (const detail::StorageError& e) {
+            return Failure{std::current_exception(), e.descricao(), true};
+        } catch (const EngineError& e) {
+            // Reading the definitions can meet the files' failures too.
+            if (auto about_file = detail::storage_failure(state->db(), e, state->path(), file)) {
+                return Failure{std::make_exception_ptr(*about_file), about_file->descricao(), true};
+            }
+            return Failure{std::current_exception(), e.descricao(), false};
+        }
+    }
+
+    // The planned entry of `table` not yet copied, marked copied; nullptr
+    // when it was not planned (or was already copied).
+    Planned* take_planned(std::string_view table) {
+        for (Planned& p : plan) {
+            if (!p.used && p.folded_name == fold_case(table)) {
+                p.used = true;
+                return &p;
+            }
+        }
+        return nullptr;
     }
 };
 
@@ -117,44 +186,17 @@ CopySession::~CopySession() = default;
 CopiedRows CopySession::CopyTable(std::string_view table) {
     Impl& s = *impl_;
     if (s.broken || !s.transaction) throw s.interrupted();
-    const auto target = detail::read_rule_table(*s.state, kExternalSchema, table);
-    const auto source = detail::find_table(*s.state, table, true);
-    if (!target) throw table_not_found(std::string(table));
-    if (!source) throw table_not_found(std::string(table));
-
-    Impl::Planned* planned = nullptr;
-    for (Impl::Planned& p : s.plan) {
-        if (!p.used && p.folded_name == fold_case(table)) {
-            planned = &p;
-            p.used = true;
-            break;
-        }
-    }
-    // The checks in the target can be skipped when the target's table got
-    // exactly the source's rows, its parents too, and the second reader
-    // found no source row that breaks a rule.
-    const auto known_clean = [&](const detail::InsertedRows& rows) {
-        if (!s.probe || !planned || !planned->probe_index || !rows.plain || !rows.target_was_empty) return false;
-        for (const detail::ForeignKey& k : target->keys) {
-            if (iequals(k.parent, target->name)) continue;
-            const auto parent = s.exact.find(fold_case(k.parent));
-            if (parent == s.exact.end() || !parent->second) return false;
-        }
-        return s.probe->found(*planned->probe_index) == false;
-    };
-
+    Impl::Planned* planned = s.take_planned(table);
+    std::optional<detail::RuleTable> target;
     detail::CopiedTable copied;
-    {
-        detail::Savepoint savepoint(*s.state, "pz_copia_tabela");
-        try {
-            copied = detail::copy_table_rows(*s.state, *target, source->name, known_clean);
-            savepoint.release();
-        } catch (...) {
-            s.compact = false;
-            s.exact[fold_case(target->name)] = false;
-            if (!s.state->in_transaction()) s.broken = true;
-            throw;
-        }
+    if (std::optional<Impl::Failure> failure = s.copy(table, planned, target, copied)) {
+        s.compact = false;
+        s.exact[fold_case(target ? target->name : std::string(table))] = false;
+        // What the files or the connection failed may have taken earlier
+        // tables' rows with it, whether or not SQLite ended the
+        // transaction: the copy is incomplete, and must not be finished.
+        if (failure->ends_session || !s.state->in_transaction()) s.end(failure->cause);
+        std::rethrow_exception(failure->error);
     }
     s.exact[fold_case(target->name)] = copied.exact();
     if (!copied.exact() || !copied.rows.transfer) s.compact = false;
@@ -165,13 +207,25 @@ bool CopySession::Finish() {
     Impl& s = *impl_;
     if (s.broken || !s.transaction || !s.state->in_transaction()) throw s.interrupted();
     s.probe.reset();
-    const bool compact =
-        s.compact &&
-        s.state->value(std::string("PRAGMA ") + kExternalSchema + ".freelist_count").to_integer() == 0;
-    s.transaction->commit();
-    s.transaction.reset();
-    s.external.reset();
-    return compact;
+    try {
+        const bool compact =
+            s.compact &&
+            s.state->value(std::string("PRAGMA ") + kExternalSchema + ".freelist_count").to_integer() == 0;
+        s.transaction->commit();
+        s.transaction.reset();
+        s.external.reset();
+        return compact;
+    } catch (const EngineError& e) {
+        // Only the target is written now.
+        if (auto about_file = detail::storage_failure(s.state->db(), e, s.file, s.file)) {
+            s.end(about_file->descricao());
+            throw *about_file;
+        }
+        s.end(e.descricao());
+        throw;
+    }
 }
+
+bool CopySession::Broken() const { return impl_->broken; }
 
 }  // namespace pezolva::engine

@@ -49,11 +49,38 @@ public:
     CopySession& operator=(const CopySession&) = delete;
 
     // Copies table `table` of the source into the target's table of the
-    // same name.  All or nothing: on an error (ErroTabelaInexistente when
-    // either table is missing) that table of the target is unchanged and
-    // the session goes on, unless the error ended the whole transaction
-    // (a full disk, say): then this and every later call, and Finish,
-    // throw.
+    // same name, the columns matched by name without regard to case (a
+    // target column with no namesake in the source gets its default, or
+    // Null, and a row that then breaks a rule is left out).  All or
+    // nothing.  Errors come in two kinds:
+    //  - of the table: the target's table is unchanged, and the session
+    //    goes on with the next table:
+    //      ErroTabelaInexistente  either table is missing;
+    //      ErroColuna             a column of the source table has no
+    //                             namesake in the target's (the
+    //                             description names the table, the field
+    //                             and the file);
+    //      any other number not listed below, for a statement the two
+    //      tables' definitions make fail (a collating sequence this
+    //      connection does not know, say);
+    //  - of the files or the connection: the session is broken (Broken()
+    //    is true), the target goes back to what it was before the
+    //    session, and every later CopyTable, and Finish, throw ErroMotor
+    //    naming this first error:
+    //      ErroDiscoCheio (3026)  no space left; names the target file;
+    //      ErroDisco (3043)       an input/output error; names the target
+    //                             when writing failed, the source when
+    //                             reading did;
+    //      ErroDanificada (3049), ErroNaoBaseDados (3343)  damage met
+    //                             while reading; names the source;
+    //      ErroSoLeitura (3027), ErroAbrirFicheiro (3051)  the target (or
+    //                             its journal) cannot be written;
+    //      ErroBloqueado (3218)   a lock not granted in time;
+    //      ErroCancelado (3059)   an interruption was requested;
+    //      ErroMotor (3000)       memory, or any error after which SQLite
+    //                             ended the transaction.
+    // Rows left out for breaking a rule are never an error: they only make
+    // `kept` fall short of `read`.
     CopiedRows CopyTable(std::string_view table);
 
     // Commits the target, without syncing it, then ends the session.
@@ -62,8 +89,13 @@ public:
     // and kept every row, no copy failed, and the file has no free page.
     // (The target's other pages, those it had before, are as they were.)
     // False when it should be compacted.  Throws EngineError, leaving the
-    // target as it was.
+    // target as it was: ErroMotor when the session is broken, or the
+    // commit's own error (ErroDiscoCheio... naming the target).
     bool Finish();
+
+    // True once an error of the files or the connection ended the session
+    // (see CopyTable): the copy is incomplete and cannot be finished.
+    bool Broken() const;
 
 private:
     struct Impl;

@@ -11,6 +11,7 @@
 #include "engine/detail/record_source.h"
 #include "engine/detail/schema_reader.h"
 #include "engine/detail/sql_lexer.h"
+#include "engine/interruption.h"
 #include "engine/quoting.h"
 
 namespace pezolva::engine {
@@ -18,6 +19,11 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kBusyTimeoutMs = 5000;
+// Virtual-machine steps between two looks at an interruption request: a
+// look is one atomic load, and a few thousand steps take microseconds.
+constexpr int kStepsBetweenChecks = 4096;
+
+extern "C" int stop_when_interrupted(void*) { return interruption_requested() != 0 ? 1 : 0; }
 
 EngineError database_exists(const std::string& path) {
     return {ErroBaseExiste, "A base de dados '" + path + "' já existe."};
@@ -33,6 +39,7 @@ detail::ConnectionPtr connect(const std::string& path, const std::string& uri, i
     }
     sqlite3_extended_result_codes(connection.get(), 1);
     sqlite3_busy_timeout(connection.get(), kBusyTimeoutMs);
+    sqlite3_progress_handler(connection.get(), kStepsBetweenChecks, stop_when_interrupted, nullptr);
     return connection;
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 #include "engine/collection.h"
 #include "engine/error.h"
@@ -21,7 +22,7 @@ class TransactionGuard;
 // An open database.  Copies share one connection; Close() closes it for
 // every copy and for the recordsets and table definitions opened from it.
 // The connection also closes when the last of them goes.  While open, the
-// companion lock "<path>.lock" is held (shared, or exclusive).
+// companion lock (lock_file.h) is held (shared, or exclusive).
 class Database {
 public:
     Database() = default;  // not open
@@ -73,6 +74,7 @@ private:
     friend Database CreateDatabase(const std::string&, const std::string&);
     friend void CompactDatabase(const std::string&, const std::string&, const std::string&, int,
                                 const std::string&);
+    friend bool SnapshotFile(Database&, const std::string&, mode_t);
     explicit Database(std::shared_ptr<detail::DbState> state) : state_(std::move(state)) {}
     // The shared state of an open database; ErroObjectoFechado otherwise.
     std::shared_ptr<detail::DbState> state() const;

@@ -39,4 +39,9 @@ EngineError not_writable(const std::string& path) {
     return {ErroAbrirFicheiro, "Não foi possível abrir o ficheiro '" + path + "' para escrita: sem permissão."};
 }
 
+EngineError field_not_in_target(const std::string& table, const std::string& field, const std::string& file) {
+    return {ErroColuna, "Não foi possível copiar a tabela '" + table + "': o campo '" + field +
+                            "' não existe nessa tabela em '" + file + "'."};
+}
+
 }  // namespace pezolva::engine

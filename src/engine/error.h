@@ -23,8 +23,10 @@ enum Erro : int {
     ErroCaminho = 3044,             // a folder that does not exist or cannot be written
     ErroEmUso = 3045,               // the file is held by another user or process
     ErroDanificada = 3049,          // the file is damaged
+    ErroCancelado = 3059,           // the work was interrupted on request (a signal)
     ErroAbrirFicheiro = 3051,       // the file cannot be opened (permissions)
-    ErroColuna = 3061,              // a column the statement names does not exist
+    ErroColuna = 3061,              // a column the statement names does not exist; also a field of a
+                                    // table being copied that the target's table lacks
     ErroSintaxe = 3075,             // the statement cannot be read
     ErroTabelaInexistente = 3078,   // a table or query the statement names does not exist
     ErroMarcador = 3159,            // a bookmark of no row of the recordset
@@ -71,5 +73,8 @@ EngineError wrong_password();
 EngineError table_not_found(const std::string& name);
 EngineError not_a_database(const std::string& path);
 EngineError not_writable(const std::string& path);
+// ErroColuna: field `field` of table `table` has no namesake in the table
+// of that name in the file `file` it is copied into.
+EngineError field_not_in_target(const std::string& table, const std::string& field, const std::string& file);
 
 }  // namespace pezolva::engine

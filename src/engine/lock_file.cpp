@@ -31,7 +31,11 @@ int flock_retrying(int fd, int operation) {
 
 }  // namespace
 
-std::string companion_path(const std::string& database_path) { return database_path + ".lock"; }
+std::string companion_path(const std::string& database_path) {
+    const auto slash = database_path.rfind('/');
+    const std::size_t name = slash == std::string::npos ? 0 : slash + 1;
+    return database_path.substr(0, name) + "." + database_path.substr(name) + ".lock";
+}
 
 bool InUse(const std::string& database_path) {
     const int fd = open_companion(companion_path(database_path), false);

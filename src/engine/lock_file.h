@@ -5,11 +5,14 @@
 namespace pezolva::engine {
 
 // The companion lock of a database: while the engine has a database open
-// it holds flock(LOCK_SH) on "<database>.lock" (created when missing, never
-// deleted).  Holders of the exclusive lock may replace or rename the
-// database; nobody else may.  Not reliable on network file systems.
+// it holds flock(LOCK_SH) on the hidden file ".<name>.lock" beside it
+// (created when missing).  Holders of the exclusive lock may replace,
+// rename or delete the database; nobody else may.  A companion is deleted
+// only with its database, by the holder of the exclusive lock: deleting
+// it otherwise would let two holders lock two different files.  Not
+// reliable on network file systems.
 
-// "<path>.lock".
+// "<folder>/.<name>.lock" for "<folder>/<name>".
 std::string companion_path(const std::string& database_path);
 
 // True when somebody (another process, or a database or lock held

@@ -54,6 +54,8 @@ protected:
         ASSERT_TRUE(rs.FindFirst("BUP_NOME_BD=" + engine::quote_literal(nome_bd)));
         backup::Progresso sem_progresso;
         backup::CopiaBaseDados(services, projecto, log, sem_progresso).copia(rs);
+        EXPECT_EQ(log.mensagens().find("pezolva-tmp"), std::string::npos)
+            << "messages name the copy, never its temporary file";
     }
 
     // Every file of a folder (hidden ones included), sorted.

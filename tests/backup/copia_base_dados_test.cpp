@@ -136,7 +136,7 @@ TEST_F(ParagemTest, CycleInTheStructureStopsBeforeAnyData) {
 }
 
 TEST_F(ParagemTest, AFailedRenameKeepsTheOldCopiesAndLeavesNoTemporaryFile) {
-    files.fail("rename_no_replace");
+    files.fail("rename_no_replace", 0, EIO);
     copia("brasol.mdb");
     EXPECT_NE(log.erros().find("Falha simulada em rename_no_replace"), std::string::npos)
         << log.erros();
@@ -146,7 +146,9 @@ TEST_F(ParagemTest, AFailedRenameKeepsTheOldCopiesAndLeavesNoTemporaryFile) {
 TEST_F(ParagemTest, AFullDiskWhileCopyingTheStructure) {
     files.fail("copy_file", files.calls("copy_file") + 1, ENOSPC);
     copia("brasol.mdb");
-    EXPECT_NE(log.erros().find("não há espaço livre no disco"), std::string::npos) << log.erros();
+    EXPECT_EQ(log.erros(), "Não há espaço suficiente no disco da pasta " + pasta_copias() + " para a cópia " +
+                               pasta_copias() + "/brasol200505191407.mdb da base de dados " +
+                               projecto.base_principal() + ". A cópia não foi guardada.");
     espera_paragem(log.erros());
 }
 

@@ -1,6 +1,7 @@
 // A finished copy is compact and whole, whether the fill left it compact
 // or rows refused by the structure made a compaction necessary.
 #include "backup_fixture.h"
+#include "engine/lock_file.h"
 #include "testproject/divergencias.h"
 
 namespace pezolva {
@@ -51,7 +52,7 @@ TEST_F(CopiaCompactaTest, EveryCopyIsCompactAndHoldsTheRowsTheStructureAccepts) 
             erros = "Erros detectados ao copiar a tabela " + tp::insere_linha_tipo_errado(viva) +
                     " na base de dados " + projecto.base_principal() + ".\r\n" + erros;
         }
-        for (const std::string& f : {caminho_copia(), caminho_copia() + ".lock"}) {
+        for (const std::string& f : {caminho_copia(), engine::companion_path(caminho_copia())}) {
             if (files.exists(f)) files.remove(f);  // the previous case's copy, and the lock of its reading here
         }
         copia("brasol.mdb");

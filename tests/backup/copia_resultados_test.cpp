@@ -36,9 +36,9 @@ TEST_F(CopiaResultadosTest, ASameMinuteCopyIsReplacedByTheCompleteNewOne) {
     testing::write_file(pasta_copias() + "/brasol200505191407.mdb", "cópia anterior");
     copia("brasol.mdb");
     EXPECT_EQ(log.erros(), "");
-    // The lock that guarded the replacement stays, as lock files do.
+    // The hidden lock that guarded the replacement stays with the copy.
     EXPECT_EQ(ficheiros(pasta_copias()),
-              (std::vector<std::string>{"brasol200505191407.mdb", "brasol200505191407.mdb.lock"}));
+              (std::vector<std::string>{".brasol200505191407.mdb.lock", "brasol200505191407.mdb"}));
     EXPECT_NO_THROW(tp::abre(tp::BaseDados{pasta_copias() + "/brasol200505191407.mdb", "",
                                            tp::kPassePrincipal, {}}));
 }

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "backup/copy_name.h"
+#include "engine/lock_file.h"
 #include "common/text.h"
 #include "support/temp_dir.h"
 
@@ -30,7 +31,8 @@ public:
             throw FileError(13, "Não foi possível apagar " + path + ": permissão recusada");
         }
         LocalFileSystem::remove(path);
-        removed.push_back(file_name_of(path));
+        // Lock files come and go with their copies; the copies are what count.
+        if (!file_name_of(path).starts_with('.')) removed.push_back(file_name_of(path));
     }
 
     bool reverse_listing = false;
@@ -144,9 +146,9 @@ TEST_F(RetentionTest, AFailedDeleteReachesTheCallerAndKeepsWhatRemains) {
     } catch (const FileError& e) {
         EXPECT_NE(std::string(e.descricao()).find("brasol200505021000.mdb"), std::string::npos);
     }
-    EXPECT_EQ(present(), (std::set<std::string>{"brasol200505021000.mdb",
-                                                 "brasol200505031000.mdb",
-                                                 "brasol200505041000.mdb"}));
+    // The copy that stayed keeps the lock taken to delete it.
+    EXPECT_EQ(present(), (std::set<std::string>{".brasol200505021000.mdb.lock", "brasol200505021000.mdb",
+                                                 "brasol200505031000.mdb", "brasol200505041000.mdb"}));
 }
 
 TEST_F(RetentionTest, TheNewCopySurvivesACopyStampedInTheFuture) {
@@ -159,6 +161,24 @@ TEST_F(RetentionTest, TheNewCopySurvivesACopyStampedInTheFuture) {
     put("brasol203001011000.mdb");
     keep(1);
     EXPECT_EQ(present(), std::set<std::string>{"brasol203001011000.mdb"});
+}
+
+TEST_F(RetentionTest, ACopyHeldOpenElsewhereIsSkippedAndNoYoungerOneGoesInstead) {
+    const std::string oldest = put_copy(1);
+    put_copy(2);
+    put_copy(3);
+    put_copy(4);
+    std::vector<std::string> skipped;
+    {
+        // What a reader of the copy (the restore window, another
+        // workstation) holds while it has the copy open.
+        engine::CompanionLock reader(dir.file(oldest), engine::CompanionLock::Mode::Shared);
+        skipped = apaga_copias_antigas(files, "/dados/brasol.mdb", 2, dir.str());
+    }
+    EXPECT_EQ(skipped, std::vector<std::string>{oldest});
+    EXPECT_EQ(files.removed, std::vector<std::string>{"brasol200505021000.mdb"});
+    EXPECT_EQ(present(), (std::set<std::string>{".brasol200505011000.mdb.lock", "brasol200505011000.mdb",
+                                                 "brasol200505031000.mdb", "brasol200505041000.mdb"}));
 }
 
 }  // namespace

@@ -148,6 +148,51 @@ TEST_F(ExternalInsertTest, FailuresLeaveNothingAttachedAndNoNewFile) {
         << "foreign keys are enforced again afterwards";
 }
 
+TEST_F(ExternalInsertTest, AKeyAnIntegerKeyCannotHoldLeavesOutItsRowNotTheTable) {
+    // SQLite refuses such a value outright, whatever OR IGNORE says.  In
+    // another order too, where the fields are listed by name.
+    live_.Execute(R"(CREATE TABLE K (n TEXT, id TEXT PRIMARY KEY);
+                     INSERT INTO K VALUES ('um', '1'), ('x', 'abc'), ('meio', '1.5'), ('três', '3'),
+                                          ('bin', x'01'), ('dois', '2.0');)");
+    for (const char* order : {"id INTEGER PRIMARY KEY, n TEXT", "n TEXT, id INTEGER PRIMARY KEY"}) {
+        SCOPED_TRACE(order);
+        const std::string file = path(std::string("k") + order[0] + ".mdb");
+        CreateDatabase(file).Execute(std::string("CREATE TABLE K (") + order + ")");
+        live_.Execute(copy("K", file));
+        EXPECT_EQ(live_.RecordsAffected(), 3);
+        EXPECT_EQ(ids(file, "K"), (std::vector<std::int64_t>{1, 2, 3}));
+    }
+}
+
+TEST_F(ExternalInsertTest, FieldsAreMatchedByNameNotByPosition) {
+    live_.Execute(R"(CREATE TABLE Pessoas (id INTEGER PRIMARY KEY, nome TEXT, apelido TEXT);
+                     INSERT INTO Pessoas VALUES (1, 'Ana', 'Silva'), (2, 'Rui', 'Costa');)");
+    const std::string file = path("pessoas.mdb");
+    CreateDatabase(file).Execute(R"(
+        CREATE TABLE pessoas (id INTEGER PRIMARY KEY, Apelido TEXT, pais TEXT DEFAULT 'PT', NOME TEXT);
+        CREATE TABLE curta (id INTEGER PRIMARY KEY, nome TEXT);
+        INSERT INTO curta VALUES (7, 'antes');)");
+    live_.Execute(copy("Pessoas", file));
+    EXPECT_EQ(live_.RecordsAffected(), 2);
+    {
+        Database db = OpenDatabase(file);
+        std::vector<std::string> got;
+        for (Recordset rs = db.OpenRecordset("SELECT nome || ' ' || apelido || ' ' || pais AS r FROM pessoas "
+                                             "ORDER BY id");
+             !rs.IsEOF(); rs.MoveNext())
+            got.push_back(rs["r"].to_text());
+        EXPECT_EQ(got, (std::vector<std::string>{"Ana Silva PT", "Rui Costa PT"}));
+    }
+    // A live field with nowhere to go: the statement fails, as a column
+    // unknown to it would, and the target keeps what it had.
+    EXPECT_EQ(error_number([&] {
+                  live_.Execute("insert into curta in " + quote_literal(file) + " select * from Pessoas");
+              }),
+              ErroColuna);
+    EXPECT_EQ(ids(file, "curta"), (std::vector<std::int64_t>{7}));
+    EXPECT_EQ(attached(), 1);
+}
+
 TEST_F(ExternalInsertTest, PathWithApostrophe) {
     fs::create_directories(dir_.path() / "o'brien");
     const std::string file = make_copy((dir_.path() / "o'brien" / "db.mdb").string());

@@ -88,13 +88,13 @@ TEST_F(OpenTest, AFolderWhereNoCompanionCanBeMadeStillOpens) {
     fs::create_directories(dir_.path() / "ro");
     const std::string db_path = (dir_.path() / "ro" / "d.mdb").string();
     CreateDatabase(db_path).Close();
-    fs::remove(db_path + ".lock");
+    fs::remove(companion_path(db_path));
     fs::permissions(dir_.path() / "ro", fs::perms::owner_write, fs::perm_options::remove);
     pezolva::testing::entrega_ao_utilizador_comum(dir_.path());
     const int resultado = pezolva::testing::como_utilizador_comum([&] {
         Database db = OpenDatabase(db_path, false, true);
         if (!db.TableDefs().empty()) return 1;
-        return fs::exists(db_path + ".lock") ? 2 : 0;
+        return fs::exists(companion_path(db_path)) ? 2 : 0;
     });
     EXPECT_EQ(resultado, 0);
 }
@@ -131,7 +131,7 @@ TEST_F(OpenTest, AnotherProcessHoldingTheDatabase) {
         }
     }
     EXPECT_NO_THROW(ExclusiveLock lock(db_path));
-    EXPECT_TRUE(fs::exists(db_path + ".lock")) << "the companion is never deleted";
+    EXPECT_TRUE(fs::exists(companion_path(db_path))) << "the companion stays beside its database";
 }
 
 TEST_F(OpenTest, AnOpenDatabaseInThisProcessCountsAsInUse) {

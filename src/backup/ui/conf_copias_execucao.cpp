@@ -1,5 +1,7 @@
 // The backup run of the window: the ticked databases copied one after the
 // other, with the progress frame, and the two forms the window ends in.
+#include <csignal>
+
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
@@ -18,6 +20,7 @@
 #include "common/text.h"
 #include "common/ui/centra_form.h"
 #include "engine/error.h"
+#include "engine/interruption.h"
 
 namespace pezolva {
 namespace {
@@ -105,6 +108,11 @@ void conf_copias::executa() {
             log_.regista_erro(e.what());
         }
     }
+    if (fim == backup::FimExecucao::Interrompida) {
+        // The copy in progress was cleaned up; the signal now does what the
+        // host asked of it (by default, it ends the program).
+        std::raise(engine::interruption_requested());
+    }
     termina(fim);
 }
 
@@ -130,6 +138,7 @@ void conf_copias::termina(backup::FimExecucao fim) {
             return;
         case FimExecucao::NenhumaIniciada:
         case FimExecucao::ComErros:
+        case FimExecucao::Interrompida:
             // Also when no database could be started: the window shows why
             // instead of a progress frame that nothing will ever close.
             frame4_->hide();

@@ -1,8 +1,10 @@
 #include "engine/detail/external_insert.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
+#include "common/text.h"
 #include "engine/detail/connection_text.h"
 #include "engine/detail/password_gate.h"
 #include "engine/detail/schema_reader.h"
@@ -11,9 +13,14 @@
 namespace pezolva::engine::detail {
 namespace {
 
-bool is_constraint(const EngineError& e) {
-    return e.numero() == ErroDuplicado || e.numero() == ErroNulo || e.numero() == ErroRegraValidacao ||
-           (e.numero() == ErroMotor && e.descricao().find("constraint failed") != std::string::npos);
+// Whether the insert that just threw `e` failed for a row that breaks a
+// rule of the target: a constraint, or a rowid that is no whole number.
+bool refused_by_a_rule(DbState& state, const EngineError& e) {
+    if (e.numero() == ErroDuplicado || e.numero() == ErroNulo || e.numero() == ErroRegraValidacao) return true;
+    if (e.numero() != ErroMotor) return false;
+    const int code = sqlite3_extended_errcode(state.db()) & 0xff;
+    return code == SQLITE_CONSTRAINT || code == SQLITE_MISMATCH ||
+           e.descricao().find("constraint failed") != std::string::npos;
 }
 
 // Whether SQLite compiled the insert to its transfer path, which moves raw
@@ -82,10 +89,74 @@ void ExternalFile::detach() {
 
 ExternalFile::~ExternalFile() { detach(); }
 
-CopiedTable copy_table_rows(DbState& state, const RuleTable& target, const std::string& source,
-                            const std::function<bool(const InsertedRows&)>& known_clean) {
+namespace {
+
+// The columns of a table or view of `schema`, as stored, in order.
+std::vector<std::string> column_names(DbState& state, const std::string& schema, const std::string& table) {
+    Statement s = state.prepare("PRAGMA " + schema + ".table_info(" + quote_identifier(table) + ")");
+    std::vector<std::string> names;
+    while (s.step()) names.push_back(s.column_text(1));
+    return names;
+}
+
+// How the rows of a source table go into the target, the columns matched
+// by name.
+struct InsertText {
+    // What follows "INSERT": " INTO t SELECT * FROM main.s" when both have
+    // the same names in the same order, else " INTO t ("a", "b") SELECT
+    // "A", "B" FROM main.s".
+    std::string body;
+    // The source column that feeds the target's rowid alias, quoted; ""
+    // when none does.
+    std::string to_rowid;
+};
+
+// The target's column of the very same spelling is preferred to one that
+// differs only in case.  ErroColuna when a source column has no namesake
+// left in the target.
+InsertText insert_text(DbState& state, const RuleTable& target, const std::string& source,
+                       const std::string& file) {
+    const std::vector<std::string> from = column_names(state, "main", source);
+    const std::string tail = " FROM main." + quote_identifier(source);
+    const auto same_name = [](const std::string& f, const RuleColumn& t) { return iequals(f, t.name); };
+    InsertText text;
+    if (std::equal(from.begin(), from.end(), target.columns.begin(), target.columns.end(), same_name)) {
+        for (std::size_t i = 0; i < from.size(); ++i) {
+            if (target.columns[i].name == target.rowid_alias) text.to_rowid = quote_identifier(from[i]);
+        }
+        text.body = " INTO " + target.qualified() + " SELECT *" + tail;
+        return text;
+    }
+
+    std::vector<bool> taken(target.columns.size(), false);
+    const auto namesake = [&](const std::string& name) -> std::optional<std::size_t> {
+        std::optional<std::size_t> found;
+        for (std::size_t i = 0; i < target.columns.size(); ++i) {
+            if (taken[i] || !iequals(target.columns[i].name, name)) continue;
+            if (target.columns[i].name == name) return i;
+            if (!found) found = i;
+        }
+        return found;
+    };
+    std::vector<std::string> into, select;
+    for (const std::string& name : from) {
+        const std::optional<std::size_t> i = namesake(name);
+        if (!i) throw field_not_in_target(target.name, name, file);
+        taken[*i] = true;
+        into.push_back(target.columns[*i].name);
+        select.push_back(name);
+        if (target.columns[*i].name == target.rowid_alias) text.to_rowid = quote_identifier(name);
+    }
+    text.body = " INTO " + target.qualified() + " (" + quote_identifier_list(into) + ") SELECT " +
+                quote_identifier_list(select) + tail;
+    return text;
+}
+
+CopiedTable copy_rows(DbState& state, const RuleTable& target, const std::string& source, const std::string& file,
+                      const std::function<bool(const InsertedRows&)>& known_clean) {
     const std::string into = target.qualified();
-    const std::string body = " INTO " + into + " SELECT * FROM main." + quote_identifier(source);
+    const InsertText text = insert_text(state, target, source, file);
+    const std::string& body = text.body;
 
     // 1. Rows already in the target are not the copy's to judge.
     CopiedTable copied;
@@ -97,18 +168,23 @@ CopiedTable copy_table_rows(DbState& state, const RuleTable& target, const std::
     }
 
     // 2. The plain insert first: it read every row of the source when it
-    //    succeeds.  When a row breaks a NOT NULL, UNIQUE or CHECK rule it
-    //    fails whole, and the rows go again with OR IGNORE.
+    //    succeeds.  When a row breaks a NOT NULL, UNIQUE or CHECK rule, or
+    //    brings the rowid a value that is no whole number, it fails whole,
+    //    and the rows go again with OR IGNORE, those of the latter kind
+    //    left out beforehand (OR IGNORE does not cover them).  Any other
+    //    failure is no row's doing, and goes up.
     try {
         if (rows.target_was_empty) rows.transfer = uses_transfer(state, "INSERT" + body);
         state.exec("INSERT" + body);
         rows.read = rows.inserted = state.changes();
         rows.plain = true;
     } catch (const EngineError& e) {
-        if (!is_constraint(e)) throw;
+        if (!refused_by_a_rule(state, e)) throw;
         rows.transfer = false;
         rows.read = state.value("SELECT count(*) FROM main." + quote_identifier(source)).to_integer().value_or(0);
-        state.exec("INSERT OR IGNORE" + body);
+        const std::string& key = text.to_rowid;
+        state.exec("INSERT OR IGNORE" + body +
+                   (key.empty() ? "" : " WHERE " + key + " IS NULL OR CAST(" + key + " AS INTEGER) = " + key));
         rows.inserted = state.changes();
     }
 
@@ -137,6 +213,20 @@ CopiedTable copy_table_rows(DbState& state, const RuleTable& target, const std::
     return copied;
 }
 
+}  // namespace
+
+CopiedTable copy_table_rows(DbState& state, const RuleTable& target, const std::string& source,
+                            const std::string& file, const std::function<bool(const InsertedRows&)>& known_clean) {
+    try {
+        return copy_rows(state, target, source, file, known_clean);
+    } catch (const EngineError& e) {
+        if (auto failure = storage_failure(state.db(), e, state.path(), file)) {
+            throw StorageError(std::move(*failure));
+        }
+        throw;
+    }
+}
+
 std::int64_t insert_into_external(DbState& state, const ExternalInsert& insert) {
     // Both sides must exist.
     std::error_code ec;
@@ -149,7 +239,7 @@ std::int64_t insert_into_external(DbState& state, const ExternalInsert& insert) 
     if (!target) throw table_not_found(insert.target_table);
 
     TransactionGuard transaction(state, false);
-    const CopiedTable copied = copy_table_rows(state, *target, source->name);
+    const CopiedTable copied = copy_table_rows(state, *target, source->name, insert.file);
     transaction.commit();
     return copied.kept();
 }

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "engine/detail/db_state.h"
 #include "engine/detail/dialect.h"
@@ -21,7 +22,9 @@ namespace pezolva::engine::detail {
 // nothing: on an error the target is unchanged and the file detached.
 // ErroFicheiroInexistente when the file does not exist (none is created),
 // ErroTabelaInexistente when either table is missing, ErroMotor inside an
-// open transaction.
+// open transaction.  Fields are matched by name as copy_table_rows says
+// (ErroColuna for a source field the target lacks), and a failure of the
+// files names the file it is about.
 std::int64_t insert_into_external(DbState& state, const ExternalInsert& insert);
 
 // The schema name under which the target file is attached.
@@ -81,14 +84,37 @@ struct CopiedTable {
     bool exact() const { return rows.plain && rows.target_was_empty && removed == 0; }
 };
 
-// Copies the rows of table `source` (of "main") into `target` (of the
-// attached file), inside the caller's transaction, then takes out the rows
-// just put in that break a type or relation rule of the target, unless
-// `known_clean` (when given) says from what the insert did that none can.
-// The plain insert comes first; when a row breaks a NOT NULL, UNIQUE or
-// CHECK rule it fails whole and the rows go again with OR IGNORE.  Throws
-// EngineError; what it did is then the caller's to roll back.
+// An error of copy_table_rows that is not about the table but about the
+// files or the connection (see storage_failure): what the copy wrote so
+// far may be lost with the transaction, and the copy cannot go on.
+class StorageError : public EngineError {
+public:
+    explicit StorageError(EngineError error) : EngineError(std::move(error)) {}
+};
+
+// Copies the rows of table (or view) `source` of "main" into `target` of
+// the attached `file`, inside the caller's transaction, then takes out the
+// rows just put in that break a type or relation rule of the target,
+// unless `known_clean` (when given) says from what the insert did that
+// none can.  Columns are matched by name, without regard to case, never by
+// position: with the same names in the same order the insert is the plain
+// "SELECT *" (which SQLite may run by its transfer path), otherwise both
+// sides are listed by name; a target column with no namesake in the source
+// gets its default, or Null.  The plain insert comes first; when a row
+// breaks a NOT NULL, UNIQUE or CHECK rule, or would give an INTEGER
+// PRIMARY KEY a value that is no whole number, it fails whole and the
+// rows go again with OR IGNORE, without the latter.
+// Throws, and what it did is then the caller's to roll back:
+//  - ErroColuna, before writing anything, when a source column has no
+//    namesake in the target (the description names the table, the field
+//    and `file`);
+//  - StorageError when the files or the connection failed (a full disk,
+//    an input/output error, damage, an interruption...), never taken for
+//    rows refused;
+//  - another EngineError for a statement the table's definitions make
+//    fail (a collating sequence this connection does not know, say).
 CopiedTable copy_table_rows(DbState& state, const RuleTable& target, const std::string& source,
+                            const std::string& file,
                             const std::function<bool(const InsertedRows&)>& known_clean = {});
 
 }  // namespace pezolva::engine::detail

@@ -93,10 +93,17 @@ std::optional<RuleTable> read_rule_table(DbState& state, const std::string& sche
     }
 
     table.identity = "c._rowid_";
+    const std::vector<std::string> key = key_columns(state, schema, table.name);
     if (auto parsed = parse_create_table(sql); parsed && without_rowid(*parsed)) {
         table.identity.clear();
-        for (const std::string& key : key_columns(state, schema, table.name)) {
-            table.identity += (table.identity.empty() ? "c." : ", c.") + quote_identifier(key);
+        for (const std::string& k : key) {
+            table.identity += (table.identity.empty() ? "c." : ", c.") + quote_identifier(k);
+        }
+    } else if (key.size() == 1) {
+        // (Taking "INTEGER PRIMARY KEY DESC" for one too costs nothing: a
+        // value it could not hold breaks its type anyway.)
+        for (const RuleColumn& c : table.columns) {
+            if (c.name == key.front() && upper(c.declared) == "INTEGER") table.rowid_alias = c.name;
         }
     }
 

@@ -34,6 +34,9 @@ struct RuleTable {
     // How a row of it, aliased "c", is known: its rowid, or the key
     // columns of a WITHOUT ROWID table.
     std::string identity;
+    // The column that is another name of the rowid (an INTEGER PRIMARY
+    // KEY), which takes only whole numbers and Null; "" when none.
+    std::string rowid_alias;
 
     // schema."name"
     std::string qualified() const;

@@ -44,6 +44,7 @@ std::string describe(int number, std::string_view message, const std::string& pa
                    name_after(message, "no such table: ") + "'.";
         case ErroColuna: return "Coluna desconhecida: '" + name_after(message, "no such column: ") + "'.";
         case ErroSintaxe: return "Erro de sintaxe na instrução SQL.";
+        case ErroCancelado: return "A operação foi interrompida.";
         case ErroTabelaExiste: return "A tabela já existe.";
         case ErroObjectoExiste: return "Já existe um objecto com esse nome.";
         default: return "Erro do motor de base de dados.";
@@ -69,6 +70,7 @@ int number_for(int code, std::string_view message) {
         case SQLITE_FULL: return ErroDiscoCheio;
         case SQLITE_IOERR: return ErroDisco;
         case SQLITE_CANTOPEN: return ErroAbrirFicheiro;
+        case SQLITE_INTERRUPT: return ErroCancelado;
         case SQLITE_ERROR:
             if (contains(message, "no such table")) return ErroTabelaInexistente;
             if (contains(message, "no such column")) return ErroColuna;
@@ -83,7 +85,85 @@ int number_for(int code, std::string_view message) {
     }
 }
 
+// Failures that only writing meets: of the file being written.
+bool from_writing(int code) {
+    switch (code) {
+        case SQLITE_IOERR_WRITE:
+        case SQLITE_IOERR_FSYNC:
+        case SQLITE_IOERR_DIR_FSYNC:
+        case SQLITE_IOERR_TRUNCATE:
+        case SQLITE_IOERR_DELETE:
+        case SQLITE_IOERR_DELETE_NOENT:
+        case SQLITE_IOERR_BEGIN_ATOMIC:
+        case SQLITE_IOERR_COMMIT_ATOMIC:
+        case SQLITE_IOERR_ROLLBACK_ATOMIC: return true;
+        default: break;
+    }
+    switch (code & 0xff) {
+        case SQLITE_FULL:
+        case SQLITE_READONLY:
+        case SQLITE_CANTOPEN: return true;  // the journal is the only file a copy opens
+        default: return false;
+    }
+}
+
+bool of_storage(int code) {
+    switch (code & 0xff) {
+        case SQLITE_FULL:
+        case SQLITE_IOERR:
+        case SQLITE_CORRUPT:
+        case SQLITE_NOTADB:
+        case SQLITE_READONLY:
+        case SQLITE_CANTOPEN:
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+        case SQLITE_NOMEM:
+        case SQLITE_INTERRUPT:
+        case SQLITE_ABORT:
+        case SQLITE_PROTOCOL:
+        case SQLITE_NOLFS:
+        case SQLITE_PERM: return true;
+        default: return false;
+    }
+}
+
 }  // namespace
+
+std::optional<EngineError> storage_failure(sqlite3* db, const EngineError& thrown, const std::string& source,
+                                           const std::string& target) {
+    const int code = sqlite3_extended_errcode(db);
+    const std::string message = sqlite3_errmsg(db);
+    if (of_storage(code) && number_for(code, message) == thrown.numero()) {
+        return translate_error(code, message, from_writing(code) ? target : source);
+    }
+    // Should `db` no longer tell what happened (a rollback since), the
+    // number still does, though less finely.
+    switch (thrown.numero()) {
+        case ErroDiscoCheio:
+        case ErroSoLeitura:
+        case ErroAbrirFicheiro: return naming(thrown, target);
+        case ErroDisco:
+        case ErroDanificada:
+        case ErroNaoBaseDados:
+        case ErroBloqueado: return naming(thrown, source);
+        case ErroCancelado: return thrown;
+        default: return std::nullopt;
+    }
+}
+
+EngineError naming(const EngineError& error, const std::string& path) {
+    static constexpr std::string_view kOpen = " (SQLite: ";
+    const std::string& text = error.descricao();
+    const auto tail = text.rfind(kOpen);
+    std::string_view message;
+    if (tail != std::string::npos && text.back() == ')') {
+        message = std::string_view(text).substr(tail + kOpen.size());
+        message.remove_suffix(1);
+    }
+    std::string renamed = describe(error.numero(), message, path);
+    if (tail != std::string::npos) renamed += text.substr(tail);
+    return {error.numero(), std::move(renamed)};
+}
 
 EngineError translate_error(int extended_code, std::string_view message, const std::string& path) {
     const int number = number_for(extended_code, message);

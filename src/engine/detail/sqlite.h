@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,23 @@ EngineError translate_error(int extended_code, std::string_view message, const s
 
 // The error for the last failure of `db`.
 EngineError last_error(sqlite3* db, const std::string& path);
+
+// When `thrown` was made from the last failure of `db` and that failure is
+// one of the files or the connection rather than of a statement (a full
+// disk, an input/output error, damage, a lock, a file that cannot be
+// opened or written, memory, an interruption), that error again with the
+// same number, its description naming the file it is about in a statement
+// that reads `source` (the connection's main database) and writes
+// `target` (an attached file): the target for a full disk and for what
+// only writing does (writes, syncs, truncation, its journal); the source
+// for reads and damage, which the source, read whole, is far likelier to
+// meet than the target.  nullopt for any other error.
+std::optional<EngineError> storage_failure(sqlite3* db, const EngineError& thrown, const std::string& source,
+                                           const std::string& target);
+
+// `error` (one translate_error made) again with the same number, its
+// description naming `path` instead of the file it named.
+EngineError naming(const EngineError& error, const std::string& path);
 
 // One prepared statement, finalized when the object goes.
 class Statement {

@@ -1,0 +1,259 @@
+#include "backup/construcao_copia.h"
+
+#include <cerrno>
+#include <optional>
+
+#include "backup/coloca_copia.h"
+#include "backup/copia_tabela.h"
+#include "backup/copy_name.h"
+#include "backup/copy_order.h"
+#include "backup/verifica_copia.h"
+#include "backup/versoes.h"
+#include "common/text.h"
+#include "engine/copy_session.h"
+#include "engine/file_sync.h"
+#include "engine/interruption.h"
+#include "engine/lock_file.h"
+#include "engine/quoting.h"
+#include "engine/snapshot.h"
+
+namespace pezolva::backup {
+namespace {
+
+using engine::EngineError;
+
+const char* const kLocalidade = ";LANGID=0x0409;CP=1252;COUNTRY=0";
+
+// The temporary names of one run: n is added to the run's token.
+enum : int { kEmConstrucao = 0, kCompactada = 1, kDeLado = 2, kInstantaneo = 3 };
+
+// A table whose copy failed in a way that leaves the whole copy incomplete.
+struct FalhaTabela {
+    std::string tabela;
+    EngineError erro;
+};
+
+bool disco_cheio(int errno_value) { return errno_value == ENOSPC || errno_value == EDQUOT; }
+
+}  // namespace
+
+ConstrucaoCopia::ConstrucaoCopia(FileSystem& files, const PlanoCopia& plano, RegistoExecucao& log,
+                                 Progresso& progresso, TemposEtapas& tempos)
+    : files_(files), plano_(plano), log_(log), progresso_(progresso), tempos_(tempos), temporarios_(files) {
+    std::string nome;
+    separa_ultimo(plano_.caminho_copia, '/', nome, pasta_copia_);
+}
+
+std::string ConstrucaoCopia::temporario(int n) const {
+    return join_path(pasta_copia_, nome_temporario(file_name_of(plano_.caminho_copia), plano_.token + n));
+}
+
+void ConstrucaoCopia::verifica_interrupcao() const {
+    if (engine::interruption_requested() != 0) throw EngineError(engine::ErroCancelado, "A operação foi interrompida.");
+}
+
+void ConstrucaoCopia::etapa(const std::string& nome) {
+    verifica_interrupcao();
+    if (progresso_.visivel()) {
+        progresso_.mostra(plano_.ficheiro_bd, nome);
+        progresso_.cede();
+    }
+}
+
+std::string ConstrucaoCopia::para_o_utilizador(const std::string& descricao) const {
+    std::string texto = descricao;
+    const auto troca = [&texto](const std::string& de, const std::string& para) {
+        for (std::size_t i = texto.find(de); i != std::string::npos; i = texto.find(de, i + para.size())) {
+            texto.replace(i, de.size(), para);
+        }
+    };
+    if (!instantaneo_.empty()) troca(instantaneo_, plano_.caminho_bd);
+    for (int n : {kEmConstrucao, kCompactada, kDeLado}) troca(temporario(n), plano_.caminho_copia);
+    // Bare file names, as some messages give them.
+    if (!instantaneo_.empty()) troca(file_name_of(instantaneo_), file_name_of(plano_.caminho_bd));
+    for (int n : {kEmConstrucao, kCompactada, kDeLado}) {
+        troca(file_name_of(temporario(n)), file_name_of(plano_.caminho_copia));
+    }
+    return texto;
+}
+
+void ConstrucaoCopia::regista_falha(const std::string& onde, int numero_erro, bool cheio,
+                                    const std::string& descricao) {
+    const std::string copia = plano_.caminho_copia, bd = plano_.caminho_bd;
+    if (numero_erro == engine::ErroCancelado || engine::interruption_requested() != 0) {
+        log_.regista_erro("A cópia de segurança da base de dados " + bd + " foi interrompida. A cópia " + copia +
+                          " não foi guardada.");
+    } else if (cheio) {
+        log_.regista_erro("Não há espaço suficiente no disco da pasta " + pasta_copia_ + " para a cópia " + copia +
+                          " da base de dados " + bd + ". A cópia não foi guardada.");
+    } else if (!onde.empty()) {
+        log_.regista_erro("A cópia " + copia + " da base de dados " + bd + " não foi guardada: erro ao copiar a tabela " +
+                          onde + ". " + para_o_utilizador(descricao));
+    } else {
+        log_.regista_erro("Não foi possível concluir a cópia da base de dados " + bd + ". " +
+                          para_o_utilizador(descricao));
+    }
+}
+
+void ConstrucaoCopia::cria_a_partir_da_estrutura(const std::string& em_construcao) {
+    files_.copy_file(plano_.caminho_est, em_construcao);
+}
+
+engine::Database ConstrucaoCopia::origem(engine::Database& viva) {
+    const std::string instantaneo = temporarios_.reclama(temporario(kInstantaneo));
+    if (!engine::SnapshotFile(viva, instantaneo, 0600)) {
+        temporarios_.apaga(instantaneo);
+        return std::move(viva);
+    }
+    instantaneo_ = instantaneo;
+    viva.Close();
+    return engine::OpenDatabase(instantaneo, false, false, plano_.ligacao);
+}
+
+std::optional<std::vector<ConstrucaoCopia::Tabela>> ConstrucaoCopia::ordena_e_esvazia(engine::Database& copia) {
+    std::vector<std::string> nomes;
+    for (const auto& t : copia.TableDefs()) nomes.push_back(t.Name());
+    std::vector<Relation> relacoes;
+    for (const auto& r : copia.Relations()) relacoes.push_back({r.Table(), r.ForeignTable()});
+    const CopyOrder ordem = build_copy_order(nomes, relacoes);
+    if (!ordem.complete) {
+        log_.regista_erro("Existem ciclos na base de dados estrutura. (" + plano_.caminho_est + ")");
+        return std::nullopt;
+    }
+    for (const std::string& t : emptying_order(ordem)) copia.Execute("delete * from " + engine::quote_identifier(t));
+    // The definitions are read now: while the fill writes the copy, no
+    // other connection may read it.
+    std::vector<Tabela> tabelas;
+    for (const std::string& t : filling_order(ordem)) {
+        tabelas.push_back({t, static_cast<int>(copia.TableDef(t).Fields().Count()), 0});
+    }
+    return tabelas;
+}
+
+bool ConstrucaoCopia::enche(engine::Database& fonte, const std::string& em_construcao, std::vector<Tabela>& tabelas,
+                            std::int64_t& total_registos) {
+    std::vector<std::string> nomes;
+    for (const Tabela& t : tabelas) nomes.push_back(t.nome);
+    const auto tabelas_vivas = fonte.TableDefs();
+    engine::CopySession sessao(fonte, em_construcao, nomes);
+    for (Tabela& t : tabelas) {
+        std::optional<LiveTable> viva_t;
+        if (const auto* d = tabelas_vivas.Find(t.nome)) {
+            viva_t = LiveTable{d->Name(), static_cast<int>(d->Fields().Count())};
+        }
+        if (auto erro = table_change_error(t.nome, t.campos, viva_t)) log_.regista_erro(*erro);
+        etapa(t.nome);
+        progresso_.avanca();
+        try {
+            if (!copia_tabela(sessao, t.nome, total_registos, t.linhas)) {
+                log_.regista_erro("Erros detectados ao copiar a tabela " + t.nome + " na base de dados " +
+                                  plano_.caminho_bd + ".");
+            }
+        } catch (const EngineError& e) {
+            throw FalhaTabela{t.nome, e};
+        }
+        tempos_.marca("tabela " + t.nome);
+    }
+    return sessao.Finish();
+}
+
+std::string ConstrucaoCopia::compacta(const std::string& em_construcao, bool ja_compacta) {
+    // A copy filled wholly by SQLite's transfer path, with no row left out
+    // and no free page, is already as compact as VACUUM INTO would make it:
+    // compacting it again would only copy it.
+    if (ja_compacta) return em_construcao;
+    const std::string compactada = temporarios_.reclama(temporario(kCompactada));
+    files_.create_file(compactada);  // private from its first byte
+    engine::CompactDatabase(em_construcao, compactada, kLocalidade, 0, plano_.ligacao);
+    temporarios_.apaga(em_construcao);
+    return compactada;
+}
+
+void ConstrucaoCopia::nomeia(const std::string& pronta) {
+    files_.set_permissions(pronta, plano_.permissoes);
+    // A copy of the same minute is replaced only when nobody has it open
+    // (the restore window, another workstation).
+    std::optional<engine::ExclusiveLock> em_uso;
+    if (files_.exists(plano_.caminho_copia)) em_uso.emplace(plano_.caminho_copia);
+    const std::string de_lado = temporarios_.reclama(temporario(kDeLado));
+    const std::optional<std::string> antiga = coloca_copia(files_, pronta, plano_.caminho_copia, de_lado);
+    if (antiga) temporarios_.apaga(*antiga);
+    if (antiga != pronta) temporarios_.largar(pronta);
+    temporarios_.largar(de_lado);
+}
+
+bool ConstrucaoCopia::constroi(engine::Database& viva, std::int64_t& total_registos) {
+    const std::string em_construcao = temporarios_.reclama(temporario(kEmConstrucao));
+    etapa("Criar ficheiro");
+    try {
+        cria_a_partir_da_estrutura(em_construcao);
+    } catch (const FileError& e) {
+        if (disco_cheio(e.error_number())) {
+            regista_falha("", 0, true, "");
+        } else {
+            log_.regista_erro("Não foi possível copiar o ficheiro " + plano_.caminho_est + " para " +
+                              plano_.caminho_copia + ". " + para_o_utilizador(e.what()));
+        }
+        return false;
+    }
+
+    // The sync is opened before any connection to the file, and so outlives
+    // them all (closing it would drop their locks).
+    std::optional<engine::FileSync> sincronizacao;
+    engine::Database copia;
+    try {
+        sincronizacao.emplace(em_construcao);
+        copia = engine::OpenDatabase(em_construcao, false, false, plano_.ligacao);
+        // A structure kept in WAL mode would give the copy WAL files beside it.
+        copia.Execute("PRAGMA journal_mode=DELETE");
+    } catch (const EngineError& e) {
+        log_.regista_erro("Não foi possível abrir a base de dados " + plano_.caminho_copia + ". " +
+                          para_o_utilizador(e.descricao()));
+        return false;
+    }
+    tempos_.marca("preparar");
+
+    try {
+        engine::Database fonte = origem(viva);
+        tempos_.marca("instantâneo");
+        compara_versoes(fonte, copia, plano_.caminho_bd, plano_.caminho_est, log_);
+        etapa("Apagar dados");
+        std::optional<std::vector<Tabela>> tabelas = ordena_e_esvazia(copia);
+        if (!tabelas) return false;
+        copia.Close();
+        tempos_.marca("apagar dados");
+        const bool ja_compacta = enche(fonte, em_construcao, *tabelas, total_registos);
+        fonte.Close();
+        if (!instantaneo_.empty()) temporarios_.apaga(instantaneo_);
+
+        etapa("Compactar");
+        const std::string pronta = compacta(em_construcao, ja_compacta);
+        tempos_.marca(ja_compacta ? "compactar (não foi preciso)" : "compactar");
+        verifica_interrupcao();
+        // An uncompacted copy is synced while it is checked; a compacted one
+        // SQLite has synced already.
+        if (ja_compacta) sincronizacao->Start();
+        std::vector<TabelaCopiada> copiadas;
+        for (const Tabela& t : *tabelas) copiadas.push_back({t.nome, t.linhas});
+        if (auto falha = verifica_copia(pronta, plano_.ligacao, copiadas)) {
+            log_.regista_erro("A cópia " + plano_.caminho_copia + " da base de dados " + plano_.caminho_bd +
+                              " não ficou completa e não foi guardada. " + para_o_utilizador(*falha));
+            return false;
+        }
+        if (ja_compacta) sincronizacao->Wait();
+        sincronizacao.reset();  // every connection to the file is closed by now
+        tempos_.marca("verificar");
+        verifica_interrupcao();
+        nomeia(pronta);
+        return true;
+    } catch (const FalhaTabela& f) {
+        regista_falha(f.tabela, f.erro.numero(), f.erro.numero() == engine::ErroDiscoCheio, f.erro.descricao());
+    } catch (const EngineError& e) {
+        regista_falha("", e.numero(), e.numero() == engine::ErroDiscoCheio, e.descricao());
+    } catch (const FileError& e) {
+        regista_falha("", 0, disco_cheio(e.error_number()), e.what());
+    }
+    return false;
+}
+
+}  // namespace pezolva::backup

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "backup/progresso.h"
+#include "backup/registo_execucao.h"
+#include "backup/tempos_etapas.h"
+#include "backup/temporarios.h"
+#include "common/file_system.h"
+#include "engine/database.h"
+
+namespace pezolva::backup {
+
+// What one copy is made of and where it goes.
+struct PlanoCopia {
+    std::string caminho_bd;     // the live database
+    std::string ficheiro_bd;    // its file name, for the progress display
+    std::string caminho_est;    // its structure database
+    std::string caminho_copia;  // the copy's final path
+    std::string ligacao;        // ";pwd=..." of the live database, also the copy's
+    unsigned permissoes = 0600; // the live database's permission bits, the copy's too
+    std::uint64_t token = 0;    // makes the temporary names of this run unique
+};
+
+// Builds one backup copy in hidden temporary files of the destination
+// folder and, only when it is complete and checked, gives it its name.
+//
+//  1. copies the structure database to a temporary file (private to its
+//     owner until it is named);
+//  2. takes a snapshot of the live database (a raw copy read under its
+//     shared lock, so that other users wait only for that copy), unless it
+//     is in WAL mode, where it is read in place;
+//  3. opens the copy, compares versions, orders the tables by their
+//     relations (a cycle stops the run), empties them, then fills them from
+//     one moment of the live database, comparing each definition first;
+//  4. compacts into a second temporary file unless the fill left nothing
+//     to compact, and checks it: it opens with the password, passes
+//     SQLite's quick check and each table holds the rows put into it;
+//  5. gives it the live database's permission bits and its name, replacing
+//     a copy of the same minute in one step.
+//
+// A table whose rows break rules of the structure, or that the live
+// database lacks, gets its line in the error log and the copy goes on, as
+// a copy with refused rows is still the best copy to be had.  Any other
+// failure (a full disk, a read or write error, damage, an interruption)
+// means the copy would be incomplete: it is not named, and the error log
+// says which step or table failed and why, naming the copy by its final
+// name.  Every temporary file goes when the object goes.
+class ConstrucaoCopia {
+public:
+    ConstrucaoCopia(FileSystem& files, const PlanoCopia& plano, RegistoExecucao& log, Progresso& progresso,
+                    TemposEtapas& tempos);
+
+    // Builds and names the copy from the open live database `viva` (which
+    // it closes).  Adds to `total_registos` the rows of each table read.
+    // True when the copy carries its name; false when it failed, and
+    // the error log says why.
+    bool constroi(engine::Database& viva, std::int64_t& total_registos);
+
+private:
+    struct Tabela {
+        std::string nome;
+        int campos = 0;
+        std::int64_t linhas = 0;  // the rows the copy received
+    };
+
+    std::string temporario(int n) const;
+    void cria_a_partir_da_estrutura(const std::string& em_construcao);
+    engine::Database origem(engine::Database& viva);
+    std::optional<std::vector<Tabela>> ordena_e_esvazia(engine::Database& copia);
+    bool enche(engine::Database& fonte, const std::string& em_construcao, std::vector<Tabela>& tabelas,
+               std::int64_t& total_registos);
+    std::string compacta(const std::string& em_construcao, bool ja_compacta);
+    void nomeia(const std::string& pronta);
+    void verifica_interrupcao() const;
+    void etapa(const std::string& nome);
+    // The error's text with every temporary name replaced by the name the
+    // user knows.
+    std::string para_o_utilizador(const std::string& descricao) const;
+    void regista_falha(const std::string& onde, int numero_erro, bool disco_cheio, const std::string& descricao);
+
+    FileSystem& files_;
+    const PlanoCopia& plano_;
+    RegistoExecucao& log_;
+    Progresso& progresso_;
+    TemposEtapas& tempos_;
+    std::string pasta_copia_;
+    std::string instantaneo_;  // the snapshot of the live database, when taken
+    Temporarios temporarios_;
+};
+
+}  // namespace pezolva::backup
