@@ -31,17 +31,17 @@ EngineError table_not_found(const std::string& name) {
             "Não foi possível encontrar a tabela ou consulta '" + name + "'."};
 }
 
+EngineError field_not_in_target(const std::string& table, const std::string& field, const std::string& file) {
+    return {ErroColuna, "Não foi possível copiar a tabela '" + table + "': o campo '" + field +
+                            "' não existe nessa tabela em '" + file + "'."};
+}
+
 EngineError not_a_database(const std::string& path) {
     return {ErroNaoBaseDados, "Formato de base de dados não reconhecido: '" + path + "'."};
 }
 
 EngineError not_writable(const std::string& path) {
     return {ErroAbrirFicheiro, "Não foi possível abrir o ficheiro '" + path + "' para escrita: sem permissão."};
-}
-
-EngineError field_not_in_target(const std::string& table, const std::string& field, const std::string& file) {
-    return {ErroColuna, "Não foi possível copiar a tabela '" + table + "': o campo '" + field +
-                            "' não existe nessa tabela em '" + file + "'."};
 }
 
 }  // namespace pezolva::engine

@@ -71,10 +71,10 @@ EngineError file_not_found(const std::string& path);
 EngineError in_use(const std::string& path);
 EngineError wrong_password();
 EngineError table_not_found(const std::string& name);
-EngineError not_a_database(const std::string& path);
-EngineError not_writable(const std::string& path);
 // ErroColuna: field `field` of table `table` has no namesake in the table
 // of that name in the file `file` it is copied into.
 EngineError field_not_in_target(const std::string& table, const std::string& field, const std::string& file);
+EngineError not_a_database(const std::string& path);
+EngineError not_writable(const std::string& path);
 
 }  // namespace pezolva::engine

@@ -21,7 +21,7 @@ protected:
     // The backup of brasol.mdb with `injeccao` applied to the process's
     // pwrite64 calls, the way SQLite writes a database.
     Resultado copia_com(const std::string& injeccao) {
-        return corre({"backup", "--project", "obras", "brasol.mdb"}, "kqa730418", "",
+        return corre({"backup", "--project", "obras", "brasol.mdb"}, "kqa730418", "", false,
                      {"strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=pwrite64", "-e",
                       q("inject=pwrite64:" + injeccao)});
     }

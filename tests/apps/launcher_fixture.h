@@ -30,11 +30,12 @@ struct Resultado {
 // Runs the launcher with its settings and data in a folder of the test's own.
 class LauncherTest : public ::testing::Test {
 protected:
+    // `comum`: as an unprivileged user when the tests run as root.
     // `antes` goes before the launcher on the command line: a program that
     // runs it (strace, to inject faults).  `comum`: as an unprivileged user
     // when the tests run as root.
     Resultado corre(const QStringList& args, const char* password = nullptr, const std::string& input = "",
-                    const QStringList& antes = {}, bool comum = false) {
+                    bool comum = false, const QStringList& antes = {}) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir.file("config")));
@@ -86,8 +87,7 @@ protected:
         for (const std::string& pasta_lida : {dir.file("config/pelvor"), pasta()}) {
             for (const auto& e : std::filesystem::directory_iterator(pasta_lida)) {
                 const std::string nome = e.path().filename().string();
-                if (e.is_regular_file() && nome.front() != '.' &&
-                    nome.find(".lock") == std::string::npos) {
+                if (e.is_regular_file() && nome.front() != '.' && nome.find(".lock") == std::string::npos) {
                     ficheiros[e.path().string()] = testing::read_file(e.path().string());
                 }
             }

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "common/settings_store.h"
-#include "support/sem_privilegios.h"
+#include "engine/database.h"
 
 namespace pezolva {
 namespace {
