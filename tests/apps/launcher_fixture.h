@@ -32,8 +32,7 @@ class LauncherTest : public ::testing::Test {
 protected:
     // `comum`: as an unprivileged user when the tests run as root.
     // `antes` goes before the launcher on the command line: a program that
-    // runs it (strace, to inject faults).  `comum`: as an unprivileged user
-    // when the tests run as root.
+    // runs it (strace, to inject faults).
     Resultado corre(const QStringList& args, const char* password = nullptr, const std::string& input = "",
                     bool comum = false, const QStringList& antes = {}) {
         QProcess p;

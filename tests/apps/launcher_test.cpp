@@ -150,7 +150,7 @@ TEST_F(LauncherBackupTest, AStartThatLeavesNothingUsableExitsOneAndChangesNothin
     testing::entrega_ao_utilizador_comum(dir.path());
     ::chmod(zolva.c_str(), 0);
     const auto ilegivel =
-        corre({"start", q(pasta()), "novo", "brasol.mdb"}, "kqa730418", "", {}, true);
+        corre({"start", q(pasta()), "novo", "brasol.mdb"}, "kqa730418", "", true);
     ::chmod(zolva.c_str(), 0600);
     EXPECT_EQ(ilegivel.saida, 1);
     uma_linha(ilegivel, "Não foi possível ler " + zolva);
