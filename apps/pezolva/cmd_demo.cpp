@@ -12,7 +12,7 @@
 #include "pezolva/mnt.h"
 #include "register/percurso.h"
 #include "register/bups.h"
-#include "testproject/projecto.h"
+#include "testproject/projecto_teste.h"
 
 namespace pezolva::cli {
 namespace {

@@ -32,7 +32,7 @@ void imprime_log(const char* titulo, const std::string& texto) {
 
 int corre_copias(const ProjectoActual& projecto, engine::Recordset& registo,
                  const std::vector<std::string>& escolhidas) {
-    backup::RegistoExecucao log;
+    backup::LogsExecucao log;
     backup::FimExecucao fim;
     {
         ProgressoTerminal progresso(stdout);
