@@ -43,7 +43,7 @@
 #include <vector>
 
 #include "engine/error.h"
-#include "testproject/projecto.h"
+#include "testproject/projecto_teste.h"
 #include "relata_falha.h"
 
 extern char** environ;

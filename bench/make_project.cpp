@@ -17,7 +17,7 @@
 #include <string>
 
 #include "engine/error.h"
-#include "testproject/projecto.h"
+#include "testproject/projecto_teste.h"
 #include "relata_falha.h"
 
 namespace tp = pezolva::testproject;

@@ -5,8 +5,8 @@
 
 #include "backup/coloca_copia.h"
 #include "backup/copia_tabela.h"
-#include "backup/copy_name.h"
-#include "backup/copy_order.h"
+#include "backup/nome_copia.h"
+#include "backup/ordem_copia.h"
 #include "backup/verifica_copia.h"
 #include "backup/versoes.h"
 #include "common/text.h"
@@ -37,7 +37,7 @@ bool disco_cheio(int errno_value) { return errno_value == ENOSPC || errno_value 
 
 }  // namespace
 
-ConstrucaoCopia::ConstrucaoCopia(FileSystem& files, const PlanoCopia& plano, RegistoExecucao& log,
+ConstrucaoCopia::ConstrucaoCopia(FileSystem& files, const PlanoCopia& plano, LogsExecucao& log,
                                  Progresso& progresso, TemposEtapas& tempos)
     : files_(files), plano_(plano), log_(log), progresso_(progresso), tempos_(tempos), temporarios_(files) {
     std::string nome;
@@ -113,18 +113,18 @@ engine::Database ConstrucaoCopia::origem(engine::Database& viva) {
 std::optional<std::vector<ConstrucaoCopia::Tabela>> ConstrucaoCopia::ordena_e_esvazia(engine::Database& copia) {
     std::vector<std::string> nomes;
     for (const auto& t : copia.TableDefs()) nomes.push_back(t.Name());
-    std::vector<Relation> relacoes;
+    std::vector<Dependencia> relacoes;
     for (const auto& r : copia.Relations()) relacoes.push_back({r.Table(), r.ForeignTable()});
-    const CopyOrder ordem = build_copy_order(nomes, relacoes);
+    const OrdemCopia ordem = ordena_tabelas(nomes, relacoes);
     if (!ordem.complete) {
         log_.regista_erro("Existem ciclos na base de dados estrutura. (" + plano_.caminho_est + ")");
         return std::nullopt;
     }
-    for (const std::string& t : emptying_order(ordem)) copia.Execute("delete * from " + engine::quote_identifier(t));
+    for (const std::string& t : ordem_de_esvaziamento(ordem)) copia.Execute("delete * from " + engine::quote_identifier(t));
     // The definitions are read now: while the fill writes the copy, no
     // other connection may read it.
     std::vector<Tabela> tabelas;
-    for (const std::string& t : filling_order(ordem)) {
+    for (const std::string& t : ordem_de_enchimento(ordem)) {
         tabelas.push_back({t, static_cast<int>(copia.TableDef(t).Fields().Count()), 0});
     }
     return tabelas;
@@ -137,11 +137,11 @@ bool ConstrucaoCopia::enche(engine::Database& fonte, const std::string& em_const
     const auto tabelas_vivas = fonte.TableDefs();
     engine::CopySession sessao(fonte, em_construcao, nomes);
     for (Tabela& t : tabelas) {
-        std::optional<LiveTable> viva_t;
+        std::optional<TabelaViva> viva_t;
         if (const auto* d = tabelas_vivas.Find(t.nome)) {
-            viva_t = LiveTable{d->Name(), static_cast<int>(d->Fields().Count())};
+            viva_t = TabelaViva{d->Name(), static_cast<int>(d->Fields().Count())};
         }
-        if (auto erro = table_change_error(t.nome, t.campos, viva_t)) log_.regista_erro(*erro);
+        if (auto erro = erro_de_alteracao(t.nome, t.campos, viva_t)) log_.regista_erro(*erro);
         etapa(t.nome);
         progresso_.avanca();
         try {

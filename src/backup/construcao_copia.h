@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "backup/progresso.h"
-#include "backup/registo_execucao.h"
+#include "backup/logs_execucao.h"
 #include "backup/tempos_etapas.h"
 #include "backup/temporarios.h"
 #include "common/file_system.h"
@@ -51,7 +51,7 @@ struct PlanoCopia {
 // name.  Every temporary file goes when the object goes.
 class ConstrucaoCopia {
 public:
-    ConstrucaoCopia(FileSystem& files, const PlanoCopia& plano, RegistoExecucao& log, Progresso& progresso,
+    ConstrucaoCopia(FileSystem& files, const PlanoCopia& plano, LogsExecucao& log, Progresso& progresso,
                     TemposEtapas& tempos);
 
     // Builds and names the copy from the open live database `viva` (which
@@ -84,7 +84,7 @@ private:
 
     FileSystem& files_;
     const PlanoCopia& plano_;
-    RegistoExecucao& log_;
+    LogsExecucao& log_;
     Progresso& progresso_;
     TemposEtapas& tempos_;
     std::string pasta_copia_;

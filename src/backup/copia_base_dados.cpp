@@ -3,9 +3,9 @@
 #include <optional>
 
 #include "backup/construcao_copia.h"
-#include "backup/copy_name.h"
+#include "backup/nome_copia.h"
 #include "backup/pasta_destino.h"
-#include "backup/retention.h"
+#include "backup/apaga_copias_antigas.h"
 #include "backup/sobras.h"
 #include "backup/tempos_etapas.h"
 #include "common/text.h"
@@ -168,7 +168,7 @@ void CopiaBaseDados::copia(engine::Recordset& registo) {
     }
     if (!prepara_pasta(p)) return;
     p.plano.permissoes = servicos_.files.permissions(p.plano.caminho_bd).value_or(0600);
-    p.plano.token = draw_temporary_token(servicos_.random);
+    p.plano.token = sorteia_token_temporario(servicos_.random);
 
     std::int64_t total_registos = 0;
     if (!ConstrucaoCopia(servicos_.files, p.plano, log_, progresso_, tempos).constroi(viva, total_registos)) return;

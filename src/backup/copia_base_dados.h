@@ -4,7 +4,7 @@
 #include <string>
 
 #include "backup/progresso.h"
-#include "backup/registo_execucao.h"
+#include "backup/logs_execucao.h"
 #include "common/services.h"
 #include "engine/recordset.h"
 #include "project/projecto.h"
@@ -37,7 +37,7 @@ namespace pezolva::backup {
 // step, cleanly, with a line in the error log.
 class CopiaBaseDados {
 public:
-    CopiaBaseDados(Services& servicos, const ProjectoActual& projecto, RegistoExecucao& log,
+    CopiaBaseDados(Services& servicos, const ProjectoActual& projecto, LogsExecucao& log,
                    Progresso& progresso)
         : servicos_(servicos), projecto_(projecto), log_(log), progresso_(progresso) {}
 
@@ -52,7 +52,7 @@ private:
 
     Services& servicos_;
     const ProjectoActual& projecto_;
-    RegistoExecucao& log_;
+    LogsExecucao& log_;
     Progresso& progresso_;
 };
 

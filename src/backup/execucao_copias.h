@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "backup/copia_base_dados.h"
-#include "backup/registo_execucao.h"
+#include "backup/logs_execucao.h"
 #include "common/dialogs.h"
 #include "engine/recordset.h"
 
@@ -33,7 +33,7 @@ enum class FimExecucao {
 // had being back in place.  The caller then ends as the signal asks.
 FimExecucao executa_copias(const std::vector<std::string>& seleccionadas,
                            engine::Recordset& registo, CopiaBaseDados& copia,
-                           RegistoExecucao& log, Dialogs& dialogs,
+                           LogsExecucao& log, Dialogs& dialogs,
                            const std::function<void()>& ao_iniciar_copia = {});
 
 }  // namespace pezolva::backup

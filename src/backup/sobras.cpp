@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "backup/apaga_base.h"
-#include "backup/copy_name.h"
+#include "backup/nome_copia.h"
 #include "common/text.h"
 #include "engine/error.h"
 

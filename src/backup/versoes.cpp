@@ -21,7 +21,7 @@ std::optional<std::string> versao(engine::Database& db) {
 }  // namespace
 
 void compara_versoes(engine::Database& viva, engine::Database& copia, const std::string& caminho_bd,
-                     const std::string& caminho_est, RegistoExecucao& log) {
+                     const std::string& caminho_est, LogsExecucao& log) {
     const auto da_viva = versao(viva);
     const auto da_estrutura = versao(copia);
     if (da_viva && !da_estrutura) {

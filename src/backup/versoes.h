@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "backup/registo_execucao.h"
+#include "backup/logs_execucao.h"
 #include "engine/database.h"
 
 namespace pezolva::backup {
@@ -13,6 +13,6 @@ namespace pezolva::backup {
 // versions differ.  Never stops a backup: a side whose table cannot be read
 // counts as having none.
 void compara_versoes(engine::Database& viva, engine::Database& copia, const std::string& caminho_bd,
-                     const std::string& caminho_est, RegistoExecucao& log);
+                     const std::string& caminho_est, LogsExecucao& log);
 
 }  // namespace pezolva::backup

@@ -7,7 +7,7 @@
 #include "engine/error.h"
 #include "interface/para_o_anfitriao.h"
 #include "register/bups.h"
-#include "testproject/projecto.h"
+#include "testproject/projecto_teste.h"
 
 namespace pezolva::demonstracao {
 namespace {

@@ -99,7 +99,7 @@ std::vector<BaseRegistada> registo_copias() {
 ResultadoCopias copia_bases(const std::vector<std::string>& nomes, const Progresso& progresso) {
     return para_o_anfitriao([&] {
         RegistoAberto aberto = abre_registo();
-        backup::RegistoExecucao log;
+        backup::LogsExecucao log;
         ProgressoDoAnfitriao mostrador(progresso);
         backup::CopiaBaseDados copia(servicos(), estado().projecto_actual, log, mostrador);
         ResultadoCopias r;

@@ -17,7 +17,7 @@
 #include "engine/database.h"
 #include "support/sem_privilegios.h"
 #include "support/temp_dir.h"
-#include "testproject/projecto.h"
+#include "testproject/projecto_teste.h"
 
 namespace pezolva {
 

@@ -7,12 +7,12 @@
 #include <gtest/gtest.h>
 
 #include "backup/copia_base_dados.h"
-#include "backup/registo_execucao.h"
+#include "backup/logs_execucao.h"
 #include "engine/database.h"
 #include "engine/quoting.h"
 #include "register/bups.h"
 #include "support/fixtures.h"
-#include "testproject/projecto.h"
+#include "testproject/projecto_teste.h"
 
 namespace pezolva::testing {
 
@@ -76,7 +76,7 @@ protected:
     Services& services = t.services;
     testproject::Projecto projecto_teste;
     ProjectoActual projecto;
-    backup::RegistoExecucao log;
+    backup::LogsExecucao log;
 };
 
 }  // namespace pezolva::testing

@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "backup/copy_name.h"
+#include "backup/nome_copia.h"
 #include "backup/execucao_copias.h"
 #include "backup_fixture.h"
 #include "engine/interruption.h"

@@ -10,7 +10,7 @@
 #include "interface/estado.h"
 #include "pezolva/mnt.h"
 #include "support/fixtures.h"
-#include "testproject/projecto.h"
+#include "testproject/projecto_teste.h"
 
 namespace pezolva {
 namespace {

@@ -10,7 +10,7 @@
 #include "engine/database.h"
 #include "support/temp_dir.h"
 #include "testproject/esquema.h"
-#include "testproject/projecto.h"
+#include "testproject/projecto_teste.h"
 
 namespace pezolva::testproject {
 

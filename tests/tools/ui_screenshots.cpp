@@ -16,7 +16,7 @@
 #include "engine/database.h"
 #include "project/ui/escolhe_proj.h"
 #include "register/valida_bups.h"
-#include "testproject/projecto.h"
+#include "testproject/projecto_teste.h"
 
 namespace {
 

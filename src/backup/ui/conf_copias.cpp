@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include "backup/copy_name.h"
+#include "backup/nome_copia.h"
 #include "common/bandeira.h"
 #include "common/text.h"
 #include "common/ui/centra_form.h"

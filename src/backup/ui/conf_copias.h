@@ -7,7 +7,7 @@
 #include <string>
 
 #include "backup/execucao_copias.h"
-#include "backup/registo_execucao.h"
+#include "backup/logs_execucao.h"
 #include "backup/ui/campos_registo.h"
 #include "register/registo_bups.h"
 #include "common/services.h"
@@ -65,7 +65,7 @@ public:
     bool execucao_sem_erros() const;
 
     // The two logs of the runs made in this window.
-    const backup::RegistoExecucao& registo_execucao() const { return log_; }
+    const backup::LogsExecucao& logs_execucao() const { return log_; }
 
 public slots:
     // Every way of closing ends here: refused while a run goes on (it works
@@ -120,7 +120,7 @@ private:
     Services& servicos_;
     ProjectoActual& projecto_;
     RegistoBups registo_;
-    backup::RegistoExecucao log_;
+    backup::LogsExecucao log_;
 
     bool em_execucao_ = false;
     std::optional<bool> execucao_sem_erros_;

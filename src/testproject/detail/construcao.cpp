@@ -11,7 +11,7 @@
 #include "engine/quoting.h"
 #include "engine/schema.h"
 #include "testproject/detail/sorteio.h"
-#include "testproject/projecto.h"
+#include "testproject/projecto_teste.h"
 
 namespace pezolva::testproject::detail {
 namespace {

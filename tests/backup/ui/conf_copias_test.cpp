@@ -76,7 +76,7 @@ TEST_F(JanelaCopiasTest, AMissingOrEmptyRegisterLeavesNothingToCopy) {
         EXPECT_TRUE(tabs->isTabVisible(2));
         EXPECT_EQ(tabs->currentIndex(), 2);
         EXPECT_EQ(controlo<QLabel>(*janela, "Label4(0)")->text(), "Não existem Bases de Dados");
-        EXPECT_EQ(janela->registo_execucao().erros(),
+        EXPECT_EQ(janela->logs_execucao().erros(),
                   "Não foi encontrada a tabela BUPS na base de dados principal.");
         EXPECT_EQ(controlo<QPlainTextEdit>(*janela, "Text1")->toPlainText(),
                   "Não foi encontrada a tabela BUPS na base de dados principal.");

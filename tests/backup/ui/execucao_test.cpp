@@ -60,7 +60,7 @@ TEST_F(ExecucaoTest, AllTickedCopiedEndsCompactWithConcluido) {
     mostra(*janela);
     ASSERT_EQ(marcadas(*janela).size(), 3u);
     clica(*janela, "Command1");
-    EXPECT_EQ(janela->registo_execucao().erros(), "");
+    EXPECT_EQ(janela->logs_execucao().erros(), "");
     EXPECT_TRUE(compacta(*janela));
     EXPECT_EQ(controlo<QLabel>(*janela, "Label12")->text(), "concluido");
     EXPECT_EQ(controlo<QLabel>(*janela, "Label11")->text(), "");
@@ -91,7 +91,7 @@ TEST_F(ExecucaoTest, AFailedDatabaseDoesNotStopTheNextAndOpensTheErrors) {
     marca_so(*janela, {"brasol.mdb", kLog});
     clica(*janela, "Command1");
 
-    const std::string erros = janela->registo_execucao().erros();
+    const std::string erros = janela->logs_execucao().erros();
     EXPECT_TRUE(istarts_with(erros, "Não foi possível abrir a base de dados " +
                                         projecto.base_principal() + ". "))
         << erros;
@@ -112,7 +112,7 @@ TEST_F(ExecucaoTest, AFailedDatabaseDoesNotStopTheNextAndOpensTheErrors) {
     // A second run that succeeds starts with an empty error log.
     regista("brasol.mdb", "BUP_PASSWD='" + projecto.passwd + "'");
     clica(*janela, "Command1");
-    EXPECT_EQ(janela->registo_execucao().erros(), "");
+    EXPECT_EQ(janela->logs_execucao().erros(), "");
     EXPECT_TRUE(janela->execucao_sem_erros());
 }
 
@@ -152,7 +152,7 @@ TEST_F(ExecucaoTest, ATickedDatabaseGoneFromTheRegisterIsShownAsAnError) {
     marca_so(*janela, {kLog});
     principal().Execute("delete from BUPS where BUP_NOME_BD='log.mdb'");
     clica(*janela, "Command1");
-    EXPECT_EQ(janela->registo_execucao().erros(),
+    EXPECT_EQ(janela->logs_execucao().erros(),
               "Erro interno. Não foi encontrado o registo de cópias de segurança da base de "
               "dados log.mdb.");
     EXPECT_FALSE(compacta(*janela));
@@ -194,11 +194,11 @@ TEST_F(ExecucaoTest, TheFullFormEmptiesTheErrorLog) {
     auto janela = abre_janela();
     marca_so(*janela, {kLog});
     clica(*janela, "Command1");
-    EXPECT_FALSE(janela->registo_execucao().erros().empty());
+    EXPECT_FALSE(janela->logs_execucao().erros().empty());
     janela->forma_completa();
-    EXPECT_EQ(janela->registo_execucao().erros(), "");
+    EXPECT_EQ(janela->logs_execucao().erros(), "");
     EXPECT_EQ(controlo<QPlainTextEdit>(*janela, "Text2")->toPlainText(), "");
-    EXPECT_FALSE(janela->registo_execucao().mensagens().empty());
+    EXPECT_FALSE(janela->logs_execucao().mensagens().empty());
     EXPECT_EQ(janela->size(), QSize(733, 434));
     EXPECT_FALSE(janela->execucao_sem_erros()) << "the run failed";
 }

@@ -11,7 +11,7 @@
 #include "backup/ui/conf_copias.h"
 #include "engine/database.h"
 #include "support/fixtures.h"
-#include "testproject/projecto.h"
+#include "testproject/projecto_teste.h"
 
 class QLineEdit;
 

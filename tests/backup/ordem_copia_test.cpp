@@ -1,4 +1,4 @@
-#include "backup/copy_order.h"
+#include "backup/ordem_copia.h"
 
 #include <gtest/gtest.h>
 
@@ -10,81 +10,81 @@ namespace {
 using Names = std::vector<std::string>;
 using Levels = std::vector<Names>;
 
-TEST(CopyOrderTest, AReferringTableComesAfterItsParentInEitherEnumeration) {
-    const std::vector<Relation> b_refers_to_a = {{"A", "B"}};
+TEST(OrdemCopiaTest, AReferringTableComesAfterItsParentInEitherEnumeration) {
+    const std::vector<Dependencia> b_refers_to_a = {{"A", "B"}};
 
-    const CopyOrder same_pass = build_copy_order({"A", "B"}, b_refers_to_a);
+    const OrdemCopia same_pass = ordena_tabelas({"A", "B"}, b_refers_to_a);
     ASSERT_TRUE(same_pass.complete);
     EXPECT_EQ(same_pass.levels, (Levels{{"A", "B"}}));
 
-    const CopyOrder two_passes = build_copy_order({"B", "A"}, b_refers_to_a);
+    const OrdemCopia two_passes = ordena_tabelas({"B", "A"}, b_refers_to_a);
     ASSERT_TRUE(two_passes.complete);
     EXPECT_EQ(two_passes.levels, (Levels{{"A"}, {"B"}}));
 
-    for (const CopyOrder& order : {same_pass, two_passes}) {
-        EXPECT_EQ(filling_order(order), (Names{"A", "B"}));
-        EXPECT_EQ(emptying_order(order), (Names{"B", "A"}));
+    for (const OrdemCopia& order : {same_pass, two_passes}) {
+        EXPECT_EQ(ordem_de_enchimento(order), (Names{"A", "B"}));
+        EXPECT_EQ(ordem_de_esvaziamento(order), (Names{"B", "A"}));
     }
 }
 
-TEST(CopyOrderTest, EnumerationOrderIsTheOnlyTieBreak) {
+TEST(OrdemCopiaTest, EnumerationOrderIsTheOnlyTieBreak) {
     // clientes <- obras <- facturas, linhas -> facturas and -> artigos.
-    const std::vector<Relation> relations = {{"obras", "facturas"},
+    const std::vector<Dependencia> relations = {{"obras", "facturas"},
                                              {"clientes", "obras"},
                                              {"artigos", "linhas"},
                                              {"facturas", "linhas"}};
-    const CopyOrder order =
-        build_copy_order({"linhas", "facturas", "artigos", "obras", "clientes", "notas"}, relations);
+    const OrdemCopia order =
+        ordena_tabelas({"linhas", "facturas", "artigos", "obras", "clientes", "notas"}, relations);
     ASSERT_TRUE(order.complete);
     EXPECT_EQ(order.levels, (Levels{{"artigos", "clientes", "notas"}, {"obras"}, {"facturas"},
                                     {"linhas"}}));
-    EXPECT_EQ(emptying_order(order),
+    EXPECT_EQ(ordem_de_esvaziamento(order),
               (Names{"linhas", "facturas", "obras", "notas", "clientes", "artigos"}));
 }
 
-TEST(CopyOrderTest, CyclesLeaveTheOrderIncomplete) {
-    const CopyOrder self = build_copy_order({"A", "T", "Z"}, {{"t", "T"}});
+TEST(OrdemCopiaTest, CyclesLeaveTheOrderIncomplete) {
+    const OrdemCopia self = ordena_tabelas({"A", "T", "Z"}, {{"t", "T"}});
     EXPECT_FALSE(self.complete);
     EXPECT_EQ(self.unplaced, Names{"T"});
-    EXPECT_THROW(filling_order(self), std::logic_error);
-    EXPECT_THROW(emptying_order(self), std::logic_error);
+    EXPECT_THROW(ordem_de_enchimento(self), std::logic_error);
+    EXPECT_THROW(ordem_de_esvaziamento(self), std::logic_error);
 
-    const CopyOrder mutual =
-        build_copy_order({"A", "B", "C", "D"}, {{"A", "B"}, {"B", "A"}, {"B", "C"}});
+    const OrdemCopia mutual =
+        ordena_tabelas({"A", "B", "C", "D"}, {{"A", "B"}, {"B", "A"}, {"B", "C"}});
     EXPECT_FALSE(mutual.complete);
     EXPECT_EQ(mutual.unplaced, (Names{"A", "B", "C"}));
     EXPECT_EQ(mutual.levels, Levels{{"D"}});
 
     // A relation to a table the copy does not have can never be met either.
-    EXPECT_FALSE(build_copy_order({"B"}, {{"perdida", "B"}}).complete);
+    EXPECT_FALSE(ordena_tabelas({"B"}, {{"perdida", "B"}}).complete);
 }
 
-TEST(CopyOrderTest, SystemTablesArePlacedButNeverCopied) {
-    const CopyOrder unrelated =
-        build_copy_order({"MSysObjects", "clientes", "msysACEs", "artigos", "MSYSpasswd"}, {});
+TEST(OrdemCopiaTest, SystemTablesArePlacedButNeverCopied) {
+    const OrdemCopia unrelated =
+        ordena_tabelas({"MSysObjects", "clientes", "msysACEs", "artigos", "MSYSpasswd"}, {});
     ASSERT_TRUE(unrelated.complete);
     EXPECT_EQ(unrelated.levels, (Levels{{"clientes", "artigos"}}));
 
     // A pass that places only system tables makes no level of its own, so
     // that nothing after it is skipped.
-    const CopyOrder after_system = build_copy_order({"notas", "MSysConf"}, {{"MSysConf", "notas"}});
+    const OrdemCopia after_system = ordena_tabelas({"notas", "MSysConf"}, {{"MSysConf", "notas"}});
     ASSERT_TRUE(after_system.complete);
     EXPECT_EQ(after_system.levels, Levels{{"notas"}});
-    EXPECT_EQ(filling_order(after_system), Names{"notas"});
+    EXPECT_EQ(ordem_de_enchimento(after_system), Names{"notas"});
 }
 
-TEST(CopyOrderTest, NamesCompareCaseBlind) {
-    const CopyOrder order = build_copy_order({"Facturas", "OBRAS", "Clientes"},
+TEST(OrdemCopiaTest, NamesCompareCaseBlind) {
+    const OrdemCopia order = ordena_tabelas({"Facturas", "OBRAS", "Clientes"},
                                              {{"obras", "FACTURAS"}, {"CLIENTES", "obras"}});
     ASSERT_TRUE(order.complete);
     EXPECT_EQ(order.levels, (Levels{{"Clientes"}, {"OBRAS"}, {"Facturas"}}));
 }
 
-TEST(CopyOrderTest, NoLimitOnTablesLevelsOrTablesPerLevel) {
+TEST(OrdemCopiaTest, NoLimitOnTablesLevelsOrTablesPerLevel) {
     // 40 levels of 75 tables: each table of a level refers to one of the
     // level before; the enumeration lists the deepest level first.
     Names tables;
-    std::vector<Relation> relations;
+    std::vector<Dependencia> relations;
     const auto name = [](int level, int i) {
         return "t" + std::to_string(level) + "_" + std::to_string(i);
     };
@@ -94,33 +94,33 @@ TEST(CopyOrderTest, NoLimitOnTablesLevelsOrTablesPerLevel) {
             if (level > 0) relations.push_back({name(level - 1, (i * 7) % 75), name(level, i)});
         }
     }
-    const CopyOrder wide = build_copy_order(tables, relations);
+    const OrdemCopia wide = ordena_tabelas(tables, relations);
     ASSERT_TRUE(wide.complete);
     ASSERT_EQ(wide.levels.size(), 40u);
     for (int level = 0; level < 40; ++level) {
         ASSERT_EQ(wide.levels[level].size(), 75u);
         EXPECT_EQ(wide.levels[level].front(), name(level, 0));
     }
-    EXPECT_EQ(filling_order(wide).size(), 3000u);
+    EXPECT_EQ(ordem_de_enchimento(wide).size(), 3000u);
 
     // A chain of 3000 tables enumerated from its end: one level per table.
     Names chain;
-    std::vector<Relation> links;
+    std::vector<Dependencia> links;
     for (int i = 2999; i >= 0; --i) {
         chain.push_back("c" + std::to_string(i));
         if (i > 0) links.push_back({"c" + std::to_string(i - 1), "c" + std::to_string(i)});
     }
-    const CopyOrder deep = build_copy_order(chain, links);
+    const OrdemCopia deep = ordena_tabelas(chain, links);
     ASSERT_TRUE(deep.complete);
     EXPECT_EQ(deep.levels.size(), 3000u);
-    EXPECT_EQ(emptying_order(deep), chain);
+    EXPECT_EQ(ordem_de_esvaziamento(deep), chain);
 }
 
-TEST(TableChangeErrorTest, AMissingTableOrAnotherFieldCount) {
-    EXPECT_EQ(table_change_error("Obras", 5, std::nullopt),
+TEST(ErroDeAlteracaoTest, AMissingTableOrAnotherFieldCount) {
+    EXPECT_EQ(erro_de_alteracao("Obras", 5, std::nullopt),
               "A tabela Obras da base de dados antiga foi apagada na nova");
-    EXPECT_EQ(table_change_error("Obras", 5, LiveTable{"OBRAS", 6}), "Alteração na tabela OBRAS");
-    EXPECT_EQ(table_change_error("Obras", 5, LiveTable{"OBRAS", 5}), std::nullopt);
+    EXPECT_EQ(erro_de_alteracao("Obras", 5, TabelaViva{"OBRAS", 6}), "Alteração na tabela OBRAS");
+    EXPECT_EQ(erro_de_alteracao("Obras", 5, TabelaViva{"OBRAS", 5}), std::nullopt);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "backup/copy_order.h"
+#include "backup/ordem_copia.h"
 
 #include <stdexcept>
 #include <unordered_map>
@@ -9,7 +9,7 @@
 namespace pezolva::backup {
 namespace {
 
-void require_complete(const CopyOrder& order) {
+void require_complete(const OrdemCopia& order) {
     if (!order.complete) {
         throw std::logic_error("ordem de cópia incompleta: as relações formam um ciclo");
     }
@@ -19,11 +19,11 @@ void require_complete(const CopyOrder& order) {
 
 bool is_system_table(std::string_view name) { return istarts_with(name, "MSys"); }
 
-CopyOrder build_copy_order(const std::vector<std::string>& tables,
-                           const std::vector<Relation>& relations) {
+OrdemCopia ordena_tabelas(const std::vector<std::string>& tables,
+                           const std::vector<Dependencia>& relations) {
     // Referenced tables (folded) of each foreign table (folded).
     std::unordered_map<std::string, std::vector<std::string>> parents;
-    for (const Relation& r : relations) {
+    for (const Dependencia& r : relations) {
         parents[fold_case(r.foreign_table)].push_back(fold_case(r.table));
     }
 
@@ -50,7 +50,7 @@ CopyOrder build_copy_order(const std::vector<std::string>& tables,
         return true;
     };
 
-    CopyOrder order;
+    OrdemCopia order;
     bool progress = true;
     while (!pending.empty() && progress) {
         progress = false;
@@ -78,14 +78,14 @@ CopyOrder build_copy_order(const std::vector<std::string>& tables,
     return order;
 }
 
-std::vector<std::string> filling_order(const CopyOrder& order) {
+std::vector<std::string> ordem_de_enchimento(const OrdemCopia& order) {
     require_complete(order);
     std::vector<std::string> result;
     for (const auto& level : order.levels) result.insert(result.end(), level.begin(), level.end());
     return result;
 }
 
-std::vector<std::string> emptying_order(const CopyOrder& order) {
+std::vector<std::string> ordem_de_esvaziamento(const OrdemCopia& order) {
     require_complete(order);
     std::vector<std::string> result;
     for (auto level = order.levels.rbegin(); level != order.levels.rend(); ++level) {
@@ -94,8 +94,8 @@ std::vector<std::string> emptying_order(const CopyOrder& order) {
     return result;
 }
 
-std::optional<std::string> table_change_error(const std::string& table, int copy_field_count,
-                                              const std::optional<LiveTable>& live) {
+std::optional<std::string> erro_de_alteracao(const std::string& table, int copy_field_count,
+                                              const std::optional<TabelaViva>& live) {
     if (!live) return "A tabela " + table + " da base de dados antiga foi apagada na nova";
     if (live->field_count != copy_field_count) return "Alteração na tabela " + live->name;
     return std::nullopt;

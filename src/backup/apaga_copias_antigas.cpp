@@ -1,10 +1,10 @@
-#include "backup/retention.h"
+#include "backup/apaga_copias_antigas.h"
 
 #include <algorithm>
 #include <vector>
 
 #include "backup/apaga_base.h"
-#include "backup/copy_name.h"
+#include "backup/nome_copia.h"
 #include "common/text.h"
 
 namespace pezolva::backup {

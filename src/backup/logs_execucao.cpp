@@ -1,4 +1,4 @@
-#include "backup/registo_execucao.h"
+#include "backup/logs_execucao.h"
 
 namespace pezolva::backup {
 
@@ -7,12 +7,12 @@ void acrescenta_linha(std::string& texto, const std::string& linha) {
     texto += linha;
 }
 
-void RegistoExecucao::regista_erro(const std::string& linha) {
+void LogsExecucao::regista_erro(const std::string& linha) {
     acrescenta_linha(erros_, linha);
     acrescenta_linha(mensagens_, linha);
 }
 
-void RegistoExecucao::regista_mensagem(const std::string& linha) {
+void LogsExecucao::regista_mensagem(const std::string& linha) {
     acrescenta_linha(mensagens_, linha);
 }
 

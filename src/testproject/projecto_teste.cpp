@@ -1,4 +1,4 @@
-#include "testproject/projecto.h"
+#include "testproject/projecto_teste.h"
 
 #include <algorithm>
 #include <vector>

@@ -14,12 +14,12 @@ namespace pezolva::backup {
 
 // One relation of the copy: rows of `foreign_table` refer to rows of
 // `table`.
-struct Relation {
+struct Dependencia {
     std::string table;
     std::string foreign_table;
 };
 
-struct CopyOrder {
+struct OrdemCopia {
     // Level by level, the user tables in copy order.  No level is empty.
     std::vector<std::vector<std::string>> levels;
     // Whether every table was placed.  When false the relations form a
@@ -44,19 +44,19 @@ bool is_system_table(std::string_view name);
 // something.  Relations naming a table absent from `tables` keep their
 // foreign table unplaced.  No limit on tables, levels or tables per level;
 // each pass costs about (unplaced tables + their relations).
-CopyOrder build_copy_order(const std::vector<std::string>& tables,
-                           const std::vector<Relation>& relations);
+OrdemCopia ordena_tabelas(const std::vector<std::string>& tables,
+                           const std::vector<Dependencia>& relations);
 
 // Tables in filling order: levels first to last, each from first to last.
 // Throws std::logic_error on an incomplete order.
-std::vector<std::string> filling_order(const CopyOrder& order);
+std::vector<std::string> ordem_de_enchimento(const OrdemCopia& order);
 
 // Tables in emptying order: levels last to first, each from last to first.
 // Throws std::logic_error on an incomplete order.
-std::vector<std::string> emptying_order(const CopyOrder& order);
+std::vector<std::string> ordem_de_esvaziamento(const OrdemCopia& order);
 
 // A table of the live database, as the comparison before filling needs it.
-struct LiveTable {
+struct TabelaViva {
     std::string name;  // as the live database spells it
     int field_count = 0;
 };
@@ -66,7 +66,7 @@ struct LiveTable {
 // when the live database has none).  nullopt when the field counts agree:
 // names, types and sizes of fields are the integrity verification's
 // concern.  Neither line stops the backup.
-std::optional<std::string> table_change_error(const std::string& table, int copy_field_count,
-                                              const std::optional<LiveTable>& live);
+std::optional<std::string> erro_de_alteracao(const std::string& table, int copy_field_count,
+                                              const std::optional<TabelaViva>& live);
 
 }  // namespace pezolva::backup

@@ -44,7 +44,7 @@ bool nome_copia_valido(const std::string& original, const std::string& nome);
 // complete, in the same folder:
 //   "." + nome_copia + "." + 16 lower-case hex digits of `token` + ".pezolva-tmp"
 // `token` makes the name unique to one run; draw it with
-// draw_temporary_token.  The name can never be taken for a copy: it does
+// sorteia_token_temporario.  The name can never be taken for a copy: it does
 // not end in ".mdb", so neither nome_copia_valido nor the retention's
 // listing accepts it; and the twelve characters that the restore reads as
 // a copy's stamp (those before the last four) always hold letters of the
@@ -62,6 +62,6 @@ bool nome_temporario_de_copia(const std::string& nome);
 std::optional<std::string> copia_do_temporario(const std::string& nome);
 
 // A 64-bit token from two draws of `random`.
-std::uint64_t draw_temporary_token(Random& random);
+std::uint64_t sorteia_token_temporario(Random& random);
 
 }  // namespace pezolva::backup

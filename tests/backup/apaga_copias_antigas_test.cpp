@@ -1,4 +1,4 @@
-#include "backup/retention.h"
+#include "backup/apaga_copias_antigas.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <random>
 #include <set>
 
-#include "backup/copy_name.h"
+#include "backup/nome_copia.h"
 #include "engine/lock_file.h"
 #include "common/text.h"
 #include "support/temp_dir.h"
@@ -41,7 +41,7 @@ public:
     std::vector<std::string> removed;
 };
 
-class RetentionTest : public ::testing::Test {
+class ApagaCopiasAntigasTest : public ::testing::Test {
 protected:
     // A copy of `database` made at 10:00 on the given day of May 2005.
     std::string put_copy(int day, const std::string& database = "brasol.mdb") {
@@ -64,7 +64,7 @@ protected:
     SteeredFileSystem files;
 };
 
-TEST_F(RetentionTest, DeletesTheOldestSoThatTheNewCopyAndTheNewestRemain) {
+TEST_F(ApagaCopiasAntigasTest, DeletesTheOldestSoThatTheNewCopyAndTheNewestRemain) {
     put_copy(1);
     put_copy(2);
     put_copy(3);
@@ -77,7 +77,7 @@ TEST_F(RetentionTest, DeletesTheOldestSoThatTheNewCopyAndTheNewestRemain) {
                                                  "brasol200505041000.mdb", nova}));
 }
 
-TEST_F(RetentionTest, AtMostTheNumberToKeepOrNothingToKeepDeletesNothing) {
+TEST_F(ApagaCopiasAntigasTest, AtMostTheNumberToKeepOrNothingToKeepDeletesNothing) {
     put_copy(1);
     put_copy(2);
     keep(3);
@@ -88,7 +88,7 @@ TEST_F(RetentionTest, AtMostTheNumberToKeepOrNothingToKeepDeletesNothing) {
     EXPECT_EQ(present().size(), 2u);
 }
 
-TEST_F(RetentionTest, TouchesOnlyThisDatabasesValidCopies) {
+TEST_F(ApagaCopiasAntigasTest, TouchesOnlyThisDatabasesValidCopies) {
     put_copy(1, "brasol_fotos.mdb");
     put_copy(2, "brasol_fotos.mdb");
     put_copy(3);
@@ -117,7 +117,7 @@ TEST_F(RetentionTest, TouchesOnlyThisDatabasesValidCopies) {
     for (const auto& name : strangers) EXPECT_TRUE(present().contains(name)) << name;
 }
 
-TEST_F(RetentionTest, TheOldestGoWhateverTheListingOrderAndLetterCase) {
+TEST_F(ApagaCopiasAntigasTest, TheOldestGoWhateverTheListingOrderAndLetterCase) {
     const std::vector<std::string> names = {
         "BRASOL200505011000.MDB", "brasol200505021000.mdb", "Brasol200505031000.Mdb",
         "brasol200505041000.mdb", "brasol200505051000.mdb", "brasol200405311000.mdb"};
@@ -134,7 +134,7 @@ TEST_F(RetentionTest, TheOldestGoWhateverTheListingOrderAndLetterCase) {
     }
 }
 
-TEST_F(RetentionTest, AFailedDeleteReachesTheCallerAndKeepsWhatRemains) {
+TEST_F(ApagaCopiasAntigasTest, AFailedDeleteReachesTheCallerAndKeepsWhatRemains) {
     put_copy(1);
     put_copy(2);
     put_copy(3);
@@ -151,7 +151,7 @@ TEST_F(RetentionTest, AFailedDeleteReachesTheCallerAndKeepsWhatRemains) {
                                                  "brasol200505031000.mdb", "brasol200505041000.mdb"}));
 }
 
-TEST_F(RetentionTest, TheNewCopySurvivesACopyStampedInTheFuture) {
+TEST_F(ApagaCopiasAntigasTest, TheNewCopySurvivesACopyStampedInTheFuture) {
     put("brasol203001011000.mdb");  // written by a machine whose clock ran ahead
     const std::string nova = put_copy(19);
     keep(1, nova);
@@ -163,7 +163,7 @@ TEST_F(RetentionTest, TheNewCopySurvivesACopyStampedInTheFuture) {
     EXPECT_EQ(present(), std::set<std::string>{"brasol203001011000.mdb"});
 }
 
-TEST_F(RetentionTest, ACopyHeldOpenElsewhereIsSkippedAndNoYoungerOneGoesInstead) {
+TEST_F(ApagaCopiasAntigasTest, ACopyHeldOpenElsewhereIsSkippedAndNoYoungerOneGoesInstead) {
     const std::string oldest = put_copy(1);
     put_copy(2);
     put_copy(3);

@@ -1,4 +1,4 @@
-#include "backup/copy_name.h"
+#include "backup/nome_copia.h"
 
 #include <gtest/gtest.h>
 
@@ -200,13 +200,13 @@ TEST(NomeTemporarioDeCopiaTest, RecognisesOnlyItsOwnShape) {
     for (const char* name : others) EXPECT_FALSE(nome_temporario_de_copia(name)) << name;
 }
 
-TEST(DrawTemporaryTokenTest, UsesBothHalvesOfTheWord) {
+TEST(SorteiaTokenTemporarioTest, UsesBothHalvesOfTheWord) {
     ScriptedRandom random(0.5);
-    EXPECT_EQ(draw_temporary_token(random), 0x8000000080000000u);
+    EXPECT_EQ(sorteia_token_temporario(random), 0x8000000080000000u);
     random.set(0.999999999999);
-    EXPECT_EQ(draw_temporary_token(random) >> 32, 0xFFFFFFFFu);
+    EXPECT_EQ(sorteia_token_temporario(random) >> 32, 0xFFFFFFFFu);
     random.set(0.0);
-    EXPECT_EQ(draw_temporary_token(random), 0u);
+    EXPECT_EQ(sorteia_token_temporario(random), 0u);
 }
 
 }  // namespace

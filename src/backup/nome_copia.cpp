@@ -1,4 +1,4 @@
-#include "backup/copy_name.h"
+#include "backup/nome_copia.h"
 
 #include <cstdio>
 #include <stdexcept>
@@ -116,7 +116,7 @@ std::optional<std::string> copia_do_temporario(const std::string& nome) {
     return nome.substr(1, nome.size() - 1 - tail);
 }
 
-std::uint64_t draw_temporary_token(Random& random) {
+std::uint64_t sorteia_token_temporario(Random& random) {
     const auto half = [&random] {
         return static_cast<std::uint64_t>(random.uniform() * 4294967296.0) & 0xFFFFFFFFu;
     };

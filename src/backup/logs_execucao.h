@@ -8,7 +8,7 @@ namespace pezolva::backup {
 // error goes to both, a message to the message text only.  Lines are
 // separated by CR LF, with nothing after the last.  A run succeeded exactly
 // when its error text is empty.
-class RegistoExecucao {
+class LogsExecucao {
 public:
     void regista_erro(const std::string& linha);
     void regista_mensagem(const std::string& linha);
