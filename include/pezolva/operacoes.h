@@ -124,8 +124,9 @@ struct ResultadoCopias {
     std::string mensagens;
     std::string erros;
     // When Interrompida: the signal (SIGINT, SIGTERM or SIGHUP) that stopped
-    // the run.  The host then ends as that signal asks (a terminal program
-    // with status 128 + sinal).
+    // the run; the component has no stop request left standing, so later
+    // operations work.  A terminal program then ends as that signal asks
+    // (status 128 + sinal).
     int sinal = 0;
 };
 

@@ -105,7 +105,12 @@ ResultadoCopias copia_bases(const std::vector<std::string>& nomes, const Progres
         ResultadoCopias r;
         r.fim = fim_para_o_anfitriao(
             backup::executa_copias(nomes, aberto.registo, copia, log, servicos().dialogs));
-        if (r.fim == FimCopias::Interrompida) r.sinal = engine::interruption_requested();
+        if (r.fim == FimCopias::Interrompida) {
+            r.sinal = engine::interruption_requested();
+            // The request would stop every later statement of this process:
+            // the host decides what the signal means now that it has it.
+            engine::clear_interruption();
+        }
         r.mensagens = linhas_lf(log.mensagens());
         r.erros = linhas_lf(log.erros());
         return r;
