@@ -132,6 +132,7 @@ public:
     void set(const std::string& section, const std::string& key,
              const std::string& value) override {
         check_name(section, key);
+        check_text(section, key, value);
         bool in_section = false;
         std::optional<std::size_t> insert_at;
         for (std::size_t i = 0; i < lines_.size(); ++i) {
@@ -179,6 +180,16 @@ private:
                                         (bad_section ? "a secção '" + section + "'"
                                                      : "a chave '" + key + "'") +
                                         ".");
+        }
+    }
+
+    // A text that is not UTF-8 would leave a file that is_text refuses to
+    // read, and with it every setting of the application: refused before
+    // anything is written.
+    static void check_text(const std::string& section, const std::string& key,
+                           const std::string& value) {
+        if (!is_text(section) || !is_text(key) || !is_text(value)) {
+            throw FileError(EILSEQ, "As definições só guardam texto UTF-8.");
         }
     }
 

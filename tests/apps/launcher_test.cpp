@@ -2,6 +2,11 @@
 
 #include <sys/stat.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+
 #include <filesystem>
 
 #include "common/settings_store.h"
@@ -22,6 +27,32 @@ TEST_F(LauncherTest, StartRegistersTheProjectAndKeepsThePasswordOut) {
     EXPECT_EQ(json.out, "[{\"nome\": \"obras\", \"descr\": \"Obras Públicas\", \"caminho\": \"" +
                             dir.file("p1") + "\", \"nome_bd\": \"quesim.mdb\"}]\n");
     EXPECT_EQ(ini().find("segredo"), std::string::npos);
+}
+
+// Whatever a project's texts hold, "projects --json" is JSON that gives
+// them back exactly.
+TEST_F(LauncherTest, ProjectsJsonGivesEveryTextBackExactly) {
+    base_em(dir.file("p2"), "b.mdb");
+    const std::string descr = "Obras \"Públicas\" \\ 2005\tlinha/€";
+    ASSERT_EQ(corre({"start", QString::fromStdString(dir.file("p2")), "obras", "b.mdb", "--descr",
+                     QString::fromStdString(descr)},
+                    "x")
+                  .saida,
+              0);
+    base_em(dir.file("p3"), "c.mdb");
+    ASSERT_EQ(corre({"start", QString::fromStdString(dir.file("p3")), "outro", "c.mdb"}, "x").saida,
+              0);
+    const auto r = corre({"projects", "--json"});
+    QJsonParseError erro{};
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(r.out), &erro);
+    ASSERT_EQ(erro.error, QJsonParseError::NoError) << r.out;
+    ASSERT_TRUE(doc.isArray());
+    ASSERT_EQ(doc.array().size(), 2);
+    const QJsonObject obras = doc.array()[0].toObject();
+    EXPECT_EQ(obras.keys(), (QStringList{"caminho", "descr", "nome", "nome_bd"}));
+    EXPECT_EQ(obras["descr"].toString().toStdString(), descr);
+    EXPECT_EQ(obras["caminho"].toString().toStdString(), dir.file("p2"));
+    EXPECT_EQ(doc.array()[1].toObject()["nome"].toString(), "outro");
 }
 
 TEST_F(LauncherTest, PasswordComesFromAFileNeverFromTheCommandLine) {

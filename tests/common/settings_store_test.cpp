@@ -168,6 +168,10 @@ TEST_F(SettingsStoreTest, SectionsAndKeysALineCannotHoldAreRefused) {
              {"obras", "[x"}, {"obras", " k"}, {"obras", ";k"}}) {
         EXPECT_THROW(store.save("ZOLVA", seccao, chave, "v"), FileError) << seccao << chave;
     }
+    // Bytes that are not UTF-8 would make the whole file unreadable.
+    EXPECT_THROW(store.save("ZOLVA", "obras", "descr", "ab\xFF" "c"), FileError);
+    EXPECT_THROW(store.save("ZOLVA", "obras\xC3", "descr", "v"), FileError);
+    EXPECT_EQ(store.get("ZOLVA", "Projectos", "Nomes", ""), "a");
     EXPECT_EQ(testing::read_file(store.file_of("ZOLVA")), antes);
     // What a line can hold reads back unchanged.
     store.save("ZOLVA", "a[b c", "k", "v");

@@ -86,6 +86,11 @@ TEST_F(OperacoesLibrary, AStartedProjectIsListedAndFoundWhateverTheCase) {
         EXPECT_EQ(e.numero(), 3001);
     }
     EXPECT_EQ(op::lista_projectos().size(), antes);
+    // Nor do texts that are not UTF-8, which would leave settings nobody
+    // could read again.
+    EXPECT_THROW(op::arranca_projecto({"obras", "ab\xFF" "c", p.pasta, p.nome_bd}, "", false),
+                 pezolva::erro);
+    EXPECT_EQ(op::procura_projecto("obras")->descr, "Projecto obras");
 }
 
 TEST_F(OperacoesLibrary, OnlyAPasswordTheMainDatabaseRefusesIsWrong) {
