@@ -5,6 +5,7 @@
 // companions and their structure databases, filled with realistic rows.
 // Its passwords stay inside the component.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -13,6 +13,7 @@
 // current project throw erro 3001 while none is current.  A password given
 // here is kept in memory only, never written anywhere.
 
+#include <exception>
 #include <functional>
 #include <optional>
 #include <string>

@@ -15,6 +15,11 @@
 #include "register/percurso.h"
 
 namespace pezolva::operacoes {
+
+// The public answers are the indexes of the reminder's buttons.
+static_assert(int{kFazer} == int{pezolva::kFazer} && int{kNaoFazer} == int{pezolva::kNaoFazer} &&
+              int{kConfigurar} == int{pezolva::kConfigurar});
+
 namespace {
 
 // The host's callbacks behind the backup engine's progress display.
