@@ -182,6 +182,42 @@ void ConstrucaoCopia::nomeia(const std::string& pronta) {
     temporarios_.largar(de_lado);
 }
 
+bool ConstrucaoCopia::enche_verifica_e_nomeia(engine::Database& viva, engine::Database& copia,
+                                              const std::string& em_construcao, engine::FileSync& sincronizacao,
+                                              std::int64_t& total_registos) {
+    engine::Database fonte = origem(viva);
+    tempos_.marca("instantâneo");
+    compara_versoes(fonte, copia, plano_.caminho_bd, plano_.caminho_est, log_);
+    etapa("Apagar dados");
+    std::optional<std::vector<Tabela>> tabelas = ordena_e_esvazia(copia);
+    if (!tabelas) return false;
+    copia.Close();
+    tempos_.marca("apagar dados");
+    const bool ja_compacta = enche(fonte, em_construcao, *tabelas, total_registos);
+    fonte.Close();
+    if (!instantaneo_.empty()) temporarios_.apaga(instantaneo_);
+
+    etapa("Compactar");
+    const std::string pronta = compacta(em_construcao, ja_compacta);
+    tempos_.marca(ja_compacta ? "compactar (não foi preciso)" : "compactar");
+    verifica_interrupcao();
+    // An uncompacted copy is synced while it is checked; a compacted one
+    // SQLite has synced already.
+    if (ja_compacta) sincronizacao.Start();
+    std::vector<TabelaCopiada> copiadas;
+    for (const Tabela& t : *tabelas) copiadas.push_back({t.nome, t.linhas});
+    if (auto falha = verifica_copia(pronta, plano_.ligacao, copiadas)) {
+        log_.regista_erro("A cópia " + plano_.caminho_copia + " da base de dados " + plano_.caminho_bd +
+                          " não ficou completa e não foi guardada. " + para_o_utilizador(*falha));
+        return false;
+    }
+    if (ja_compacta) sincronizacao.Wait();
+    tempos_.marca("verificar");
+    verifica_interrupcao();
+    nomeia(pronta);
+    return true;
+}
+
 bool ConstrucaoCopia::constroi(engine::Database& viva, std::int64_t& total_registos) {
     const std::string em_construcao = temporarios_.reclama(temporario(kEmConstrucao));
     etapa("Criar ficheiro");
@@ -214,38 +250,7 @@ bool ConstrucaoCopia::constroi(engine::Database& viva, std::int64_t& total_regis
     tempos_.marca("preparar");
 
     try {
-        engine::Database fonte = origem(viva);
-        tempos_.marca("instantâneo");
-        compara_versoes(fonte, copia, plano_.caminho_bd, plano_.caminho_est, log_);
-        etapa("Apagar dados");
-        std::optional<std::vector<Tabela>> tabelas = ordena_e_esvazia(copia);
-        if (!tabelas) return false;
-        copia.Close();
-        tempos_.marca("apagar dados");
-        const bool ja_compacta = enche(fonte, em_construcao, *tabelas, total_registos);
-        fonte.Close();
-        if (!instantaneo_.empty()) temporarios_.apaga(instantaneo_);
-
-        etapa("Compactar");
-        const std::string pronta = compacta(em_construcao, ja_compacta);
-        tempos_.marca(ja_compacta ? "compactar (não foi preciso)" : "compactar");
-        verifica_interrupcao();
-        // An uncompacted copy is synced while it is checked; a compacted one
-        // SQLite has synced already.
-        if (ja_compacta) sincronizacao->Start();
-        std::vector<TabelaCopiada> copiadas;
-        for (const Tabela& t : *tabelas) copiadas.push_back({t.nome, t.linhas});
-        if (auto falha = verifica_copia(pronta, plano_.ligacao, copiadas)) {
-            log_.regista_erro("A cópia " + plano_.caminho_copia + " da base de dados " + plano_.caminho_bd +
-                              " não ficou completa e não foi guardada. " + para_o_utilizador(*falha));
-            return false;
-        }
-        if (ja_compacta) sincronizacao->Wait();
-        sincronizacao.reset();  // every connection to the file is closed by now
-        tempos_.marca("verificar");
-        verifica_interrupcao();
-        nomeia(pronta);
-        return true;
+        return enche_verifica_e_nomeia(viva, copia, em_construcao, *sincronizacao, total_registos);
     } catch (const FalhaTabela& f) {
         regista_falha(f.tabela, f.erro.numero(), f.erro.numero() == engine::ErroDiscoCheio, f.erro.descricao());
     } catch (const EngineError& e) {

@@ -11,6 +11,7 @@
 #include "backup/temporarios.h"
 #include "common/file_system.h"
 #include "engine/database.h"
+#include "engine/file_sync.h"
 
 namespace pezolva::backup {
 
@@ -73,6 +74,9 @@ private:
     std::optional<std::vector<Tabela>> ordena_e_esvazia(engine::Database& copia);
     bool enche(engine::Database& fonte, const std::string& em_construcao, std::vector<Tabela>& tabelas,
                std::int64_t& total_registos);
+    // Steps 2 to 5 on the open copy; throws what they meet.
+    bool enche_verifica_e_nomeia(engine::Database& viva, engine::Database& copia, const std::string& em_construcao,
+                                 engine::FileSync& sincronizacao, std::int64_t& total_registos);
     std::string compacta(const std::string& em_construcao, bool ja_compacta);
     void nomeia(const std::string& pronta);
     void verifica_interrupcao() const;

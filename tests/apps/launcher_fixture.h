@@ -41,6 +41,12 @@ protected:
         env.insert("XDG_DATA_HOME", QString::fromStdString(dir.file("data")));
         env.remove("PEZOLVA_PASSWORD");
         if (password != nullptr) env.insert("PEZOLVA_PASSWORD", password);
+        if (!antes.isEmpty()) {
+            // A traced program cannot have its leaks checked: LeakSanitizer
+            // needs ptrace itself and would end it with an error of its own.
+            const QString asan = env.value("ASAN_OPTIONS");
+            env.insert("ASAN_OPTIONS", asan + (asan.isEmpty() ? "" : ":") + "detect_leaks=0");
+        }
         p.setProcessEnvironment(env);
         // A session of its own: no controlling terminal to ask a password on.
         p.setChildProcessModifier([comum] {

@@ -81,6 +81,11 @@ private:
     // Layout (conf_copias_janela.cpp).
     void constroi();
     void constroi_configuracao(QWidget& pagina);
+    void constroi_lista(QWidget& pagina);
+    void constroi_campos();
+    void constroi_ultima_copia();
+    void constroi_botoes(QWidget& pagina);
+    void ordena_tabulacao();
     void constroi_estado(QWidget& pagina);
     void constroi_progresso();
     void liga_sinais();

@@ -92,6 +92,18 @@ void conf_copias::constroi() {
 }
 
 void conf_copias::constroi_configuracao(QWidget& pagina) {
+    constroi_lista(pagina);
+    frame2_ = new QGroupBox(QStringLiteral("Configuração"), &pagina);
+    frame2_->setObjectName(QStringLiteral("Frame2"));
+    frame3_ = new QGroupBox(QStringLiteral("Última Cópia"), &pagina);
+    frame3_->setObjectName(QStringLiteral("Frame3"));
+    constroi_campos();
+    constroi_ultima_copia();
+    constroi_botoes(pagina);
+    ordena_tabulacao();
+}
+
+void conf_copias::constroi_lista(QWidget& pagina) {
     lista_ = new QTreeWidget(&pagina);
     lista_->setObjectName(QStringLiteral("ListView1"));
     lista_->setRootIsDecorated(false);
@@ -101,13 +113,13 @@ void conf_copias::constroi_configuracao(QWidget& pagina) {
                              QStringLiteral("Últ. Data")});
     for (int c = 0; c < 3; ++c) lista_->setColumnWidth(c, kLargurasLista[c] / kTwipsPorPixel);
     lista_->header()->setStretchLastSection(true);
+}
 
-    frame2_ = new QGroupBox(QStringLiteral("Configuração"), &pagina);
-    frame2_->setObjectName(QStringLiteral("Frame2"));
-    frame3_ = new QGroupBox(QStringLiteral("Última Cópia"), &pagina);
-    frame3_->setObjectName(QStringLiteral("Frame3"));
+// "Configuração": the register fields that can be edited, with their
+// choosers and ticks; the statistics fields are made here too, in
+// "Última Cópia", where constroi_ultima_copia lays them out.
+void conf_copias::constroi_campos() {
     auto* grelha2 = new QGridLayout(frame2_);
-    auto* grelha3 = new QGridLayout(frame3_);
     for (const backup::CampoRegisto& c : backup::campos_registo()) {
         QWidget* pai = c.editavel ? static_cast<QWidget*>(frame2_) : frame3_;
         auto* t = new QLineEdit(pai);
@@ -137,8 +149,11 @@ void conf_copias::constroi_configuracao(QWidget& pagina) {
     }
     marcas->addStretch();
     grelha2->addLayout(marcas, 6, 0, 1, 3);
+}
 
-    // "Última Cópia": the date and time share a row.
+void conf_copias::constroi_ultima_copia() {
+    auto* grelha3 = new QGridLayout(frame3_);
+    // The date and time share a row.
     const QFontMetrics medida = fontMetrics();
     const int folga = 14;  // the text box's frame and margins
     text3_[6]->setMinimumWidth(medida.horizontalAdvance(QStringLiteral("00-00-0000")) + folga);
@@ -160,7 +175,9 @@ void conf_copias::constroi_configuracao(QWidget& pagina) {
         }
         ++linha;
     }
+}
 
+void conf_copias::constroi_botoes(QWidget& pagina) {
     mudar_destino_ = botao(QStringLiteral("Mudar Caminho Destino"), QStringLiteral("Command4"),
                            &pagina);
     mudar_destino_->setToolTip(QStringLiteral(
@@ -188,7 +205,9 @@ void conf_copias::constroi_configuracao(QWidget& pagina) {
     // The fields keep their natural width; the list and the statistics take the rest.
     layout->addLayout(esquerda, 1);
     layout->addLayout(direita, 0);
+}
 
+void conf_copias::ordena_tabulacao() {
     // Enter and Tab go through the register fields in index order.
     QWidget* anterior = lista_;
     for (QWidget* w : {static_cast<QWidget*>(text3_[0]), static_cast<QWidget*>(text3_[1]),

@@ -140,77 +140,70 @@ std::vector<IndexInfo> read_indexes(DbState& state, const StoredTable& table) {
     return result;
 }
 
-std::vector<Relation> read_relations(DbState& state) {
-    struct Found {
-        std::string name;
-        std::string table;
-        std::string foreign_table;
-        std::vector<RelationField> fields;
-        std::string on_update;
-        std::string on_delete;
-    };
-    std::vector<Found> found;
-    const std::vector<StoredTable> tables = stored_tables(state);
-    auto canonical = [&](const std::string& name) {
-        for (const StoredTable& t : tables) {
-            if (iequals(t.name, name)) return t.name;
-        }
-        return name;
-    };
+namespace {
 
-    for (const StoredTable& table : tables) {
-        struct Key {
-            std::vector<std::string> from, to;
-            std::string parent, on_update, on_delete;
-            bool to_given = true;
-        };
-        std::map<std::int64_t, Key, std::greater<>> keys;  // highest id = written first
-        Statement s = state.prepare(
-            "SELECT id, \"table\", \"from\", \"to\", on_update, on_delete "
-            "FROM pragma_foreign_key_list(?1) ORDER BY id, seq");
-        s.bind_text(1, table.name);
-        while (s.step()) {
-            Key& k = keys[s.column_int64(0)];
-            k.parent = s.column_text(1);
-            k.from.push_back(s.column_text(2));
-            if (s.column_type(3) == SQLITE_NULL) k.to_given = false;
-            k.to.push_back(s.column_text(3));
-            k.on_update = s.column_text(4);
-            k.on_delete = s.column_text(5);
-        }
-        if (keys.empty()) continue;
+// A relation as read, before unnamed ones get their names.
+struct FoundRelation {
+    std::string name;  // "" when the constraint has none
+    std::string table;
+    std::string foreign_table;
+    std::vector<RelationField> fields;
+    std::string on_update;
+    std::string on_delete;
+};
 
-        std::vector<WrittenForeignKey> written;
-        if (auto parsed = parse_create_table(table.sql)) written = written_foreign_keys(*parsed);
-        std::vector<bool> used(written.size(), false);
+// A foreign key of a table as SQLite lists it.
+struct ListedKey {
+    std::vector<std::string> from, to;
+    std::string parent, on_update, on_delete;
+    bool to_given = true;
+};
 
-        for (auto& [id, k] : keys) {
-            if (!k.to_given) k.to = primary_key_columns(state, k.parent);
-            std::string name;
-            for (std::size_t i = 0; i < written.size(); ++i) {
-                const WrittenForeignKey& w = written[i];
-                if (used[i] || !iequals(w.references.parent, k.parent) || !same_names(w.from, k.from)) continue;
-                if (k.to_given ? !same_names(w.references.to, k.to) : !w.references.to.empty()) continue;
-                used[i] = true;
-                name = w.name;
-                break;
-            }
-            Found f{name, canonical(k.parent), table.name, {}, k.on_update, k.on_delete};
-            for (std::size_t i = 0; i < k.from.size(); ++i) {
-                f.fields.push_back({i < k.to.size() ? k.to[i] : std::string(), k.from[i]});
-            }
-            found.push_back(std::move(f));
-        }
+// The foreign keys of `table`, the one written first in front (SQLite
+// numbers them from the last written).
+std::vector<ListedKey> listed_keys(DbState& state, const std::string& table) {
+    std::map<std::int64_t, ListedKey, std::greater<>> keys;
+    Statement s = state.prepare(
+        "SELECT id, \"table\", \"from\", \"to\", on_update, on_delete "
+        "FROM pragma_foreign_key_list(?1) ORDER BY id, seq");
+    s.bind_text(1, table);
+    while (s.step()) {
+        ListedKey& k = keys[s.column_int64(0)];
+        k.parent = s.column_text(1);
+        k.from.push_back(s.column_text(2));
+        if (s.column_type(3) == SQLITE_NULL) k.to_given = false;
+        k.to.push_back(s.column_text(3));
+        k.on_update = s.column_text(4);
+        k.on_delete = s.column_text(5);
     }
+    std::vector<ListedKey> in_order;
+    for (auto& [id, k] : keys) in_order.push_back(std::move(k));
+    return in_order;
+}
 
-    // Unnamed relations get the referenced and referencing table names,
-    // with a number when that name is already taken.
+// The constraint name written for the key `k`, matched on its columns and
+// parent (position only breaks ties); "" when none was written.  Marks the
+// written key used.
+std::string written_name(const ListedKey& k, const std::vector<WrittenForeignKey>& written, std::vector<bool>& used) {
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        const WrittenForeignKey& w = written[i];
+        if (used[i] || !iequals(w.references.parent, k.parent) || !same_names(w.from, k.from)) continue;
+        if (k.to_given ? !same_names(w.references.to, k.to) : !w.references.to.empty()) continue;
+        used[i] = true;
+        return w.name;
+    }
+    return {};
+}
+
+// Unnamed relations get the referenced and referencing table names, with a
+// number when that name is already taken.
+std::vector<Relation> named(std::vector<FoundRelation> found) {
     std::set<std::string> taken;
-    for (const Found& f : found) {
+    for (const FoundRelation& f : found) {
         if (!f.name.empty()) taken.insert(fold_case(f.name));
     }
     std::vector<Relation> relations;
-    for (Found& f : found) {
+    for (FoundRelation& f : found) {
         if (f.name.empty()) {
             const std::string base = f.table + f.foreign_table;
             std::string candidate = base;
@@ -221,6 +214,36 @@ std::vector<Relation> read_relations(DbState& state) {
         relations.emplace_back(f.name, f.table, f.foreign_table, std::move(f.fields), f.on_update, f.on_delete);
     }
     return relations;
+}
+
+}  // namespace
+
+std::vector<Relation> read_relations(DbState& state) {
+    std::vector<FoundRelation> found;
+    const std::vector<StoredTable> tables = stored_tables(state);
+    auto canonical = [&](const std::string& name) {
+        for (const StoredTable& t : tables) {
+            if (iequals(t.name, name)) return t.name;
+        }
+        return name;
+    };
+    for (const StoredTable& table : tables) {
+        std::vector<ListedKey> keys = listed_keys(state, table.name);
+        if (keys.empty()) continue;
+        std::vector<WrittenForeignKey> written;
+        if (auto parsed = parse_create_table(table.sql)) written = written_foreign_keys(*parsed);
+        std::vector<bool> used(written.size(), false);
+        for (ListedKey& k : keys) {
+            if (!k.to_given) k.to = primary_key_columns(state, k.parent);
+            FoundRelation f{written_name(k, written, used), canonical(k.parent), table.name, {}, k.on_update,
+                            k.on_delete};
+            for (std::size_t i = 0; i < k.from.size(); ++i) {
+                f.fields.push_back({i < k.to.size() ? k.to[i] : std::string(), k.from[i]});
+            }
+            found.push_back(std::move(f));
+        }
+    }
+    return named(std::move(found));
 }
 
 }  // namespace pezolva::engine::detail

@@ -1,0 +1,119 @@
+#include "restore/copias_encontradas.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+#include "common/text.h"
+
+namespace pezolva::restore {
+namespace {
+
+constexpr std::size_t kCarimbo = 12;
+constexpr std::string_view kExtensao = ".mdb";
+
+// Byte offset after the first `chars` characters of a UTF-8 text, or
+// nullopt when it has fewer.
+std::optional<std::size_t> depois_de(std::string_view texto, std::size_t chars) {
+    const auto continua = [&](std::size_t k) { return (static_cast<unsigned char>(texto[k]) & 0xC0) == 0x80; };
+    std::size_t i = 0;
+    for (std::size_t n = 0; n < chars; ++n) {
+        if (i >= texto.size()) return std::nullopt;
+        ++i;
+        while (i < texto.size() && continua(i)) ++i;
+    }
+    return i;
+}
+
+std::uint64_t milhares(std::uint64_t bytes) { return (bytes + 500) / 1000; }
+
+const std::string& coluna(const CopiaEncontrada& c, int n) {
+    switch (n) {
+        case 0: return c.nome_fich;
+        case 1: return c.bd;
+        case 2:
+        case 3: return c.carimbo;
+        case 4: return c.caminho;
+        default: return c.tamanho_formatado;
+    }
+}
+
+}  // namespace
+
+std::string nome_procurado(const std::string& nome_bd) {
+    if (!iends_with(nome_bd, kExtensao)) return nome_bd;
+    return nome_bd.substr(0, nome_bd.size() - kExtensao.size());
+}
+
+std::optional<std::string> carimbo_de_copia(const std::string& nome, const std::string& ficheiro) {
+    const auto fim_nome = depois_de(ficheiro, char_count(nome));
+    if (!fim_nome || !iequals(std::string_view(ficheiro).substr(0, *fim_nome), nome)) return std::nullopt;
+    const std::string_view resto = std::string_view(ficheiro).substr(*fim_nome);
+    if (resto.size() != kCarimbo + kExtensao.size() || !iends_with(resto, kExtensao)) return std::nullopt;
+    const std::string carimbo(resto.substr(0, kCarimbo));
+    if (!texto_numerico(carimbo)) return std::nullopt;
+    return carimbo;
+}
+
+std::string data_do_carimbo(const std::string& c) {
+    if (c.size() != kCarimbo) return {};
+    return c.substr(6, 2) + "-" + c.substr(4, 2) + "-" + c.substr(0, 4) + " " + c.substr(8, 2) + ":" + c.substr(10, 2);
+}
+
+std::string tamanho_em_kbytes(std::uint64_t bytes, const std::string& separador) {
+    const std::uint64_t k = milhares(bytes);
+    if (k == 0) return "<1";
+    const std::string digitos = std::to_string(k);
+    std::string texto;
+    for (std::size_t i = 0; i < digitos.size(); ++i) {
+        if (i > 0 && (digitos.size() - i) % 3 == 0) texto += separador;
+        texto += digitos[i];
+    }
+    return texto;
+}
+
+std::string tamanho_ordenavel(std::uint64_t bytes) {
+    char texto[32];
+    std::snprintf(texto, sizeof texto, "%09llu", static_cast<unsigned long long>(milhares(bytes)));
+    return texto;
+}
+
+void junta_pasta(std::vector<std::string>& pastas, const std::string& pasta) {
+    if (pasta.empty()) return;
+    for (const std::string& p : pastas) {
+        if (iequals(p, pasta)) return;
+    }
+    pastas.push_back(pasta);
+}
+
+std::vector<CopiaEncontrada> procura_copias(FileSystem& files, const std::vector<std::string>& pastas,
+                                            const std::vector<std::string>& nomes, const std::string& separador,
+                                            const std::function<void(const std::string& pasta)>& a_procurar) {
+    std::vector<CopiaEncontrada> copias;
+    std::set<std::string> vistos;
+    for (const std::string& nome_bd : nomes) {
+        const std::string nome = nome_procurado(nome_bd);
+        for (const std::string& pasta : pastas) {
+            if (a_procurar) a_procurar(pasta);
+            for (const std::string& f : files.list_files(pasta)) {
+                const auto carimbo = carimbo_de_copia(nome, f);
+                if (!carimbo || vistos.count(f) != 0) continue;
+                const auto bytes = files.file_size(join_path(pasta, f));
+                if (!bytes) continue;
+                vistos.insert(f);
+                copias.push_back({f, nome, data_do_carimbo(*carimbo), *carimbo, pasta,
+                                  tamanho_em_kbytes(*bytes, separador), tamanho_ordenavel(*bytes), *bytes});
+            }
+        }
+    }
+    return copias;
+}
+
+void ordena(std::vector<CopiaEncontrada>& copias, int n, bool descendente) {
+    std::stable_sort(copias.begin(), copias.end(), [&](const CopiaEncontrada& a, const CopiaEncontrada& b) {
+        const std::string ka = fold_case(coluna(a, n)), kb = fold_case(coluna(b, n));
+        return descendente ? kb < ka : ka < kb;
+    });
+}
+
+}  // namespace pezolva::restore
