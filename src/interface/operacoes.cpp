@@ -48,14 +48,16 @@ std::optional<Projecto> procura_projecto(const std::string& nome) {
 }
 
 bool palavra_passe_abre(const Projecto& projecto, const std::string& passwd) {
-    try {
-        engine::OpenDatabase(join_path(projecto.caminho, projecto.nome_bd), false, true,
-                             ";pwd=" + passwd)
-            .Close();
-    } catch (const engine::EngineError& e) {
-        return e.numero() != engine::ErroPalavraPasse;
-    }
-    return true;
+    return para_o_anfitriao([&] {
+        try {
+            engine::OpenDatabase(join_path(projecto.caminho, projecto.nome_bd), false, true,
+                                 ";pwd=" + passwd)
+                .Close();
+        } catch (const engine::EngineError& e) {
+            return e.numero() != engine::ErroPalavraPasse;
+        }
+        return true;
+    });
 }
 
 Arranque arranca_projecto(const Projecto& projecto, const std::string& passwd,
