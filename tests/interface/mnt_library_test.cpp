@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "pezolva/mnt.h"
+#include "anfitriao.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -51,17 +52,6 @@ TEST(MntLibrary, ActualizaPathRecordsTheProjectInTheUsersSettings) {
 
 // A host without a QApplication, in a process of its own, and what it
 // prints: the standard output, or the signal that ended it.
-std::string corre_anfitriao(const pezolva::testing::TempDir& dir, const std::string& modo) {
-    const std::string comando = "XDG_CONFIG_HOME='" + dir.file("config") + "' '" ANFITRIAO "' " +
-                                modo + " 2>/dev/null";
-    FILE* saida = popen(comando.c_str(), "r");
-    std::string texto;
-    char linha[512];
-    while (std::fgets(linha, sizeof linha, saida) != nullptr) texto += linha;
-    const int estado = pclose(saida);
-    if (WIFSIGNALED(estado)) texto += "sinal " + std::to_string(WTERMSIG(estado));
-    return texto;
-}
 
 // Every call a host without windows cannot make gives it an error to catch,
 // never an abort of the whole host.
@@ -70,14 +60,14 @@ TEST(MntLibrary, WithoutAQApplicationTheChoiceOfSeveralProjectsIsAnError) {
     std::filesystem::create_directories(dir.file("config/pelvor"));
     pezolva::testing::write_file(dir.file("config/pelvor/ZOLVA.ini"),
                                  "[Projectos]\nNomes=obras;brasol\n");
-    const std::string r = corre_anfitriao(dir, "selecciona");
+    const std::string r = corre_anfitriao(dir, "selecciona", false);
     EXPECT_EQ(r.rfind("erro 3001: As janelas do componente precisam de uma QApplication", 0), 0u)
         << r;
 }
 
 TEST(MntLibrary, OperationsBeforeAnyProjectIsCurrentSayOneClearThing) {
     pezolva::testing::TempDir dir;
-    const std::string r = corre_anfitriao(dir, "sem-projecto");
+    const std::string r = corre_anfitriao(dir, "sem-projecto", false);
     const std::string linha =
         "erro 3001: Não há um projecto actual: o programa anfitrião tem de chamar actualiza_path "
         "antes desta operação.\n";

@@ -15,6 +15,7 @@
 
 #include "pezolva/demonstracao.h"
 #include "pezolva/operacoes.h"
+#include "anfitriao.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -204,22 +205,10 @@ TEST_F(OperacoesLibrary, ASignalStopsTheRunCleanlyAndTheNextRunWorks) {
 
 // A host without a QApplication, in a process of its own: what it prints on
 // both outputs.
-std::string corre_anfitriao(const pezolva::testing::TempDir& dir, const std::string& args,
-                            const std::string& passe = "") {
-    const std::string comando = "XDG_CONFIG_HOME='" + dir.file("config") +
-                                "' PEZOLVA_TESTE_PASSE='" + passe + "' '" ANFITRIAO "' " + args +
-                                " 2>&1";
-    FILE* saida = popen(comando.c_str(), "r");
-    std::string texto;
-    char linha[512];
-    while (std::fgets(linha, sizeof linha, saida) != nullptr) texto += linha;
-    pclose(saida);
-    return texto;
-}
 
 TEST(OperacoesSemJanelas, WithoutACurrentProjectEachOperationIsOneClearError) {
     pezolva::testing::TempDir dir;
-    const std::string r = corre_anfitriao(dir, "operacoes-sem-projecto");
+    const std::string r = corre_anfitriao(dir, "operacoes-sem-projecto", true);
     const std::string linha =
         "erro 3001: Não há um projecto actual: o programa anfitrião tem de chamar "
         "actualiza_path antes desta operação.\n";
@@ -229,21 +218,21 @@ TEST(OperacoesSemJanelas, WithoutACurrentProjectEachOperationIsOneClearError) {
 TEST(OperacoesSemJanelas, EachWayAStartEndsIsToldAndShown) {
     pezolva::testing::TempDir dir;
     const demo::Projecto p = demo::prepara(dir.file("obras"), 0);
-    EXPECT_EQ(corre_anfitriao(dir, "arranque '" + p.pasta + "' obras brasol.mdb", "kqa730418"),
+    EXPECT_EQ(corre_anfitriao(dir, "arranque '" + p.pasta + "' obras brasol.mdb", true, "kqa730418"),
               "Pronto\nsem erro\n");
     const std::string errada =
-        corre_anfitriao(dir, "arranque '" + p.pasta + "' obras brasol.mdb", "errada");
+        corre_anfitriao(dir, "arranque '" + p.pasta + "' obras brasol.mdb", true, "errada");
     EXPECT_NE(errada.find("Recusado\nsem erro\n"), std::string::npos) << errada;
     EXPECT_NE(errada.find("Palavra-passe inválida."), std::string::npos) << errada;
     const std::string sem_base =
-        corre_anfitriao(dir, "arranque '" + p.pasta + "' obras outra.mdb", "kqa730418");
+        corre_anfitriao(dir, "arranque '" + p.pasta + "' obras outra.mdb", true, "kqa730418");
     EXPECT_NE(sem_base.find("SemBasePrincipal\nsem erro\n"), std::string::npos) << sem_base;
     EXPECT_NE(sem_base.find("outra.mdb não existe."), std::string::npos) << sem_base;
 }
 
 TEST(OperacoesSemJanelas, AnErrorIsShownWithItsNumberOr3000) {
     pezolva::testing::TempDir dir;
-    EXPECT_EQ(corre_anfitriao(dir, "mostra-erro"),
+    EXPECT_EQ(corre_anfitriao(dir, "mostra-erro", true),
               "Erro: 3045 - Em uso.\nErro: 3000 - Sem número.\n");
 }
 
