@@ -54,6 +54,20 @@ void apaga_tudo(FileSystem& files, const std::string& caminho) {
     }
 }
 
+// Leaves no journal beside the database that SQLite could apply to the
+// restored file.  A database SQLite can read has them applied to itself
+// first; one it cannot read (the usual reason for a restore) can make no
+// use of them, and they go.
+void assenta_diarios(FileSystem& files, const std::string& bd) {
+    try {
+        engine::SettleJournals(bd);
+    } catch (const EngineError&) {
+        for (const char* fim : {"-journal", "-wal", "-shm"}) {
+            if (files.exists(bd + fim)) files.remove(bd + fim);
+        }
+    }
+}
+
 }  // namespace
 
 std::optional<std::string> repoe_copia(FileSystem& files, const PedidoReposicao& p) {
@@ -73,7 +87,7 @@ std::optional<std::string> repoe_copia(FileSystem& files, const PedidoReposicao&
         }
         if (files.exists(engine::companion_path(novo))) files.remove(engine::companion_path(novo));  // the check's
         if (existe) {
-            engine::SettleJournals(bd);
+            assenta_diarios(files, bd);
             files.set_permissions(novo, files.permissions(bd).value_or(0600));
             files.exchange(novo, bd);
             apaga_tudo(files, novo);  // the old database, now under the temporary name

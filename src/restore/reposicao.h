@@ -28,7 +28,8 @@ struct PedidoReposicao {
 //  3. the copy is copied to a hidden file beside the database, synced, and
 //     checked (it opens with the password and passes SQLite's quick check);
 //  4. the old database's journals are settled (a stale journal or WAL
-//     would otherwise be applied to the restored file), the new file gets
+//     would otherwise be applied to the restored file; those of a file
+//     SQLite cannot read are removed), the new file gets
 //     the old one's permission bits, and the two names are swapped in one
 //     step (or the new file is renamed in when there was none); the old
 //     file then goes.

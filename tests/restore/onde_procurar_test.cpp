@@ -1,0 +1,71 @@
+#include "restore/onde_procurar.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/scripted_dialogs.h"
+#include "engine/database.h"
+#include "register/bups.h"
+#include "restore/copias_encontradas.h"
+#include "restore/reposicao.h"
+#include "support/temp_dir.h"
+#include "testproject/projecto_teste.h"
+
+namespace pezolva::restore {
+namespace {
+
+namespace tp = testproject;
+
+class OndeProcurarTest : public ::testing::Test {
+protected:
+    OndeProcurarTest() {
+        tp::Opcoes opcoes;
+        opcoes.linhas = 20;
+        projecto_teste = tp::cria_projecto(dir.file("proj"), opcoes);
+        projecto.caminho = projecto_teste.pasta;
+        projecto.nome_bd = tp::kPrincipal;
+        projecto.passwd = tp::kPassePrincipal;
+        engine::Database db = engine::OpenDatabase(projecto.base_principal(), false, false, projecto.ligacao());
+        ScriptedDialogs dialogs;
+        EXPECT_TRUE(cria_bups(db, projecto, dialogs));
+    }
+    testing::TempDir dir;
+    tp::Projecto projecto_teste;
+    ProjectoActual projecto;
+};
+
+TEST_F(OndeProcurarTest, TheProjectFolderThenEachLastDestinationOnce) {
+    {
+        engine::Database db = engine::OpenDatabase(projecto.base_principal(), false, false, projecto.ligacao());
+        db.Execute("update BUPS set BUP_ULT_DESTINO = '/copias/A' where BUP_NOME_BD = 'brasol.mdb'");
+        db.Execute("update BUPS set BUP_ULT_DESTINO = '/COPIAS/a' where BUP_NOME_BD = 'log.mdb'");
+    }
+    const OndeProcurar onde = onde_procurar(projecto);
+    EXPECT_FALSE(onde.sem_registo);
+    EXPECT_EQ(onde.pastas, (std::vector<std::string>{projecto.caminho, "/copias/A"}));
+    EXPECT_EQ(onde.bases.size(), 3u);
+    EXPECT_EQ(onde.ligacoes.at("brasol.mdb"), projecto.ligacao());
+}
+
+TEST_F(OndeProcurarTest, ADamagedMainDatabaseIsRestoredFromTheCopiesFolder) {
+    const std::string copias = projecto.caminho + "/copiaseg";
+    std::filesystem::create_directories(copias);
+    std::filesystem::copy_file(projecto.base_principal(), copias + "/brasol200505191407.mdb");
+    testing::write_file(projecto.base_principal(), std::string(8192, '\0'));  // damaged
+
+    const OndeProcurar onde = onde_procurar(projecto);
+    EXPECT_TRUE(onde.sem_registo);
+    LocalFileSystem files;
+    const auto encontradas = procura_copias(files, onde.pastas, onde.bases, ".");
+    ASSERT_EQ(encontradas.size(), 1u);
+    const CopiaEncontrada& c = encontradas.front();
+    EXPECT_EQ(repoe_copia(files, {join_path(c.caminho, c.nome_fich), projecto.caminho, c.bd,
+                                  onde.ligacoes.at(projecto.nome_bd), 7}),
+              std::nullopt);
+    engine::Database db = engine::OpenDatabase(projecto.base_principal(), false, true, projecto.ligacao());
+    EXPECT_FALSE(db.OpenRecordset("select * from BUPS").IsEOF());
+}
+
+}  // namespace
+}  // namespace pezolva::restore
