@@ -65,6 +65,36 @@ struct Obra {
     std::vector<std::string> renomeados;
 };
 
+// The folder, made when missing, with none of the project's names taken.
+void prepara_pasta(FileSystem& files, const std::string& pasta) {
+    if (!create_directories(files, pasta)) {
+        throw ErroProjecto("Não foi possível criar a pasta " + pasta + " para o projecto de teste.");
+    }
+    for (const std::string& nome : nomes_do_projecto(pasta)) {
+        if (files.exists(nome)) {
+            throw ErroProjecto("Já existe o ficheiro " + nome + ": o projecto de teste não foi criado.");
+        }
+    }
+}
+
+// Gives each built file its final name, never replacing one, the main
+// database last: with it in place the project is complete.  What was
+// renamed is noted in `obra`, so that a failure can undo it.
+void da_os_nomes(FileSystem& files, Obra& obra, const std::string& principal) {
+    std::stable_partition(obra.ficheiros.begin(), obra.ficheiros.end(),
+                          [&](const auto& f) { return f.second != principal; });
+    for (const auto& [temporario, final] : obra.ficheiros) {
+        try {
+            files.rename_no_replace(temporario, final);
+        } catch (const FileError& e) {
+            throw ErroProjecto("Não foi possível dar o nome " + final + " à base de dados do projecto de teste: " +
+                               e.what());
+        }
+        obra.renomeados.push_back(final);
+        remove_nosso(files, temporario);  // what is left: its companion lock
+    }
+}
+
 }  // namespace
 
 std::int64_t linhas_para_bytes(std::int64_t bytes) { return std::max<std::int64_t>(1, bytes / kBytesPorLinha); }
@@ -74,14 +104,7 @@ Projecto cria_projecto(const std::string& pasta, const Opcoes& opcoes) {
     // 2. Each database and structure under a temporary name.
     // 3. The renames, which never replace a file; a failure undoes them.
     LocalFileSystem files;
-    if (!create_directories(files, pasta)) {
-        throw ErroProjecto("Não foi possível criar a pasta " + pasta + " para o projecto de teste.");
-    }
-    for (const std::string& nome : nomes_do_projecto(pasta)) {
-        if (files.exists(nome)) {
-            throw ErroProjecto("Já existe o ficheiro " + nome + ": o projecto de teste não foi criado.");
-        }
-    }
+    prepara_pasta(files, pasta);
 
     detail::Contexto contexto;
     contexto.linhas = opcoes.bytes > 0 ? linhas_para_bytes(opcoes.bytes) : std::max<std::int64_t>(0, opcoes.linhas);
@@ -115,19 +138,7 @@ Projecto cria_projecto(const std::string& pasta, const Opcoes& opcoes) {
                 detail::constroi(temporario, bd.palavra_passe, tabelas, como);
             }
         }
-        // The main database last: with it in place the project is complete.
-        std::stable_partition(obra.ficheiros.begin(), obra.ficheiros.end(),
-                              [&](const auto& f) { return f.second != projecto.principal.caminho; });
-        for (const auto& [temporario, final] : obra.ficheiros) {
-            try {
-                files.rename_no_replace(temporario, final);
-            } catch (const FileError& e) {
-                throw ErroProjecto("Não foi possível dar o nome " + final + " à base de dados do projecto de teste: " +
-                                   e.what());
-            }
-            obra.renomeados.push_back(final);
-            remove_nosso(files, temporario);  // what is left: its companion lock
-        }
+        da_os_nomes(files, obra, projecto.principal.caminho);
         detail::sincroniza(pasta);  // the new names too
     } catch (...) {
         for (const auto& [temporario, final] : obra.ficheiros) remove_nosso(files, temporario);
