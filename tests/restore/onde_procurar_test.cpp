@@ -4,36 +4,16 @@
 
 #include <filesystem>
 
-#include "common/scripted_dialogs.h"
+#include "backup/backup_fixture.h"
 #include "engine/database.h"
-#include "register/bups.h"
 #include "restore/copias_encontradas.h"
 #include "restore/reposicao.h"
-#include "support/temp_dir.h"
-#include "testproject/projecto_teste.h"
 
 namespace pezolva::restore {
 namespace {
 
-namespace tp = testproject;
-
-class OndeProcurarTest : public ::testing::Test {
-protected:
-    OndeProcurarTest() {
-        tp::Opcoes opcoes;
-        opcoes.linhas = 20;
-        projecto_teste = tp::cria_projecto(dir.file("proj"), opcoes);
-        projecto.caminho = projecto_teste.pasta;
-        projecto.nome_bd = tp::kPrincipal;
-        projecto.passwd = tp::kPassePrincipal;
-        engine::Database db = engine::OpenDatabase(projecto.base_principal(), false, false, projecto.ligacao());
-        ScriptedDialogs dialogs;
-        EXPECT_TRUE(cria_bups(db, projecto, dialogs));
-    }
-    testing::TempDir dir;
-    tp::Projecto projecto_teste;
-    ProjectoActual projecto;
-};
+// A test project with its register, as the backup tests build it.
+class OndeProcurarTest : public testing::BackupFixture {};
 
 TEST_F(OndeProcurarTest, TheProjectFolderThenEachLastDestinationOnce) {
     {

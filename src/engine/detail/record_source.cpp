@@ -26,6 +26,38 @@ struct SimpleSelect {
 
 bool is_name(const Token& t) { return t.kind == Token::Word || t.kind == Token::Quoted; }
 
+// Reads the select list from token `p` on: "*", "t.*", or plain columns
+// (qualified or not) with their result names; leaves `p` after it.  False
+// when the list is anything else.
+bool read_select_list(std::string_view sql, const std::vector<Token>& t, std::size_t n, std::size_t& p,
+                      SimpleSelect& s) {
+    auto kw = [&](std::size_t i, std::string_view w) { return i < n && is_keyword(sql, t[i], w); };
+    if (p < n && token_text(sql, t[p]) == "*") {
+        s.star = true;
+        ++p;
+        return true;
+    }
+    if (p + 2 < n && is_name(t[p]) && is_punct(sql, t[p + 1], '.') && token_text(sql, t[p + 2]) == "*") {
+        s.star = true;
+        p += 3;
+        return true;
+    }
+    while (true) {
+        if (p >= n || !is_name(t[p]) || kw(p, "DISTINCT") || kw(p, "ALL")) return false;
+        std::string column = token_name(sql, t[p++]);
+        if (p + 1 < n && is_punct(sql, t[p], '.') && is_name(t[p + 1])) {
+            column = token_name(sql, t[p + 1]);
+            p += 2;
+        }
+        std::string result = column;
+        if (kw(p, "AS")) ++p;
+        if (p < n && is_name(t[p]) && !kw(p, "FROM")) result = token_name(sql, t[p++]);
+        s.items.emplace_back(column, result);
+        if (p >= n || !is_punct(sql, t[p], ',')) return true;
+        ++p;
+    }
+}
+
 std::optional<SimpleSelect> parse_simple_select(std::string_view sql) {
     const std::vector<Token> t = tokenize(sql);
     std::size_t n = t.size();
@@ -33,33 +65,9 @@ std::optional<SimpleSelect> parse_simple_select(std::string_view sql) {
     auto kw = [&](std::size_t i, std::string_view w) { return i < n && is_keyword(sql, t[i], w); };
     if (!kw(0, "SELECT")) return std::nullopt;
     SimpleSelect s;
-    std::size_t p = 1;
-    const std::size_t list_begin = p;
-    if (p < n && token_text(sql, t[p]) == "*") {
-        s.star = true;
-        ++p;
-    } else if (p + 2 < n && is_name(t[p]) && is_punct(sql, t[p + 1], '.') && token_text(sql, t[p + 2]) == "*") {
-        s.star = true;
-        p += 3;
-    } else {
-        while (true) {
-            if (p >= n || !is_name(t[p]) || kw(p, "DISTINCT") || kw(p, "ALL")) return std::nullopt;
-            std::string column = token_name(sql, t[p++]);
-            if (p + 1 < n && is_punct(sql, t[p], '.') && is_name(t[p + 1])) {
-                column = token_name(sql, t[p + 1]);
-                p += 2;
-            }
-            std::string result = column;
-            if (kw(p, "AS")) ++p;
-            if (p < n && is_name(t[p]) && !kw(p, "FROM")) result = token_name(sql, t[p++]);
-            s.items.emplace_back(column, result);
-            if (p < n && is_punct(sql, t[p], ',')) {
-                ++p;
-                continue;
-            }
-            break;
-        }
-    }
+    const std::size_t list_begin = 1;
+    std::size_t p = list_begin;
+    if (!read_select_list(sql, t, n, p, s)) return std::nullopt;
     if (!kw(p, "FROM") || p + 1 >= n || !is_name(t[p + 1])) return std::nullopt;
     s.list = std::string(sql.substr(t[list_begin].begin, t[p - 1].end - t[list_begin].begin));
     const std::size_t from_token = p + 1;
