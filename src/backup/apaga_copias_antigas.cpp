@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "backup/apaga_base.h"
+#include "engine/delete_database.h"
 #include "backup/nome_copia.h"
 #include "common/text.h"
 
@@ -45,7 +45,7 @@ std::vector<std::string> apaga_copias_antigas(FileSystem& files, const std::stri
                      [](const Copy& a, const Copy& b) { return a.folded < b.folded; });
     const std::size_t surplus = std::min(count - static_cast<std::size_t>(manter), deletable.size());
     for (std::size_t i = 0; i < surplus; ++i) {
-        if (!apaga_base(files, join_path(pasta, deletable[i].name))) em_uso.push_back(deletable[i].name);
+        if (!engine::delete_database(files, join_path(pasta, deletable[i].name))) em_uso.push_back(deletable[i].name);
     }
     return em_uso;
 }

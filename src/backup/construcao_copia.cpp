@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <optional>
 
-#include "backup/coloca_copia.h"
+#include "engine/put_in_place.h"
 #include "backup/copia_tabela.h"
 #include "backup/nome_copia.h"
 #include "backup/ordem_copia.h"
@@ -100,9 +100,9 @@ void ConstrucaoCopia::cria_a_partir_da_estrutura(const std::string& em_construca
 }
 
 engine::Database ConstrucaoCopia::origem(engine::Database& viva) {
-    const std::string instantaneo = temporarios_.reclama(temporario(kInstantaneo));
+    const std::string instantaneo = temporarios_.claim(temporario(kInstantaneo));
     if (!engine::SnapshotFile(viva, instantaneo, 0600)) {
-        temporarios_.apaga(instantaneo);
+        temporarios_.remove(instantaneo);
         return std::move(viva);
     }
     instantaneo_ = instantaneo;
@@ -162,10 +162,10 @@ std::string ConstrucaoCopia::compacta(const std::string& em_construcao, bool ja_
     // and no free page, is already as compact as VACUUM INTO would make it:
     // compacting it again would only copy it.
     if (ja_compacta) return em_construcao;
-    const std::string compactada = temporarios_.reclama(temporario(kCompactada));
+    const std::string compactada = temporarios_.claim(temporario(kCompactada));
     files_.create_file(compactada);  // private from its first byte
     engine::CompactDatabase(em_construcao, compactada, kLocalidade, 0, plano_.ligacao);
-    temporarios_.apaga(em_construcao);
+    temporarios_.remove(em_construcao);
     return compactada;
 }
 
@@ -175,11 +175,11 @@ void ConstrucaoCopia::nomeia(const std::string& pronta) {
     // (the restore window, another workstation).
     std::optional<engine::ExclusiveLock> em_uso;
     if (files_.exists(plano_.caminho_copia)) em_uso.emplace(plano_.caminho_copia);
-    const std::string de_lado = temporarios_.reclama(temporario(kDeLado));
-    const std::optional<std::string> antiga = coloca_copia(files_, pronta, plano_.caminho_copia, de_lado);
-    if (antiga) temporarios_.apaga(*antiga);
-    if (antiga != pronta) temporarios_.largar(pronta);
-    temporarios_.largar(de_lado);
+    const std::string de_lado = temporarios_.claim(temporario(kDeLado));
+    const std::optional<std::string> antiga = engine::put_in_place(files_, pronta, plano_.caminho_copia, de_lado);
+    if (antiga) temporarios_.remove(*antiga);
+    if (antiga != pronta) temporarios_.release(pronta);
+    temporarios_.release(de_lado);
 }
 
 bool ConstrucaoCopia::enche_verifica_e_nomeia(engine::Database& viva, engine::Database& copia,
@@ -195,7 +195,7 @@ bool ConstrucaoCopia::enche_verifica_e_nomeia(engine::Database& viva, engine::Da
     tempos_.marca("apagar dados");
     const bool ja_compacta = enche(fonte, em_construcao, *tabelas, total_registos);
     fonte.Close();
-    if (!instantaneo_.empty()) temporarios_.apaga(instantaneo_);
+    if (!instantaneo_.empty()) temporarios_.remove(instantaneo_);
 
     etapa("Compactar");
     const std::string pronta = compacta(em_construcao, ja_compacta);
@@ -219,7 +219,7 @@ bool ConstrucaoCopia::enche_verifica_e_nomeia(engine::Database& viva, engine::Da
 }
 
 bool ConstrucaoCopia::constroi(engine::Database& viva, std::int64_t& total_registos) {
-    const std::string em_construcao = temporarios_.reclama(temporario(kEmConstrucao));
+    const std::string em_construcao = temporarios_.claim(temporario(kEmConstrucao));
     etapa("Criar ficheiro");
     try {
         cria_a_partir_da_estrutura(em_construcao);

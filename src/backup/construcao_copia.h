@@ -8,7 +8,7 @@
 #include "backup/progresso.h"
 #include "backup/logs_execucao.h"
 #include "backup/tempos_etapas.h"
-#include "backup/temporarios.h"
+#include "engine/temporary_files.h"
 #include "common/file_system.h"
 #include "engine/database.h"
 #include "engine/file_sync.h"
@@ -93,7 +93,7 @@ private:
     TemposEtapas& tempos_;
     std::string pasta_copia_;
     std::string instantaneo_;  // the snapshot of the live database, when taken
-    Temporarios temporarios_;
+    engine::TemporaryFiles temporarios_;
 };
 
 }  // namespace pezolva::backup
