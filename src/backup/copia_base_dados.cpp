@@ -10,6 +10,7 @@
 #include "backup/tempos_etapas.h"
 #include "common/text.h"
 #include "engine/database.h"
+#include "engine/temporary_files.h"
 #include "register/bups.h"
 
 namespace pezolva::backup {
@@ -168,7 +169,7 @@ void CopiaBaseDados::copia(engine::Recordset& registo) {
     }
     if (!prepara_pasta(p)) return;
     p.plano.permissoes = servicos_.files.permissions(p.plano.caminho_bd).value_or(0600);
-    p.plano.token = sorteia_token_temporario(servicos_.random);
+    p.plano.token = engine::random_token(servicos_.random);
 
     std::int64_t total_registos = 0;
     if (!ConstrucaoCopia(servicos_.files, p.plano, log_, progresso_, tempos).constroi(viva, total_registos)) return;

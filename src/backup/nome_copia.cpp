@@ -116,12 +116,4 @@ std::optional<std::string> copia_do_temporario(const std::string& nome) {
     return nome.substr(1, nome.size() - 1 - tail);
 }
 
-std::uint64_t sorteia_token_temporario(Random& random) {
-    const auto half = [&random] {
-        return static_cast<std::uint64_t>(random.uniform() * 4294967296.0) & 0xFFFFFFFFu;
-    };
-    const std::uint64_t high = half();
-    return (high << 32) | half();
-}
-
 }  // namespace pezolva::backup

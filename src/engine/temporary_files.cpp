@@ -44,4 +44,12 @@ void TemporaryFiles::free(Claimed& c, bool with_file) {
     }
 }
 
+std::uint64_t random_token(Random& random) {
+    const auto half = [&random] {
+        return static_cast<std::uint64_t>(random.uniform() * 4294967296.0) & 0xFFFFFFFFu;
+    };
+    const std::uint64_t high = half();
+    return (high << 32) | half();
+}
+
 }  // namespace pezolva::engine

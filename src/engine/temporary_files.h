@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "common/clock.h"
 #include "common/file_system.h"
 #include "engine/lock_file.h"
 
@@ -46,5 +48,9 @@ private:
     FileSystem& files_;
     std::vector<Claimed> claimed_;
 };
+
+// A 64-bit token from two draws of `random`, to make a temporary name
+// unique to one run.
+std::uint64_t random_token(Random& random);
 
 }  // namespace pezolva::engine

@@ -200,14 +200,5 @@ TEST(NomeTemporarioDeCopiaTest, RecognisesOnlyItsOwnShape) {
     for (const char* name : others) EXPECT_FALSE(nome_temporario_de_copia(name)) << name;
 }
 
-TEST(SorteiaTokenTemporarioTest, UsesBothHalvesOfTheWord) {
-    ScriptedRandom random(0.5);
-    EXPECT_EQ(sorteia_token_temporario(random), 0x8000000080000000u);
-    random.set(0.999999999999);
-    EXPECT_EQ(sorteia_token_temporario(random) >> 32, 0xFFFFFFFFu);
-    random.set(0.0);
-    EXPECT_EQ(sorteia_token_temporario(random), 0u);
-}
-
 }  // namespace
 }  // namespace pezolva::backup
