@@ -88,14 +88,20 @@ void junta_pasta(std::vector<std::string>& pastas, const std::string& pasta) {
 
 std::vector<CopiaEncontrada> procura_copias(FileSystem& files, const std::vector<std::string>& pastas,
                                             const std::vector<std::string>& nomes, const std::string& separador,
-                                            const std::function<void(const std::string& pasta)>& a_procurar) {
+                                            const std::function<bool(const std::string& pasta)>& a_procurar) {
     std::vector<CopiaEncontrada> copias;
     std::set<std::string> vistos;
     for (const std::string& nome_bd : nomes) {
         const std::string nome = nome_procurado(nome_bd);
         for (const std::string& pasta : pastas) {
-            if (a_procurar) a_procurar(pasta);
-            for (const std::string& f : files.list_files(pasta)) {
+            if (a_procurar && !a_procurar(pasta)) return copias;
+            std::vector<std::string> ficheiros;
+            try {
+                ficheiros = files.list_files(pasta);
+            } catch (const FileError&) {
+                continue;  // an unreadable folder yields nothing, like a missing one
+            }
+            for (const std::string& f : ficheiros) {
                 const auto carimbo = carimbo_de_copia(nome, f);
                 if (!carimbo || vistos.count(f) != 0) continue;
                 const auto bytes = files.file_size(join_path(pasta, f));

@@ -59,11 +59,13 @@ void junta_pasta(std::vector<std::string>& pastas, const std::string& pasta);
 // returns one row per file name: a name found again (the same folder
 // written twice, another folder) is skipped, and so is a file whose size
 // cannot be read, while the rest of the listing is still searched.  A
-// folder that does not exist yields nothing.  `a_procurar` (when given) is
-// called before each folder of each name, so that progress can be shown.
+// folder that does not exist or cannot be listed yields nothing.
+// `a_procurar` (when given) is called before each folder of each name, so
+// that progress can be shown; when it returns false the search stops there
+// and gives what it found so far.
 std::vector<CopiaEncontrada> procura_copias(FileSystem& files, const std::vector<std::string>& pastas,
                                             const std::vector<std::string>& nomes, const std::string& separador,
-                                            const std::function<void(const std::string& pasta)>& a_procurar = {});
+                                            const std::function<bool(const std::string& pasta)>& a_procurar = {});
 
 // Sorts by column `coluna` (0 to 6) as the list sorts, ascending when
 // `descendente` is false: "Data Cópia" by its stamp, the size by its

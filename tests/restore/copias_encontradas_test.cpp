@@ -86,7 +86,10 @@ TEST_F(ProcuraCopiasTest, EachFileOnceFromTheFirstFolderAndTheRestOfAListingStil
     std::vector<std::string> procuradas;
     const auto copias = procura_copias(files, {dir.file("a"), dir.file("b"), dir.file("falta")},
                                        {"brasol.mdb", "BRASOL.mdb", "brasol_fotos.mdb"}, ".",
-                                       [&](const std::string& p) { procuradas.push_back(p); });
+                                       [&](const std::string& p) {
+                                           procuradas.push_back(p);
+                                           return true;
+                                       });
     ASSERT_EQ(copias.size(), 3u);
     EXPECT_EQ(procuradas.size(), 9u) << "every folder for every register row";
     std::vector<std::string> vistas;
