@@ -77,6 +77,14 @@ public:
     // errors.
     bool copia_segur_com_fo();
 
+    // The restore window: the backup copies of the current project's
+    // databases found in the project folder, the register's destinations
+    // and folders the user adds; "Repor" replaces a database by the copy
+    // selected, after the user confirms.  Returns when the window closes.
+    // Works when the main database is damaged or missing: its copies are
+    // then looked for in the project's "copiaseg" folder.
+    void repor_copias_segur();
+
     // Lists the projects registered on this workstation and lets the user
     // choose one when there are several.  True with the chosen project in
     // the four texts and `ha_mais` True; False when none is registered or

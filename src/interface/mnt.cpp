@@ -8,6 +8,7 @@
 #include "project/projectos.h"
 #include "project/ui/escolhe_proj.h"
 #include "register/valida_bups.h"
+#include "restore/sobras_reposicao.h"
 
 namespace pezolva {
 
@@ -25,6 +26,9 @@ bool mnt::actualiza_path(std::string& caminho, std::string& projecto, std::strin
     return para_o_anfitriao([&] {
         regista_projecto(servicos().settings, estado().projecto_actual, caminho, projecto, nome_bd,
                          descr, passwd, vem_de_pezolva);
+        // A restore killed half-way may have left the main database set
+        // aside: it goes back before anything looks for it.
+        restore::recupera_reposicoes(servicos().files, estado().projecto_actual.caminho);
         impl_->inconsistente = false;
         valida_bups_bd();
         return !impl_->inconsistente;

@@ -2,10 +2,12 @@
 
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -51,8 +53,19 @@ NavegadorPastas::NavegadorPastas(const QString& inicio, const QString& prompt, Q
     const QModelIndex comeco = modelo_->index(inicio);
     if (comeco.isValid()) {
         arvore_->setCurrentIndex(comeco);
-        arvore_->scrollTo(comeco, QAbstractItemView::PositionAtCenter);
         arvore_->expand(comeco);
+        // The folders load in the background, in no set order: the
+        // starting one is brought into sight as each arrives, until the user
+        // takes over.
+        connect(modelo_, &QFileSystemModel::directoryLoaded, this, [this] {
+            if (!seguir_inicio_) return;
+            QTimer::singleShot(0, this, [this] {
+                if (seguir_inicio_) arvore_->scrollTo(arvore_->currentIndex(), QAbstractItemView::PositionAtCenter);
+            });
+        });
+        for (QObject* o : {static_cast<QObject*>(arvore_), static_cast<QObject*>(arvore_->viewport())}) {
+            o->installEventFilter(this);
+        }
     }
     mostra_seleccao();
     resize(480, 420);
@@ -69,6 +82,19 @@ void NavegadorPastas::mostra_seleccao() {
     estado_->setText(estado_->fontMetrics().elidedText(caminho, Qt::ElideMiddle, estado_->width()));
     estado_->setToolTip(caminho);
     ok_->setEnabled(!caminho.isEmpty());
+}
+
+bool NavegadorPastas::eventFilter(QObject* objecto, QEvent* evento) {
+    switch (evento->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::KeyPress:
+        case QEvent::Wheel:
+            seguir_inicio_ = false;
+            break;
+        default:
+            break;
+    }
+    return QDialog::eventFilter(objecto, evento);
 }
 
 void NavegadorPastas::resizeEvent(QResizeEvent* event) {

@@ -24,6 +24,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* objecto, QEvent* evento) override;
 
 private:
     void mostra_seleccao();
@@ -32,6 +33,7 @@ private:
     QTreeView* arvore_;
     QLabel* estado_;
     QPushButton* ok_;
+    bool seguir_inicio_ = true;
 };
 
 }  // namespace pezolva

@@ -1,6 +1,7 @@
 #include "common/ui/navegador_pastas.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QPushButton>
@@ -17,7 +18,7 @@ namespace {
 
 TEST(NavegadorPastas, TitleIsTheStartTheStatusLineFollowsTheSelectionAndAllIsPortuguese) {
     testing::TempDir dir;
-    const std::string longa = dir.file("uma pasta com um nome muito comprido para caber/e outra ainda mais comprida");
+    const std::string longa = dir.file("Câmara com um nome muito comprido para caber/e outra ainda mais comprida");
     std::filesystem::create_directories(longa);
     std::filesystem::create_directories(dir.file("b"));
     NavegadorPastas janela(QString::fromStdString(longa), QStringLiteral("Seleccione a pasta"));
@@ -35,6 +36,14 @@ TEST(NavegadorPastas, TitleIsTheStartTheStatusLineFollowsTheSelectionAndAllIsPor
 
     auto* arvore = janela.findChild<QTreeView*>(QStringLiteral("pastas"));
     auto* modelo = arvore->model();
+    // Once the folders have loaded, the starting one is in sight.
+    QElapsedTimer espera;
+    espera.start();
+    while (espera.elapsed() < 5000 && !arvore->viewport()->rect().contains(arvore->visualRect(arvore->currentIndex()))) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    EXPECT_TRUE(arvore->viewport()->rect().contains(arvore->visualRect(arvore->currentIndex())))
+        << arvore->visualRect(arvore->currentIndex()).y() << " in " << arvore->viewport()->height();
     arvore->setCurrentIndex(static_cast<QFileSystemModel*>(modelo)->index(QString::fromStdString(dir.file("b"))));
     EXPECT_EQ(estado->toolTip().toStdString(), dir.file("b"));
     EXPECT_EQ(janela.pasta().toStdString(), dir.file("b"));
