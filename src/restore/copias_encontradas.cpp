@@ -86,6 +86,32 @@ void junta_pasta(std::vector<std::string>& pastas, const std::string& pasta) {
     pastas.push_back(pasta);
 }
 
+namespace {
+
+CopiaEncontrada linha(const std::string& pasta, const std::string& f, const std::string& nome,
+                      const std::string& carimbo, std::uint64_t bytes, const std::string& separador) {
+    return {f, nome, data_do_carimbo(carimbo), carimbo, pasta, tamanho_em_kbytes(bytes, separador),
+            tamanho_ordenavel(bytes), bytes};
+}
+
+}  // namespace
+
+std::optional<CopiaEncontrada> reconhece_copia(FileSystem& files, const std::string& caminho,
+                                               const std::vector<std::string>& nomes, const std::string& separador) {
+    std::string pasta, f;
+    separa_ultimo(caminho, '/', f, pasta);
+    if (pasta.empty() && !caminho.empty() && caminho.front() == '/') pasta = "/";
+    for (const std::string& nome_bd : nomes) {
+        const std::string nome = nome_procurado(nome_bd);
+        const auto carimbo = carimbo_de_copia(nome, f);
+        if (!carimbo) continue;
+        const auto bytes = files.file_size(caminho);
+        if (!bytes) return std::nullopt;
+        return linha(pasta.empty() ? "." : pasta, f, nome, *carimbo, *bytes, separador);
+    }
+    return std::nullopt;
+}
+
 std::vector<CopiaEncontrada> procura_copias(FileSystem& files, const std::vector<std::string>& pastas,
                                             const std::vector<std::string>& nomes, const std::string& separador,
                                             const std::function<bool(const std::string& pasta)>& a_procurar) {
@@ -107,8 +133,7 @@ std::vector<CopiaEncontrada> procura_copias(FileSystem& files, const std::vector
                 const auto bytes = files.file_size(join_path(pasta, f));
                 if (!bytes) continue;
                 vistos.insert(f);
-                copias.push_back({f, nome, data_do_carimbo(*carimbo), *carimbo, pasta,
-                                  tamanho_em_kbytes(*bytes, separador), tamanho_ordenavel(*bytes), *bytes});
+                copias.push_back(linha(pasta, f, nome, *carimbo, *bytes, separador));
             }
         }
     }

@@ -18,6 +18,17 @@ std::string falha_reposicao() {
            "utilizador.\nSaia da aplicação em todos os postos de trabalho, e volte a executar esta operação.";
 }
 
+std::optional<std::string> repoe_encontrada(Services& servicos, const ProjectoActual& projecto,
+                                            const OndeProcurar& onde, const CopiaEncontrada& copia) {
+    const auto falha = repoe_copia(servicos.files, {join_path(copia.caminho, copia.nome_fich), projecto.caminho,
+                                                     copia.bd, ligacao_de(onde, projecto, copia.bd),
+                                                     engine::random_token(servicos.random)});
+    // The cause goes under the usual two lines: "bloqueada" is only the
+    // likeliest of them.
+    if (falha) return falha_reposicao() + "\n\n" + *falha;
+    return std::nullopt;
+}
+
 ReporCopias::ReporCopias(Services& servicos, const ProjectoActual& projecto, std::string separador)
     : servicos_(servicos), projecto_(projecto), separador_(std::move(separador)) {}
 
@@ -82,14 +93,6 @@ void ReporCopias::clique_cabecalho(int coluna) {
     ordena_lista();
 }
 
-std::string ReporCopias::ligacao_de(const std::string& nome) const {
-    if (iequals(nome, nome_procurado(projecto_.nome_bd))) return projecto_.ligacao();
-    for (const auto& [registada, ligacao] : onde_.ligacoes) {
-        if (iequals(nome, nome_procurado(registada))) return ligacao;
-    }
-    return "";
-}
-
 bool ReporCopias::repor(std::optional<std::size_t> seleccionada) {
     if (copias_.empty() || !seleccionada || *seleccionada >= copias_.size()) {
         informa(servicos_.dialogs, kSemSeleccao, "Atenção", Icon::Information);
@@ -98,12 +101,8 @@ bool ReporCopias::repor(std::optional<std::size_t> seleccionada) {
     const Answer resposta = servicos_.dialogs.show(
         Message{pergunta_reposicao(), Icon::Question, "Atenção", Buttons::YesNoCancel, Answer::No});
     if (resposta != Answer::Yes) return false;
-    const CopiaEncontrada& copia = copias_[*seleccionada];
-    const auto falha = repoe_copia(servicos_.files, {join_path(copia.caminho, copia.nome_fich), projecto_.caminho,
-                                                      copia.bd, ligacao_de(copia.bd),
-                                                      engine::random_token(servicos_.random)});
-    if (falha) {
-        informa(servicos_.dialogs, falha_reposicao() + "\n\n" + *falha, "Atenção", Icon::Information);
+    if (const auto falha = repoe_encontrada(servicos_, projecto_, onde_, copias_[*seleccionada])) {
+        informa(servicos_.dialogs, *falha, "Atenção", Icon::Information);
         return false;
     }
     informa(servicos_.dialogs, kCopiaConcluida, "Atenção", Icon::Information);

@@ -76,8 +76,6 @@ public:
     int sentido_ordem() const { return sentido_ordem_; }
 
 private:
-    std::string ligacao_de(const std::string& nome) const;
-
     Services& servicos_;
     const ProjectoActual& projecto_;
     std::string separador_;
@@ -89,6 +87,12 @@ private:
     int coluna_ordem_ = 2;
     int sentido_ordem_ = 1;
 };
+
+// Replaces the database of the copy found `copia` by it, with the
+// database's password.  nullopt when done; otherwise the message to show
+// (the usual two lines, then why), and the database is as it was.
+std::optional<std::string> repoe_encontrada(Services& servicos, const ProjectoActual& projecto,
+                                            const OndeProcurar& onde, const CopiaEncontrada& copia);
 
 // The question asked before a copy replaces a database, and the messages
 // of the restore.
