@@ -16,8 +16,8 @@ std::string lista_json(const std::vector<operacoes::Projecto>& lista) {
     for (std::size_t i = 0; i < lista.size(); ++i) {
         const operacoes::Projecto& p = lista[i];
         out += (i ? ",\n " : "") + std::string("{\"nome\": ") + texto_json(p.nome) +
-               ", \"descr\": " + texto_json(p.descr) + ", \"caminho\": " +
-               texto_json(p.caminho) + ", \"nome_bd\": " + texto_json(p.nome_bd) + "}";
+               ", \"descr\": " + texto_json(p.descr) + ", \"caminho\": " + texto_json(p.caminho) +
+               ", \"nome_bd\": " + texto_json(p.nome_bd) + "}";
     }
     return out + "]";
 }

@@ -15,8 +15,9 @@ enum class Confirmacao { Sim, Nao, SemTerminal };
 // The window's question, answered on the terminal ("Não" unless "s"), or
 // by --yes.  Without either it is only shown.
 Confirmacao confirma(const Argumentos& args, const operacoes::CopiaListada& c) {
-    std::fprintf(stderr, "Atenção: repor %s (%s, %s) sobre %s.mdb do projecto.\n%s\n", c.nome_fich.c_str(),
-                 c.bd.c_str(), c.data.c_str(), c.bd.c_str(), operacoes::pergunta_reposicao().c_str());
+    std::fprintf(stderr, "Atenção: repor %s (%s, %s) sobre %s.mdb do projecto.\n%s\n",
+                 c.nome_fich.c_str(), c.bd.c_str(), c.data.c_str(), c.bd.c_str(),
+                 operacoes::pergunta_reposicao().c_str());
     if (args.tem("--yes")) {
         std::fprintf(stderr, "  -> Sim (--yes)\n");
         return Confirmacao::Sim;
@@ -27,7 +28,8 @@ Confirmacao confirma(const Argumentos& args, const operacoes::CopiaListada& c) {
     }
     std::fprintf(stderr, "Resposta [s = Sim, n = Não, c = Cancelar; Enter = Não]: ");
     std::string linha;
-    const bool sim = std::getline(std::cin, linha) && !linha.empty() && (linha[0] == 's' || linha[0] == 'S');
+    const bool sim =
+        std::getline(std::cin, linha) && !linha.empty() && (linha[0] == 's' || linha[0] == 'S');
     std::fprintf(stderr, "  -> %s\n", sim ? "Sim" : "Não");
     return sim ? Confirmacao::Sim : Confirmacao::Nao;
 }
@@ -43,8 +45,10 @@ int restore(const std::vector<std::string>& raw) {
     const std::string& nome = args.posicionais()[0];
     const std::optional<operacoes::CopiaListada> copia = operacoes::procura_copia(nome);
     if (!copia) {
-        std::fprintf(stderr, "pezolva: %s não é uma cópia de segurança de uma base de dados do projecto "
-                             "(veja pezolva copies).\n", nome.c_str());
+        std::fprintf(stderr,
+                     "pezolva: %s não é uma cópia de segurança de uma base de dados do projecto "
+                     "(veja pezolva copies).\n",
+                     nome.c_str());
         return kFalhou;
     }
     if (confirma(args, *copia) != Confirmacao::Sim) return kFalhou;

@@ -10,7 +10,8 @@ std::optional<operacoes::Projecto> projecto_para_repor(const Argumentos& args) {
     if (!nome) throw UsoErrado{"falta --project NOME"};
     std::optional<operacoes::Projecto> projecto = operacoes::procura_projecto(*nome);
     if (!projecto) {
-        std::fprintf(stderr, "pezolva: o projecto %s não está registado neste posto.\n", nome->c_str());
+        std::fprintf(stderr, "pezolva: o projecto %s não está registado neste posto.\n",
+                     nome->c_str());
         return std::nullopt;
     }
     const std::string passwd = obtem_password(args, "Palavra-passe de " + projecto->nome_bd + ": ");

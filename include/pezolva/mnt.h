@@ -25,16 +25,17 @@ namespace pezolva {
 // An error that an operation passes back to its host: a number and a
 // Portuguese description (also what()).
 class PEZOLVA_EXPORT erro : public std::runtime_error {
-public:
-    erro(int numero, const std::string& descricao) : std::runtime_error(descricao), numero_(numero) {}
+  public:
+    erro(int numero, const std::string& descricao)
+        : std::runtime_error(descricao), numero_(numero) {}
     int numero() const { return numero_; }
 
-private:
+  private:
     int numero_;
 };
 
 class PEZOLVA_EXPORT mnt {
-public:
+  public:
     mnt();
     ~mnt();
     mnt(const mnt&) = delete;
@@ -93,7 +94,7 @@ public:
     bool selecciona_projectos(std::string& nome_proj, std::string& descr, std::string& caminho,
                               std::string& nome_bd, bool& ha_mais);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

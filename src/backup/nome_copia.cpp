@@ -78,8 +78,8 @@ bool nome_copia_valido(const std::string& original, const std::string& nome) {
     // The last four characters are ".mdb", four bytes.
     const std::string_view data = rest.substr(0, rest.size() - 4);
     if (data.size() != 12 || !all_digits(data)) return false;
-    const DateTime momento{number(data.substr(0, 4)), number(data.substr(4, 2)),
-                           number(data.substr(6, 2)), number(data.substr(8, 2)),
+    const DateTime momento{number(data.substr(0, 4)),  number(data.substr(4, 2)),
+                           number(data.substr(6, 2)),  number(data.substr(8, 2)),
                            number(data.substr(10, 2)), 0};
     return momento.valid();
 }

@@ -12,7 +12,8 @@ namespace pezolva::backup {
 namespace {
 
 // Whether a temporary copy was made for a copy of `ficheiro_bd`.
-bool da_base(const std::string& temporario, const std::string& ficheiro_bd, const std::string& base) {
+bool da_base(const std::string& temporario, const std::string& ficheiro_bd,
+             const std::string& base) {
     const auto copia = copia_do_temporario(temporario);
     return copia && istarts_with(*copia, base) && nome_copia_valido(ficheiro_bd, *copia);
 }
@@ -28,11 +29,14 @@ Sobras recupera_sobras(FileSystem& files, const std::string& pasta, const std::s
     // Each temporary copy with the files of it that are there.
     std::map<std::string, std::vector<std::string>> grupos;
     for (const std::string& nome : files.list_files(pasta)) {
-        if (const auto t = engine::database_of_file(nome, nome_temporario_de_copia); t && da_base(*t, ficheiro_bd, *base)) grupos[*t].push_back(nome);
+        if (const auto t = engine::database_of_file(nome, nome_temporario_de_copia);
+            t && da_base(*t, ficheiro_bd, *base))
+            grupos[*t].push_back(nome);
     }
     for (const auto& [temporario, nomes] : grupos) {
         std::uint64_t bytes = 0;
-        for (const std::string& nome : nomes) bytes += files.file_size(join_path(pasta, nome)).value_or(0);
+        for (const std::string& nome : nomes)
+            bytes += files.file_size(join_path(pasta, nome)).value_or(0);
         const std::string caminho = join_path(pasta, temporario);
         try {
             if (!engine::delete_database(files, caminho)) continue;  // a live backup's

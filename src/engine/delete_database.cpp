@@ -28,8 +28,8 @@ bool delete_database(FileSystem& files, const std::string& path) {
     return true;
 }
 
-std::optional<std::string> database_of_file(const std::string& name,
-                                            const std::function<bool(const std::string&)>& is_database) {
+std::optional<std::string> database_of_file(
+    const std::string& name, const std::function<bool(const std::string&)>& is_database) {
     const auto if_database = [&](std::string_view candidate) -> std::optional<std::string> {
         if (is_database(std::string(candidate))) return std::string(candidate);
         return std::nullopt;

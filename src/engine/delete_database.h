@@ -26,7 +26,7 @@ bool delete_database(FileSystem& files, const std::string& path);
 // companions ("-journal", "-wal", "-shm", the hidden ".<name>.lock" or the
 // older "<name>.lock"), provided `is_database` recognises it; nullopt
 // otherwise.  Lets a run that reclaims leftovers find every file of each.
-std::optional<std::string> database_of_file(const std::string& name,
-                                            const std::function<bool(const std::string&)>& is_database);
+std::optional<std::string> database_of_file(
+    const std::string& name, const std::function<bool(const std::string&)>& is_database);
 
 }  // namespace pezolva::engine

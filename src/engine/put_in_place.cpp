@@ -6,7 +6,8 @@ namespace pezolva::engine {
 namespace {
 
 bool cannot_swap(const FileError& e) {
-    return e.error_number() == EINVAL || e.error_number() == ENOSYS || e.error_number() == EOPNOTSUPP;
+    return e.error_number() == EINVAL || e.error_number() == ENOSYS ||
+           e.error_number() == EOPNOTSUPP;
 }
 
 std::string in_two_steps(FileSystem& files, const std::string& ready, const std::string& target,
@@ -23,8 +24,8 @@ std::string in_two_steps(FileSystem& files, const std::string& ready, const std:
 
 }  // namespace
 
-std::optional<std::string> put_in_place(FileSystem& files, const std::string& ready, const std::string& target,
-                                        const std::string& aside) {
+std::optional<std::string> put_in_place(FileSystem& files, const std::string& ready,
+                                        const std::string& target, const std::string& aside) {
     if (!files.exists(target)) {
         files.rename_no_replace(ready, target);
         return std::nullopt;

@@ -19,7 +19,7 @@ namespace pezolva::engine {
 // under their temporary names for the next run to put right).
 //
 // Throws FileError, leaving the old file under its name, when it fails.
-std::optional<std::string> put_in_place(FileSystem& files, const std::string& ready, const std::string& target,
-                                        const std::string& aside);
+std::optional<std::string> put_in_place(FileSystem& files, const std::string& ready,
+                                        const std::string& target, const std::string& aside);
 
 }  // namespace pezolva::engine

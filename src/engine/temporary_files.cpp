@@ -21,7 +21,8 @@ void TemporaryFiles::remove(const std::string& path) { give_up(path, true); }
 void TemporaryFiles::release(const std::string& path) { give_up(path, false); }
 
 void TemporaryFiles::give_up(const std::string& path, bool with_file) {
-    auto it = std::find_if(claimed_.begin(), claimed_.end(), [&](const Claimed& c) { return c.path == path; });
+    auto it = std::find_if(claimed_.begin(), claimed_.end(),
+                           [&](const Claimed& c) { return c.path == path; });
     if (it == claimed_.end()) return;
     free(*it, with_file);
     claimed_.erase(it);

@@ -20,7 +20,7 @@ namespace pezolva::engine {
 // lock files: nothing of unfinished work outlives the run.  Make the object
 // before any connection to its files and let it go after they have closed.
 class TemporaryFiles {
-public:
+  public:
     explicit TemporaryFiles(FileSystem& files) : files_(files) {}
     ~TemporaryFiles();
     TemporaryFiles(const TemporaryFiles&) = delete;
@@ -37,7 +37,7 @@ public:
     // name: only its companions go.
     void release(const std::string& path);
 
-private:
+  private:
     struct Claimed {
         std::string path;
         CompanionLock lock;

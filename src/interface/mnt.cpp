@@ -43,8 +43,7 @@ void mnt::valida_bups_bd() {
             std::string f = nfich;
             return era_readonly(f);
         };
-        pezolva::valida_bups_bd(estado().projecto_actual, servicos(), accoes,
-                                impl_->inconsistente);
+        pezolva::valida_bups_bd(estado().projecto_actual, servicos(), accoes, impl_->inconsistente);
     });
 }
 
@@ -63,8 +62,8 @@ bool mnt::selecciona_projectos(std::string& nome_proj, std::string& descr, std::
             return mostra_escolhe_proj(lista);
         };
         return pezolva::selecciona_projectos(servicos().settings, servicos().dialogs, escolhe,
-                                             estado().lista_projectos,
-                                             nome_proj, descr, caminho, nome_bd, ha_mais);
+                                             estado().lista_projectos, nome_proj, descr, caminho,
+                                             nome_bd, ha_mais);
     });
 }
 

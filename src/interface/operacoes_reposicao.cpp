@@ -17,10 +17,18 @@ CopiaListada listada(const restore::CopiaEncontrada& c) {
 }
 
 restore::CopiaEncontrada encontrada(const CopiaListada& c) {
-    return {c.nome_fich, c.bd, c.data, c.carimbo, c.caminho, c.tamanho, restore::tamanho_ordenavel(c.bytes), c.bytes};
+    return {c.nome_fich,
+            c.bd,
+            c.data,
+            c.carimbo,
+            c.caminho,
+            c.tamanho,
+            restore::tamanho_ordenavel(c.bytes),
+            c.bytes};
 }
 
-std::vector<restore::CopiaEncontrada> procura(const restore::OndeProcurar& onde, const std::string& separador) {
+std::vector<restore::CopiaEncontrada> procura(const restore::OndeProcurar& onde,
+                                              const std::string& separador) {
     auto copias = restore::procura_copias(servicos().files, onde.pastas, onde.bases, separador);
     restore::ordena(copias, 2, true);  // newest first, as the window opens
     return copias;
@@ -45,7 +53,8 @@ std::optional<CopiaListada> procura_copia(const std::string& copia) {
         exige_projecto();
         const restore::OndeProcurar onde = restore::onde_procurar(estado().projecto_actual);
         if (copia.find('/') != std::string::npos) {
-            const auto c = restore::reconhece_copia(servicos().files, copia, onde.bases, kSeparadorInterno);
+            const auto c =
+                restore::reconhece_copia(servicos().files, copia, onde.bases, kSeparadorInterno);
             if (c) return listada(*c);
             return std::nullopt;
         }

@@ -15,7 +15,9 @@ constexpr std::string_view kExtensao = ".mdb";
 // Byte offset after the first `chars` characters of a UTF-8 text, or
 // nullopt when it has fewer.
 std::optional<std::size_t> depois_de(std::string_view texto, std::size_t chars) {
-    const auto continua = [&](std::size_t k) { return (static_cast<unsigned char>(texto[k]) & 0xC0) == 0x80; };
+    const auto continua = [&](std::size_t k) {
+        return (static_cast<unsigned char>(texto[k]) & 0xC0) == 0x80;
+    };
     std::size_t i = 0;
     for (std::size_t n = 0; n < chars; ++n) {
         if (i >= texto.size()) return std::nullopt;
@@ -29,12 +31,17 @@ std::uint64_t milhares(std::uint64_t bytes) { return (bytes + 500) / 1000; }
 
 const std::string& coluna(const CopiaEncontrada& c, int n) {
     switch (n) {
-        case 0: return c.nome_fich;
-        case 1: return c.bd;
+        case 0:
+            return c.nome_fich;
+        case 1:
+            return c.bd;
         case 2:
-        case 3: return c.carimbo;
-        case 4: return c.caminho;
-        default: return c.tamanho_formatado;
+        case 3:
+            return c.carimbo;
+        case 4:
+            return c.caminho;
+        default:
+            return c.tamanho_formatado;
     }
 }
 
@@ -47,9 +54,11 @@ std::string nome_procurado(const std::string& nome_bd) {
 
 std::optional<std::string> carimbo_de_copia(const std::string& nome, const std::string& ficheiro) {
     const auto fim_nome = depois_de(ficheiro, char_count(nome));
-    if (!fim_nome || !iequals(std::string_view(ficheiro).substr(0, *fim_nome), nome)) return std::nullopt;
+    if (!fim_nome || !iequals(std::string_view(ficheiro).substr(0, *fim_nome), nome))
+        return std::nullopt;
     const std::string_view resto = std::string_view(ficheiro).substr(*fim_nome);
-    if (resto.size() != kCarimbo + kExtensao.size() || !iends_with(resto, kExtensao)) return std::nullopt;
+    if (resto.size() != kCarimbo + kExtensao.size() || !iends_with(resto, kExtensao))
+        return std::nullopt;
     const std::string carimbo(resto.substr(0, kCarimbo));
     if (!texto_numerico(carimbo)) return std::nullopt;
     return carimbo;
@@ -57,7 +66,8 @@ std::optional<std::string> carimbo_de_copia(const std::string& nome, const std::
 
 std::string data_do_carimbo(const std::string& c) {
     if (c.size() != kCarimbo) return {};
-    return c.substr(6, 2) + "-" + c.substr(4, 2) + "-" + c.substr(0, 4) + " " + c.substr(8, 2) + ":" + c.substr(10, 2);
+    return c.substr(6, 2) + "-" + c.substr(4, 2) + "-" + c.substr(0, 4) + " " + c.substr(8, 2) +
+           ":" + c.substr(10, 2);
 }
 
 std::string tamanho_em_kbytes(std::uint64_t bytes, const std::string& separador) {
@@ -89,15 +99,23 @@ void junta_pasta(std::vector<std::string>& pastas, const std::string& pasta) {
 namespace {
 
 CopiaEncontrada linha(const std::string& pasta, const std::string& f, const std::string& nome,
-                      const std::string& carimbo, std::uint64_t bytes, const std::string& separador) {
-    return {f, nome, data_do_carimbo(carimbo), carimbo, pasta, tamanho_em_kbytes(bytes, separador),
-            tamanho_ordenavel(bytes), bytes};
+                      const std::string& carimbo, std::uint64_t bytes,
+                      const std::string& separador) {
+    return {f,
+            nome,
+            data_do_carimbo(carimbo),
+            carimbo,
+            pasta,
+            tamanho_em_kbytes(bytes, separador),
+            tamanho_ordenavel(bytes),
+            bytes};
 }
 
 }  // namespace
 
 std::optional<CopiaEncontrada> reconhece_copia(FileSystem& files, const std::string& caminho,
-                                               const std::vector<std::string>& nomes, const std::string& separador) {
+                                               const std::vector<std::string>& nomes,
+                                               const std::string& separador) {
     std::string pasta, f;
     separa_ultimo(caminho, '/', f, pasta);
     if (pasta.empty() && !caminho.empty() && caminho.front() == '/') pasta = "/";
@@ -112,9 +130,10 @@ std::optional<CopiaEncontrada> reconhece_copia(FileSystem& files, const std::str
     return std::nullopt;
 }
 
-std::vector<CopiaEncontrada> procura_copias(FileSystem& files, const std::vector<std::string>& pastas,
-                                            const std::vector<std::string>& nomes, const std::string& separador,
-                                            const std::function<bool(const std::string& pasta)>& a_procurar) {
+std::vector<CopiaEncontrada> procura_copias(
+    FileSystem& files, const std::vector<std::string>& pastas,
+    const std::vector<std::string>& nomes, const std::string& separador,
+    const std::function<bool(const std::string& pasta)>& a_procurar) {
     std::vector<CopiaEncontrada> copias;
     std::set<std::string> vistos;
     for (const std::string& nome_bd : nomes) {
@@ -141,10 +160,11 @@ std::vector<CopiaEncontrada> procura_copias(FileSystem& files, const std::vector
 }
 
 void ordena(std::vector<CopiaEncontrada>& copias, int n, bool descendente) {
-    std::stable_sort(copias.begin(), copias.end(), [&](const CopiaEncontrada& a, const CopiaEncontrada& b) {
-        const std::string ka = fold_case(coluna(a, n)), kb = fold_case(coluna(b, n));
-        return descendente ? kb < ka : ka < kb;
-    });
+    std::stable_sort(
+        copias.begin(), copias.end(), [&](const CopiaEncontrada& a, const CopiaEncontrada& b) {
+            const std::string ka = fold_case(coluna(a, n)), kb = fold_case(coluna(b, n));
+            return descendente ? kb < ka : ka < kb;
+        });
 }
 
 }  // namespace pezolva::restore

@@ -38,7 +38,8 @@ OndeProcurar onde_procurar(const ProjectoActual& projecto) {
     return onde;
 }
 
-std::string ligacao_de(const OndeProcurar& onde, const ProjectoActual& projecto, const std::string& nome) {
+std::string ligacao_de(const OndeProcurar& onde, const ProjectoActual& projecto,
+                       const std::string& nome) {
     if (iequals(nome, nome_procurado(projecto.nome_bd))) return projecto.ligacao();
     for (const auto& [registada, ligacao] : onde.ligacoes) {
         if (iequals(nome, nome_procurado(registada))) return ligacao;

@@ -10,19 +10,24 @@ namespace pezolva::restore {
 std::string pergunta_reposicao() {
     return "Vai substituir a base de dados em uso pela cópia de segurança.\n"
            "TODOS OS DADOS da base de dados em uso serão ELIMINADOS. \n"
-           "Seleccione \"Sim\" se já efectuou uma cópia de segurança ou se a base de dados estiver danificada.";
+           "Seleccione \"Sim\" se já efectuou uma cópia de segurança ou se a base de dados estiver "
+           "danificada.";
 }
 
 std::string falha_reposicao() {
-    return "Não foi possível substituir a base de dados seleccionada. Provavelmente, está bloqueada por algum "
-           "utilizador.\nSaia da aplicação em todos os postos de trabalho, e volte a executar esta operação.";
+    return "Não foi possível substituir a base de dados seleccionada. Provavelmente, está "
+           "bloqueada por algum "
+           "utilizador.\nSaia da aplicação em todos os postos de trabalho, e volte a executar esta "
+           "operação.";
 }
 
 std::optional<std::string> repoe_encontrada(Services& servicos, const ProjectoActual& projecto,
-                                            const OndeProcurar& onde, const CopiaEncontrada& copia) {
-    const auto falha = repoe_copia(servicos.files, {join_path(copia.caminho, copia.nome_fich), projecto.caminho,
-                                                     copia.bd, ligacao_de(onde, projecto, copia.bd),
-                                                     engine::random_token(servicos.random)});
+                                            const OndeProcurar& onde,
+                                            const CopiaEncontrada& copia) {
+    const auto falha =
+        repoe_copia(servicos.files,
+                    {join_path(copia.caminho, copia.nome_fich), projecto.caminho, copia.bd,
+                     ligacao_de(onde, projecto, copia.bd), engine::random_token(servicos.random)});
     // The cause goes under the usual two lines: "bloqueada" is only the
     // likeliest of them.
     if (falha) return falha_reposicao() + "\n\n" + *falha;
@@ -61,10 +66,11 @@ bool ReporCopias::procura_copias(const PainelProcura& painel) {
     // Works on its own copy of the folders: the window may change its
     // list while the search yields to it.
     const std::vector<std::string> pastas = pastas_;
-    copias_ = restore::procura_copias(servicos_.files, pastas, onde_.bases, separador_, [&](const std::string& p) {
-        ate_ao_fim = !painel.pasta || painel.pasta(p, ++valor);
-        return ate_ao_fim;
-    });
+    copias_ = restore::procura_copias(servicos_.files, pastas, onde_.bases, separador_,
+                                      [&](const std::string& p) {
+                                          ate_ao_fim = !painel.pasta || painel.pasta(p, ++valor);
+                                          return ate_ao_fim;
+                                      });
     ordena_lista();
     if (painel.fim) painel.fim();
     return ate_ao_fim;

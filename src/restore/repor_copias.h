@@ -31,7 +31,7 @@ struct PainelProcura {
 // and the restore of the selected copy.  The window shows what this holds
 // and passes its events here.
 class ReporCopias {
-public:
+  public:
     // `projecto` (the current project) outlives this object.  `separador`
     // groups the thousands of the sizes as the user's locale does.
     ReporCopias(Services& servicos, const ProjectoActual& projecto, std::string separador);
@@ -75,7 +75,7 @@ public:
     int coluna_ordem() const { return coluna_ordem_; }
     int sentido_ordem() const { return sentido_ordem_; }
 
-private:
+  private:
     Services& servicos_;
     const ProjectoActual& projecto_;
     std::string separador_;

@@ -28,10 +28,12 @@ bool tem_conteudo(FileSystem& files, const std::string& caminho) {
 }
 
 // The copy as a file of its own beside the database, or why not.
-std::optional<std::string> prepara(FileSystem& files, const PedidoReposicao& p, const std::string& novo) {
+std::optional<std::string> prepara(FileSystem& files, const PedidoReposicao& p,
+                                   const std::string& novo) {
     files.copy_file(p.copia, novo);  // synced before it returns
     engine::Database db = engine::OpenDatabase(novo, false, true, p.ligacao);
-    const std::string verificacao = db.OpenRecordset("PRAGMA quick_check").Fields(std::size_t{0}).to_text();
+    const std::string verificacao =
+        db.OpenRecordset("PRAGMA quick_check").Fields(std::size_t{0}).to_text();
     if (verificacao != "ok") return "A cópia " + p.copia + " está danificada: " + verificacao;
     return std::nullopt;
 }
@@ -52,7 +54,8 @@ void assenta_diarios(FileSystem& files, const std::string& bd) {
 
 // Under the database's exclusive lock: the checked copy takes the
 // database's name, and the old file goes.
-std::optional<std::string> substitui(FileSystem& files, const PedidoReposicao& p, const std::string& bd) {
+std::optional<std::string> substitui(FileSystem& files, const PedidoReposicao& p,
+                                     const std::string& bd) {
     engine::TemporaryFiles temporarios(files);
     const std::string novo = temporarios.claim(temporario_reposicao(bd, p.token));
     if (auto falha = prepara(files, p, novo)) return falha;
@@ -74,7 +77,8 @@ std::optional<std::string> repoe_copia(FileSystem& files, const PedidoReposicao&
     if (p.nome.empty()) return "A cópia não indica a base de dados a substituir.";
     recupera_reposicoes(files, p.pasta_projecto);
     const std::string bd = alvo(files, p.pasta_projecto, p.nome);
-    if (files.exists(bd) && files.is_read_only(bd)) return "A base de dados " + bd + " é só de leitura.";
+    if (files.exists(bd) && files.is_read_only(bd))
+        return "A base de dados " + bd + " é só de leitura.";
     if (tem_conteudo(files, p.copia + "-journal") || tem_conteudo(files, p.copia + "-wal")) {
         return "A cópia " + p.copia + " tem um diário por aplicar ao lado.";
     }

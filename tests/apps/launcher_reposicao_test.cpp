@@ -10,10 +10,13 @@ namespace pezolva {
 namespace {
 
 class LauncherReposicaoTest : public LauncherBackupTest {
-protected:
+  protected:
     void SetUp() override {
         LauncherBackupTest::SetUp();
-        ASSERT_EQ(corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "fazer"}, "kqa730418").saida, 0);
+        ASSERT_EQ(
+            corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "fazer"}, "kqa730418")
+                .saida,
+            0);
         ASSERT_EQ(copias().size(), 3u);
         copia_principal = copias()[0];
         bytes_da_copia = testing::read_file(pasta() + "/copiaseg/" + copia_principal);
@@ -22,7 +25,9 @@ protected:
         return corre(QStringList{"restore", "--project", "obras"} + mais, password);
     }
     std::string principal() { return testing::read_file(pasta() + "/brasol.mdb"); }
-    void danifica_principal() { testing::write_file(pasta() + "/brasol.mdb", std::string(8192, '\0')); }
+    void danifica_principal() {
+        testing::write_file(pasta() + "/brasol.mdb", std::string(8192, '\0'));
+    }
 
     std::string copia_principal;
     std::string bytes_da_copia;
@@ -31,7 +36,8 @@ protected:
 TEST_F(LauncherReposicaoTest, CopiesListsWhatTheWindowWouldNewestFirstAndAsJson) {
     const auto texto = corre({"copies", "--project", "obras"}, "kqa730418");
     EXPECT_EQ(texto.saida, 0) << texto.err;
-    for (const std::string& c : copias()) EXPECT_NE(texto.out.find(c), std::string::npos) << texto.out;
+    for (const std::string& c : copias())
+        EXPECT_NE(texto.out.find(c), std::string::npos) << texto.out;
 
     const auto json = corre({"copies", "--project", "obras", "--json"}, "kqa730418");
     EXPECT_EQ(json.saida, 0) << json.err;
@@ -40,7 +46,8 @@ TEST_F(LauncherReposicaoTest, CopiesListsWhatTheWindowWouldNewestFirstAndAsJson)
     ASSERT_EQ(doc.array().size(), 3);
     const QJsonObject primeira = doc.array()[0].toObject();
     EXPECT_EQ(primeira["bytes"].toInteger(), static_cast<qint64>(bytes_da_copia.size()));
-    EXPECT_TRUE(QDateTime::fromString(primeira["data"].toString(), Qt::ISODate).isValid()) << json.out;
+    EXPECT_TRUE(QDateTime::fromString(primeira["data"].toString(), Qt::ISODate).isValid())
+        << json.out;
     EXPECT_EQ(primeira["caminho"].toString().toStdString(), pasta() + "/copiaseg");
 }
 
@@ -49,7 +56,8 @@ TEST_F(LauncherReposicaoTest, WithoutATerminalOrYesNothingChangesAndWithYesTheCo
     const std::string danificada = principal();
     const auto sem_resposta = repoe({q(copia_principal)});
     EXPECT_EQ(sem_resposta.saida, 1);
-    EXPECT_NE(sem_resposta.err.find("TODOS OS DADOS da base de dados em uso serão ELIMINADOS."), std::string::npos)
+    EXPECT_NE(sem_resposta.err.find("TODOS OS DADOS da base de dados em uso serão ELIMINADOS."),
+              std::string::npos)
         << sem_resposta.err;
     EXPECT_TRUE(principal() == danificada) << "the database changed";
 
@@ -59,14 +67,18 @@ TEST_F(LauncherReposicaoTest, WithoutATerminalOrYesNothingChangesAndWithYesTheCo
     EXPECT_EQ(feita.saida, 0) << feita.err;
     EXPECT_NE(feita.out.find("Cópia concluida"), std::string::npos);
     EXPECT_TRUE(principal() == bytes_da_copia) << "the database changed";
-    EXPECT_EQ(corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "nao-fazer"}, "kqa730418").saida, 0)
+    EXPECT_EQ(
+        corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "nao-fazer"}, "kqa730418")
+            .saida,
+        0)
         << "the host starts on the restored database";
 }
 
 TEST_F(LauncherReposicaoTest, ACopyIsNamedByItsFileOrItsPathAndNothingElse) {
     const std::string fora = dir.file("guardada");
     std::filesystem::create_directories(fora);
-    std::filesystem::copy_file(pasta() + "/copiaseg/" + copia_principal, fora + "/" + copia_principal);
+    std::filesystem::copy_file(pasta() + "/copiaseg/" + copia_principal,
+                               fora + "/" + copia_principal);
     danifica_principal();
     EXPECT_EQ(repoe({q(fora + "/" + copia_principal), "--yes"}).saida, 0);
     EXPECT_TRUE(principal() == bytes_da_copia) << "the database changed";
@@ -75,8 +87,8 @@ TEST_F(LauncherReposicaoTest, ACopyIsNamedByItsFileOrItsPathAndNothingElse) {
     // refused restore must leave is the database as that start left it.
     ASSERT_EQ(corre({"copies", "--project", "obras"}, "kqa730418").saida, 0);
     const std::string antes = principal();
-    for (const std::string& errada : {std::string("brasol.mdb"), std::string("nada200505191407.mdb"),
-                                      fora + "/brasol.mdb"}) {
+    for (const std::string& errada :
+         {std::string("brasol.mdb"), std::string("nada200505191407.mdb"), fora + "/brasol.mdb"}) {
         const auto r = repoe({q(errada), "--yes"});
         EXPECT_EQ(r.saida, 1) << errada;
         EXPECT_NE(r.err.find("não é uma cópia de segurança"), std::string::npos) << r.err;
@@ -87,10 +99,12 @@ TEST_F(LauncherReposicaoTest, ACopyIsNamedByItsFileOrItsPathAndNothingElse) {
 
 TEST_F(LauncherReposicaoTest, ADatabaseAnotherProgramHasOpenIsNotReplaced) {
     const std::string antes = principal();
-    engine::Database aberta = engine::OpenDatabase(pasta() + "/brasol.mdb", false, true, ";pwd=kqa730418");
+    engine::Database aberta =
+        engine::OpenDatabase(pasta() + "/brasol.mdb", false, true, ";pwd=kqa730418");
     const auto r = repoe({q(copia_principal), "--yes"});
     EXPECT_EQ(r.saida, 1);
-    EXPECT_NE(r.err.find("Provavelmente, está bloqueada por algum utilizador."), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Provavelmente, está bloqueada por algum utilizador."), std::string::npos)
+        << r.err;
     EXPECT_TRUE(principal() == antes) << "the database changed";
 }
 

@@ -13,13 +13,14 @@ namespace {
 // The restore window's logic on a test project with three copies in its
 // copies folder: two of the main database, one of the log.
 class ReporCopiasTest : public testing::BackupFixture {
-protected:
+  protected:
     ReporCopiasTest() {
         cria_copia_antiga("brasol200505191407.mdb");
         cria_copia_antiga("brasol200612312359.mdb");
         create_directories(files, pasta_copias());
         files.copy_file(projecto_teste.log.caminho, pasta_copias() + "/log200601010000.mdb");
-        regista(testproject::kPrincipal, "BUP_ULT_DESTINO=" + engine::quote_literal(pasta_copias()));
+        regista(testproject::kPrincipal,
+                "BUP_ULT_DESTINO=" + engine::quote_literal(pasta_copias()));
         // The main database differs from its copies from now on.
         principal().Execute("update BUPS set BUP_N_DIAS_INTERVALO = 99");
     }
@@ -74,7 +75,8 @@ TEST_F(ReporCopiasTest, HeadingsSortKeepingTheDirectionForANewColumnAndFlippingI
     for (std::size_t i = 1; i < c.size(); ++i) EXPECT_LE(c[i - 1].bytes, c[i].bytes);
 }
 
-TEST_F(ReporCopiasTest, FoldersAreAddedOnceRemovedBySelectionAndTheBrowserCancelGivesTheProjectBack) {
+TEST_F(ReporCopiasTest,
+       FoldersAreAddedOnceRemovedBySelectionAndTheBrowserCancelGivesTheProjectBack) {
     activa();
     const std::size_t antes = janela.pastas().size();
     dialogs.queue_folder(projecto.caminho + "/COPIASEG");
@@ -94,8 +96,8 @@ TEST_F(ReporCopiasTest, FoldersAreAddedOnceRemovedBySelectionAndTheBrowserCancel
 TEST_F(ReporCopiasTest, ASearchStopsWhenThePanelSaysSoAndAlwaysTakesThePanelDown) {
     janela.prepara_lista();
     int pastas = 0, fins = 0, maximo = 0;
-    PainelProcura painel{[&](int m) { maximo = m; }, [&](const std::string&, int) { return ++pastas < 2; },
-                         [&] { ++fins; }};
+    PainelProcura painel{[&](int m) { maximo = m; },
+                         [&](const std::string&, int) { return ++pastas < 2; }, [&] { ++fins; }};
     EXPECT_FALSE(janela.procura_copias(painel));
     EXPECT_EQ(pastas, 2);
     EXPECT_EQ(fins, 1);
@@ -132,12 +134,14 @@ TEST_F(ReporCopiasTest, RestoreAsksFirstAndOnlyYesReplacesTheDatabase) {
     dialogs.queue_answer(Answer::Yes);
     EXPECT_TRUE(janela.repor(copia));
     EXPECT_EQ(ultima_mensagem(), kCopiaConcluida);
-    EXPECT_TRUE(testing::read_file(projecto.base_principal()) == testing::read_file(pasta_copias() + "/brasol200505191407.mdb"));
+    EXPECT_TRUE(testing::read_file(projecto.base_principal()) ==
+                testing::read_file(pasta_copias() + "/brasol200505191407.mdb"));
     EXPECT_EQ(nomes().size(), 3u) << "the list is kept, to restore again at once";
 
     dialogs.queue_answer(Answer::Yes);  // the log, with its own password
     EXPECT_TRUE(janela.repor(indice("log200601010000.mdb")));
-    EXPECT_TRUE(testing::read_file(projecto_teste.log.caminho) == testing::read_file(pasta_copias() + "/log200601010000.mdb"));
+    EXPECT_TRUE(testing::read_file(projecto_teste.log.caminho) ==
+                testing::read_file(pasta_copias() + "/log200601010000.mdb"));
 }
 
 TEST_F(ReporCopiasTest, AnUnreadableRegisterIsToldOnceAndTheMainDatabaseCanStillBeRestored) {
@@ -147,7 +151,8 @@ TEST_F(ReporCopiasTest, AnUnreadableRegisterIsToldOnceAndTheMainDatabaseCanStill
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown().front().text, kSemBaseActual);
     janela.procura_copias({});
-    EXPECT_EQ(nomes(), (std::vector<std::string>{"brasol200612312359.mdb", "brasol200505191407.mdb"}));
+    EXPECT_EQ(nomes(),
+              (std::vector<std::string>{"brasol200612312359.mdb", "brasol200505191407.mdb"}));
     dialogs.queue_answer(Answer::Yes);
     EXPECT_TRUE(janela.repor(0));
     engine::Database db = principal();

@@ -1,8 +1,7 @@
 #include "restore/reposicao.h"
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -18,7 +17,7 @@ namespace {
 constexpr const char* kPasse = "kqa730418";
 
 class ReposicaoTest : public ::testing::Test {
-protected:
+  protected:
     ReposicaoTest() {
         std::filesystem::create_directories(dir.file("proj"));
         std::filesystem::create_directories(dir.file("copias"));
@@ -34,11 +33,13 @@ protected:
         db.Execute("INSERT INTO t VALUES ('" + quem + "')");
     }
     std::string quem(const std::string& caminho) {
-        engine::Database db = engine::OpenDatabase(caminho, false, true, std::string(";pwd=") + kPasse);
+        engine::Database db =
+            engine::OpenDatabase(caminho, false, true, std::string(";pwd=") + kPasse);
         return db.OpenRecordset("SELECT quem FROM t").Fields(std::size_t{0}).to_text();
     }
     std::optional<std::string> repoe(const std::string& nome = "brasol") {
-        return repoe_copia(files, {copia(), dir.file("proj"), nome, std::string(";pwd=") + kPasse, 42});
+        return repoe_copia(files,
+                           {copia(), dir.file("proj"), nome, std::string(";pwd=") + kPasse, 42});
     }
     std::vector<std::string> ficheiros() {
         auto nomes = LocalFileSystem().list_files(dir.file("proj"));
@@ -66,11 +67,13 @@ TEST_F(ReposicaoTest, WhateverFailsTheDatabaseStaysAsItWas) {
     const auto sem_mudanca = [&](const std::optional<std::string>& falha) {
         EXPECT_TRUE(falha.has_value());
         EXPECT_EQ(testing::read_file(bd()), antes);
-        for (const std::string& f : ficheiros()) EXPECT_EQ(f.find("pezolva-reposicao"), std::string::npos) << f;
+        for (const std::string& f : ficheiros())
+            EXPECT_EQ(f.find("pezolva-reposicao"), std::string::npos) << f;
     };
     {
         SCOPED_TRACE("held open by another program");
-        engine::Database aberta = engine::OpenDatabase(bd(), false, true, std::string(";pwd=") + kPasse);
+        engine::Database aberta =
+            engine::OpenDatabase(bd(), false, true, std::string(";pwd=") + kPasse);
         sem_mudanca(repoe());
     }
     {
@@ -88,8 +91,8 @@ TEST_F(ReposicaoTest, WhateverFailsTheDatabaseStaysAsItWas) {
     {
         SCOPED_TRACE("a damaged copy");
         testing::write_file(dir.file("copias/brasol200601010000.mdb"), std::string(4096, 'x'));
-        sem_mudanca(repoe_copia(files, {dir.file("copias/brasol200601010000.mdb"), dir.file("proj"), "brasol",
-                                        std::string(";pwd=") + kPasse, 1}));
+        sem_mudanca(repoe_copia(files, {dir.file("copias/brasol200601010000.mdb"), dir.file("proj"),
+                                        "brasol", std::string(";pwd=") + kPasse, 1}));
     }
     {
         SCOPED_TRACE("a copy with a journal beside it");
@@ -118,7 +121,8 @@ TEST_F(ReposicaoTest, TheDatabaseIsFoundWhateverTheLetterCaseOrMadeWhenMissing) 
 
 TEST_F(ReposicaoTest, AStaleWalOfTheOldDatabaseIsNeverAppliedToTheRestoredOne) {
     {
-        engine::Database db = engine::OpenDatabase(bd(), false, false, std::string(";pwd=") + kPasse);
+        engine::Database db =
+            engine::OpenDatabase(bd(), false, false, std::string(";pwd=") + kPasse);
         db.Execute("PRAGMA journal_mode=WAL");
         db.Execute("PRAGMA wal_autocheckpoint=0");
         db.Execute("UPDATE t SET quem = 'escrita no WAL'");
@@ -172,7 +176,8 @@ TEST_F(ReposicaoTest, LeftoversOfAKilledRestoreAreReclaimedAndTheDatabaseNeverLo
         testing::write_file(dir.file("proj/brasol.mdb.0123456789abcdef.pezolva-reposicao"), "meu");
         recupera_reposicoes(files, dir.file("proj"));
         EXPECT_TRUE(std::filesystem::exists(dir.file("proj/.brasol.mdb.pezolva-reposicao")));
-        EXPECT_TRUE(std::filesystem::exists(dir.file("proj/brasol.mdb.0123456789abcdef.pezolva-reposicao")));
+        EXPECT_TRUE(std::filesystem::exists(
+            dir.file("proj/brasol.mdb.0123456789abcdef.pezolva-reposicao")));
     }
 }
 

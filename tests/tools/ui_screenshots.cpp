@@ -53,8 +53,8 @@ void copias(const QString& pasta) {
     testproject::Opcoes opcoes;
     opcoes.linhas = 5;
     const auto teste = testproject::cria_projecto(base + "/obras", opcoes);
-    ProjectoActual projecto{teste.pasta, "obras", testproject::kPrincipal,
-                            testproject::kPassePrincipal, false, true};
+    ProjectoActual projecto{
+        teste.pasta, "obras", testproject::kPrincipal, testproject::kPassePrincipal, false, true};
     create_directories(files, teste.pasta + "/copiaseg");
     bool inconsistente = false;
     valida_bups_bd(projecto, servicos, {}, inconsistente);
@@ -100,8 +100,9 @@ void copias(const QString& pasta) {
 void reposicao(const QString& pasta) {
     using namespace pezolva;
     QTemporaryDir tmp;
-    const std::string base = tmp.path().toStdString() +
-                             "/Câmara Municipal/Departamento de Obras Públicas e Ambiente/Projectos de 2005";
+    const std::string base =
+        tmp.path().toStdString() +
+        "/Câmara Municipal/Departamento de Obras Públicas e Ambiente/Projectos de 2005";
     LocalFileSystem files;
     ScriptedDialogs dialogs;
     FixedClock clock{DateTime{2005, 5, 19, 14, 7, 0}};
@@ -111,16 +112,16 @@ void reposicao(const QString& pasta) {
     testproject::Opcoes opcoes;
     opcoes.linhas = 5;
     const auto teste = testproject::cria_projecto(base + "/obras", opcoes);
-    ProjectoActual projecto{teste.pasta, "obras", testproject::kPrincipal,
-                            testproject::kPassePrincipal, false, true};
+    ProjectoActual projecto{
+        teste.pasta, "obras", testproject::kPrincipal, testproject::kPassePrincipal, false, true};
     bool inconsistente = false;
     valida_bups_bd(projecto, servicos, {}, inconsistente);
     const std::string copias = teste.pasta + "/copiaseg";
     create_directories(files, copias);
     engine::OpenDatabase(projecto.base_principal(), false, false, projecto.ligacao())
         .Execute("update BUPS set BUP_ULT_DESTINO=BUP_CAMINHO_DESTINO");
-    for (const char* nome : {"brasol200505191407.mdb", "brasol200505121842.mdb", "brasol_fotos200505191407.mdb",
-                             "log200505191407.mdb"}) {
+    for (const char* nome : {"brasol200505191407.mdb", "brasol200505121842.mdb",
+                             "brasol_fotos200505191407.mdb", "log200505191407.mdb"}) {
         files.copy_file(teste.principal.caminho, copias + "/" + nome);
     }
     {

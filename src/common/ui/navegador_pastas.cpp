@@ -60,10 +60,12 @@ NavegadorPastas::NavegadorPastas(const QString& inicio, const QString& prompt, Q
         connect(modelo_, &QFileSystemModel::directoryLoaded, this, [this] {
             if (!seguir_inicio_) return;
             QTimer::singleShot(0, this, [this] {
-                if (seguir_inicio_) arvore_->scrollTo(arvore_->currentIndex(), QAbstractItemView::PositionAtCenter);
+                if (seguir_inicio_)
+                    arvore_->scrollTo(arvore_->currentIndex(), QAbstractItemView::PositionAtCenter);
             });
         });
-        for (QObject* o : {static_cast<QObject*>(arvore_), static_cast<QObject*>(arvore_->viewport())}) {
+        for (QObject* o :
+             {static_cast<QObject*>(arvore_), static_cast<QObject*>(arvore_->viewport())}) {
             o->installEventFilter(this);
         }
     }

@@ -16,17 +16,17 @@ namespace pezolva {
 // Every text is Portuguese (Qt's own folder chooser would speak English).
 class NavegadorPastas : public QDialog {
     Q_OBJECT
-public:
+  public:
     NavegadorPastas(const QString& inicio, const QString& prompt, QWidget* parent = nullptr);
 
     // The folder selected; empty when none is.
     QString pasta() const;
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* objecto, QEvent* evento) override;
 
-private:
+  private:
     void mostra_seleccao();
 
     QFileSystemModel* modelo_;

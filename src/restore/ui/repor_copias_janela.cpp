@@ -27,9 +27,9 @@ struct Coluna {
 
 // The seven columns of the copies' list, in their order.
 constexpr Coluna kColunas[restore::kColunas] = {
-    {"Nome", 0, Qt::AlignLeft},          {"BD", 110, Qt::AlignLeft},
-    {"Data Cópia", 125, Qt::AlignLeft},  {"Data Formatada", 0, Qt::AlignLeft},
-    {"Caminho", 200, Qt::AlignLeft},     {"Tam. (Kbytes)", 95, Qt::AlignRight},
+    {"Nome", 0, Qt::AlignLeft},           {"BD", 110, Qt::AlignLeft},
+    {"Data Cópia", 125, Qt::AlignLeft},   {"Data Formatada", 0, Qt::AlignLeft},
+    {"Caminho", 200, Qt::AlignLeft},      {"Tam. (Kbytes)", 95, Qt::AlignRight},
     {"Tam. (Kbytes)", 0, Qt::AlignRight},
 };
 
@@ -98,7 +98,8 @@ void repor_copias::constroi() {
     for (int i = 0; i < restore::kColunas; ++i) {
         lista_copias_->setColumnHidden(i, kColunas[i].largura == 0);
         lista_copias_->setColumnWidth(i, kColunas[i].largura);
-        lista_copias_->headerItem()->setTextAlignment(i, kColunas[i].alinhamento | Qt::AlignVCenter);
+        lista_copias_->headerItem()->setTextAlignment(i,
+                                                      kColunas[i].alinhamento | Qt::AlignVCenter);
     }
     // The folder takes the width the window gains.
     cabecalho->setSectionResizeMode(4, QHeaderView::Stretch);
@@ -131,7 +132,8 @@ void repor_copias::constroi() {
     reserva->setObjectName(QStringLiteral("Label12"));
     barra_ = new QProgressBar(painel_);
     barra_->setObjectName(QStringLiteral("ProgressBar3"));
-    for (QWidget* w : std::initializer_list<QWidget*>{titulo, aviso, pasta_procurada_, reserva, barra_}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{titulo, aviso, pasta_procurada_, reserva, barra_}) {
         coluna_painel->addWidget(w);
     }
     painel_->hide();
@@ -142,9 +144,11 @@ void repor_copias::constroi() {
     });
     connect(remover, &QPushButton::clicked, this, [this] {
         const QList<QTreeWidgetItem*> escolhida = pastas_->selectedItems();
-        const int linha = escolhida.isEmpty() ? -1 : pastas_->indexOfTopLevelItem(escolhida.front());
-        if (logica_.remove_pasta(linha < 0 ? std::nullopt
-                                           : std::optional<std::size_t>(static_cast<std::size_t>(linha)))) {
+        const int linha =
+            escolhida.isEmpty() ? -1 : pastas_->indexOfTopLevelItem(escolhida.front());
+        if (logica_.remove_pasta(
+                linha < 0 ? std::nullopt
+                          : std::optional<std::size_t>(static_cast<std::size_t>(linha)))) {
             mostra_pastas();
             procura();
         }
@@ -191,8 +195,8 @@ void repor_copias::procura() {
     };
     painel.pasta = [this](const std::string& pasta, int valor) {
         const QString texto = q(pasta);
-        pasta_procurada_->setText(
-            pasta_procurada_->fontMetrics().elidedText(texto, Qt::ElideMiddle, pasta_procurada_->width()));
+        pasta_procurada_->setText(pasta_procurada_->fontMetrics().elidedText(
+            texto, Qt::ElideMiddle, pasta_procurada_->width()));
         pasta_procurada_->setToolTip(texto);
         barra_->setValue(std::min(valor, barra_->maximum()));
         QApplication::processEvents();
@@ -219,9 +223,8 @@ void repor_copias::mostra_pastas() {
 void repor_copias::mostra_copias() {
     lista_copias_->clear();
     for (const restore::CopiaEncontrada& c : logica_.copias()) {
-        const std::string colunas[restore::kColunas] = {c.nome_fich, c.bd,     c.data,
-                                                        c.carimbo,   c.caminho, c.tamanho,
-                                                        c.tamanho_formatado};
+        const std::string colunas[restore::kColunas] = {
+            c.nome_fich, c.bd, c.data, c.carimbo, c.caminho, c.tamanho, c.tamanho_formatado};
         auto* linha = new QTreeWidgetItem(lista_copias_);
         for (int i = 0; i < restore::kColunas; ++i) {
             linha->setText(i, q(colunas[i]));
@@ -279,7 +282,8 @@ void repor_copias::resizeEvent(QResizeEvent* event) {
 
 void repor_copias::coloca_painel() {
     const QSize tamanho(std::min(width() - 40, 460), painel_->sizeHint().height());
-    painel_->setGeometry(QRect(QPoint((width() - tamanho.width()) / 2, (height() - tamanho.height()) / 2), tamanho));
+    painel_->setGeometry(
+        QRect(QPoint((width() - tamanho.width()) / 2, (height() - tamanho.height()) / 2), tamanho));
 }
 
 }  // namespace pezolva

@@ -23,7 +23,7 @@ namespace pezolva {
 // window closes once it has stopped.
 class repor_copias : public QDialog {
     Q_OBJECT
-public:
+  public:
     repor_copias(Services& servicos, const ProjectoActual& projecto, QWidget* parent = nullptr);
 
     restore::ReporCopias& logica() { return logica_; }
@@ -33,15 +33,15 @@ public:
     // The copies' list as shown: the row of each copy, in order.
     QTreeWidget& lista() { return *lista_copias_; }
 
-public slots:
+  public slots:
     void done(int resultado) override;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* objecto, QEvent* evento) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void constroi();
     void procura();
     void mostra_pastas();

@@ -1,14 +1,13 @@
 #include "common/ui/navegador_pastas.h"
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeView>
-
-#include <gtest/gtest.h>
-
 #include <filesystem>
 
 #include "support/temp_dir.h"
@@ -18,7 +17,8 @@ namespace {
 
 TEST(NavegadorPastas, TitleIsTheStartTheStatusLineFollowsTheSelectionAndAllIsPortuguese) {
     testing::TempDir dir;
-    const std::string longa = dir.file("Câmara com um nome muito comprido para caber/e outra ainda mais comprida");
+    const std::string longa =
+        dir.file("Câmara com um nome muito comprido para caber/e outra ainda mais comprida");
     std::filesystem::create_directories(longa);
     std::filesystem::create_directories(dir.file("b"));
     NavegadorPastas janela(QString::fromStdString(longa), QStringLiteral("Seleccione a pasta"));
@@ -31,7 +31,8 @@ TEST(NavegadorPastas, TitleIsTheStartTheStatusLineFollowsTheSelectionAndAllIsPor
     auto* estado = janela.findChild<QLabel*>(QStringLiteral("estado"));
     ASSERT_NE(estado, nullptr);
     EXPECT_EQ(estado->toolTip().toStdString(), longa);
-    EXPECT_TRUE(estado->text().contains(QStringLiteral("comprida"))) << "the end of the path stays in sight";
+    EXPECT_TRUE(estado->text().contains(QStringLiteral("comprida")))
+        << "the end of the path stays in sight";
     EXPECT_LE(estado->fontMetrics().horizontalAdvance(estado->text()), estado->width());
 
     auto* arvore = janela.findChild<QTreeView*>(QStringLiteral("pastas"));
@@ -39,12 +40,14 @@ TEST(NavegadorPastas, TitleIsTheStartTheStatusLineFollowsTheSelectionAndAllIsPor
     // Once the folders have loaded, the starting one is in sight.
     QElapsedTimer espera;
     espera.start();
-    while (espera.elapsed() < 5000 && !arvore->viewport()->rect().contains(arvore->visualRect(arvore->currentIndex()))) {
+    while (espera.elapsed() < 5000 &&
+           !arvore->viewport()->rect().contains(arvore->visualRect(arvore->currentIndex()))) {
         QApplication::processEvents(QEventLoop::AllEvents, 50);
     }
     EXPECT_TRUE(arvore->viewport()->rect().contains(arvore->visualRect(arvore->currentIndex())))
         << arvore->visualRect(arvore->currentIndex()).y() << " in " << arvore->viewport()->height();
-    arvore->setCurrentIndex(static_cast<QFileSystemModel*>(modelo)->index(QString::fromStdString(dir.file("b"))));
+    arvore->setCurrentIndex(
+        static_cast<QFileSystemModel*>(modelo)->index(QString::fromStdString(dir.file("b"))));
     EXPECT_EQ(estado->toolTip().toStdString(), dir.file("b"));
     EXPECT_EQ(janela.pasta().toStdString(), dir.file("b"));
 

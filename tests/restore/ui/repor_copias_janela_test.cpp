@@ -1,5 +1,7 @@
 #include "restore/ui/repor_copias_janela.h"
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QProgressBar>
@@ -7,19 +9,18 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include <gtest/gtest.h>
-
 #include "backup/backup_fixture.h"
 
 namespace pezolva {
 namespace {
 
 class ReporCopiasJanelaTest : public testing::BackupFixture {
-protected:
+  protected:
     ReporCopiasJanelaTest() {
         cria_copia_antiga("brasol200505191407.mdb");
         cria_copia_antiga("brasol200612312359.mdb");
-        regista(testproject::kPrincipal, "BUP_ULT_DESTINO=" + engine::quote_literal(pasta_copias()));
+        regista(testproject::kPrincipal,
+                "BUP_ULT_DESTINO=" + engine::quote_literal(pasta_copias()));
     }
     void mostra() {
         janela.show();
@@ -27,7 +28,8 @@ protected:
     }
     QStringList coluna(int n) {
         QStringList textos;
-        for (int i = 0; i < janela.lista().topLevelItemCount(); ++i) textos << janela.lista().topLevelItem(i)->text(n);
+        for (int i = 0; i < janela.lista().topLevelItemCount(); ++i)
+            textos << janela.lista().topLevelItem(i)->text(n);
         return textos;
     }
     void tecla(QWidget* w, int k) {
@@ -61,7 +63,8 @@ TEST_F(ReporCopiasJanelaTest, EnterMovesTheFocusAndEscapeDoesNotClose) {
 
 TEST_F(ReporCopiasJanelaTest, ClosingDuringASearchStopsItAtTheNextFolderThenCloses) {
     mostra();
-    for (int i = 0; i < 200; ++i) janela.logica().junta_pasta(dir.file("pasta" + std::to_string(i)));
+    for (int i = 0; i < 200; ++i)
+        janela.logica().junta_pasta(dir.file("pasta" + std::to_string(i)));
     // Pressed while the search yields to the window, as a user would.
     QTimer::singleShot(0, &janela, [&] {
         EXPECT_TRUE(janela.a_procurar());
