@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <set>
 
 #include "common/text.h"
@@ -136,17 +137,25 @@ std::vector<CopiaEncontrada> procura_copias(
     const std::function<bool(const std::string& pasta)>& a_procurar) {
     std::vector<CopiaEncontrada> copias;
     std::set<std::string> vistos;
+    // Each folder is listed once per search, however many databases are
+    // looked for in it: a crowded copies folder costs one listing.
+    std::map<std::string, std::vector<std::string>> listagens;
+    const auto listagem = [&](const std::string& pasta) -> const std::vector<std::string>& {
+        auto [it, nova] = listagens.try_emplace(pasta);
+        if (nova) {
+            try {
+                it->second = files.list_files(pasta);
+            } catch (const FileError&) {
+                // an unreadable folder yields nothing, like a missing one
+            }
+        }
+        return it->second;
+    };
     for (const std::string& nome_bd : nomes) {
         const std::string nome = nome_procurado(nome_bd);
         for (const std::string& pasta : pastas) {
             if (a_procurar && !a_procurar(pasta)) return copias;
-            std::vector<std::string> ficheiros;
-            try {
-                ficheiros = files.list_files(pasta);
-            } catch (const FileError&) {
-                continue;  // an unreadable folder yields nothing, like a missing one
-            }
-            for (const std::string& f : ficheiros) {
+            for (const std::string& f : listagem(pasta)) {
                 const auto carimbo = carimbo_de_copia(nome, f);
                 if (!carimbo || vistos.count(f) != 0) continue;
                 const auto bytes = files.file_size(join_path(pasta, f));
@@ -160,11 +169,14 @@ std::vector<CopiaEncontrada> procura_copias(
 }
 
 void ordena(std::vector<CopiaEncontrada>& copias, int n, bool descendente) {
-    std::stable_sort(
-        copias.begin(), copias.end(), [&](const CopiaEncontrada& a, const CopiaEncontrada& b) {
-            const std::string ka = fold_case(coluna(a, n)), kb = fold_case(coluna(b, n));
-            return descendente ? kb < ka : ka < kb;
-        });
+    // Each key folded once, not at every comparison.
+    std::vector<std::pair<std::string, CopiaEncontrada>> chaves;
+    chaves.reserve(copias.size());
+    for (CopiaEncontrada& c : copias) chaves.emplace_back(fold_case(coluna(c, n)), std::move(c));
+    std::stable_sort(chaves.begin(), chaves.end(), [&](const auto& a, const auto& b) {
+        return descendente ? b.first < a.first : a.first < b.first;
+    });
+    for (std::size_t i = 0; i < copias.size(); ++i) copias[i] = std::move(chaves[i].second);
 }
 
 }  // namespace pezolva::restore
