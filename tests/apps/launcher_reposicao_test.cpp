@@ -108,5 +108,42 @@ TEST_F(LauncherReposicaoTest, ADatabaseAnotherProgramHasOpenIsNotReplaced) {
     EXPECT_TRUE(principal() == antes) << "the database changed";
 }
 
+// The machine failing under the restore, at the system-call level: the copy's
+// writes refused (a full disk), its sync or the swap of names failing.
+TEST_F(LauncherReposicaoTest, AFailureAtTheCopyTheSyncOrTheSwapLeavesTheDatabaseAndNothingElse) {
+    if (QProcess::execute("strace", {"-qq", "-o", "/dev/null", "true"}) != 0)
+        GTEST_SKIP() << "no strace here";
+    ASSERT_EQ(corre({"copies", "--project", "obras"}, "kqa730418").saida,
+              0);  // the start's own tidying first
+    const std::string antes = principal();
+    const auto ficheiros = [&] {
+        std::vector<std::string> nomes;
+        for (const auto& e : std::filesystem::directory_iterator(pasta()))
+            nomes.push_back(e.path().filename());
+        std::sort(nomes.begin(), nomes.end());
+        return nomes;
+    };
+    const auto nomes_antes = ficheiros();
+    for (const QString& falha : {QString("trace=write -e inject=write:error=ENOSPC:when=3+"),
+                                 QString("trace=fsync -e inject=fsync:error=EIO"),
+                                 QString("trace=renameat2 -e inject=renameat2:error=EIO")}) {
+        SCOPED_TRACE(falha.toStdString());
+        QStringList strace{"strace", "-f", "-qq", "-o", "/dev/null", "-e"};
+        strace += falha.split(' ');
+        const auto r = corre({"restore", "--project", "obras", q(copia_principal), "--yes"},
+                             "kqa730418", "", false, strace);
+        EXPECT_EQ(r.saida, 1) << r.out << r.err;
+        // A refused write refuses the message too: it is looked for when
+        // the failure was elsewhere.
+        if (!falha.contains("write")) {
+            EXPECT_NE(r.err.find("Não foi possível substituir a base de dados seleccionada."),
+                      std::string::npos)
+                << r.err;
+        }
+        EXPECT_TRUE(principal() == antes) << "the database changed";
+        EXPECT_EQ(ficheiros(), nomes_antes);
+    }
+}
+
 }  // namespace
 }  // namespace pezolva

@@ -77,6 +77,11 @@ TEST_F(ReposicaoTest, WhateverFailsTheDatabaseStaysAsItWas) {
         sem_mudanca(repoe());
     }
     {
+        SCOPED_TRACE("the copy was removed after the search");
+        sem_mudanca(repoe_copia(files, {dir.file("copias/brasol200001010000.mdb"), dir.file("proj"),
+                                        "brasol", std::string(";pwd=") + kPasse, 3}));
+    }
+    {
         SCOPED_TRACE("the copy cannot be copied (a full disk)");
         files.fail("copy_file", 0, ENOSPC);
         sem_mudanca(repoe());
