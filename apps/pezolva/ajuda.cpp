@@ -33,10 +33,21 @@ const char* ajuda(const std::string& subcomando) {
                "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
                "Saída: 0 sem erros, 1 com erros, 2 uso errado.\n";
     }
+    if (subcomando == "verify") {
+        return "Uso: pezolva verify --project NOME [--json]\n"
+               "Verifica cada base de dados do registo do projecto contra a sua base de dados\n"
+               "de estrutura (versão, tabelas, campos com tamanho e tipo, índices e relações),\n"
+               "sem nada escrever.  Mostra o registo e as diferenças; com --json, um objecto\n"
+               "JSON com cada diferença e os erros da verificação.\n"
+               "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
+               "Saída: 0 sem diferenças, 1 com diferenças ou se a verificação não terminou,\n"
+               "2 uso errado.\n";
+    }
     return "Uso: pezolva                 abre o programa de manutenção (janelas)\n"
            "     pezolva projects [--json]\n"
            "     pezolva start PASTA NOME BD_PRINCIPAL [--descr TEXTO]\n"
            "     pezolva backup --project NOME [--due | --all | BASE_DE_DADOS...]\n"
+           "     pezolva verify --project NOME [--json]\n"
            "     pezolva demo [PASTA]\n"
            "     pezolva SUBCOMANDO --help\n"
            "A palavra-passe de um projecto vem da variável PEZOLVA_PASSWORD, do ficheiro\n"

@@ -11,6 +11,7 @@ int projects(const std::vector<std::string>& args);
 int start(const std::vector<std::string>& args);
 int demo(const std::vector<std::string>& args);
 int backup(const std::vector<std::string>& args);
+int verify(const std::vector<std::string>& args);
 
 // The window program: choose a project, give its password, pick an
 // operation.

@@ -39,6 +39,7 @@ void mnt::valida_bups_bd() {
             std::string f = nfich;
             return era_readonly(f);
         };
+        accoes.integr_sem_fo = [this] { return integr_sem_fo(); };
         pezolva::valida_bups_bd(estado().projecto_actual, servicos(), accoes,
                                 impl_->inconsistente);
     });

@@ -5,10 +5,7 @@
 
 #include <filesystem>
 
-#include "engine/quoting.h"
-#include "register/bups.h"
-#include "support/databases.h"
-#include "support/fixtures.h"
+#include "integrity/projecto_fixture.h"
 #include "support/sem_privilegios.h"
 #include "testproject/divergencias.h"
 #include "testproject/projecto_teste.h"
@@ -22,38 +19,16 @@ using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::StartsWith;
 
-// A test project (main, photos and log with their structures) and its
-// register, and the verbs of a verification: change the register, run it.
-class ExecucaoTest : public ::testing::Test {
+class ExecucaoTest : public testing::ProjectoFixture {
 protected:
-    ExecucaoTest() {
-        testproject::Opcoes opcoes;
-        opcoes.linhas = 0;
-        p = testproject::cria_projecto(t.dir.file("proj"), opcoes);
-        projecto.caminho = p.pasta;
-        projecto.nome_bd = testproject::kPrincipal;
-        projecto.passwd = testproject::kPassePrincipal;
-        engine::Database db = principal();
-        EXPECT_TRUE(cria_bups(db, projecto, t.dialogs));
-    }
-    engine::Database principal() {
-        return engine::OpenDatabase(projecto.base_principal(), false, false, projecto.ligacao());
-    }
-    void regista(const std::string& nome_bd, const std::string& atribuicoes) {
-        principal().Execute("update BUPS set " + atribuicoes + " where BUP_NOME_BD=" + engine::quote_literal(nome_bd));
-    }
     FimVerificacao executa() {
         engine::Database db = principal();
         return Verificacao(projecto.caminho, estado, relatorio).executa(db);
     }
-    std::string caminho(const std::string& nome) { return p.pasta + "/" + nome; }
     std::string linha_de(const std::string& base, const std::string& estrutura) {
         return "A verificar base de dados " + caminho(base) + " com " + caminho(estrutura) + ".";
     }
 
-    testing::TestServices t;
-    testproject::Projecto p;
-    ProjectoActual projecto;
     EstadoVerificacao estado;
     Relatorio relatorio;
 };
