@@ -25,7 +25,10 @@ string(REPLACE "\n" ";" lines "${symbols}")
 set(public 0)
 foreach(line IN LISTS lines)
   # "address type name"; the linker's own markers (_end, _edata...) are not ours.
-  if(NOT line MATCHES "^[0-9a-f]+ [A-Za-z] (.*)$")
+  # A lower-case type (other than "u", unique) is a symbol of local binding:
+  # the dynamic table may list one the version script made local, but no
+  # host can bind to it.
+  if(NOT line MATCHES "^[0-9a-f]+ [A-Zu] (.*)$")
     continue()
   endif()
   set(name "${CMAKE_MATCH_1}")

@@ -23,7 +23,8 @@ const char* ajuda(const std::string& subcomando) {
         return "Uso: pezolva demo [PASTA]\n"
                "Cria (ou reutiliza) um projecto de demonstração em PASTA (por omissão\n"
                "~/.local/share/pezolva/demo) e corre nele o trabalho principal, mostrando\n"
-               "o que faz.\n";
+               "o que faz; depois verifica a integridade do projecto e de uma cópia dele\n"
+               "(PASTA-estrutura-diferente) cuja estrutura foi alterada.\n";
     }
     if (subcomando == "backup") {
         return "Uso: pezolva backup --project NOME [--due | --all | BASE_DE_DADOS...]\n"

@@ -84,6 +84,11 @@ void ver_integridade::sem_registo() {
 }
 
 void ver_integridade::forma_compacta() {
+    // The banner covers the whole window: what it hides takes no room.
+    for (QWidget* w : {static_cast<QWidget*>(sstab1_), static_cast<QWidget*>(command1_),
+                       static_cast<QWidget*>(command2_)}) {
+        w->hide();
+    }
     frame2_->setGeometry(rect());
     frame2_->show();
     frame2_->raise();
@@ -92,6 +97,10 @@ void ver_integridade::forma_compacta() {
 
 void ver_integridade::forma_completa() {
     frame2_->hide();
+    for (QWidget* w : {static_cast<QWidget*>(sstab1_), static_cast<QWidget*>(command1_),
+                       static_cast<QWidget*>(command2_)}) {
+        w->show();
+    }
     ajusta_altura(kAlturaCompletaTwips);
 }
 
@@ -151,7 +160,7 @@ bool ver_integridade::verificacao_sem_erros() const {
 
 void ver_integridade::reject() {
     if (estado_.a_verificar) {
-        estado_.a_verificar = false;
+        if (!compacta()) estado_.a_verificar = false;
         return;
     }
     QDialog::reject();

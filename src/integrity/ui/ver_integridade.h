@@ -60,7 +60,8 @@ public:
     // The run of "Verificar".
     void verifica();
 
-    // True after a compact run that left the errors text not empty.
+    // False only after a compact run that left the errors text empty: a
+    // window closed before its run tells nothing good.
     bool ha_diferencas() const { return ha_diferencas_; }
     // True exactly when a run took place in this window, reached the end
     // of the register and left the errors text empty; false before any run
@@ -72,7 +73,8 @@ public:
 
 public slots:
     // "Cancelar", Escape and the close button: close when idle; during a
-    // run, ask it to stop at its next check.
+    // run of the full form, ask it to stop at its next check.  The compact
+    // run cannot be stopped: its verdict decides whether the host starts.
     void reject() override;
 
 protected:
@@ -100,7 +102,7 @@ private:
     integrity::EstadoVerificacao estado_;
     integrity::Relatorio relatorio_;
     std::optional<integrity::FimVerificacao> fim_;
-    bool ha_diferencas_ = false;
+    bool ha_diferencas_ = true;
     bool activada_ = false;
     bool centrada_ = false;
     QElapsedTimer desde_pintura_;

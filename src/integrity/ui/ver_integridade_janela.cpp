@@ -89,6 +89,7 @@ void ver_integridade::constroi() {
 void ver_integridade::constroi_estado(QWidget& pagina) {
     auto* grelha = new QGridLayout(&pagina);
     grelha->setColumnStretch(1, 1);
+    grelha->setVerticalSpacing(8);
     progress_bar1_ = new QProgressBar(&pagina);
     progress_bar1_->setObjectName(QStringLiteral("ProgressBar1"));
     progress_bar2_ = new QProgressBar(&pagina);
@@ -105,9 +106,8 @@ void ver_integridade::constroi_estado(QWidget& pagina) {
 
     const char* legendas[] = {"Base de Dados: ", "Tabela: ", "Campo: ", "Índice:", "Ligação: "};
     for (int i = 0; i < 5; ++i) {
-        auto* linha = new QFrame(&pagina);  // the row's background
+        auto* linha = new QLabel(&pagina);  // the row's background, without a caption
         linha->setObjectName(nome_indice("Label6", i));
-        linha->setFrameShape(QFrame::StyledPanel);
         grelha->addWidget(linha, 2 + i, 0, 1, 3);
         grelha->addWidget(etiqueta(QString::fromUtf8(legendas[i]), nome_indice("Label1", 2 + i), &pagina), 2 + i, 0);
         label4_[i] = new RotuloElidido(&pagina);
