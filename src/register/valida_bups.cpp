@@ -103,6 +103,18 @@ engine::Recordset frequencias(Database& db, const ProjectoActual& p) {
     }
 }
 
+// Whether `db` has the table `nome`: looked up alone, as reading every
+// table's definition would cost a large schema a second on every start.
+bool tem_tabela(Database& db, const char* nome) {
+    try {
+        db.TableDef(nome);
+        return true;
+    } catch (const EngineError& e) {
+        if (e.numero() == engine::ErroItemInexistente) return false;
+        throw;
+    }
+}
+
 // n_integridades_bd as the whole number of starts per sample: a fraction
 // is truncated, and text, which a Long column should never hold, reads as 0
 // (no sample), as Null does.
@@ -124,7 +136,7 @@ void valida_bups_bd(ProjectoActual& p, Services& s, const AccoesValidacao& accoe
         // Looked up and made under the write lock: a host starting the same
         // project at this moment has either made it already or waits.
         engine::Transaction transaccao(*db);
-        if (!db->TableDefs().Contains(bups::kTabela)) cria_bups(*db, p, s.dialogs);
+        if (!tem_tabela(*db, bups::kTabela)) cria_bups(*db, p, s.dialogs);
         transaccao.Commit();
     } catch (const EngineError&) {
         // The table's existence could not be read: go on as if it were there.
