@@ -28,7 +28,7 @@ struct Diferenca {
     std::string campo;
     std::string indice;
     std::string relacao;
-    // Sizes or type codes: on `lado`, then on the other side.
+    // Sizes, type codes or versions: on `lado`, then on the other side.
     std::string valor;
     std::string valor_outro;
     // The line the window's errors show for it.

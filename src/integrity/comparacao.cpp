@@ -63,8 +63,12 @@ void Comparacao::compara_bases(Lado& a, Lado& b) {
             const bool tem_a = a.abre_versao();
             const bool tem_b = b.abre_versao();
             if (tem_a && tem_b) {
-                if (!iequals(a.le_versao(), b.le_versao())) {
-                    regista(diferenca(TipoDiferenca::Versoes), a, b);
+                const std::string va = a.le_versao(), vb = b.le_versao();
+                if (!iequals(va, vb)) {
+                    Diferenca d = diferenca(TipoDiferenca::Versoes);
+                    d.valor = va;
+                    d.valor_outro = vb;
+                    regista(std::move(d), a, b);
                     return;
                 }
             } else if (tem_a != tem_b) {

@@ -18,8 +18,8 @@ enum class TipoDiferenca {
 // One difference between a database and its structure.  `lado` is the side
 // whose objects were walked when it was found and `outro` the other one
 // (display names: the files' paths); the names of the other side's table
-// and field are as that side spells them.  The values are sizes or type
-// codes, in `lado` then in `outro`.
+// and field are as that side spells them.  The values are sizes, type
+// codes or versions, in `lado` then in `outro`.
 struct Diferenca {
     TipoDiferenca tipo = TipoDiferenca::Versoes;
     std::string base;       // the pair: the database...

@@ -145,6 +145,10 @@ TEST_F(ComparacaoTest, VersionCases) {
             EXPECT_THAT(linhas[i], HasSubstr(esperada));
         }
         EXPECT_EQ(estado.n_bds, c.n_bds);
+        if (!relatorio.diferencas().empty() && relatorio.diferencas()[0].tipo == TipoDiferenca::Versoes) {
+            EXPECT_EQ(relatorio.diferencas()[0].valor, "1");
+            EXPECT_EQ(relatorio.diferencas()[0].valor_outro, "2");
+        }
     }
 }
 

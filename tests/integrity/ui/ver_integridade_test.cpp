@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -57,8 +58,8 @@ TEST_F(VerIntegridadeTest, AFullRunWithoutDifferencesEndsOnRegistoWithTheFocusOn
     EXPECT_EQ(controlo<QLabel>(j, "Label5(0)")->text(), "(0/3)");
     EXPECT_TRUE(controlo<QPushButton>(j, "Command1")->isEnabled());
     // The button that ends the window has the focus and answers Enter.
-    EXPECT_TRUE(controlo<QPushButton>(j, "Command2")->hasFocus());
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_EQ(j.focusWidget(), controlo<QPushButton>(j, "Command2"));
+    QTest::keyClick(j.focusWidget(), Qt::Key_Return);
     EXPECT_FALSE(j.isVisible());
 }
 
@@ -80,6 +81,20 @@ TEST_F(VerIntegridadeTest, DifferencesEndOnErrosAndTheLongPathIsElidedWithAToolt
     EXPECT_TRUE(base->elidido());
     EXPECT_TRUE(base->text().endsWith("log.mdb")) << base->text().toStdString();
     EXPECT_EQ(base->toolTip(), base->textoCompleto());
+}
+
+TEST_F(VerIntegridadeTest, CancelarDuringAFullRunStopsItAndLeavesTheWindowOpen) {
+    ver_integridade j(projecto);
+    j.carrega_projecto();
+    j.show();
+    QTest::qWait(150);  // so that the run's first step refreshes the display and lets the click in
+    QTimer::singleShot(0, controlo<QPushButton>(j, "Command2"), &QPushButton::click);
+    controlo<QPushButton>(j, "Command1")->click();
+    EXPECT_TRUE(j.isVisible());
+    EXPECT_FALSE(j.verificacao_sem_erros());
+    ASSERT_EQ(j.relatorio().registo().size(), 2u);  // the first row, then the end
+    EXPECT_EQ(j.relatorio().registo().back(), "Concluido.");
+    EXPECT_EQ(j.estado().n_geral, 0);
 }
 
 TEST_F(VerIntegridadeTest, WithoutARegisterVerificarIsDisabledAndCancelarCloses) {
