@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -56,6 +57,22 @@ CompanionLock::CompanionLock(const std::string& database_path, Mode mode) {
         return;  // a file system without flock: nothing can be held
     }
     fd_ = fd;
+}
+
+CompanionLock CompanionLock::Adopt(int fd, const std::string& database_path) {
+    struct stat held {}, companion {};
+    if (fd < 0 || ::fstat(fd, &held) != 0 || ::stat(companion_path(database_path).c_str(), &companion) != 0 ||
+        held.st_dev != companion.st_dev || held.st_ino != companion.st_ino) {
+        throw in_use(database_path);
+    }
+    // Asking again for the kind of lock this open file holds changes
+    // nothing; it fails only when the holder's lock is not exclusive (someone
+    // else holds the companion too).
+    if (flock_retrying(fd, LOCK_EX | LOCK_NB) != 0) throw in_use(database_path);
+    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    CompanionLock lock;
+    lock.fd_ = fd;
+    return lock;
 }
 
 CompanionLock::~CompanionLock() { release(); }

@@ -39,6 +39,11 @@ void mnt::valida_bups_bd() {
             std::string f = nfich;
             return era_readonly(f);
         };
+        accoes.faz_jet_comp = [this](const std::string& caminho, const std::string& nome_bd,
+                                     const std::string& passwd, bool bloqueado) {
+            std::string c = caminho, n = nome_bd, p = passwd;
+            return faz_jet_comp(c, n, p, bloqueado);
+        };
         pezolva::valida_bups_bd(estado().projecto_actual, servicos(), accoes,
                                 impl_->inconsistente);
     });

@@ -1,0 +1,69 @@
+#include "engine/compact_file.h"
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "common/file_system.h"
+#include "engine/database.h"
+#include "engine/error.h"
+#include "engine/file_sync.h"
+
+namespace pezolva::engine {
+namespace {
+
+EngineError from_file_error(const FileError& e) {
+    return {e.error_number() == ENOSPC ? ErroDiscoCheio : ErroDisco, e.what()};
+}
+
+void remove_quietly(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+}
+
+}  // namespace
+
+std::string partial_compaction_path(const std::string& destination) {
+    const auto slash = destination.rfind('/');
+    const std::size_t name = slash == std::string::npos ? 0 : slash + 1;
+    return destination.substr(0, name) + "." + destination.substr(name) + ".parcial";
+}
+
+void CompactToNewFile(const std::string& source, const std::string& destination, const std::string& connect,
+                      CompanionLock held) {
+    std::error_code ec;
+    if (std::filesystem::exists(destination, ec)) {
+        throw EngineError(ErroBaseExiste, "A base de dados '" + destination + "' já existe.");
+    }
+    const std::string partial = partial_compaction_path(destination);
+    // Whoever held this lock is gone (or we would not have it): a partial
+    // file under the name is what a killed run left.
+    CompanionLock building(partial, CompanionLock::Mode::Exclusive);
+    remove_quietly(partial);
+    try {
+        if (held.held()) {
+            CompactHeldDatabase(source, std::move(held), partial, connect);
+        } else {
+            CompactDatabase(source, partial, "", 0, connect);
+        }
+        struct stat from {};
+        if (::stat(source.c_str(), &from) == 0) ::chmod(partial.c_str(), from.st_mode & 0777);
+        {
+            FileSync sync(partial);
+            sync.Wait();
+        }
+        LocalFileSystem files;
+        files.rename_no_replace(partial, destination);
+    } catch (const FileError& e) {
+        remove_quietly(partial);
+        remove_quietly(companion_path(partial));
+        throw from_file_error(e);
+    } catch (...) {
+        remove_quietly(partial);
+        remove_quietly(companion_path(partial));
+        throw;
+    }
+    remove_quietly(companion_path(partial));
+}
+
+}  // namespace pezolva::engine
