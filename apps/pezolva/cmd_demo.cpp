@@ -4,6 +4,7 @@
 
 #include "cli.h"
 #include "comandos.h"
+#include "compactacao_terminal.h"
 #include "copias_terminal.h"
 #include "pezolva/demonstracao.h"
 #include "pezolva/operacoes.h"
@@ -76,12 +77,17 @@ int demo(const std::vector<std::string>& raw) {
     std::printf("\nCópias em %s:\n", p.pasta_copias.c_str());
     mostra_copias(p.pasta_copias);
 
+    titulo("Compactação de todas as bases de dados");
+    const int compactacao = corre_compactacao(std::nullopt);
+    std::printf("\nFicheiros em %s:\n", p.pasta.c_str());
+    mostra_copias(p.pasta);
+
     titulo("Projectos registados neste posto");
     for (const operacoes::Projecto& e : operacoes::lista_projectos()) {
         std::printf("  %s - %s (%s/%s)\n", e.nome.c_str(), e.descr.c_str(), e.caminho.c_str(),
                     e.nome_bd.c_str());
     }
-    return saida;
+    return saida != kSucesso ? saida : compactacao;
 }
 
 }  // namespace pezolva::cli

@@ -11,6 +11,8 @@ int projects(const std::vector<std::string>& args);
 int start(const std::vector<std::string>& args);
 int demo(const std::vector<std::string>& args);
 int backup(const std::vector<std::string>& args);
+int compact(const std::vector<std::string>& args);
+int reinstall(const std::vector<std::string>& args);
 
 // The window program: choose a project, give its password, pick an
 // operation.

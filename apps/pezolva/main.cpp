@@ -31,6 +31,8 @@ int main(int argc, char** argv) {
         if (subcomando == "start") return start(args);
         if (subcomando == "demo") return demo(args);
         if (subcomando == "backup") return backup(args);
+        if (subcomando == "compact") return compact(args);
+        if (subcomando == "reinstall") return reinstall(args);
         throw UsoErrado{"subcomando desconhecido: " + subcomando};
     } catch (const UsoErrado& e) {
         std::fprintf(stderr, "pezolva: %s\n\n%s", e.mensagem.c_str(), ajuda(subcomando));

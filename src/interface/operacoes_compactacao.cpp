@@ -29,7 +29,8 @@ std::string palavra_passe_de(const std::string& nome_bd) {
 }  // namespace
 
 std::vector<BaseCompactada> compacta_bases(const std::optional<std::string>& nome_bd,
-                                           const std::function<void(const std::string&)>& a_compactar) {
+                                           const std::function<void(const std::string&)>& a_compactar,
+                                           const std::function<void(const BaseCompactada&)>& compactada) {
     return para_o_anfitriao([&] {
         exige_projecto();
         const ProjectoActual& p = estado().projecto_actual;
@@ -49,6 +50,7 @@ std::vector<BaseCompactada> compacta_bases(const std::optional<std::string>& nom
         std::vector<BaseCompactada> resultados;
         const auto regista = [&](const std::string& nome, bool ok, const DetalheCompactacao& d) {
             resultados.push_back({nome, ok, ok ? d.antiga : "", ok ? "" : d.causa});
+            if (compactada) compactada(resultados.back());
         };
         if (nome_bd) {
             const std::string passwd = palavra_passe_de(*nome_bd);
