@@ -262,6 +262,7 @@ TEST_F(CompactacaoTest, AReadOnlySourceWithAHotJournalIsLeftAsItWas) {
     ::chmod(em("brasol.mdb").c_str(), 0444);
     const std::string original = read_file(em("brasol.mdb"));
     const std::string diario = read_file(em("brasol.mdb-journal"));
+    ::chmod(t.dir.str().c_str(), 0755);
     entrega_ao_utilizador_comum(pasta);
     ::chmod(em("brasol.mdb").c_str(), 0444);
     // 0: refused, by the tool itself (its own message is the cause).
