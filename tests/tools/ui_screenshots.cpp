@@ -13,6 +13,7 @@
 #include "backup/ui/conf_copias.h"
 #include "common/scripted_dialogs.h"
 #include "common/ui/pergunta.h"
+#include "compaction/ui/espera_setup.h"
 #include "engine/database.h"
 #include "project/ui/escolhe_proj.h"
 #include "register/valida_bups.h"
@@ -115,5 +116,13 @@ int main(int argc, char** argv) {
     guarda(pergunta, pasta, "pergunta");
 
     copias(pasta);
+
+    // The wait window in its two roles, the compaction's with a long name.
+    pezolva::espera_setup espera;
+    guarda(espera, pasta, "espera_setup");
+    pezolva::AvisoEsperaJanela aviso;
+    aviso.mostra("A COMPACTAR", "base_de_dados_com_um_nome_muito_comprido_de_41.mdb");
+    grava_png(*aviso.janela(), pasta, "espera_setup_compactar");
+    aviso.fecha();
     return 0;
 }

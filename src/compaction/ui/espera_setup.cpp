@@ -13,6 +13,7 @@ namespace {
 
 constexpr int kTiqueMs = 1000;
 constexpr int kLargura = 320;
+constexpr int kMargem = 24;
 
 QLabel* etiqueta(QWidget* pai, const char* nome, const QString& texto, bool destaque) {
     auto* l = new QLabel(texto, pai);
@@ -36,7 +37,7 @@ espera_setup::espera_setup(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Por favor, aguarde"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(24, 20, 24, 20);
+    layout->setContentsMargins(kMargem, 20, kMargem, 20);
     label1_ = etiqueta(this, "Label1", QStringLiteral("EM EXECUÇÃO"), true);
     label2_ = etiqueta(this, "Label2", QStringLiteral("Por favor, aguarde."), false);
     layout->addWidget(label1_);
@@ -45,6 +46,15 @@ espera_setup::espera_setup(QWidget* parent) : QDialog(parent) {
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setInterval(kTiqueMs);
     setFixedWidth(kLargura);
+}
+
+void espera_setup::define_textos(const QString& texto1, const QString& texto2) {
+    const int largura = kLargura - 2 * kMargem;
+    for (auto [label, texto] : {std::pair{label1_, texto1}, std::pair{label2_, texto2}}) {
+        const QString visivel = label->fontMetrics().elidedText(texto, Qt::ElideMiddle, largura);
+        label->setText(visivel);
+        label->setToolTip(visivel == texto ? QString() : texto);
+    }
 }
 
 void espera_setup::espera_pelo_setup(EsperaSetup& espera) {
@@ -82,8 +92,7 @@ void AvisoEsperaJanela::mostra(const std::string& titulo, const std::string& tex
     fecha();
     janela_ = new espera_setup(parent_);
     janela_->Timer1().stop();
-    janela_->Label1().setText(QString::fromStdString(titulo));
-    janela_->Label2().setText(QString::fromStdString(texto));
+    janela_->define_textos(QString::fromStdString(titulo), QString::fromStdString(texto));
     janela_->setWindowModality(Qt::ApplicationModal);
     janela_->adjustSize();
     centra_form(*janela_);

@@ -23,6 +23,10 @@ public:
     // when the rule says the wait is over.
     void espera_pelo_setup(EsperaSetup& espera);
 
+    // Sets the two texts; a text wider than the window is elided in the
+    // middle, whole in its tooltip.
+    void define_textos(const QString& texto1, const QString& texto2);
+
     QLabel& Label1() { return *label1_; }
     QLabel& Label2() { return *label2_; }
     QTimer& Timer1() { return *timer1_; }
