@@ -46,17 +46,14 @@ TEST(EsperaSetupRegra, EndsWhenTheWindowHasComeAndGone) {
 }
 
 TEST(EsperaSetupRegra, EndsWhenTheSetupEndsWithoutAWindowOrWithoutADisplay) {
-    Cenario sem_janela;
-    EXPECT_FALSE(sem_janela.espera.tique());
-    sem_janela.vivo = false;
-    EXPECT_TRUE(sem_janela.espera.tique());
-    EXPECT_FALSE(sem_janela.espera.visto());
-
-    Cenario sem_ecra;
-    sem_ecra.janela = std::nullopt;
-    EXPECT_FALSE(sem_ecra.espera.tique());
-    sem_ecra.vivo = false;
-    EXPECT_TRUE(sem_ecra.espera.tique());
+    for (const std::optional<bool> ecra : {std::optional<bool>(false), std::optional<bool>()}) {
+        Cenario c;
+        c.janela = ecra;
+        EXPECT_FALSE(c.espera.tique());
+        c.vivo = false;
+        EXPECT_TRUE(c.espera.tique());
+        EXPECT_FALSE(c.espera.visto());
+    }
 }
 
 }  // namespace
