@@ -8,8 +8,9 @@ namespace pezolva {
 
 bool faz_jetcomp_a_tudo(Services& s, const AmbienteCompactacao& a, const ProjectoActual& p,
                         const std::function<bool(const std::string&)>& era_readonly,
-                        const DepoisDeCompactar& depois) {
+                        const DepoisDeCompactar& depois, const AntesDeCompactar& antes) {
     const auto compacta = [&](const std::string& nomebd, const std::string& passwd) {
+        if (antes) antes(nomebd);
         DetalheCompactacao detalhe;
         const bool ok = compacta_bd(s, a, p.caminho, nomebd, passwd, false, &detalhe);
         if (depois) depois(nomebd, ok, detalhe);

@@ -9,6 +9,9 @@
 
 namespace pezolva {
 
+// Told before each database's compaction: its name.
+using AntesDeCompactar = std::function<void(const std::string& nomebd)>;
+
 // Told after each database's compaction: its name, whether it succeeded,
 // and how (the dated name kept, or the cause of the failure).
 using DepoisDeCompactar =
@@ -25,6 +28,6 @@ using DepoisDeCompactar =
 // register are thrown.
 bool faz_jetcomp_a_tudo(Services& servicos, const AmbienteCompactacao& ambiente, const ProjectoActual& projecto,
                         const std::function<bool(const std::string& nfich)>& era_readonly,
-                        const DepoisDeCompactar& depois = {});
+                        const DepoisDeCompactar& depois = {}, const AntesDeCompactar& antes = {});
 
 }  // namespace pezolva

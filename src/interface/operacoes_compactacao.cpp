@@ -37,16 +37,6 @@ std::vector<BaseCompactada> compacta_bases(const std::optional<std::string>& nom
         AmbienteCompactacao ambiente;
         ambiente.projecto = p.projecto;
         ambiente.pastas_programa = pastas_dos_programas();
-        // Told before each database, as the wait window would be shown.
-        struct Anuncio : AvisoEspera {
-            const std::function<void(const std::string&)>& a_compactar;
-            explicit Anuncio(const std::function<void(const std::string&)>& f) : a_compactar(f) {}
-            void mostra(const std::string&, const std::string& texto) override {
-                if (a_compactar) a_compactar(texto);
-            }
-        } anuncio(a_compactar);
-        ambiente.aviso = &anuncio;
-
         std::vector<BaseCompactada> resultados;
         const auto regista = [&](const std::string& nome, bool ok, const DetalheCompactacao& d) {
             resultados.push_back({nome, ok, ok ? d.antiga : "", ok ? "" : d.causa});
@@ -54,6 +44,7 @@ std::vector<BaseCompactada> compacta_bases(const std::optional<std::string>& nom
         };
         if (nome_bd) {
             const std::string passwd = palavra_passe_de(*nome_bd);
+            if (a_compactar) a_compactar(*nome_bd);
             DetalheCompactacao d;
             const bool ok = compacta_bd(servicos(), ambiente, p.caminho, *nome_bd, passwd, false, &d);
             regista(*nome_bd, ok, d);
@@ -61,7 +52,7 @@ std::vector<BaseCompactada> compacta_bases(const std::optional<std::string>& nom
             pezolva::faz_jetcomp_a_tudo(
                 servicos(), ambiente, p,
                 [](const std::string& nfich) { return era_readonly(servicos().files, servicos().dialogs, nfich); },
-                regista);
+                regista, a_compactar);
         }
         return resultados;
     });
