@@ -82,6 +82,16 @@ std::optional<std::string> corre_ferramenta(Services& s, const AmbienteCompactac
     return defeito_da_copia(s.files, temporario, passwd);
 }
 
+// Brings the journals beside `caminho` into the file, for the holder of
+// its exclusive lock.  A file SQLite cannot read keeps its journals: the
+// swap takes them along with the old file, where they belong.
+void assenta(const std::string& caminho) {
+    try {
+        engine::SettleJournals(caminho);
+    } catch (const engine::EngineError&) {
+    }
+}
+
 }  // namespace
 
 bool compacta_bd(Services& s, const AmbienteCompactacao& a, const std::string& caminhobd,
@@ -119,12 +129,7 @@ bool compacta_bd(Services& s, const AmbienteCompactacao& a, const std::string& c
         falha_reparar(s.dialogs, nomebd);
         return false;
     }
-    try {
-        engine::SettleJournals(base);
-    } catch (const engine::EngineError&) {
-        // A file SQLite cannot read keeps its journals; the swap takes them
-        // along with the old file, where they belong.
-    }
+    assenta(base);
 
     if (auto falha = corre_ferramenta(s, a, *ferramenta, base, temporario, nomebd, passwd, bloqueio)) {
         d.causa = *falha;
@@ -132,7 +137,11 @@ bool compacta_bd(Services& s, const AmbienteCompactacao& a, const std::string& c
         falha_reparar(s.dialogs, nomebd);
         return false;
     }
-    apaga_com_companheiros(s.files, engine::companion_path(temporario));  // the check's
+    // The tool's and the check's read-only opens leave the WAL files of a
+    // database in WAL mode beside both files: empty, they go now.
+    assenta(base);
+    assenta(temporario);
+    if (s.files.exists(engine::companion_path(temporario))) s.files.remove(engine::companion_path(temporario));
 
     const std::optional<std::string> antiga = nome_antiga(nomebd, s.clock.now());
     std::optional<std::string> falha =

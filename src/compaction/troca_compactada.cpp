@@ -47,7 +47,8 @@ std::vector<std::string> leva_diarios(FileSystem& files, const FicheirosCompacta
 }  // namespace
 
 void apaga_com_companheiros(FileSystem& files, const std::string& caminho) {
-    for (const std::string& c : {caminho, caminho + "-journal", engine::companion_path(caminho),
+    for (const std::string& c : {caminho, caminho + "-journal", caminho + "-wal", caminho + "-shm",
+                                 engine::companion_path(caminho),
                                  engine::partial_compaction_path(caminho),
                                  engine::companion_path(engine::partial_compaction_path(caminho))}) {
         apaga_se_existe(files, c);

@@ -3,9 +3,12 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "common/file_system.h"
 #include "engine/database.h"
+#include "engine/detail/connection_text.h"
+#include "engine/detail/sqlite.h"
 #include "engine/error.h"
 #include "engine/file_sync.h"
 
@@ -18,7 +21,26 @@ EngineError from_file_error(const FileError& e) {
 
 void remove_quietly(const std::string& path) {
     std::error_code ec;
-    std::filesystem::remove(path, ec);
+    for (const char* end : {"", "-journal", "-wal", "-shm"}) std::filesystem::remove(path + end, ec);
+}
+
+// Whether the database file says it is in WAL mode (its header's read and
+// write versions are 2).  Read before any connection of ours opens it.
+bool in_wal_mode(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char header[20] = {};
+    return in.read(header, sizeof header) && header[18] == 2 && header[19] == 2;
+}
+
+// VACUUM INTO always writes a rollback-journal file: a database its users
+// keep in WAL mode gets that mode back, so the swap changes nothing for them.
+void restore_wal_mode(const std::string& path) {
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(detail::file_uri(path, "mode=rw").c_str(), &raw,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+    detail::ConnectionPtr connection(raw);
+    if (rc != SQLITE_OK) throw detail::last_error(connection.get(), path);
+    detail::query_value(connection.get(), "PRAGMA journal_mode=WAL", path);
 }
 
 }  // namespace
@@ -40,12 +62,14 @@ void CompactToNewFile(const std::string& source, const std::string& destination,
     // file under the name is what a killed run left.
     CompanionLock building(partial, CompanionLock::Mode::Exclusive);
     remove_quietly(partial);
+    const bool wal = in_wal_mode(source);
     try {
         if (held.held()) {
             CompactHeldDatabase(source, std::move(held), partial, connect);
         } else {
             CompactDatabase(source, partial, "", 0, connect);
         }
+        if (wal) restore_wal_mode(partial);
         struct stat from {};
         if (::stat(source.c_str(), &from) == 0) ::chmod(partial.c_str(), from.st_mode & 0777);
         {

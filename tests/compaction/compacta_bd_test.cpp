@@ -235,10 +235,17 @@ TEST_F(CompactacaoTest, RowsStillInTheWalAreKeptAndNoJournalOfTheOldFileStays) {
     deixa_linhas_no_wal(em("brasol.mdb"));
     ASSERT_TRUE(std::filesystem::exists(em("brasol.mdb-wal")));
     ASSERT_TRUE(compacta()) << detalhe.causa;
+    EXPECT_EQ(ficheiros(), (Nomes{".brasol.mdb.lock", "brasol.mdb", "brasol200505191407.mdb", "jetcomp"}));
     EXPECT_EQ(obras(em("brasol.mdb")), 302);
-    for (const char* fim : {"-wal", "-shm", "-journal"}) {
-        EXPECT_FALSE(std::filesystem::exists(em("brasol.mdb") + fim)) << fim;
-    }
+    // Its users keep it in WAL mode: so does the compacted file.
+    sqlite3* db = nullptr;
+    sqlite3_open(em("brasol.mdb").c_str(), &db);
+    sqlite3_stmt* modo = nullptr;
+    sqlite3_prepare_v2(db, "pragma journal_mode", -1, &modo, nullptr);
+    ASSERT_EQ(sqlite3_step(modo), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(modo, 0)), "wal");
+    sqlite3_finalize(modo);
+    sqlite3_close(db);
 }
 
 // A writer killed mid-transaction, with pages already in the file.
