@@ -11,6 +11,7 @@
 #include "engine/detail/sqlite.h"
 #include "engine/error.h"
 #include "engine/file_sync.h"
+#include "engine/interruption.h"
 
 namespace pezolva::engine {
 namespace {
@@ -76,6 +77,8 @@ void CompactToNewFile(const std::string& source, const std::string& destination,
             FileSync sync(partial);
             sync.Wait();
         }
+        // A stop asked for meanwhile wins over a copy that happened to end.
+        if (interruption_requested() != 0) throw EngineError(ErroCancelado, "A operação foi interrompida.");
         LocalFileSystem files;
         files.rename_no_replace(partial, destination);
     } catch (const FileError& e) {

@@ -65,10 +65,14 @@ CompanionLock CompanionLock::Adopt(int fd, const std::string& database_path) {
         held.st_dev != companion.st_dev || held.st_ino != companion.st_ino) {
         throw in_use(database_path);
     }
-    // Asking again for the kind of lock this open file holds changes
-    // nothing; it fails only when the holder's lock is not exclusive (someone
-    // else holds the companion too).
-    if (flock_retrying(fd, LOCK_EX | LOCK_NB) != 0) throw in_use(database_path);
+    // Somebody holds the exclusive lock: a shared one cannot be had...
+    const int probe = open_companion(companion_path(database_path), false);
+    const bool exclusive_elsewhere = probe >= 0 && flock_retrying(probe, LOCK_SH | LOCK_NB) != 0;
+    if (probe >= 0) ::close(probe);
+    // ...and it is `fd`: asking this open file again for the lock it holds
+    // changes nothing.  (Never ask a file holding a shared lock for an
+    // exclusive one: a refused conversion drops the lock it had.)
+    if (!exclusive_elsewhere || flock_retrying(fd, LOCK_EX | LOCK_NB) != 0) throw in_use(database_path);
     ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     CompanionLock lock;
     lock.fd_ = fd;
