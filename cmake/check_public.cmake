@@ -25,7 +25,10 @@ string(REPLACE "\n" ";" lines "${symbols}")
 set(public 0)
 foreach(line IN LISTS lines)
   # "address type name"; the linker's own markers (_end, _edata...) are not ours.
-  if(NOT line MATCHES "^[0-9a-f]+ [A-Za-z] (.*)$")
+  # A lower-case type other than u, v, w is a local symbol: the dynamic
+  # table may still list it (the version script made it local), but no
+  # host can bind to it.
+  if(NOT line MATCHES "^[0-9a-f]+ [A-Zuvw] (.*)$")
     continue()
   endif()
   set(name "${CMAKE_MATCH_1}")

@@ -33,6 +33,26 @@ const char* ajuda(const std::string& subcomando) {
                "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
                "Saída: 0 sem erros, 1 com erros, 2 uso errado.\n";
     }
+    if (subcomando == "copies") {
+        return "Uso: pezolva copies --project NOME [--json]\n"
+               "Lista as cópias de segurança das bases de dados do projecto que a janela\n"
+               "\"Repor Cópias de Segurança\" encontraria, pela mesma ordem (as mais recentes\n"
+               "primeiro).  --json dá um vector JSON com o tamanho em bytes e a data em ISO 8601.\n"
+               "Funciona com a base de dados principal danificada ou em falta: procura então as\n"
+               "cópias dela na pasta copiaseg do projecto.\n"
+               "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
+               "Saída: 0 sucesso, 1 a operação falhou, 2 uso errado.\n";
+    }
+    if (subcomando == "restore") {
+        return "Uso: pezolva restore --project NOME COPIA [--yes]\n"
+               "Substitui uma base de dados do projecto pela cópia de segurança COPIA: um nome\n"
+               "da lista de pezolva copies, ou o caminho de uma cópia.  Pergunta antes, no\n"
+               "terminal, ou aceita --yes; sem terminal e sem --yes, só mostra a pergunta e\n"
+               "nada muda.  A base de dados nunca fica em falta nem meio escrita, e uma que\n"
+               "outro programa tenha aberta não é substituída.\n"
+               "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
+               "Saída: 0 reposta, 1 não reposta, 2 uso errado.\n";
+    }
     if (subcomando == "compact") {
         return "Uso: pezolva compact --project NOME [BASE_DE_DADOS]\n"
                "Compacta a base de dados principal do projecto e depois as outras do registo\n"
@@ -53,6 +73,8 @@ const char* ajuda(const std::string& subcomando) {
            "     pezolva projects [--json]\n"
            "     pezolva start PASTA NOME BD_PRINCIPAL [--descr TEXTO]\n"
            "     pezolva backup --project NOME [--due | --all | BASE_DE_DADOS...]\n"
+           "     pezolva copies --project NOME [--json]\n"
+           "     pezolva restore --project NOME COPIA [--yes]\n"
            "     pezolva compact --project NOME [BASE_DE_DADOS]\n"
            "     pezolva reinstall --project NOME\n"
            "     pezolva demo [PASTA]\n"

@@ -8,6 +8,8 @@
 #include "copias_terminal.h"
 #include "pezolva/demonstracao.h"
 #include "pezolva/operacoes.h"
+#include "pezolva/reposicao.h"
+#include "reposicao_terminal.h"
 
 namespace pezolva::cli {
 namespace {
@@ -76,6 +78,37 @@ int demo(const std::vector<std::string>& raw) {
     const int saida = corre_copias(todas);
     std::printf("\nCópias em %s:\n", p.pasta_copias.c_str());
     mostra_copias(p.pasta_copias);
+
+    titulo("Cópias encontradas para repor (pezolva copies)");
+    const operacoes::CopiasEncontradas encontradas =
+        operacoes::lista_copias(separador_de_milhares());
+    for (const operacoes::CopiaListada& c : encontradas.copias) {
+        std::printf("  %-34s %-14s %-16s %10s KB\n", c.nome_fich.c_str(), c.bd.c_str(),
+                    c.data.c_str(), c.tamanho.c_str());
+    }
+    const auto principal =
+        std::find_if(encontradas.copias.begin(), encontradas.copias.end(),
+                     [&](const operacoes::CopiaListada& c) { return c.bd + ".mdb" == p.nome_bd; });
+    if (principal == encontradas.copias.end()) {
+        std::printf("Não foi encontrada nenhuma cópia da base de dados principal.\n");
+        return kFalhou;
+    }
+
+    titulo("Reposição de uma cópia num rascunho do projecto");
+    const std::string rascunho = (std::filesystem::path(caminho) / "rascunho").string();
+    std::printf(
+        "O rascunho %s recebe as bases de dados do projecto; a sua %s.mdb é danificada\n"
+        "e depois reposta a partir de %s (as bases de dados do projecto não mudam).\n",
+        rascunho.c_str(), principal->bd.c_str(), principal->nome_fich.c_str());
+    const demonstracao::ReposicaoRascunho reposta =
+        demonstracao::repoe_num_rascunho(p, *principal, rascunho);
+    if (reposta.falha) {
+        std::printf("A reposição falhou: %s\n", reposta.falha->c_str());
+        return kFalhou;
+    }
+    std::printf("Cópia concluida: %s tem %lld registos e é igual à cópia byte a byte: %s.\n",
+                reposta.base.c_str(), static_cast<long long>(reposta.registos),
+                reposta.igual_a_copia ? "sim" : "não");
 
     titulo("Compactação de todas as bases de dados");
     const int compactacao = corre_compactacao(std::nullopt);

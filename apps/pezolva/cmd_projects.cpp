@@ -1,24 +1,12 @@
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonValue>
-#include <QString>
 #include <cstdio>
 
 #include "cli.h"
 #include "comandos.h"
+#include "json.h"
 #include "pezolva/operacoes.h"
 
 namespace pezolva::cli {
 namespace {
-
-// `s` as a JSON string, written by QJsonDocument: quotes, backslashes and
-// control characters escaped, and bytes that are not UTF-8 replaced by
-// U+FFFD, so the output is always valid JSON in UTF-8.
-std::string texto_json(const std::string& s) {
-    const QByteArray um = QJsonDocument(QJsonArray{QString::fromStdString(s)})
-                              .toJson(QJsonDocument::Compact);
-    return um.mid(1, um.size() - 2).toStdString();  // without the array's brackets
-}
 
 // The projects as a JSON array of objects whose keys come in the order
 // nome, descr, caminho, nome_bd (a QJsonObject would sort them), one
@@ -28,8 +16,8 @@ std::string lista_json(const std::vector<operacoes::Projecto>& lista) {
     for (std::size_t i = 0; i < lista.size(); ++i) {
         const operacoes::Projecto& p = lista[i];
         out += (i ? ",\n " : "") + std::string("{\"nome\": ") + texto_json(p.nome) +
-               ", \"descr\": " + texto_json(p.descr) + ", \"caminho\": " +
-               texto_json(p.caminho) + ", \"nome_bd\": " + texto_json(p.nome_bd) + "}";
+               ", \"descr\": " + texto_json(p.descr) + ", \"caminho\": " + texto_json(p.caminho) +
+               ", \"nome_bd\": " + texto_json(p.nome_bd) + "}";
     }
     return out + "]";
 }

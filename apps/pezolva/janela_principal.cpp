@@ -16,7 +16,7 @@ std::vector<Operacao> operacoes_do_lancador(pezolva::mnt& m) {
     // Each entry gains its action when the part behind it is built.
     return {
         {"copias", "Cópias de segurança", [&m] { m.copia_segur_com_fo(); }},
-        {"repor", "Repor cópias de segurança", {}},
+        {"repor", "Repor cópias de segurança", [&m] { m.repor_copias_segur(); }},
         {"integridade", "Verificar a integridade", {}},
         {"compactar", "Compactar todas as bases de dados", [&m] { m.faz_jetcomp_a_tudo(); }},
         {"reinstalar", "Reinstalar o posto", [&m] { m.reinstala_posto(); }},

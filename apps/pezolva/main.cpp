@@ -33,6 +33,8 @@ int main(int argc, char** argv) {
         if (subcomando == "backup") return backup(args);
         if (subcomando == "compact") return compact(args);
         if (subcomando == "reinstall") return reinstall(args);
+        if (subcomando == "copies") return copies(args);
+        if (subcomando == "restore") return restore(args);
         throw UsoErrado{"subcomando desconhecido: " + subcomando};
     } catch (const UsoErrado& e) {
         std::fprintf(stderr, "pezolva: %s\n\n%s", e.mensagem.c_str(), ajuda(subcomando));

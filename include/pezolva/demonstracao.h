@@ -7,27 +7,29 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "pezolva/operacoes.h"
 #include "pezolva/pezolva_export.h"
+#include "pezolva/reposicao.h"
 
 namespace pezolva::demonstracao {
 
 // One database of the demonstration project, as built or as found.
 struct Base {
-    std::string ficheiro;    // file name, inside the project folder
-    std::string estrutura;   // file name of its structure database
-    std::size_t tabelas = 0;  // user tables
+    std::string ficheiro;       // file name, inside the project folder
+    std::string estrutura;      // file name of its structure database
+    std::size_t tabelas = 0;    // user tables
     std::int64_t registos = 0;  // rows of all of them
 };
 
 struct Projecto {
     std::string pasta;
-    std::string nome_bd;      // file name of the main database
+    std::string nome_bd;       // file name of the main database
     std::string pasta_copias;  // the folder its start points every copy at
-    std::vector<Base> bases;  // main, photos, log
+    std::vector<Base> bases;   // main, photos, log
 };
 
 // Where the demonstration goes when the host names no folder:
@@ -46,5 +48,22 @@ PEZOLVA_EXPORT Projecto prepara(const std::string& pasta, std::int64_t linhas);
 // does (operacoes::arranca_projecto), with the main database's password.
 PEZOLVA_EXPORT operacoes::Arranque arranca(const Projecto& projecto, const std::string& nome,
                                            const std::string& descr);
+
+// What a restore into a scratch copy of the project did.
+struct ReposicaoRascunho {
+    std::string base;                  // the scratch database replaced
+    std::optional<std::string> falha;  // why not, when it was not
+    bool igual_a_copia = false;        // its bytes are now the copy's
+    std::int64_t registos = 0;         // rows of its tables now
+};
+
+// Shows a restore without touching the demonstration's own databases: the
+// project's databases and structures are copied into `pasta` (made afresh),
+// the scratch database of `copia` is damaged as a failing disk would leave
+// it, and the copy replaces it with the same replacement as
+// operacoes::repoe.
+PEZOLVA_EXPORT ReposicaoRascunho repoe_num_rascunho(const Projecto& projecto,
+                                                    const operacoes::CopiaListada& copia,
+                                                    const std::string& pasta);
 
 }  // namespace pezolva::demonstracao

@@ -25,16 +25,17 @@ namespace pezolva {
 // An error that an operation passes back to its host: a number and a
 // Portuguese description (also what()).
 class PEZOLVA_EXPORT erro : public std::runtime_error {
-public:
-    erro(int numero, const std::string& descricao) : std::runtime_error(descricao), numero_(numero) {}
+  public:
+    erro(int numero, const std::string& descricao)
+        : std::runtime_error(descricao), numero_(numero) {}
     int numero() const { return numero_; }
 
-private:
+  private:
     int numero_;
 };
 
 class PEZOLVA_EXPORT mnt {
-public:
+  public:
     mnt();
     ~mnt();
     mnt(const mnt&) = delete;
@@ -96,6 +97,14 @@ public:
     // errors.
     bool copia_segur_com_fo();
 
+    // The restore window: the backup copies of the current project's
+    // databases found in the project folder, the register's destinations
+    // and folders the user adds; "Repor" replaces a database by the copy
+    // selected, after the user confirms.  Returns when the window closes.
+    // Works when the main database is damaged or missing: its copies are
+    // then looked for in the project's "copiaseg" folder.
+    void repor_copias_segur();
+
     // Lists the projects registered on this workstation and lets the user
     // choose one when there are several.  True with the chosen project in
     // the four texts and `ha_mais` True; False when none is registered or
@@ -104,7 +113,7 @@ public:
     bool selecciona_projectos(std::string& nome_proj, std::string& descr, std::string& caminho,
                               std::string& nome_bd, bool& ha_mais);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "backup/apaga_base.h"
 #include "backup/nome_copia.h"
 #include "common/text.h"
+#include "engine/delete_database.h"
 
 namespace pezolva::backup {
 namespace {
@@ -18,8 +18,9 @@ bool matches_pattern(const std::string& nome, const std::string& base) {
 
 }  // namespace
 
-std::vector<std::string> apaga_copias_antigas(FileSystem& files, const std::string& caminho_bd, int manter,
-                                              const std::string& pasta, const std::string& copia_nova) {
+std::vector<std::string> apaga_copias_antigas(FileSystem& files, const std::string& caminho_bd,
+                                              int manter, const std::string& pasta,
+                                              const std::string& copia_nova) {
     std::vector<std::string> em_uso;
     if (manter <= 0) return em_uso;
     const auto base = base_copia(caminho_bd);
@@ -43,9 +44,11 @@ std::vector<std::string> apaga_copias_antigas(FileSystem& files, const std::stri
     // Stable, so that of names equal but for case the first listed goes first.
     std::stable_sort(deletable.begin(), deletable.end(),
                      [](const Copy& a, const Copy& b) { return a.folded < b.folded; });
-    const std::size_t surplus = std::min(count - static_cast<std::size_t>(manter), deletable.size());
+    const std::size_t surplus =
+        std::min(count - static_cast<std::size_t>(manter), deletable.size());
     for (std::size_t i = 0; i < surplus; ++i) {
-        if (!apaga_base(files, join_path(pasta, deletable[i].name))) em_uso.push_back(deletable[i].name);
+        if (!engine::delete_database(files, join_path(pasta, deletable[i].name)))
+            em_uso.push_back(deletable[i].name);
     }
     return em_uso;
 }

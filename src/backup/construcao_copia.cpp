@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <optional>
 
-#include "backup/coloca_copia.h"
 #include "backup/copia_tabela.h"
 #include "backup/nome_copia.h"
 #include "backup/ordem_copia.h"
@@ -14,6 +13,7 @@
 #include "engine/file_sync.h"
 #include "engine/interruption.h"
 #include "engine/lock_file.h"
+#include "engine/put_in_place.h"
 #include "engine/quoting.h"
 #include "engine/snapshot.h"
 
@@ -39,17 +39,24 @@ bool disco_cheio(int errno_value) { return errno_value == ENOSPC || errno_value 
 
 ConstrucaoCopia::ConstrucaoCopia(FileSystem& files, const PlanoCopia& plano, LogsExecucao& log,
                                  Progresso& progresso, TemposEtapas& tempos)
-    : files_(files), plano_(plano), log_(log), progresso_(progresso), tempos_(tempos), temporarios_(files) {
+    : files_(files),
+      plano_(plano),
+      log_(log),
+      progresso_(progresso),
+      tempos_(tempos),
+      temporarios_(files) {
     std::string nome;
     separa_ultimo(plano_.caminho_copia, '/', nome, pasta_copia_);
 }
 
 std::string ConstrucaoCopia::temporario(int n) const {
-    return join_path(pasta_copia_, nome_temporario(file_name_of(plano_.caminho_copia), plano_.token + n));
+    return join_path(pasta_copia_,
+                     nome_temporario(file_name_of(plano_.caminho_copia), plano_.token + n));
 }
 
 void ConstrucaoCopia::verifica_interrupcao() const {
-    if (engine::interruption_requested() != 0) throw EngineError(engine::ErroCancelado, "A operação foi interrompida.");
+    if (engine::interruption_requested() != 0)
+        throw EngineError(engine::ErroCancelado, "A operação foi interrompida.");
 }
 
 void ConstrucaoCopia::etapa(const std::string& nome) {
@@ -63,7 +70,8 @@ void ConstrucaoCopia::etapa(const std::string& nome) {
 std::string ConstrucaoCopia::para_o_utilizador(const std::string& descricao) const {
     std::string texto = descricao;
     const auto troca = [&texto](const std::string& de, const std::string& para) {
-        for (std::size_t i = texto.find(de); i != std::string::npos; i = texto.find(de, i + para.size())) {
+        for (std::size_t i = texto.find(de); i != std::string::npos;
+             i = texto.find(de, i + para.size())) {
             texto.replace(i, de.size(), para);
         }
     };
@@ -81,14 +89,16 @@ void ConstrucaoCopia::regista_falha(const std::string& onde, int numero_erro, bo
                                     const std::string& descricao) {
     const std::string copia = plano_.caminho_copia, bd = plano_.caminho_bd;
     if (numero_erro == engine::ErroCancelado || engine::interruption_requested() != 0) {
-        log_.regista_erro("A cópia de segurança da base de dados " + bd + " foi interrompida. A cópia " + copia +
-                          " não foi guardada.");
+        log_.regista_erro("A cópia de segurança da base de dados " + bd +
+                          " foi interrompida. A cópia " + copia + " não foi guardada.");
     } else if (cheio) {
-        log_.regista_erro("Não há espaço suficiente no disco da pasta " + pasta_copia_ + " para a cópia " + copia +
-                          " da base de dados " + bd + ". A cópia não foi guardada.");
+        log_.regista_erro("Não há espaço suficiente no disco da pasta " + pasta_copia_ +
+                          " para a cópia " + copia + " da base de dados " + bd +
+                          ". A cópia não foi guardada.");
     } else if (!onde.empty()) {
-        log_.regista_erro("A cópia " + copia + " da base de dados " + bd + " não foi guardada: erro ao copiar a tabela " +
-                          onde + ". " + para_o_utilizador(descricao));
+        log_.regista_erro("A cópia " + copia + " da base de dados " + bd +
+                          " não foi guardada: erro ao copiar a tabela " + onde + ". " +
+                          para_o_utilizador(descricao));
     } else {
         log_.regista_erro("Não foi possível concluir a cópia da base de dados " + bd + ". " +
                           para_o_utilizador(descricao));
@@ -100,9 +110,9 @@ void ConstrucaoCopia::cria_a_partir_da_estrutura(const std::string& em_construca
 }
 
 engine::Database ConstrucaoCopia::origem(engine::Database& viva) {
-    const std::string instantaneo = temporarios_.reclama(temporario(kInstantaneo));
+    const std::string instantaneo = temporarios_.claim(temporario(kInstantaneo));
     if (!engine::SnapshotFile(viva, instantaneo, 0600)) {
-        temporarios_.apaga(instantaneo);
+        temporarios_.remove(instantaneo);
         return std::move(viva);
     }
     instantaneo_ = instantaneo;
@@ -110,17 +120,20 @@ engine::Database ConstrucaoCopia::origem(engine::Database& viva) {
     return engine::OpenDatabase(instantaneo, false, false, plano_.ligacao);
 }
 
-std::optional<std::vector<ConstrucaoCopia::Tabela>> ConstrucaoCopia::ordena_e_esvazia(engine::Database& copia) {
+std::optional<std::vector<ConstrucaoCopia::Tabela>> ConstrucaoCopia::ordena_e_esvazia(
+    engine::Database& copia) {
     std::vector<std::string> nomes;
     for (const auto& t : copia.TableDefs()) nomes.push_back(t.Name());
     std::vector<Dependencia> relacoes;
     for (const auto& r : copia.Relations()) relacoes.push_back({r.Table(), r.ForeignTable()});
     const OrdemCopia ordem = ordena_tabelas(nomes, relacoes);
     if (!ordem.complete) {
-        log_.regista_erro("Existem ciclos na base de dados estrutura. (" + plano_.caminho_est + ")");
+        log_.regista_erro("Existem ciclos na base de dados estrutura. (" + plano_.caminho_est +
+                          ")");
         return std::nullopt;
     }
-    for (const std::string& t : ordem_de_esvaziamento(ordem)) copia.Execute("delete * from " + engine::quote_identifier(t));
+    for (const std::string& t : ordem_de_esvaziamento(ordem))
+        copia.Execute("delete * from " + engine::quote_identifier(t));
     // The definitions are read now: while the fill writes the copy, no
     // other connection may read it.
     std::vector<Tabela> tabelas;
@@ -130,8 +143,8 @@ std::optional<std::vector<ConstrucaoCopia::Tabela>> ConstrucaoCopia::ordena_e_es
     return tabelas;
 }
 
-bool ConstrucaoCopia::enche(engine::Database& fonte, const std::string& em_construcao, std::vector<Tabela>& tabelas,
-                            std::int64_t& total_registos) {
+bool ConstrucaoCopia::enche(engine::Database& fonte, const std::string& em_construcao,
+                            std::vector<Tabela>& tabelas, std::int64_t& total_registos) {
     std::vector<std::string> nomes;
     for (const Tabela& t : tabelas) nomes.push_back(t.nome);
     const auto tabelas_vivas = fonte.TableDefs();
@@ -146,8 +159,8 @@ bool ConstrucaoCopia::enche(engine::Database& fonte, const std::string& em_const
         progresso_.avanca();
         try {
             if (!copia_tabela(sessao, t.nome, total_registos, t.linhas)) {
-                log_.regista_erro("Erros detectados ao copiar a tabela " + t.nome + " na base de dados " +
-                                  plano_.caminho_bd + ".");
+                log_.regista_erro("Erros detectados ao copiar a tabela " + t.nome +
+                                  " na base de dados " + plano_.caminho_bd + ".");
             }
         } catch (const EngineError& e) {
             throw FalhaTabela{t.nome, e};
@@ -162,10 +175,10 @@ std::string ConstrucaoCopia::compacta(const std::string& em_construcao, bool ja_
     // and no free page, is already as compact as VACUUM INTO would make it:
     // compacting it again would only copy it.
     if (ja_compacta) return em_construcao;
-    const std::string compactada = temporarios_.reclama(temporario(kCompactada));
+    const std::string compactada = temporarios_.claim(temporario(kCompactada));
     files_.create_file(compactada);  // private from its first byte
     engine::CompactDatabase(em_construcao, compactada, kLocalidade, 0, plano_.ligacao);
-    temporarios_.apaga(em_construcao);
+    temporarios_.remove(em_construcao);
     return compactada;
 }
 
@@ -175,15 +188,17 @@ void ConstrucaoCopia::nomeia(const std::string& pronta) {
     // (the restore window, another workstation).
     std::optional<engine::ExclusiveLock> em_uso;
     if (files_.exists(plano_.caminho_copia)) em_uso.emplace(plano_.caminho_copia);
-    const std::string de_lado = temporarios_.reclama(temporario(kDeLado));
-    const std::optional<std::string> antiga = coloca_copia(files_, pronta, plano_.caminho_copia, de_lado);
-    if (antiga) temporarios_.apaga(*antiga);
-    if (antiga != pronta) temporarios_.largar(pronta);
-    temporarios_.largar(de_lado);
+    const std::string de_lado = temporarios_.claim(temporario(kDeLado));
+    const std::optional<std::string> antiga =
+        engine::put_in_place(files_, pronta, plano_.caminho_copia, de_lado);
+    if (antiga) temporarios_.remove(*antiga);
+    if (antiga != pronta) temporarios_.release(pronta);
+    temporarios_.release(de_lado);
 }
 
 bool ConstrucaoCopia::enche_verifica_e_nomeia(engine::Database& viva, engine::Database& copia,
-                                              const std::string& em_construcao, engine::FileSync& sincronizacao,
+                                              const std::string& em_construcao,
+                                              engine::FileSync& sincronizacao,
                                               std::int64_t& total_registos) {
     engine::Database fonte = origem(viva);
     tempos_.marca("instantâneo");
@@ -195,7 +210,7 @@ bool ConstrucaoCopia::enche_verifica_e_nomeia(engine::Database& viva, engine::Da
     tempos_.marca("apagar dados");
     const bool ja_compacta = enche(fonte, em_construcao, *tabelas, total_registos);
     fonte.Close();
-    if (!instantaneo_.empty()) temporarios_.apaga(instantaneo_);
+    if (!instantaneo_.empty()) temporarios_.remove(instantaneo_);
 
     etapa("Compactar");
     const std::string pronta = compacta(em_construcao, ja_compacta);
@@ -207,8 +222,9 @@ bool ConstrucaoCopia::enche_verifica_e_nomeia(engine::Database& viva, engine::Da
     std::vector<TabelaCopiada> copiadas;
     for (const Tabela& t : *tabelas) copiadas.push_back({t.nome, t.linhas});
     if (auto falha = verifica_copia(pronta, plano_.ligacao, copiadas)) {
-        log_.regista_erro("A cópia " + plano_.caminho_copia + " da base de dados " + plano_.caminho_bd +
-                          " não ficou completa e não foi guardada. " + para_o_utilizador(*falha));
+        log_.regista_erro("A cópia " + plano_.caminho_copia + " da base de dados " +
+                          plano_.caminho_bd + " não ficou completa e não foi guardada. " +
+                          para_o_utilizador(*falha));
         return false;
     }
     if (ja_compacta) sincronizacao.Wait();
@@ -219,7 +235,7 @@ bool ConstrucaoCopia::enche_verifica_e_nomeia(engine::Database& viva, engine::Da
 }
 
 bool ConstrucaoCopia::constroi(engine::Database& viva, std::int64_t& total_registos) {
-    const std::string em_construcao = temporarios_.reclama(temporario(kEmConstrucao));
+    const std::string em_construcao = temporarios_.claim(temporario(kEmConstrucao));
     etapa("Criar ficheiro");
     try {
         cria_a_partir_da_estrutura(em_construcao);
@@ -227,8 +243,8 @@ bool ConstrucaoCopia::constroi(engine::Database& viva, std::int64_t& total_regis
         if (disco_cheio(e.error_number())) {
             regista_falha("", 0, true, "");
         } else {
-            log_.regista_erro("Não foi possível copiar o ficheiro " + plano_.caminho_est + " para " +
-                              plano_.caminho_copia + ". " + para_o_utilizador(e.what()));
+            log_.regista_erro("Não foi possível copiar o ficheiro " + plano_.caminho_est +
+                              " para " + plano_.caminho_copia + ". " + para_o_utilizador(e.what()));
         }
         return false;
     }
@@ -252,7 +268,8 @@ bool ConstrucaoCopia::constroi(engine::Database& viva, std::int64_t& total_regis
     try {
         return enche_verifica_e_nomeia(viva, copia, em_construcao, *sincronizacao, total_registos);
     } catch (const FalhaTabela& f) {
-        regista_falha(f.tabela, f.erro.numero(), f.erro.numero() == engine::ErroDiscoCheio, f.erro.descricao());
+        regista_falha(f.tabela, f.erro.numero(), f.erro.numero() == engine::ErroDiscoCheio,
+                      f.erro.descricao());
     } catch (const EngineError& e) {
         regista_falha("", e.numero(), e.numero() == engine::ErroDiscoCheio, e.descricao());
     } catch (const FileError& e) {

@@ -5,25 +5,25 @@
 #include <string>
 #include <vector>
 
-#include "backup/progresso.h"
 #include "backup/logs_execucao.h"
+#include "backup/progresso.h"
 #include "backup/tempos_etapas.h"
-#include "backup/temporarios.h"
 #include "common/file_system.h"
 #include "engine/database.h"
 #include "engine/file_sync.h"
+#include "engine/temporary_files.h"
 
 namespace pezolva::backup {
 
 // What one copy is made of and where it goes.
 struct PlanoCopia {
-    std::string caminho_bd;     // the live database
-    std::string ficheiro_bd;    // its file name, for the progress display
-    std::string caminho_est;    // its structure database
-    std::string caminho_copia;  // the copy's final path
-    std::string ligacao;        // ";pwd=..." of the live database, also the copy's
-    unsigned permissoes = 0600; // the live database's permission bits, the copy's too
-    std::uint64_t token = 0;    // makes the temporary names of this run unique
+    std::string caminho_bd;      // the live database
+    std::string ficheiro_bd;     // its file name, for the progress display
+    std::string caminho_est;     // its structure database
+    std::string caminho_copia;   // the copy's final path
+    std::string ligacao;         // ";pwd=..." of the live database, also the copy's
+    unsigned permissoes = 0600;  // the live database's permission bits, the copy's too
+    std::uint64_t token = 0;     // makes the temporary names of this run unique
 };
 
 // Builds one backup copy in hidden temporary files of the destination
@@ -51,9 +51,9 @@ struct PlanoCopia {
 // says which step or table failed and why, naming the copy by its final
 // name.  Every temporary file goes when the object goes.
 class ConstrucaoCopia {
-public:
-    ConstrucaoCopia(FileSystem& files, const PlanoCopia& plano, LogsExecucao& log, Progresso& progresso,
-                    TemposEtapas& tempos);
+  public:
+    ConstrucaoCopia(FileSystem& files, const PlanoCopia& plano, LogsExecucao& log,
+                    Progresso& progresso, TemposEtapas& tempos);
 
     // Builds and names the copy from the open live database `viva` (which
     // it closes).  Adds to `total_registos` the rows of each table read.
@@ -61,7 +61,7 @@ public:
     // the error log says why.
     bool constroi(engine::Database& viva, std::int64_t& total_registos);
 
-private:
+  private:
     struct Tabela {
         std::string nome;
         int campos = 0;
@@ -72,11 +72,12 @@ private:
     void cria_a_partir_da_estrutura(const std::string& em_construcao);
     engine::Database origem(engine::Database& viva);
     std::optional<std::vector<Tabela>> ordena_e_esvazia(engine::Database& copia);
-    bool enche(engine::Database& fonte, const std::string& em_construcao, std::vector<Tabela>& tabelas,
-               std::int64_t& total_registos);
+    bool enche(engine::Database& fonte, const std::string& em_construcao,
+               std::vector<Tabela>& tabelas, std::int64_t& total_registos);
     // Steps 2 to 5 on the open copy; throws what they meet.
-    bool enche_verifica_e_nomeia(engine::Database& viva, engine::Database& copia, const std::string& em_construcao,
-                                 engine::FileSync& sincronizacao, std::int64_t& total_registos);
+    bool enche_verifica_e_nomeia(engine::Database& viva, engine::Database& copia,
+                                 const std::string& em_construcao, engine::FileSync& sincronizacao,
+                                 std::int64_t& total_registos);
     std::string compacta(const std::string& em_construcao, bool ja_compacta);
     void nomeia(const std::string& pronta);
     void verifica_interrupcao() const;
@@ -84,7 +85,8 @@ private:
     // The error's text with every temporary name replaced by the name the
     // user knows.
     std::string para_o_utilizador(const std::string& descricao) const;
-    void regista_falha(const std::string& onde, int numero_erro, bool disco_cheio, const std::string& descricao);
+    void regista_falha(const std::string& onde, int numero_erro, bool disco_cheio,
+                       const std::string& descricao);
 
     FileSystem& files_;
     const PlanoCopia& plano_;
@@ -93,7 +95,7 @@ private:
     TemposEtapas& tempos_;
     std::string pasta_copia_;
     std::string instantaneo_;  // the snapshot of the live database, when taken
-    Temporarios temporarios_;
+    engine::TemporaryFiles temporarios_;
 };
 
 }  // namespace pezolva::backup

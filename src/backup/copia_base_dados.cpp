@@ -2,14 +2,15 @@
 
 #include <optional>
 
+#include "backup/apaga_copias_antigas.h"
 #include "backup/construcao_copia.h"
 #include "backup/nome_copia.h"
 #include "backup/pasta_destino.h"
-#include "backup/apaga_copias_antigas.h"
 #include "backup/sobras.h"
 #include "backup/tempos_etapas.h"
 #include "common/text.h"
 #include "engine/database.h"
+#include "engine/temporary_files.h"
 #include "register/bups.h"
 
 namespace pezolva::backup {
@@ -66,7 +67,8 @@ bool CopiaBaseDados::le_pedido(engine::Recordset& registo, Pedido& p) {
     if (pasta_est.empty()) pasta_est = p.pasta_bd;
     // A name of fewer than four characters has no copy name either.
     if (p.plano.ficheiro_bd.empty() || ficheiro_est.empty() || !base_copia(p.plano.ficheiro_bd)) {
-        log_.regista_erro("A parametrização da base de dados " + p.nome_bd_registo + " não está correcta.");
+        log_.regista_erro("A parametrização da base de dados " + p.nome_bd_registo +
+                          " não está correcta.");
         return false;
     }
     p.plano.caminho_bd = join_path(p.pasta_bd, p.plano.ficheiro_bd);
@@ -81,14 +83,16 @@ bool CopiaBaseDados::prepara_pasta(Pedido& p) {
     // An empty destination is no folder at all: the copy goes beside the
     // database, as with none.
     const std::string pasta_copia = sem_barra_final(p.destino.empty() ? p.pasta_bd : p.destino);
-    p.plano.caminho_copia = join_path(pasta_copia, nome_copia(p.plano.caminho_bd, servicos_.clock.now()));
+    p.plano.caminho_copia =
+        join_path(pasta_copia, nome_copia(p.plano.caminho_bd, servicos_.clock.now()));
     if (!p.destino.empty() && !servicos_.files.is_directory(p.destino)) {
         const bool criar = pergunta_sim_nao(
-            servicos_.dialogs, "A pasta " + p.destino + " não existe. Deseja criar a pasta automaticamente?",
+            servicos_.dialogs,
+            "A pasta " + p.destino + " não existe. Deseja criar a pasta automaticamente?",
             "Atenção", true);
         if (!criar) {
-            log_.regista_erro("Não foi possível copiar o ficheiro " + p.plano.caminho_est + " para " +
-                              p.plano.caminho_copia + ". Não existe a pasta.");
+            log_.regista_erro("Não foi possível copiar o ficheiro " + p.plano.caminho_est +
+                              " para " + p.plano.caminho_copia + ". Não existe a pasta.");
             return false;
         }
         if (!cria_pasta_por_niveis(servicos_.files, p.destino)) {
@@ -98,9 +102,10 @@ bool CopiaBaseDados::prepara_pasta(Pedido& p) {
     }
     const Sobras sobras = recupera_sobras(servicos_.files, pasta_copia, p.plano.caminho_bd);
     if (sobras.ficheiros > 0) {
-        log_.regista_mensagem("Foram apagados " + std::to_string(sobras.ficheiros) + " ficheiros temporários (" +
-                              em_bytes(sobras.bytes) + " bytes) deixados na pasta " + pasta_copia +
-                              " por cópias interrompidas da base de dados " + p.plano.caminho_bd + ".");
+        log_.regista_mensagem(
+            "Foram apagados " + std::to_string(sobras.ficheiros) + " ficheiros temporários (" +
+            em_bytes(sobras.bytes) + " bytes) deixados na pasta " + pasta_copia +
+            " por cópias interrompidas da base de dados " + p.plano.caminho_bd + ".");
     }
     return true;
 }
@@ -109,21 +114,23 @@ void CopiaBaseDados::apaga_antigas(const Pedido& p) {
     std::string nome, pasta_copia;
     separa_ultimo(p.plano.caminho_copia, '/', nome, pasta_copia);
     try {
-        for (const std::string& em_uso : apaga_copias_antigas(servicos_.files, p.plano.caminho_bd,
-                                                              static_cast<int>(p.manter), pasta_copia, nome)) {
+        for (const std::string& em_uso :
+             apaga_copias_antigas(servicos_.files, p.plano.caminho_bd, static_cast<int>(p.manter),
+                                  pasta_copia, nome)) {
             log_.regista_mensagem("A cópia antiga " + join_path(pasta_copia, em_uso) +
                                   " não foi apagada porque está aberta noutro programa.");
         }
     } catch (const FileError& e) {
-        log_.regista_erro("Não foi possível apagar as cópias antigas da base de dados " + p.plano.caminho_bd + ". " +
-                          e.what());
+        log_.regista_erro("Não foi possível apagar as cópias antigas da base de dados " +
+                          p.plano.caminho_bd + ". " + e.what());
     } catch (const EngineError& e) {
-        log_.regista_erro("Não foi possível apagar as cópias antigas da base de dados " + p.plano.caminho_bd + ". " +
-                          e.descricao());
+        log_.regista_erro("Não foi possível apagar as cópias antigas da base de dados " +
+                          p.plano.caminho_bd + ". " + e.descricao());
     }
 }
 
-void CopiaBaseDados::regista_estatisticas(engine::Recordset& registo, const Pedido& p, std::int64_t total_registos) {
+void CopiaBaseDados::regista_estatisticas(engine::Recordset& registo, const Pedido& p,
+                                          std::int64_t total_registos) {
     std::string nome, pasta_copia;
     separa_ultimo(p.plano.caminho_copia, '/', nome, pasta_copia);
     try {
@@ -134,7 +141,8 @@ void CopiaBaseDados::regista_estatisticas(engine::Recordset& registo, const Pedi
         registo.SetField(col::kUltHora, fim.time_part());
         registo.SetField(col::kUltDuracao, minute_boundaries_between(p.inicio, fim));
         registo.SetField(col::kUltDestino, pasta_copia);
-        registo.SetField(col::kUltTamanho, tamanho ? static_cast<std::int64_t>(*tamanho) : std::int64_t{-1});
+        registo.SetField(col::kUltTamanho,
+                         tamanho ? static_cast<std::int64_t>(*tamanho) : std::int64_t{-1});
         registo.SetField(col::kUltNRegistos, total_registos);
         registo.Update();
     } catch (const EngineError& e) {
@@ -143,9 +151,11 @@ void CopiaBaseDados::regista_estatisticas(engine::Recordset& registo, const Pedi
             registo.CancelUpdate();
         } catch (const EngineError&) {
         }
-        log_.regista_erro("A cópia " + p.plano.caminho_copia + " foi guardada, mas não foi possível registar a data e "
-                          "as estatísticas da cópia no registo de cópias (tabela BUPS da base de dados " +
-                          projecto_.base_principal() + "). " + e.descricao());
+        log_.regista_erro(
+            "A cópia " + p.plano.caminho_copia +
+            " foi guardada, mas não foi possível registar a data e "
+            "as estatísticas da cópia no registo de cópias (tabela BUPS da base de dados " +
+            projecto_.base_principal() + "). " + e.descricao());
     }
 }
 
@@ -159,7 +169,8 @@ void CopiaBaseDados::copia(engine::Recordset& registo) {
     try {
         viva = engine::OpenDatabase(p.plano.caminho_bd, false, false, p.plano.ligacao);
     } catch (const EngineError& e) {
-        log_.regista_erro("Não foi possível abrir a base de dados " + p.plano.caminho_bd + ". " + e.descricao());
+        log_.regista_erro("Não foi possível abrir a base de dados " + p.plano.caminho_bd + ". " +
+                          e.descricao());
         return;
     }
     if (progresso_.visivel()) {
@@ -168,10 +179,12 @@ void CopiaBaseDados::copia(engine::Recordset& registo) {
     }
     if (!prepara_pasta(p)) return;
     p.plano.permissoes = servicos_.files.permissions(p.plano.caminho_bd).value_or(0600);
-    p.plano.token = sorteia_token_temporario(servicos_.random);
+    p.plano.token = engine::random_token(servicos_.random);
 
     std::int64_t total_registos = 0;
-    if (!ConstrucaoCopia(servicos_.files, p.plano, log_, progresso_, tempos).constroi(viva, total_registos)) return;
+    if (!ConstrucaoCopia(servicos_.files, p.plano, log_, progresso_, tempos)
+             .constroi(viva, total_registos))
+        return;
     apaga_antigas(p);
     regista_estatisticas(registo, p, total_registos);
     tempos.marca("nomear e terminar");

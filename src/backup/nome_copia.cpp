@@ -78,8 +78,8 @@ bool nome_copia_valido(const std::string& original, const std::string& nome) {
     // The last four characters are ".mdb", four bytes.
     const std::string_view data = rest.substr(0, rest.size() - 4);
     if (data.size() != 12 || !all_digits(data)) return false;
-    const DateTime momento{number(data.substr(0, 4)), number(data.substr(4, 2)),
-                           number(data.substr(6, 2)), number(data.substr(8, 2)),
+    const DateTime momento{number(data.substr(0, 4)),  number(data.substr(4, 2)),
+                           number(data.substr(6, 2)),  number(data.substr(8, 2)),
                            number(data.substr(10, 2)), 0};
     return momento.valid();
 }
@@ -114,14 +114,6 @@ std::optional<std::string> copia_do_temporario(const std::string& nome) {
     if (!nome_temporario_de_copia(nome)) return std::nullopt;
     const std::size_t tail = 1 + kTokenDigits + kTemporaryEnding.size();
     return nome.substr(1, nome.size() - 1 - tail);
-}
-
-std::uint64_t sorteia_token_temporario(Random& random) {
-    const auto half = [&random] {
-        return static_cast<std::uint64_t>(random.uniform() * 4294967296.0) & 0xFFFFFFFFu;
-    };
-    const std::uint64_t high = half();
-    return (high << 32) | half();
 }
 
 }  // namespace pezolva::backup

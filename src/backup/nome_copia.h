@@ -44,7 +44,7 @@ bool nome_copia_valido(const std::string& original, const std::string& nome);
 // complete, in the same folder:
 //   "." + nome_copia + "." + 16 lower-case hex digits of `token` + ".pezolva-tmp"
 // `token` makes the name unique to one run; draw it with
-// sorteia_token_temporario.  The name can never be taken for a copy: it does
+// engine::random_token.  The name can never be taken for a copy: it does
 // not end in ".mdb", so neither nome_copia_valido nor the retention's
 // listing accepts it; and the twelve characters that the restore reads as
 // a copy's stamp (those before the last four) always hold letters of the
@@ -60,8 +60,5 @@ bool nome_temporario_de_copia(const std::string& nome);
 // The copy name inside a temporary name (as nome_temporario shortened it);
 // nullopt when `nome` is not a temporary name.
 std::optional<std::string> copia_do_temporario(const std::string& nome);
-
-// A 64-bit token from two draws of `random`.
-std::uint64_t sorteia_token_temporario(Random& random);
 
 }  // namespace pezolva::backup

@@ -8,6 +8,7 @@
 #include "project/projectos.h"
 #include "project/ui/escolhe_proj.h"
 #include "register/valida_bups.h"
+#include "restore/sobras_reposicao.h"
 
 namespace pezolva {
 
@@ -25,6 +26,9 @@ bool mnt::actualiza_path(std::string& caminho, std::string& projecto, std::strin
     return para_o_anfitriao([&] {
         regista_projecto(servicos().settings, estado().projecto_actual, caminho, projecto, nome_bd,
                          descr, passwd, vem_de_pezolva);
+        // A restore killed half-way may have left the main database set
+        // aside: it goes back before anything looks for it.
+        restore::recupera_reposicoes(servicos().files, estado().projecto_actual.caminho);
         impl_->inconsistente = false;
         valida_bups_bd();
         return !impl_->inconsistente;
@@ -44,8 +48,7 @@ void mnt::valida_bups_bd() {
             std::string c = caminho, n = nome_bd, p = passwd;
             return faz_jet_comp(c, n, p, bloqueado);
         };
-        pezolva::valida_bups_bd(estado().projecto_actual, servicos(), accoes,
-                                impl_->inconsistente);
+        pezolva::valida_bups_bd(estado().projecto_actual, servicos(), accoes, impl_->inconsistente);
     });
 }
 
@@ -64,8 +67,8 @@ bool mnt::selecciona_projectos(std::string& nome_proj, std::string& descr, std::
             return mostra_escolhe_proj(lista);
         };
         return pezolva::selecciona_projectos(servicos().settings, servicos().dialogs, escolhe,
-                                             estado().lista_projectos,
-                                             nome_proj, descr, caminho, nome_bd, ha_mais);
+                                             estado().lista_projectos, nome_proj, descr, caminho,
+                                             nome_bd, ha_mais);
     });
 }
 

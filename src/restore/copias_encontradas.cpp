@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <set>
 
 #include "common/text.h"
@@ -15,7 +16,9 @@ constexpr std::string_view kExtensao = ".mdb";
 // Byte offset after the first `chars` characters of a UTF-8 text, or
 // nullopt when it has fewer.
 std::optional<std::size_t> depois_de(std::string_view texto, std::size_t chars) {
-    const auto continua = [&](std::size_t k) { return (static_cast<unsigned char>(texto[k]) & 0xC0) == 0x80; };
+    const auto continua = [&](std::size_t k) {
+        return (static_cast<unsigned char>(texto[k]) & 0xC0) == 0x80;
+    };
     std::size_t i = 0;
     for (std::size_t n = 0; n < chars; ++n) {
         if (i >= texto.size()) return std::nullopt;
@@ -29,12 +32,17 @@ std::uint64_t milhares(std::uint64_t bytes) { return (bytes + 500) / 1000; }
 
 const std::string& coluna(const CopiaEncontrada& c, int n) {
     switch (n) {
-        case 0: return c.nome_fich;
-        case 1: return c.bd;
+        case 0:
+            return c.nome_fich;
+        case 1:
+            return c.bd;
         case 2:
-        case 3: return c.carimbo;
-        case 4: return c.caminho;
-        default: return c.tamanho_formatado;
+        case 3:
+            return c.carimbo;
+        case 4:
+            return c.caminho;
+        default:
+            return c.tamanho_formatado;
     }
 }
 
@@ -47,9 +55,11 @@ std::string nome_procurado(const std::string& nome_bd) {
 
 std::optional<std::string> carimbo_de_copia(const std::string& nome, const std::string& ficheiro) {
     const auto fim_nome = depois_de(ficheiro, char_count(nome));
-    if (!fim_nome || !iequals(std::string_view(ficheiro).substr(0, *fim_nome), nome)) return std::nullopt;
+    if (!fim_nome || !iequals(std::string_view(ficheiro).substr(0, *fim_nome), nome))
+        return std::nullopt;
     const std::string_view resto = std::string_view(ficheiro).substr(*fim_nome);
-    if (resto.size() != kCarimbo + kExtensao.size() || !iends_with(resto, kExtensao)) return std::nullopt;
+    if (resto.size() != kCarimbo + kExtensao.size() || !iends_with(resto, kExtensao))
+        return std::nullopt;
     const std::string carimbo(resto.substr(0, kCarimbo));
     if (!texto_numerico(carimbo)) return std::nullopt;
     return carimbo;
@@ -57,7 +67,8 @@ std::optional<std::string> carimbo_de_copia(const std::string& nome, const std::
 
 std::string data_do_carimbo(const std::string& c) {
     if (c.size() != kCarimbo) return {};
-    return c.substr(6, 2) + "-" + c.substr(4, 2) + "-" + c.substr(0, 4) + " " + c.substr(8, 2) + ":" + c.substr(10, 2);
+    return c.substr(6, 2) + "-" + c.substr(4, 2) + "-" + c.substr(0, 4) + " " + c.substr(8, 2) +
+           ":" + c.substr(10, 2);
 }
 
 std::string tamanho_em_kbytes(std::uint64_t bytes, const std::string& separador) {
@@ -86,23 +97,71 @@ void junta_pasta(std::vector<std::string>& pastas, const std::string& pasta) {
     pastas.push_back(pasta);
 }
 
-std::vector<CopiaEncontrada> procura_copias(FileSystem& files, const std::vector<std::string>& pastas,
-                                            const std::vector<std::string>& nomes, const std::string& separador,
-                                            const std::function<void(const std::string& pasta)>& a_procurar) {
+namespace {
+
+CopiaEncontrada linha(const std::string& pasta, const std::string& f, const std::string& nome,
+                      const std::string& carimbo, std::uint64_t bytes,
+                      const std::string& separador) {
+    return {f,
+            nome,
+            data_do_carimbo(carimbo),
+            carimbo,
+            pasta,
+            tamanho_em_kbytes(bytes, separador),
+            tamanho_ordenavel(bytes),
+            bytes};
+}
+
+}  // namespace
+
+std::optional<CopiaEncontrada> reconhece_copia(FileSystem& files, const std::string& caminho,
+                                               const std::vector<std::string>& nomes,
+                                               const std::string& separador) {
+    std::string pasta, f;
+    separa_ultimo(caminho, '/', f, pasta);
+    if (pasta.empty() && !caminho.empty() && caminho.front() == '/') pasta = "/";
+    for (const std::string& nome_bd : nomes) {
+        const std::string nome = nome_procurado(nome_bd);
+        const auto carimbo = carimbo_de_copia(nome, f);
+        if (!carimbo) continue;
+        const auto bytes = files.file_size(caminho);
+        if (!bytes) return std::nullopt;
+        return linha(pasta.empty() ? "." : pasta, f, nome, *carimbo, *bytes, separador);
+    }
+    return std::nullopt;
+}
+
+std::vector<CopiaEncontrada> procura_copias(
+    FileSystem& files, const std::vector<std::string>& pastas,
+    const std::vector<std::string>& nomes, const std::string& separador,
+    const std::function<bool(const std::string& pasta)>& a_procurar) {
     std::vector<CopiaEncontrada> copias;
     std::set<std::string> vistos;
+    // Each folder is listed once per search, however many databases are
+    // looked for in it: a crowded copies folder costs one listing.
+    std::map<std::string, std::vector<std::string>> listagens;
+    const auto listagem = [&](const std::string& pasta) -> const std::vector<std::string>& {
+        auto [it, nova] = listagens.try_emplace(pasta);
+        if (nova) {
+            try {
+                it->second = files.list_files(pasta);
+            } catch (const FileError&) {
+                // an unreadable folder yields nothing, like a missing one
+            }
+        }
+        return it->second;
+    };
     for (const std::string& nome_bd : nomes) {
         const std::string nome = nome_procurado(nome_bd);
         for (const std::string& pasta : pastas) {
-            if (a_procurar) a_procurar(pasta);
-            for (const std::string& f : files.list_files(pasta)) {
+            if (a_procurar && !a_procurar(pasta)) return copias;
+            for (const std::string& f : listagem(pasta)) {
                 const auto carimbo = carimbo_de_copia(nome, f);
                 if (!carimbo || vistos.count(f) != 0) continue;
                 const auto bytes = files.file_size(join_path(pasta, f));
                 if (!bytes) continue;
                 vistos.insert(f);
-                copias.push_back({f, nome, data_do_carimbo(*carimbo), *carimbo, pasta,
-                                  tamanho_em_kbytes(*bytes, separador), tamanho_ordenavel(*bytes), *bytes});
+                copias.push_back(linha(pasta, f, nome, *carimbo, *bytes, separador));
             }
         }
     }
@@ -110,10 +169,14 @@ std::vector<CopiaEncontrada> procura_copias(FileSystem& files, const std::vector
 }
 
 void ordena(std::vector<CopiaEncontrada>& copias, int n, bool descendente) {
-    std::stable_sort(copias.begin(), copias.end(), [&](const CopiaEncontrada& a, const CopiaEncontrada& b) {
-        const std::string ka = fold_case(coluna(a, n)), kb = fold_case(coluna(b, n));
-        return descendente ? kb < ka : ka < kb;
+    // Each key folded once, not at every comparison.
+    std::vector<std::pair<std::string, CopiaEncontrada>> chaves;
+    chaves.reserve(copias.size());
+    for (CopiaEncontrada& c : copias) chaves.emplace_back(fold_case(coluna(c, n)), std::move(c));
+    std::stable_sort(chaves.begin(), chaves.end(), [&](const auto& a, const auto& b) {
+        return descendente ? b.first < a.first : a.first < b.first;
     });
+    for (std::size_t i = 0; i < copias.size(); ++i) copias[i] = std::move(chaves[i].second);
 }
 
 }  // namespace pezolva::restore

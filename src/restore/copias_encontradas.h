@@ -59,11 +59,21 @@ void junta_pasta(std::vector<std::string>& pastas, const std::string& pasta);
 // returns one row per file name: a name found again (the same folder
 // written twice, another folder) is skipped, and so is a file whose size
 // cannot be read, while the rest of the listing is still searched.  A
-// folder that does not exist yields nothing.  `a_procurar` (when given) is
-// called before each folder of each name, so that progress can be shown.
-std::vector<CopiaEncontrada> procura_copias(FileSystem& files, const std::vector<std::string>& pastas,
-                                            const std::vector<std::string>& nomes, const std::string& separador,
-                                            const std::function<void(const std::string& pasta)>& a_procurar = {});
+// folder that does not exist or cannot be listed yields nothing.
+// `a_procurar` (when given) is called before each folder of each name, so
+// that progress can be shown; when it returns false the search stops there
+// and gives what it found so far.
+std::vector<CopiaEncontrada> procura_copias(
+    FileSystem& files, const std::vector<std::string>& pastas,
+    const std::vector<std::string>& nomes, const std::string& separador,
+    const std::function<bool(const std::string& pasta)>& a_procurar = {});
+
+// The row of the file at `caminho` when its name is a copy of one of
+// `nomes` (in the order given) and its size can be read; its folder is
+// the path's.  nullopt otherwise.
+std::optional<CopiaEncontrada> reconhece_copia(FileSystem& files, const std::string& caminho,
+                                               const std::vector<std::string>& nomes,
+                                               const std::string& separador);
 
 // Sorts by column `coluna` (0 to 6) as the list sorts, ascending when
 // `descendente` is false: "Data Cópia" by its stamp, the size by its

@@ -1,6 +1,7 @@
 #include "restore/onde_procurar.h"
 
 #include "common/file_system.h"
+#include "common/text.h"
 #include "engine/database.h"
 #include "register/bups.h"
 #include "restore/copias_encontradas.h"
@@ -35,6 +36,15 @@ OndeProcurar onde_procurar(const ProjectoActual& projecto) {
         onde.ligacoes = {{projecto.nome_bd, projecto.ligacao()}};
     }
     return onde;
+}
+
+std::string ligacao_de(const OndeProcurar& onde, const ProjectoActual& projecto,
+                       const std::string& nome) {
+    if (iequals(nome, nome_procurado(projecto.nome_bd))) return projecto.ligacao();
+    for (const auto& [registada, ligacao] : onde.ligacoes) {
+        if (iequals(nome, nome_procurado(registada))) return ligacao;
+    }
+    return "";
 }
 
 }  // namespace pezolva::restore

@@ -27,4 +27,10 @@ struct OndeProcurar {
 // database alone.
 OndeProcurar onde_procurar(const ProjectoActual& projecto);
 
+// The connect string that opens the database listed as `nome` (without
+// ".mdb"), and so its copies: the project's password for the main
+// database, the register row's for the others.
+std::string ligacao_de(const OndeProcurar& onde, const ProjectoActual& projecto,
+                       const std::string& nome);
+
 }  // namespace pezolva::restore

@@ -63,18 +63,18 @@ TEST(NomeCopiaValidoTest, AcceptsCopyNames) {
 
 TEST(NomeCopiaValidoTest, RefusesEverythingElse) {
     const NameCase refused[] = {
-        {"brasol.mdb", "brasol200502301407.mdb"},  // 30 February
-        {"brasol.mdb", "brasol200502291407.mdb"},  // 29 February, not a leap year
-        {"brasol.mdb", "brasol190002291407.mdb"},  // 1900 is not a leap year
-        {"brasol.mdb", "brasol200504311407.mdb"},  // 31 April
-        {"brasol.mdb", "brasol200505191460.mdb"},  // minute 60
-        {"brasol.mdb", "brasol200505192407.mdb"},  // hour 24
-        {"brasol.mdb", "brasol200513191407.mdb"},  // month 13
-        {"brasol.mdb", "brasol200500191407.mdb"},  // month 0
-        {"brasol.mdb", "brasol200505001407.mdb"},  // day 0
-        {"brasol.mdb", "brasol20050519140.mdb"},   // 11 digits
+        {"brasol.mdb", "brasol200502301407.mdb"},   // 30 February
+        {"brasol.mdb", "brasol200502291407.mdb"},   // 29 February, not a leap year
+        {"brasol.mdb", "brasol190002291407.mdb"},   // 1900 is not a leap year
+        {"brasol.mdb", "brasol200504311407.mdb"},   // 31 April
+        {"brasol.mdb", "brasol200505191460.mdb"},   // minute 60
+        {"brasol.mdb", "brasol200505192407.mdb"},   // hour 24
+        {"brasol.mdb", "brasol200513191407.mdb"},   // month 13
+        {"brasol.mdb", "brasol200500191407.mdb"},   // month 0
+        {"brasol.mdb", "brasol200505001407.mdb"},   // day 0
+        {"brasol.mdb", "brasol20050519140.mdb"},    // 11 digits
         {"brasol.mdb", "brasol2005051914070.mdb"},  // 13 digits
-        {"brasol.mdb", "brasol2005O5191407.mdb"},  // a letter O
+        {"brasol.mdb", "brasol2005O5191407.mdb"},   // a letter O
         {"brasol.mdb", "brasol+20505191407.mdb"},
         {"brasol.mdb", "brasol 2005051914.mdb"},
         {"brasol.mdb", "brasol200505191407.bak"},
@@ -122,8 +122,8 @@ bool restore_takes_as_copy(std::string_view n, std::string_view f) {
 }
 
 TEST(NomeTemporarioTest, IsNeverTakenForACopyByAnyTest) {
-    const char* databases[] = {"brasol.mdb",   "/dados/BRASOL.MDB",  "a.mdb",    ".mdb",
-                               "2005.mdb",     "/d/função.mdb",      "x.mdb.mdb", "1234",
+    const char* databases[] = {"brasol.mdb",      "/dados/BRASOL.MDB",     "a.mdb",     ".mdb",
+                               "2005.mdb",        "/d/função.mdb",         "x.mdb.mdb", "1234",
                                "pezolva-tmp.mdb", "brasol200505191407.mdb"};
     std::mt19937_64 generator(20050519);
     std::vector<std::uint64_t> tokens = {0, ~std::uint64_t{0}, 0x0123456789012345,
@@ -187,26 +187,17 @@ TEST(NomeTemporarioDeCopiaTest, RecognisesOnlyItsOwnShape) {
         "brasol200505191407.mdb",
         "tmp.mdb",
         "brasol.mdb",
-        "..0000000000000000.pezolva-tmp",                      // no copy name
-        "b.0000000000000000.pezolva-tmp",                       // no leading dot
-        ".b.000000000000000.pezolva-tmp",                       // 15 digits
-        ".b.00000000000000000.pezolva-tmp",                     // 17 digits
-        ".b.00000000000000AB.pezolva-tmp",                      // upper case
+        "..0000000000000000.pezolva-tmp",    // no copy name
+        "b.0000000000000000.pezolva-tmp",    // no leading dot
+        ".b.000000000000000.pezolva-tmp",    // 15 digits
+        ".b.00000000000000000.pezolva-tmp",  // 17 digits
+        ".b.00000000000000AB.pezolva-tmp",   // upper case
         ".b.000000000000000g.pezolva-tmp",
         ".b.0000000000000000.pezolva-tmp~",
         ".b.0000000000000000.PEZOLVA-TMP",
         ".b-0000000000000000.pezolva-tmp",
     };
     for (const char* name : others) EXPECT_FALSE(nome_temporario_de_copia(name)) << name;
-}
-
-TEST(SorteiaTokenTemporarioTest, UsesBothHalvesOfTheWord) {
-    ScriptedRandom random(0.5);
-    EXPECT_EQ(sorteia_token_temporario(random), 0x8000000080000000u);
-    random.set(0.999999999999);
-    EXPECT_EQ(sorteia_token_temporario(random) >> 32, 0xFFFFFFFFu);
-    random.set(0.0);
-    EXPECT_EQ(sorteia_token_temporario(random), 0u);
 }
 
 }  // namespace

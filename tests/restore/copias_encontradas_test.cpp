@@ -18,17 +18,18 @@ TEST(CarimboDeCopiaTest, WhatIsACopyOfAName) {
              Caso{"brasol", "brasol200505191407.mdb", "200505191407"},
              Caso{"brasol", "BRASOL200505191407.MDB", "200505191407"},
              Caso{"brasol", "brasol999999999999.mdb", "999999999999"},  // not a date, still listed
-             Caso{"", "200505191407.mdb", "200505191407"},                // a Null name
+             Caso{"", "200505191407.mdb", "200505191407"},              // a Null name
              Caso{"brasol[1]", "brasol[1]200505191407.mdb", "200505191407"},
-             Caso{"Évora", "évora200505191407.mdb", "200505191407"},      // accented letters too
+             Caso{"Évora", "évora200505191407.mdb", "200505191407"},  // accented letters too
              Caso{"Évora", "Évora200505191407.mdb", "200505191407"},
-             Caso{"brasol", "brasol_fotos200505191407.mdb", nullptr},     // another database's
-             Caso{"brasol", "brasol2005051914.mdb", nullptr},             // ten digits
+             Caso{"brasol", "brasol_fotos200505191407.mdb", nullptr},  // another database's
+             Caso{"brasol", "brasol2005051914.mdb", nullptr},          // ten digits
              Caso{"brasol", "brasol200505191407.bak", nullptr},
              Caso{"brasol", "brasol20050519140a.mdb", nullptr},
-             Caso{"brasol[1]", "brasol1200505191407.mdb", nullptr},       // "[" is no pattern
+             Caso{"brasol[1]", "brasol1200505191407.mdb", nullptr},  // "[" is no pattern
              Caso{"brasol*", "brasolx200505191407.mdb", nullptr},
-             Caso{"dados/brasol", "brasol200505191407.mdb", nullptr},     // a listed name has no folder
+             Caso{"dados/brasol", "brasol200505191407.mdb",
+                  nullptr},  // a listed name has no folder
              Caso{"brasol", "brasol.mdb", nullptr},
          }) {
         SCOPED_TRACE(std::string(c.nome) + " / " + c.ficheiro);
@@ -62,12 +63,13 @@ TEST(ColunasTest, DateAndSizeAsShownAndAsSorted) {
 
 TEST(JuntaPastaTest, NoEmptyFolderAndNoneTwiceWhateverTheCase) {
     std::vector<std::string> pastas;
-    for (const char* p : {"/dados/obras", "", "/DADOS/Obras", "/dados/obras/", "/copias"}) junta_pasta(pastas, p);
+    for (const char* p : {"/dados/obras", "", "/DADOS/Obras", "/dados/obras/", "/copias"})
+        junta_pasta(pastas, p);
     EXPECT_EQ(pastas, (std::vector<std::string>{"/dados/obras", "/dados/obras/", "/copias"}));
 }
 
 class ProcuraCopiasTest : public ::testing::Test {
-protected:
+  protected:
     void cria(const std::string& pasta, const std::string& nome, std::size_t bytes) {
         LocalFileSystem files;
         create_directories(files, dir.file(pasta));
@@ -86,13 +88,18 @@ TEST_F(ProcuraCopiasTest, EachFileOnceFromTheFirstFolderAndTheRestOfAListingStil
     std::vector<std::string> procuradas;
     const auto copias = procura_copias(files, {dir.file("a"), dir.file("b"), dir.file("falta")},
                                        {"brasol.mdb", "BRASOL.mdb", "brasol_fotos.mdb"}, ".",
-                                       [&](const std::string& p) { procuradas.push_back(p); });
+                                       [&](const std::string& p) {
+                                           procuradas.push_back(p);
+                                           return true;
+                                       });
     ASSERT_EQ(copias.size(), 3u);
     EXPECT_EQ(procuradas.size(), 9u) << "every folder for every register row";
     std::vector<std::string> vistas;
-    for (const auto& c : copias) vistas.push_back(c.caminho.substr(dir.str().size()) + "/" + c.nome_fich);
+    for (const auto& c : copias)
+        vistas.push_back(c.caminho.substr(dir.str().size()) + "/" + c.nome_fich);
     std::sort(vistas.begin(), vistas.end());
-    EXPECT_EQ(vistas, (std::vector<std::string>{"/a/brasol200505191407.mdb", "/a/brasol_fotos200505191407.mdb",
+    EXPECT_EQ(vistas, (std::vector<std::string>{"/a/brasol200505191407.mdb",
+                                                "/a/brasol_fotos200505191407.mdb",
                                                 "/b/brasol200506011200.mdb"}));
     for (const auto& c : copias) {
         if (c.nome_fich == "brasol200505191407.mdb") {
@@ -107,7 +114,8 @@ TEST_F(ProcuraCopiasTest, EachColumnSortsBothWays) {
     cria("a", "brasol200505191407.mdb", 9000);
     cria("a", "brasol200601010000.mdb", 700);
     cria("B", "log200412312359.mdb", 120000);
-    auto copias = procura_copias(files, {dir.file("a"), dir.file("B")}, {"brasol.mdb", "log.mdb"}, ".");
+    auto copias =
+        procura_copias(files, {dir.file("a"), dir.file("B")}, {"brasol.mdb", "log.mdb"}, ".");
     const auto primeira = [&](int coluna, bool desc) {
         ordena(copias, coluna, desc);
         return copias.front().nome_fich;
@@ -117,7 +125,8 @@ TEST_F(ProcuraCopiasTest, EachColumnSortsBothWays) {
     EXPECT_EQ(primeira(5, true), "log200412312359.mdb") << "by the number, not the shown text";
     EXPECT_EQ(primeira(5, false), "brasol200601010000.mdb");
     EXPECT_EQ(primeira(1, true), "log200412312359.mdb");
-    EXPECT_EQ(primeira(4, true), "log200412312359.mdb") << "folder B after folder a, letter case aside";
+    EXPECT_EQ(primeira(4, true), "log200412312359.mdb")
+        << "folder B after folder a, letter case aside";
     EXPECT_EQ(primeira(0, false), "brasol200505191407.mdb");
 }
 

@@ -1,12 +1,13 @@
 #include "restore/reposicao.h"
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
 #include "engine/database.h"
+#include "engine/lock_file.h"
+#include "restore/sobras_reposicao.h"
 #include "support/faulty_file_system.h"
 #include "support/temp_dir.h"
 
@@ -16,7 +17,7 @@ namespace {
 constexpr const char* kPasse = "kqa730418";
 
 class ReposicaoTest : public ::testing::Test {
-protected:
+  protected:
     ReposicaoTest() {
         std::filesystem::create_directories(dir.file("proj"));
         std::filesystem::create_directories(dir.file("copias"));
@@ -32,11 +33,13 @@ protected:
         db.Execute("INSERT INTO t VALUES ('" + quem + "')");
     }
     std::string quem(const std::string& caminho) {
-        engine::Database db = engine::OpenDatabase(caminho, false, true, std::string(";pwd=") + kPasse);
+        engine::Database db =
+            engine::OpenDatabase(caminho, false, true, std::string(";pwd=") + kPasse);
         return db.OpenRecordset("SELECT quem FROM t").Fields(std::size_t{0}).to_text();
     }
     std::optional<std::string> repoe(const std::string& nome = "brasol") {
-        return repoe_copia(files, {copia(), dir.file("proj"), nome, std::string(";pwd=") + kPasse, 42});
+        return repoe_copia(files,
+                           {copia(), dir.file("proj"), nome, std::string(";pwd=") + kPasse, 42});
     }
     std::vector<std::string> ficheiros() {
         auto nomes = LocalFileSystem().list_files(dir.file("proj"));
@@ -64,12 +67,19 @@ TEST_F(ReposicaoTest, WhateverFailsTheDatabaseStaysAsItWas) {
     const auto sem_mudanca = [&](const std::optional<std::string>& falha) {
         EXPECT_TRUE(falha.has_value());
         EXPECT_EQ(testing::read_file(bd()), antes);
-        for (const std::string& f : ficheiros()) EXPECT_EQ(f.find("pezolva-reposicao"), std::string::npos) << f;
+        for (const std::string& f : ficheiros())
+            EXPECT_EQ(f.find("pezolva-reposicao"), std::string::npos) << f;
     };
     {
         SCOPED_TRACE("held open by another program");
-        engine::Database aberta = engine::OpenDatabase(bd(), false, true, std::string(";pwd=") + kPasse);
+        engine::Database aberta =
+            engine::OpenDatabase(bd(), false, true, std::string(";pwd=") + kPasse);
         sem_mudanca(repoe());
+    }
+    {
+        SCOPED_TRACE("the copy was removed after the search");
+        sem_mudanca(repoe_copia(files, {dir.file("copias/brasol200001010000.mdb"), dir.file("proj"),
+                                        "brasol", std::string(";pwd=") + kPasse, 3}));
     }
     {
         SCOPED_TRACE("the copy cannot be copied (a full disk)");
@@ -86,8 +96,8 @@ TEST_F(ReposicaoTest, WhateverFailsTheDatabaseStaysAsItWas) {
     {
         SCOPED_TRACE("a damaged copy");
         testing::write_file(dir.file("copias/brasol200601010000.mdb"), std::string(4096, 'x'));
-        sem_mudanca(repoe_copia(files, {dir.file("copias/brasol200601010000.mdb"), dir.file("proj"), "brasol",
-                                        std::string(";pwd=") + kPasse, 1}));
+        sem_mudanca(repoe_copia(files, {dir.file("copias/brasol200601010000.mdb"), dir.file("proj"),
+                                        "brasol", std::string(";pwd=") + kPasse, 1}));
     }
     {
         SCOPED_TRACE("a copy with a journal beside it");
@@ -116,7 +126,8 @@ TEST_F(ReposicaoTest, TheDatabaseIsFoundWhateverTheLetterCaseOrMadeWhenMissing) 
 
 TEST_F(ReposicaoTest, AStaleWalOfTheOldDatabaseIsNeverAppliedToTheRestoredOne) {
     {
-        engine::Database db = engine::OpenDatabase(bd(), false, false, std::string(";pwd=") + kPasse);
+        engine::Database db =
+            engine::OpenDatabase(bd(), false, false, std::string(";pwd=") + kPasse);
         db.Execute("PRAGMA journal_mode=WAL");
         db.Execute("PRAGMA wal_autocheckpoint=0");
         db.Execute("UPDATE t SET quem = 'escrita no WAL'");
@@ -127,6 +138,52 @@ TEST_F(ReposicaoTest, AStaleWalOfTheOldDatabaseIsNeverAppliedToTheRestoredOne) {
     EXPECT_EQ(repoe(), std::nullopt);
     EXPECT_EQ(quem(bd()), "da cópia");
     EXPECT_FALSE(std::filesystem::exists(bd() + "-wal"));
+}
+
+TEST_F(ReposicaoTest, WhereNamesCannotBeSwappedTheOldDatabaseIsSetAsideThenRemoved) {
+    files.fail("exchange", 0, EINVAL);
+    EXPECT_EQ(repoe(), std::nullopt);
+    EXPECT_EQ(quem(bd()), "da cópia");
+    EXPECT_EQ(ficheiros(), (std::vector<std::string>{".brasol.mdb.lock", "brasol.mdb"}));
+}
+
+// What a restore killed at each point leaves, and what the next run makes
+// of it: the database is never lost, and nothing stays for the user.
+TEST_F(ReposicaoTest, LeftoversOfAKilledRestoreAreReclaimedAndTheDatabaseNeverLost) {
+    const std::string novo = temporario_reposicao(bd(), 7);
+    const std::string anterior = anterior_reposicao(bd(), 7);
+    {
+        SCOPED_TRACE("killed between setting the old database aside and naming the new one");
+        std::filesystem::rename(bd(), anterior);
+        std::filesystem::copy_file(copia(), novo);
+        testing::write_file(engine::companion_path(novo), "");
+        EXPECT_EQ(recupera_reposicoes(files, dir.file("proj")), 3);
+        EXPECT_EQ(quem(bd()), "viva");
+        EXPECT_EQ(ficheiros(), (std::vector<std::string>{".brasol.mdb.lock", "brasol.mdb"}));
+    }
+    {
+        SCOPED_TRACE("killed after naming the new one: the old one goes");
+        std::filesystem::copy_file(bd(), anterior);
+        recupera_reposicoes(files, dir.file("proj"));
+        EXPECT_EQ(quem(bd()), "viva");
+        EXPECT_EQ(ficheiros(), (std::vector<std::string>{".brasol.mdb.lock", "brasol.mdb"}));
+    }
+    {
+        SCOPED_TRACE("a live restore's files are left alone");
+        std::filesystem::copy_file(copia(), novo);
+        engine::CompanionLock viva(novo, engine::CompanionLock::Mode::Shared);
+        EXPECT_EQ(recupera_reposicoes(files, dir.file("proj")), 0);
+        EXPECT_TRUE(std::filesystem::exists(novo));
+    }
+    {
+        SCOPED_TRACE("another file that only looks alike is never touched");
+        testing::write_file(dir.file("proj/.brasol.mdb.pezolva-reposicao"), "meu");
+        testing::write_file(dir.file("proj/brasol.mdb.0123456789abcdef.pezolva-reposicao"), "meu");
+        recupera_reposicoes(files, dir.file("proj"));
+        EXPECT_TRUE(std::filesystem::exists(dir.file("proj/.brasol.mdb.pezolva-reposicao")));
+        EXPECT_TRUE(std::filesystem::exists(
+            dir.file("proj/brasol.mdb.0123456789abcdef.pezolva-reposicao")));
+    }
 }
 
 }  // namespace

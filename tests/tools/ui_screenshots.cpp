@@ -3,6 +3,7 @@
 //   xvfb-run -a build/tests/tools/ui_screenshots /tmp/shots
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -12,11 +13,13 @@
 
 #include "backup/ui/conf_copias.h"
 #include "common/scripted_dialogs.h"
+#include "common/ui/navegador_pastas.h"
 #include "common/ui/pergunta.h"
 #include "compaction/ui/espera_setup.h"
 #include "engine/database.h"
 #include "project/ui/escolhe_proj.h"
 #include "register/valida_bups.h"
+#include "restore/ui/repor_copias_janela.h"
 #include "testproject/projecto_teste.h"
 
 namespace {
@@ -36,26 +39,45 @@ void grava_png(QWidget& janela, const QString& pasta, const QString& nome) {
     std::printf("%s\n", ficheiro.toLocal8Bit().constData());
 }
 
+// A small test project started as a host starts it, with the services
+// the windows need, in a temporary folder of its own under `subpasta`.
+struct ProjectoAmostra {
+    explicit ProjectoAmostra(const std::string& subpasta = "")
+        : teste(cria(tmp.path().toStdString() + subpasta + "/obras")),
+          projecto{teste.pasta,
+                   "obras",
+                   pezolva::testproject::kPrincipal,
+                   pezolva::testproject::kPassePrincipal,
+                   false,
+                   true} {
+        create_directories(files, teste.pasta + "/copiaseg");
+        bool inconsistente = false;
+        pezolva::valida_bups_bd(projecto, servicos, {}, inconsistente);
+    }
+    static pezolva::testproject::Projecto cria(const std::string& pasta) {
+        pezolva::testproject::Opcoes opcoes;
+        opcoes.linhas = 5;
+        return pezolva::testproject::cria_projecto(pasta, opcoes);
+    }
+
+    QTemporaryDir tmp;
+    pezolva::LocalFileSystem files;
+    pezolva::ScriptedDialogs dialogs;
+    pezolva::FixedClock clock{pezolva::DateTime{2005, 5, 19, 14, 7, 0}};
+    pezolva::SystemRandom random;
+    pezolva::IniSettingsStore settings{tmp.path().toStdString() + "/config", files};
+    pezolva::Services servicos{dialogs, clock, random, settings, files};
+    pezolva::testproject::Projecto teste;
+    pezolva::ProjectoActual projecto;
+};
+
 // The backup window on a small test project: full, compact after a run
 // that succeeded, and full on its error log after one that did not.
 void copias(const QString& pasta) {
     using namespace pezolva;
-    QTemporaryDir tmp;
-    const std::string base = tmp.path().toStdString();
-    LocalFileSystem files;
-    ScriptedDialogs dialogs;
-    FixedClock clock{DateTime{2005, 5, 19, 14, 7, 0}};
-    SystemRandom random;
-    IniSettingsStore settings{base + "/config", files};
-    Services servicos{dialogs, clock, random, settings, files};
-    testproject::Opcoes opcoes;
-    opcoes.linhas = 5;
-    const auto teste = testproject::cria_projecto(base + "/obras", opcoes);
-    ProjectoActual projecto{teste.pasta, "obras", testproject::kPrincipal,
-                            testproject::kPassePrincipal, false, true};
-    create_directories(files, teste.pasta + "/copiaseg");
-    bool inconsistente = false;
-    valida_bups_bd(projecto, servicos, {}, inconsistente);
+    ProjectoAmostra amostra;
+    Services& servicos = amostra.servicos;
+    ProjectoActual& projecto = amostra.projecto;
     engine::Database principal =
         engine::OpenDatabase(projecto.base_principal(), false, false, projecto.ligacao());
     principal.Execute(
@@ -93,6 +115,42 @@ void copias(const QString& pasta) {
     }
 }
 
+// The restore window on a project in a deep folder, with copies in its
+// copies folder, after its first search; then the folder browser there.
+void reposicao(const QString& pasta) {
+    using namespace pezolva;
+    ProjectoAmostra amostra(
+        "/Câmara Municipal/Departamento de Obras Públicas e Ambiente/Projectos de 2005");
+    Services& servicos = amostra.servicos;
+    ProjectoActual& projecto = amostra.projecto;
+    LocalFileSystem& files = amostra.files;
+    const testproject::Projecto& teste = amostra.teste;
+    const std::string copias = teste.pasta + "/copiaseg";
+    engine::OpenDatabase(projecto.base_principal(), false, false, projecto.ligacao())
+        .Execute("update BUPS set BUP_ULT_DESTINO=BUP_CAMINHO_DESTINO");
+    for (const char* nome : {"brasol200505191407.mdb", "brasol200505121842.mdb",
+                             "brasol_fotos200505191407.mdb", "log200505191407.mdb"}) {
+        files.copy_file(teste.principal.caminho, copias + "/" + nome);
+    }
+    {
+        repor_copias janela(servicos, projecto);
+        janela.show();
+        for (int i = 0; i < 5; ++i) QApplication::processEvents();
+        grava_png(janela, pasta, "repor_copias");
+        janela.resize(1100, 460);
+        QApplication::processEvents();
+        grava_png(janela, pasta, "repor_copias_larga");
+        janela.close();
+    }
+    NavegadorPastas navegador(QString::fromStdString(copias), QStringLiteral("Seleccione a pasta"));
+    navegador.show();
+    // Its folders load in the background.
+    QElapsedTimer espera;
+    espera.start();
+    while (espera.elapsed() < 1500) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    grava_png(navegador, pasta, "escolhe_pasta");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -116,6 +174,7 @@ int main(int argc, char** argv) {
     guarda(pergunta, pasta, "pergunta");
 
     copias(pasta);
+    reposicao(pasta);
 
     // The wait window in its two roles, the compaction's with a long name.
     pezolva::espera_setup espera;

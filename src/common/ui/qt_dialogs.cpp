@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "common/text.h"
+#include "common/ui/navegador_pastas.h"
 #include "common/ui/pergunta.h"
 
 namespace pezolva {
@@ -90,11 +91,10 @@ int QtDialogs::choose(const Choice& choice) {
 
 std::optional<std::string> QtDialogs::choose_folder(const std::string& start,
                                                     const std::string& prompt) {
-    const QString folder = QFileDialog::getExistingDirectory(
-        QApplication::activeWindow(), QString::fromStdString(prompt),
-        QString::fromStdString(start), QFileDialog::ShowDirsOnly);
-    if (folder.isEmpty()) return std::nullopt;
-    return folder.toStdString();
+    NavegadorPastas janela(QString::fromStdString(start), QString::fromStdString(prompt),
+                           QApplication::activeWindow());
+    if (janela.exec() != QDialog::Accepted || janela.pasta().isEmpty()) return std::nullopt;
+    return janela.pasta().toStdString();
 }
 
 std::optional<std::string> QtDialogs::choose_file(const std::string& start_folder,

@@ -1,0 +1,63 @@
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+
+#include "comandos.h"
+#include "pezolva/reposicao.h"
+#include "reposicao_terminal.h"
+
+namespace pezolva::cli {
+namespace {
+
+enum class Confirmacao { Sim, Nao, SemTerminal };
+
+// The window's question, answered on the terminal ("Não" unless "s"), or
+// by --yes.  Without either it is only shown.
+Confirmacao confirma(const Argumentos& args, const operacoes::CopiaListada& c) {
+    std::fprintf(stderr, "Atenção: repor %s (%s, %s) sobre %s.mdb do projecto.\n%s\n",
+                 c.nome_fich.c_str(), c.bd.c_str(), c.data.c_str(), c.bd.c_str(),
+                 operacoes::pergunta_reposicao().c_str());
+    if (args.tem("--yes")) {
+        std::fprintf(stderr, "  -> Sim (--yes)\n");
+        return Confirmacao::Sim;
+    }
+    if (::isatty(STDIN_FILENO) == 0) {
+        std::fprintf(stderr, "(sem resposta: nada foi alterado; use --yes)\n");
+        return Confirmacao::SemTerminal;
+    }
+    std::fprintf(stderr, "Resposta [s = Sim, n = Não, c = Cancelar; Enter = Não]: ");
+    std::string linha;
+    const bool sim =
+        std::getline(std::cin, linha) && !linha.empty() && (linha[0] == 's' || linha[0] == 'S');
+    std::fprintf(stderr, "  -> %s\n", sim ? "Sim" : "Não");
+    return sim ? Confirmacao::Sim : Confirmacao::Nao;
+}
+
+}  // namespace
+
+// Replaces a database of the project by one of its copies, as "Repor" does
+// in the restore window.
+int restore(const std::vector<std::string>& raw) {
+    const Argumentos args(raw, {"--project", "--password-file"}, {"--yes"});
+    args.exige_posicionais(1, 1);
+    if (!projecto_para_repor(args)) return kFalhou;
+    const std::string& nome = args.posicionais()[0];
+    const std::optional<operacoes::CopiaListada> copia = operacoes::procura_copia(nome);
+    if (!copia) {
+        std::fprintf(stderr,
+                     "pezolva: %s não é uma cópia de segurança de uma base de dados do projecto "
+                     "(veja pezolva copies).\n",
+                     nome.c_str());
+        return kFalhou;
+    }
+    if (confirma(args, *copia) != Confirmacao::Sim) return kFalhou;
+    if (const auto falha = operacoes::repoe(*copia)) {
+        std::fprintf(stderr, "%s\n", falha->c_str());
+        return kFalhou;
+    }
+    std::printf("Cópia concluida\n");
+    return kSucesso;
+}
+
+}  // namespace pezolva::cli

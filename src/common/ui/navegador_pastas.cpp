@@ -1,0 +1,107 @@
+#include "common/ui/navegador_pastas.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QEvent>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace pezolva {
+
+NavegadorPastas::NavegadorPastas(const QString& inicio, const QString& prompt, QWidget* parent)
+    : QDialog(parent),
+      modelo_(new QFileSystemModel(this)),
+      arvore_(new QTreeView(this)),
+      estado_(new QLabel(this)),
+      ok_(nullptr) {
+    setObjectName(QStringLiteral("escolhe_pasta"));
+    setWindowTitle(inicio);
+    auto* layout = new QVBoxLayout(this);
+    auto* pergunta = new QLabel(prompt, this);
+    pergunta->setTextFormat(Qt::PlainText);
+    pergunta->setWordWrap(true);
+    layout->addWidget(pergunta);
+    estado_->setObjectName(QStringLiteral("estado"));
+    estado_->setTextFormat(Qt::PlainText);
+    estado_->setMinimumWidth(1);
+    layout->addWidget(estado_);
+
+    modelo_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    modelo_->setReadOnly(true);
+    modelo_->setRootPath(QDir::rootPath());
+    arvore_->setModel(modelo_);
+    arvore_->setObjectName(QStringLiteral("pastas"));
+    arvore_->setHeaderHidden(true);
+    for (int coluna = 1; coluna < modelo_->columnCount(); ++coluna) arvore_->hideColumn(coluna);
+    arvore_->setRootIndex(modelo_->index(QDir::rootPath()));
+    layout->addWidget(arvore_, 1);
+
+    auto* botoes = new QDialogButtonBox(this);
+    ok_ = botoes->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    botoes->addButton(QStringLiteral("Cancelar"), QDialogButtonBox::RejectRole);
+    connect(botoes, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(botoes, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(botoes);
+
+    connect(arvore_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { mostra_seleccao(); });
+    const QModelIndex comeco = modelo_->index(inicio);
+    if (comeco.isValid()) {
+        arvore_->setCurrentIndex(comeco);
+        arvore_->expand(comeco);
+        // The folders load in the background, in no set order: the
+        // starting one is brought into sight as each arrives, until the user
+        // takes over.
+        connect(modelo_, &QFileSystemModel::directoryLoaded, this, [this] {
+            if (!seguir_inicio_) return;
+            QTimer::singleShot(0, this, [this] {
+                if (seguir_inicio_)
+                    arvore_->scrollTo(arvore_->currentIndex(), QAbstractItemView::PositionAtCenter);
+            });
+        });
+        for (QObject* o :
+             {static_cast<QObject*>(arvore_), static_cast<QObject*>(arvore_->viewport())}) {
+            o->installEventFilter(this);
+        }
+    }
+    mostra_seleccao();
+    resize(480, 420);
+}
+
+QString NavegadorPastas::pasta() const {
+    const QModelIndex actual = arvore_->currentIndex();
+    return actual.isValid() ? modelo_->filePath(actual) : QString();
+}
+
+void NavegadorPastas::mostra_seleccao() {
+    const QString caminho = pasta();
+    // Long paths keep both ends in sight; the whole one is the tooltip.
+    estado_->setText(estado_->fontMetrics().elidedText(caminho, Qt::ElideMiddle, estado_->width()));
+    estado_->setToolTip(caminho);
+    ok_->setEnabled(!caminho.isEmpty());
+}
+
+bool NavegadorPastas::eventFilter(QObject* objecto, QEvent* evento) {
+    switch (evento->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::KeyPress:
+        case QEvent::Wheel:
+            seguir_inicio_ = false;
+            break;
+        default:
+            break;
+    }
+    return QDialog::eventFilter(objecto, evento);
+}
+
+void NavegadorPastas::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    mostra_seleccao();
+}
+
+}  // namespace pezolva

@@ -1,0 +1,89 @@
+#include "restore/sobras_reposicao.h"
+
+#include <cctype>
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <string_view>
+
+#include "common/text.h"
+#include "engine/delete_database.h"
+#include "engine/error.h"
+#include "engine/lock_file.h"
+
+namespace pezolva::restore {
+namespace {
+
+constexpr std::string_view kFimTemporario = ".pezolva-reposicao";
+constexpr std::string_view kFimAnterior = ".pezolva-reposicao-anterior";
+constexpr std::size_t kDigitos = 16;
+
+std::string nome_escondido(const std::string& bd, std::uint64_t token, std::string_view fim) {
+    std::string pasta, nome;
+    separa_ultimo(bd, '/', nome, pasta);
+    char hex[kDigitos + 1];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(token));
+    return join_path(pasta, "." + nome + "." + hex + std::string(fim));
+}
+
+// The database a leftover was made for: ".<database>.<16 hex digits><fim>".
+std::optional<std::string> base_de(std::string_view nome, std::string_view fim) {
+    if (!nome.starts_with('.') || !nome.ends_with(fim)) return std::nullopt;
+    nome.remove_prefix(1);
+    nome.remove_suffix(fim.size());
+    if (nome.size() < kDigitos + 2 || nome[nome.size() - kDigitos - 1] != '.') return std::nullopt;
+    for (const char c : nome.substr(nome.size() - kDigitos)) {
+        if (!std::isxdigit(static_cast<unsigned char>(c))) return std::nullopt;
+    }
+    return std::string(nome.substr(0, nome.size() - kDigitos - 1));
+}
+
+bool e_sobra(const std::string& nome) {
+    return base_de(nome, kFimTemporario) || base_de(nome, kFimAnterior);
+}
+
+// Puts an old database set aside back under its name, which is empty: a
+// restore killed between its two renames.  Under the database's exclusive
+// lock, so nobody creates the name meanwhile.
+void devolve(FileSystem& files, const std::string& anterior, const std::string& bd) {
+    engine::ExclusiveLock bloqueio(bd);
+    if (!files.exists(bd)) files.rename_no_replace(anterior, bd);
+}
+
+}  // namespace
+
+std::string temporario_reposicao(const std::string& bd, std::uint64_t token) {
+    return nome_escondido(bd, token, kFimTemporario);
+}
+
+std::string anterior_reposicao(const std::string& bd, std::uint64_t token) {
+    return nome_escondido(bd, token, kFimAnterior);
+}
+
+int recupera_reposicoes(FileSystem& files, const std::string& pasta) {
+    std::map<std::string, int> sobras;  // each leftover with how many files of it are there
+    try {
+        for (const std::string& nome : files.list_files(pasta)) {
+            if (const auto s = engine::database_of_file(nome, e_sobra)) ++sobras[*s];
+        }
+    } catch (const FileError&) {
+        return 0;
+    }
+    int feitos = 0;
+    for (const auto& [sobra, ficheiros] : sobras) {
+        const std::string caminho = join_path(pasta, sobra);
+        try {
+            if (engine::InUse(caminho)) continue;  // a live restore's
+            if (const auto base = base_de(sobra, kFimAnterior); base && files.exists(caminho)) {
+                devolve(files, caminho, join_path(pasta, *base));
+            }
+            // What is left of it (all of it, when it was not put back).
+            if (engine::delete_database(files, caminho)) feitos += ficheiros;
+        } catch (const FileError&) {
+        } catch (const engine::EngineError&) {
+        }
+    }
+    return feitos;
+}
+
+}  // namespace pezolva::restore
