@@ -20,7 +20,12 @@ int corre_compactacao(const std::optional<std::string>& nome_bd) {
         }
         std::fflush(stdout);
     };
-    for (const operacoes::BaseCompactada& b : operacoes::compacta_bases(nome_bd, anuncia, mostra)) {
+    const operacoes::ResultadoCompactacao r = operacoes::compacta_bases(nome_bd, anuncia, mostra);
+    if (r.sinal != 0) {
+        std::fprintf(stderr, "pezolva: compactação interrompida pelo sinal %d.\n", r.sinal);
+        return 128 + r.sinal;
+    }
+    for (const operacoes::BaseCompactada& b : r.bases) {
         if (!b.compactada) return kFalhou;
     }
     return kSucesso;

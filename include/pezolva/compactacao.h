@@ -24,14 +24,24 @@ struct BaseCompactada {
     std::string causa;   // otherwise: why, as far as it is known
 };
 
+// How a compaction run ended: one result per database tried, in order.
+struct ResultadoCompactacao {
+    std::vector<BaseCompactada> bases;
+    // When a SIGINT, SIGTERM or SIGHUP stopped the run: that signal.  The
+    // tool was stopped, what it wrote removed, and no further database
+    // compacted; the component has no stop request left standing, and the
+    // host's own handlers are back.  A terminal program then ends as the
+    // signal asks (status 128 + sinal).
+    int sinal = 0;
+};
+
 // Compacts the current project's databases as mnt::faz_jetcomp_a_tudo does
 // (the main one first; when it fails nothing else is compacted), or only
 // the one named `nome_bd` when given (with its register row's password; the
 // main database with the project's).  `a_compactar` is told each database
-// before its compaction starts, `compactada` each result as it comes.  One
-// result per database tried, in order.  erro 3265 when `nome_bd` is neither
-// the main database nor in the register.
-PEZOLVA_EXPORT std::vector<BaseCompactada> compacta_bases(
+// before its compaction starts, `compactada` each result as it comes.
+// erro 3265 when `nome_bd` is neither the main database nor in the register.
+PEZOLVA_EXPORT ResultadoCompactacao compacta_bases(
     const std::optional<std::string>& nome_bd = std::nullopt,
     const std::function<void(const std::string& nome_bd)>& a_compactar = {},
     const std::function<void(const BaseCompactada&)>& compactada = {});

@@ -6,6 +6,7 @@
 #include "compaction/nomes_compactacao.h"
 #include "compaction/troca_compactada.h"
 #include "engine/database.h"
+#include "engine/interruption.h"
 #include "engine/lock_file.h"
 #include "engine/settle.h"
 
@@ -64,6 +65,9 @@ std::optional<std::string> corre_ferramenta(Services& s, const AmbienteCompactac
     pedido.tempo_limite_ms = a.tempo_limite_ms;
     pedido.entrada = passwd + "\n";
     pedido.mata_no_limite = true;
+    // A host that turned signals into a stop request (the unattended
+    // operations) is not held for an hour by the tool.
+    pedido.parar = [] { return engine::interruption_requested() != 0; };
     if (bloqueio.held()) {
         pedido.herdados = {bloqueio.descriptor()};
         pedido.ambiente = {"JETCOMP_LOCK_FD=" + std::to_string(bloqueio.descriptor())};
@@ -74,6 +78,7 @@ std::optional<std::string> corre_ferramenta(Services& s, const AmbienteCompactac
     }
     const ResultadoExecucao r = executa_e_espera(pedido);
     if (a.aviso != nullptr) a.aviso->fecha();
+    if (r.parada) return "a compactação foi interrompida";
     if (r.codigo == kTempoEsgotado) return "a ferramenta não terminou dentro do tempo limite";
     if (r.codigo != kTerminou) return "não foi possível executar " + ferramenta;
     if (r.saida != 0) {

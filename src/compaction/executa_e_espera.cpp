@@ -50,18 +50,22 @@ void prepara(QProcess& processo, const PedidoExecucao& pedido) {
     }
 }
 
-// Waits for the end, or the time-out, calling `entre_esperas` in between.
-bool espera_fim(Processo& processo, const PedidoExecucao& pedido) {
+enum class Fim { Terminou, TempoEsgotado, Parada };
+
+// Waits for the end, the time-out or a stop request, calling `entre_esperas`
+// in between.
+Fim espera_fim(Processo& processo, const PedidoExecucao& pedido) {
     QDeadlineTimer limite = pedido.tempo_limite_ms ? QDeadlineTimer(*pedido.tempo_limite_ms)
                                                    : QDeadlineTimer(QDeadlineTimer::Forever);
     while (processo.state() != QProcess::NotRunning) {
         const qint64 resta = limite.remainingTime();
-        if (resta == 0) return false;
+        if (resta == 0) return Fim::TempoEsgotado;
         const int passo = resta < 0 || resta > kPassoMs ? kPassoMs : static_cast<int>(resta);
         if (processo.waitForFinished(passo)) break;
+        if (pedido.parar && pedido.parar()) return Fim::Parada;
         if (pedido.entre_esperas) pedido.entre_esperas();
     }
-    return true;
+    return Fim::Terminou;
 }
 
 }  // namespace
@@ -85,7 +89,14 @@ ResultadoExecucao executa_e_espera(const PedidoExecucao& pedido) {
     processo.closeWriteChannel();
 
     ResultadoExecucao r;
-    if (!espera_fim(processo, pedido)) {
+    const Fim fim = espera_fim(processo, pedido);
+    if (fim == Fim::Parada) {
+        processo.kill();
+        processo.waitForFinished(-1);
+        r.parada = true;
+        return r;
+    }
+    if (fim == Fim::TempoEsgotado) {
         r.codigo = kTempoEsgotado;
         if (pedido.mata_no_limite) {
             processo.kill();

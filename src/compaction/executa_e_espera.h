@@ -40,6 +40,9 @@ struct PedidoExecucao {
     // Called about ten times a second while the program runs (the caller
     // repaints its wait window there); may be empty.
     std::function<void()> entre_esperas;
+    // Asked as often: true stops the wait, killing the program and waiting
+    // for its end (the caller is being stopped itself); may be empty.
+    std::function<bool()> parar;
 };
 
 struct ResultadoExecucao {
@@ -49,6 +52,9 @@ struct ResultadoExecucao {
     int saida = -1;
     // What the program wrote to its standard error (its reason for failing).
     std::string erros;
+    // The wait was stopped on the caller's request (codigo is then
+    // kEsperaFalhou) and the program killed.
+    bool parada = false;
 };
 
 // Settles the window state: missing, below 0 or above 6 gives 6.

@@ -2,6 +2,7 @@
 
 #include "common/text.h"
 #include "engine/database.h"
+#include "engine/interruption.h"
 #include "register/bups.h"
 
 namespace pezolva {
@@ -21,7 +22,7 @@ bool faz_jetcomp_a_tudo(Services& s, const AmbienteCompactacao& a, const Project
     engine::Database principal = engine::OpenDatabase(p.base_principal(), false, false, p.ligacao());
     engine::Recordset registo = principal.OpenRecordset("select * from bups");
     bool todas = true;
-    for (; !registo.IsEOF(); registo.MoveNext()) {
+    for (; !registo.IsEOF() && engine::interruption_requested() == 0; registo.MoveNext()) {
         const Value nome = registo[bups::kNomeBd];
         if (nome.is_null_or_empty() || iequals(nome.to_text(), p.nome_bd)) continue;
         const std::string nomebd = nome.to_text();

@@ -23,7 +23,8 @@ using DepoisDeCompactar =
 //  1. the main database; when that fails, false at once;
 //  2. the register, read from the main database;
 //  3. each row whose name differs from the main database's (an empty name
-//     is passed over); a failure does not stop the loop.
+//     is passed over); a failure does not stop the loop, a standing stop
+//     request (engine/interruption.h) does.
 // True only when every compaction succeeded.  Engine errors opening the
 // register are thrown.
 bool faz_jetcomp_a_tudo(Services& servicos, const AmbienteCompactacao& ambiente, const ProjectoActual& projecto,

@@ -4,6 +4,7 @@
 #include "compaction/reinstala_posto.h"
 #include "common/text.h"
 #include "engine/database.h"
+#include "engine/interruption.h"
 #include "interface/compactacao_anfitriao.h"
 #include "interface/estado.h"
 #include "interface/para_o_anfitriao.h"
@@ -28,7 +29,7 @@ std::string palavra_passe_de(const std::string& nome_bd) {
 
 }  // namespace
 
-std::vector<BaseCompactada> compacta_bases(const std::optional<std::string>& nome_bd,
+ResultadoCompactacao compacta_bases(const std::optional<std::string>& nome_bd,
                                            const std::function<void(const std::string&)>& a_compactar,
                                            const std::function<void(const BaseCompactada&)>& compactada) {
     return para_o_anfitriao([&] {
@@ -37,7 +38,12 @@ std::vector<BaseCompactada> compacta_bases(const std::optional<std::string>& nom
         AmbienteCompactacao ambiente;
         ambiente.projecto = p.projecto;
         ambiente.pastas_programa = pastas_dos_programas();
-        std::vector<BaseCompactada> resultados;
+        ResultadoCompactacao resultado;
+        std::vector<BaseCompactada>& resultados = resultado.bases;
+        // For the run's length a signal stops the tool and the loop, and
+        // what the tool wrote is removed, rather than the host dying
+        // half-way.
+        const engine::SignalInterruption sinais;
         const auto regista = [&](const std::string& nome, bool ok, const DetalheCompactacao& d) {
             resultados.push_back({nome, ok, ok ? d.antiga : "", ok ? "" : d.causa});
             if (compactada) compactada(resultados.back());
@@ -54,7 +60,10 @@ std::vector<BaseCompactada> compacta_bases(const std::optional<std::string>& nom
                 [](const std::string& nfich) { return era_readonly(servicos().files, servicos().dialogs, nfich); },
                 regista, a_compactar);
         }
-        return resultados;
+        resultado.sinal = engine::interruption_requested();
+        // The request would stop every later statement of this process.
+        engine::clear_interruption();
+        return resultado;
     });
 }
 

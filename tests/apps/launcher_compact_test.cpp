@@ -1,7 +1,9 @@
 // The launcher's compaction and re-install, run as a process.
 #include <sys/stat.h>
 
+#include <csignal>
 #include <regex>
+#include <thread>
 
 #include "launcher_fixture.h"
 
@@ -60,6 +62,40 @@ TEST_F(LauncherCompactTest, ReinstallRunsTheSetupProgramAndWaitsForIt) {
     const auto r = corre({"reinstall", "--project", "obras"}, "kqa730418");
     EXPECT_EQ(r.saida, 0) << r.err;
     EXPECT_TRUE(std::filesystem::exists(pasta() + "/setupposto/instalado"));
+}
+
+// SIGTERM while the tool runs: the tool is stopped, what it wrote removed,
+// nothing else compacted, and the launcher ends as the signal asks.
+TEST_F(LauncherCompactTest, ASignalStopsTheToolAndLeavesTheFolderAsItWas) {
+    testing::write_file(pasta() + "/jetcomp", "#!/bin/sh\ncp \"${1#-src:}\" \"${2#-dest:}\"\nexec sleep 60\n");
+    ::chmod((pasta() + "/jetcomp").c_str(), 0755);
+    const std::string antes = testing::read_file(pasta() + "/brasol.mdb");
+    const auto nomes = [&] {
+        std::vector<std::string> n;
+        for (const auto& e : std::filesystem::directory_iterator(pasta())) n.push_back(e.path().filename());
+        std::sort(n.begin(), n.end());
+        return n;
+    };
+    const std::vector<std::string> ficheiros = nomes();
+
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir.file("config")));
+    env.insert("PEZOLVA_PASSWORD", "kqa730418");
+    p.setProcessEnvironment(env);
+    p.start(PEZOLVA_LAUNCHER, {"compact", "--project", "obras"});
+    ASSERT_TRUE(p.waitForReadyRead(30000));  // "A compactar brasol.mdb... "
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+    ASSERT_TRUE(p.waitForFinished(20000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 128 + SIGTERM);
+    const std::string saida = p.readAllStandardOutput().toStdString();
+    EXPECT_NE(saida.find("brasol.mdb... não foi compactada: a compactação foi interrompida"), std::string::npos)
+        << saida;
+    EXPECT_EQ(saida.find("brasol_fotos"), std::string::npos) << saida;
+    EXPECT_EQ(testing::read_file(pasta() + "/brasol.mdb"), antes);
+    EXPECT_EQ(nomes(), ficheiros);
 }
 
 }  // namespace

@@ -56,6 +56,21 @@ TEST(ExecutaEEspera, ATimeOutLeavesTheProgramRunningOrKillsItWhenAsked) {
     }
 }
 
+TEST(ExecutaEEspera, AStopRequestKillsTheProgramAndSaysSo) {
+    testing::TempDir dir;
+    const std::string marca = dir.file("marca");
+    PedidoExecucao p;
+    p.programa = "/bin/sh";
+    p.argumentos = {"-c", "sleep 1; touch \"$1\"", "sh", marca};
+    int perguntas = 0;
+    p.parar = [&] { return ++perguntas == 2; };
+    const ResultadoExecucao r = executa_e_espera(p);
+    EXPECT_TRUE(r.parada);
+    EXPECT_EQ(r.codigo, kEsperaFalhou);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_FALSE(std::filesystem::exists(marca));
+}
+
 TEST(ExecutaEEspera, WindowStatesOutsideTheirRangeGiveMinimisedWithoutFocus) {
     EXPECT_EQ(estado_janela_efectivo(std::nullopt), 6);
     EXPECT_EQ(estado_janela_efectivo(9), 6);
