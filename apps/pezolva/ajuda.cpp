@@ -60,7 +60,8 @@ const char* ajuda(const std::string& subcomando) {
                "fica com o nome datado BASEaaaammddhhmm.mdb; uma base aberta noutro programa não\n"
                "é compactada.  Mostra uma linha por base de dados.\n"
                "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
-               "Saída: 0 todas compactadas, 1 alguma falhou, 2 uso errado.\n";
+               "Um sinal (SIGINT, SIGTERM, SIGHUP) pára a compactação em curso sem deixar nada.\n"
+               "Saída: 0 todas compactadas, 1 alguma falhou, 2 uso errado, 128+n sinal n.\n";
     }
     if (subcomando == "reinstall") {
         return "Uso: pezolva reinstall --project NOME\n"
