@@ -44,8 +44,12 @@ void mnt::valida_bups_bd() {
             return era_readonly(f);
         };
         accoes.integr_sem_fo = [this] { return integr_sem_fo(); };
-        pezolva::valida_bups_bd(estado().projecto_actual, servicos(), accoes,
-                                impl_->inconsistente);
+        accoes.faz_jet_comp = [this](const std::string& caminho, const std::string& nome_bd,
+                                     const std::string& passwd, bool bloqueado) {
+            std::string c = caminho, n = nome_bd, p = passwd;
+            return faz_jet_comp(c, n, p, bloqueado);
+        };
+        pezolva::valida_bups_bd(estado().projecto_actual, servicos(), accoes, impl_->inconsistente);
     });
 }
 
