@@ -26,7 +26,7 @@ int programa_janelas(pezolva::mnt& m, const PedePalavraPasse& pede,
             if (operacoes::arranca_projecto(p, passwd.texto, true) != operacoes::Arranque::Pronto) {
                 return;
             }
-            JanelaPrincipal janela(p.nome, p.descr, operacoes_do_lancador(m));
+            JanelaPrincipal janela(p, operacoes_do_lancador(m), [] { return operacoes::registo_copias(); });
             mostra(janela);
             saida = kSucesso;
             return;
@@ -38,6 +38,7 @@ int programa_janelas(pezolva::mnt& m, const PedePalavraPasse& pede,
 int janelas(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zolva"));
+    QApplication::setWindowIcon(icone_pezolva());
     pezolva::mnt m;
     const auto pede = [](const std::string& pergunta) -> std::optional<std::string> {
         bool aceite = false;

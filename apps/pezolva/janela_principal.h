@@ -1,11 +1,17 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "arranque.h"
+#include "pezolva/operacoes.h"
+
+class QLabel;
+class QTreeWidget;
 
 namespace pezolva {
 class mnt;
@@ -13,31 +19,52 @@ class mnt;
 
 namespace pezolva::cli {
 
-// One maintenance operation offered by the launcher's window.  An operation
-// whose part is not built yet has no action: it is shown disabled and
-// marked so.
+// One maintenance operation offered by the launcher's window.
 struct Operacao {
-    std::string nome;    // objectName of its button
-    std::string titulo;  // caption
+    std::string nome;        // objectName of its button
+    std::string titulo;      // caption
+    std::string explicacao;  // one line on what it does
     std::function<void()> accao;
 };
 
-// The launcher's main window: the current project and one button per
-// operation of the component.  An operation's error is shown at the
+// The state of the project's copies, read again after each operation;
+// throws when the register cannot be read.
+using EstadoCopias = std::function<std::vector<operacoes::BaseRegistada>()>;
+
+// The launcher's main window: the current project (name, description,
+// folder, main database), the state of its copies (the last copy of each
+// registered database, due or not) and one button per operation, each with
+// a line saying what it does.  An operation's error is shown at the
 // boundary ("número - descrição", "Erro") and the window stays; while one
 // runs, another click on a button does nothing.
 class JanelaPrincipal : public QDialog {
     Q_OBJECT
-public:
-    JanelaPrincipal(const std::string& projecto, const std::string& descricao,
-                    const std::vector<Operacao>& operacoes, QWidget* parent = nullptr);
+  public:
+    JanelaPrincipal(const operacoes::Projecto& projecto, const std::vector<Operacao>& operacoes,
+                    EstadoCopias estado_copias = {}, QWidget* parent = nullptr);
 
-private:
+    // Reads the copies' state again and shows it.
+    void mostra_estado_copias();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    EstadoCopias estado_copias_;
+    // Labels shown elided in the middle, with their whole texts.
+    std::vector<std::pair<QLabel*, QString>> elididos_;
+    QTreeWidget* copias_ = nullptr;
+    QLabel* sem_registo_ = nullptr;
     bool em_execucao_ = false;
+    bool centrada_ = false;
 };
 
 // The operations in the order the launcher offers them, run on `m`.
 std::vector<Operacao> operacoes_do_lancador(pezolva::mnt& m);
+
+// The launcher's icon, drawn: a database with the round arrow of its backup.
+QIcon icone_pezolva();
 
 // The window program once its QApplication exists: the project choice, its
 // password (three tries, then the choice again), the start, and the main

@@ -94,6 +94,7 @@ struct BaseRegistada {
     std::string estrutura;        // the structure database of its last copy
     std::string destino;          // folder of its copies
     bool devida = false;          // its copy is due now
+    std::string ultima;           // when its last copy was made ("dd-mm-yyyy hh:nn:ss"), "" never
 };
 
 // The current project's register, in its order.  Changes nothing.

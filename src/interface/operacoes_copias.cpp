@@ -13,6 +13,7 @@
 #include "register/bups.h"
 #include "register/lembrete.h"
 #include "register/percurso.h"
+#include "register/registo_bups.h"
 
 namespace pezolva::operacoes {
 
@@ -95,7 +96,7 @@ std::vector<BaseRegistada> registo_copias() {
                               linha[bups::kCopiasAManter].to_text(),
                               linha[bups::kUltNomeEstrutura].to_text(),
                               linha[bups::kCaminhoDestino].to_text(),
-                              linha_devida(linha, agora)});
+                              linha_devida(linha, agora), ultima_copia(linha)});
         });
         return linhas;
     });

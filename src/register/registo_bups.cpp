@@ -36,14 +36,17 @@ bool RegistoBups::carrega() {
     return true;
 }
 
+std::string ultima_copia(const engine::Recordset& linha) {
+    const std::string data = texto_de(linha[col::kUltData]);
+    const std::string hora = texto_de(linha[col::kUltHora]);
+    return data.empty() || hora.empty() ? data + hora : data + " " + hora;
+}
+
 std::vector<LinhaLista> RegistoBups::linhas() const {
     std::vector<LinhaLista> linhas;
     if (!carregado()) return linhas;
     cada_linha(registo_, [&](const engine::Recordset& rs) {
-        const std::string data = texto_de(rs[col::kUltData]);
-        const std::string hora = texto_de(rs[col::kUltHora]);
-        linhas.push_back({rs[col::kNomeBd].to_text(), rs[col::kCaminhoDestino].to_text(),
-                          data.empty() || hora.empty() ? data + hora : data + " " + hora});
+        linhas.push_back({rs[col::kNomeBd].to_text(), rs[col::kCaminhoDestino].to_text(), ultima_copia(rs)});
     });
     return linhas;
 }

@@ -21,6 +21,10 @@ struct LinhaLista {
     std::string ultima;   // BUP_ULT_DATA and BUP_ULT_HORA as the window shows them
 };
 
+// When the register row `linha` last made its copy, as the windows show
+// it ("12-05-2005 18:42:10"); "" when it never did.
+std::string ultima_copia(const engine::Recordset& linha);
+
 // The backup register as the window edits it: the project's main database,
 // held open while the window lives, and a cursor over the rows of BUPS
 // whose current row is the one the window's fields show.  No windows here.

@@ -83,10 +83,10 @@ TEST_F(JanelasTest, ErrorsStopAtTheBoundaryAndTheWindowGoesOn) {
     EXPECT_EQ(t.dialogs.shown()[0].icon, Icon::Critical);
 
     int vezes = 0;
-    JanelaPrincipal janela("obras", "", {{"copias", "Cópias", [&] {
-                                              ++vezes;
-                                              throw pezolva::erro(3001, "Falhou.");
-                                          }}});
+    JanelaPrincipal janela({"obras", "", "/dados/obras", "brasol.mdb"}, {{"copias", "Cópias", "Faz cópias.", [&] {
+                                                                               ++vezes;
+                                                                               throw pezolva::erro(3001, "Falhou.");
+                                                                           }}});
     auto* botao = janela.findChild<QPushButton*>(QStringLiteral("copias"));
     ASSERT_NE(botao, nullptr);
     botao->click();

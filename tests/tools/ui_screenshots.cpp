@@ -19,6 +19,8 @@
 #include "compaction/ui/espera_setup.h"
 #include "engine/database.h"
 #include "integrity/ui/ver_integridade.h"
+#include "janela_principal.h"
+#include "pezolva/mnt.h"
 #include "project/ui/escolhe_proj.h"
 #include "register/valida_bups.h"
 #include "restore/ui/repor_copias_janela.h"
@@ -159,7 +161,8 @@ void reposicao(const QString& pasta) {
 void integridade(const QString& pasta) {
     using namespace pezolva;
     QTemporaryDir tmp;
-    const std::string base = tmp.path().toStdString() + "/Projectos da Associação Humanitária de Bombeiros/" +
+    const std::string base = tmp.path().toStdString() +
+                             "/Projectos da Associação Humanitária de Bombeiros/" +
                              std::string(20, 'x');
     LocalFileSystem files;
     ScriptedDialogs dialogs;
@@ -170,8 +173,12 @@ void integridade(const QString& pasta) {
     testproject::Opcoes opcoes;
     opcoes.linhas = 0;
     const auto teste = testproject::cria_projecto(base, opcoes);
-    ProjectoActual projecto{teste.pasta, std::string(60, 'o'), testproject::kPrincipal,
-                            testproject::kPassePrincipal, false, true};
+    ProjectoActual projecto{teste.pasta,
+                            std::string(60, 'o'),
+                            testproject::kPrincipal,
+                            testproject::kPassePrincipal,
+                            false,
+                            true};
     bool inconsistente = false;
     valida_bups_bd(projecto, servicos, {}, inconsistente);
     {
@@ -186,7 +193,8 @@ void integridade(const QString& pasta) {
     janela.verifica();
     QApplication::processEvents();
     auto* tabs = janela.findChild<QTabWidget*>("SSTab1");
-    const char* nomes[] = {"ver_integridade_estado", "ver_integridade_registo", "ver_integridade_erros"};
+    const char* nomes[] = {"ver_integridade_estado", "ver_integridade_registo",
+                           "ver_integridade_erros"};
     for (int i = 0; i < 3; ++i) {
         tabs->setCurrentIndex(i);
         QApplication::processEvents();
@@ -198,6 +206,28 @@ void integridade(const QString& pasta) {
     compacta.show();  // grabbed before its run, which starts from the event loop
     grava_png(compacta, pasta, "ver_integridade_compacta");
     compacta.close();
+}
+
+// The launcher's main window for a project with a 60-character name under
+// an 80-character path, one database due.
+void principal(const QString& pasta) {
+    using namespace pezolva;
+    const operacoes::Projecto projecto{
+        "Associação Humanitária dos Bombeiros Voluntários de Vila Nova",
+        "Gestão de sócios e quotas",
+        "/srv/dados/projectos/associacao-humanitaria-bombeiros-voluntarios/vila-nova",
+        "brasol.mdb"};
+    const std::vector<operacoes::BaseRegistada> registo = {
+        {"brasol.mdb", "1", "5", "estr_b.ebd", "/srv/copias", false, "12-05-2005 18:42:10"},
+        {"brasol_fotos.mdb", "7", "3", "estr_f.ebd", "/srv/copias", true, "02-05-2005 09:15:00"},
+        {"log.mdb", "30", "2", "estr_l.ebd", "/srv/copias", true, ""},
+    };
+    mnt m;
+    cli::JanelaPrincipal janela(projecto, cli::operacoes_do_lancador(m), [&] { return registo; });
+    janela.setWindowIcon(cli::icone_pezolva());
+    guarda(janela, pasta, "pezolva_principal");
+    QPixmap icone = cli::icone_pezolva().pixmap(64, 64);
+    icone.save(QDir(pasta).filePath("pezolva_icone.png"));
 }
 
 }  // namespace
@@ -225,6 +255,7 @@ int main(int argc, char** argv) {
     copias(pasta);
     reposicao(pasta);
     integridade(pasta);
+    principal(pasta);
 
     // The wait window in its two roles, the compaction's with a long name.
     pezolva::espera_setup espera;
