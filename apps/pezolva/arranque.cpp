@@ -2,8 +2,7 @@
 
 namespace pezolva::cli {
 
-PalavraPasse pede_palavra_passe(const operacoes::Projecto& projecto,
-                                const PedePalavraPasse& pede) {
+PalavraPasse pede_palavra_passe(const operacoes::Projecto& projecto, const PedePalavraPasse& pede) {
     constexpr int kTentativas = 3;
     const std::string pergunta = "Palavra-passe da base de dados de " + projecto.nome + ":";
     for (int tentativa = 0; tentativa < kTentativas; ++tentativa) {

@@ -17,7 +17,7 @@ struct UsoErrado {
 // The arguments of one subcommand: options ("--name value" or "--flag")
 // and positional words, in order.
 class Argumentos {
-public:
+  public:
     // `com_valor`: the options that take a value; `sem_valor`: the flags.
     // Throws UsoErrado for an unknown option or a missing value.
     Argumentos(const std::vector<std::string>& args, const std::vector<std::string>& com_valor,
@@ -29,7 +29,7 @@ public:
     // Throws UsoErrado unless there are between `minimo` and `maximo` words.
     void exige_posicionais(std::size_t minimo, std::size_t maximo) const;
 
-private:
+  private:
     std::vector<std::pair<std::string, std::string>> opcoes_;
     std::vector<std::string> posicionais_;
 };

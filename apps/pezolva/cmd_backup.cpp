@@ -3,8 +3,8 @@
 #include "cli.h"
 #include "comandos.h"
 #include "copias_terminal.h"
-#include "projecto_terminal.h"
 #include "pezolva/operacoes.h"
+#include "projecto_terminal.h"
 
 namespace pezolva::cli {
 namespace {

@@ -1,6 +1,6 @@
 #include "comandos.h"
 #include "compactacao_terminal.h"
-#include "projecto_nomeado.h"
+#include "projecto_terminal.h"
 
 namespace pezolva::cli {
 
@@ -9,7 +9,7 @@ namespace pezolva::cli {
 int compact(const std::vector<std::string>& raw) {
     const Argumentos args(raw, {"--project", "--password-file"}, {});
     args.exige_posicionais(0, 1);
-    if (!arranca_projecto_nomeado(args)) return kFalhou;
+    if (!arranca_projecto_indicado(args)) return kFalhou;
     if (args.posicionais().empty()) return corre_compactacao(std::nullopt);
     return corre_compactacao(args.posicionais()[0]);
 }

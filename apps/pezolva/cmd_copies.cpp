@@ -3,7 +3,8 @@
 #include "comandos.h"
 #include "json.h"
 #include "pezolva/reposicao.h"
-#include "reposicao_terminal.h"
+#include "projecto_terminal.h"
+#include "separador_milhares.h"
 
 namespace pezolva::cli {
 namespace {
@@ -55,7 +56,7 @@ void escreve_tabela(const operacoes::CopiasEncontradas& e) {
 int copies(const std::vector<std::string>& raw) {
     const Argumentos args(raw, {"--project", "--password-file"}, {"--json"});
     args.exige_posicionais(0, 0);
-    if (!projecto_para_repor(args)) return kFalhou;
+    if (!arranca_projecto_indicado(args, true)) return kFalhou;
     const operacoes::CopiasEncontradas encontradas =
         operacoes::lista_copias(separador_de_milhares());
     if (encontradas.sem_registo) {

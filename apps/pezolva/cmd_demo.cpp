@@ -9,8 +9,8 @@
 #include "pezolva/demonstracao.h"
 #include "pezolva/operacoes.h"
 #include "pezolva/reposicao.h"
-#include "reposicao_terminal.h"
 #include "pezolva/verificacao.h"
+#include "separador_milhares.h"
 
 namespace pezolva::cli {
 namespace {
@@ -142,7 +142,8 @@ int demo(const std::vector<std::string>& raw) {
     std::printf("Pasta: %s\nNa estrutura da base principal:\n", divergente.pasta.c_str());
     for (const std::string& a : alteracoes) std::printf("  %s\n", a.c_str());
     if (demonstracao::arranca(divergente, std::string(kProjectoDemo) + "-divergente",
-                              "Cópia com a estrutura alterada", true) != operacoes::Arranque::Pronto) {
+                              "Cópia com a estrutura alterada",
+                              true) != operacoes::Arranque::Pronto) {
         std::printf("O arranque da cópia falhou.\n");
         return kFalhou;
     }

@@ -26,7 +26,8 @@ int programa_janelas(pezolva::mnt& m, const PedePalavraPasse& pede,
             if (operacoes::arranca_projecto(p, passwd.texto, true) != operacoes::Arranque::Pronto) {
                 return;
             }
-            JanelaPrincipal janela(p, operacoes_do_lancador(m), [] { return operacoes::registo_copias(); });
+            JanelaPrincipal janela(p, operacoes_do_lancador(m),
+                                   [] { return operacoes::registo_copias(); });
             mostra(janela);
             saida = kSucesso;
             return;
@@ -42,9 +43,9 @@ int janelas(int argc, char** argv) {
     pezolva::mnt m;
     const auto pede = [](const std::string& pergunta) -> std::optional<std::string> {
         bool aceite = false;
-        const QString lida = QInputDialog::getText(
-            nullptr, QStringLiteral("Palavra-passe"), QString::fromStdString(pergunta),
-            QLineEdit::Password, QString(), &aceite);
+        const QString lida = QInputDialog::getText(nullptr, QStringLiteral("Palavra-passe"),
+                                                   QString::fromStdString(pergunta),
+                                                   QLineEdit::Password, QString(), &aceite);
         if (!aceite) return std::nullopt;
         return lida.toStdString();
     };

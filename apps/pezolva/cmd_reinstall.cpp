@@ -2,7 +2,7 @@
 
 #include "comandos.h"
 #include "pezolva/compactacao.h"
-#include "projecto_nomeado.h"
+#include "projecto_terminal.h"
 
 namespace pezolva::cli {
 
@@ -11,7 +11,7 @@ namespace pezolva::cli {
 int reinstall(const std::vector<std::string>& raw) {
     const Argumentos args(raw, {"--project", "--password-file"}, {});
     args.exige_posicionais(0, 0);
-    const std::optional<operacoes::Projecto> projecto = arranca_projecto_nomeado(args);
+    const std::optional<operacoes::Projecto> projecto = arranca_projecto_indicado(args);
     if (!projecto) return kFalhou;
     std::printf("A executar %s/setupposto/setup; por favor, aguarde.\n", projecto->caminho.c_str());
     std::fflush(stdout);

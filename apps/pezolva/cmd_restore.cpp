@@ -5,7 +5,7 @@
 
 #include "comandos.h"
 #include "pezolva/reposicao.h"
-#include "reposicao_terminal.h"
+#include "projecto_terminal.h"
 
 namespace pezolva::cli {
 namespace {
@@ -41,7 +41,7 @@ Confirmacao confirma(const Argumentos& args, const operacoes::CopiaListada& c) {
 int restore(const std::vector<std::string>& raw) {
     const Argumentos args(raw, {"--project", "--password-file"}, {"--yes"});
     args.exige_posicionais(1, 1);
-    if (!projecto_para_repor(args)) return kFalhou;
+    if (!arranca_projecto_indicado(args, true)) return kFalhou;
     const std::string& nome = args.posicionais()[0];
     const std::optional<operacoes::CopiaListada> copia = operacoes::procura_copia(nome);
     if (!copia) {

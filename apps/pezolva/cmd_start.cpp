@@ -29,10 +29,20 @@ int pergunta_no_terminal() {
     std::string linha;
     if (!std::getline(std::cin, linha) || linha.empty()) return kSemResposta;
     switch (linha[0]) {
-        case 'F': case 'f': case '1': return operacoes::kFazer;
-        case 'N': case 'n': case '2': return operacoes::kNaoFazer;
-        case 'C': case 'c': case '3': return operacoes::kConfigurar;
-        default: return kSemResposta;
+        case 'F':
+        case 'f':
+        case '1':
+            return operacoes::kFazer;
+        case 'N':
+        case 'n':
+        case '2':
+            return operacoes::kNaoFazer;
+        case 'C':
+        case 'c':
+        case '3':
+            return operacoes::kConfigurar;
+        default:
+            return kSemResposta;
     }
 }
 
@@ -65,8 +75,9 @@ int lembrete(const Argumentos& args) {
         case operacoes::kFazer:
             return corre_copias(l.devidas);
         case operacoes::kConfigurar:
-            std::printf("A configuração das cópias de segurança faz-se no programa de "
-                        "manutenção: pezolva, sem argumentos.\n");
+            std::printf(
+                "A configuração das cópias de segurança faz-se no programa de "
+                "manutenção: pezolva, sem argumentos.\n");
             return kSucesso;
         default:
             return kSucesso;

@@ -3,8 +3,8 @@
 #include "cli.h"
 #include "comandos.h"
 #include "json.h"
-#include "projecto_terminal.h"
 #include "pezolva/verificacao.h"
+#include "projecto_terminal.h"
 
 namespace pezolva::cli {
 namespace {
@@ -12,10 +12,12 @@ namespace {
 // One difference as a JSON object, its keys in a fixed order.
 std::string diferenca_json(const verificacao::Diferenca& d) {
     const std::pair<const char*, const std::string*> campos[] = {
-        {"tipo", &d.tipo},       {"base", &d.base},       {"estrutura", &d.estrutura},
-        {"lado", &d.lado},       {"tabela", &d.tabela},   {"campo", &d.campo},
-        {"indice", &d.indice},   {"relacao", &d.relacao}, {"valor", &d.valor},
-        {"valor_outro", &d.valor_outro}, {"linha", &d.linha}};
+        {"tipo", &d.tipo},           {"base", &d.base},
+        {"estrutura", &d.estrutura}, {"lado", &d.lado},
+        {"tabela", &d.tabela},       {"campo", &d.campo},
+        {"indice", &d.indice},       {"relacao", &d.relacao},
+        {"valor", &d.valor},         {"valor_outro", &d.valor_outro},
+        {"linha", &d.linha}};
     std::string out = "{";
     for (const auto& [nome, valor] : campos) {
         out += (out.size() > 1 ? ", " : "") + texto_json(nome) + ": " + texto_json(*valor);
@@ -29,9 +31,11 @@ std::string resultado_json(const std::string& projecto, const verificacao::Resul
         diferencas += (i ? ",\n  " : "\n  ") + diferenca_json(r.diferencas[i]);
     }
     diferencas += r.diferencas.empty() ? "]" : "\n ]";
-    return "{\"projecto\": " + texto_json(projecto) + ",\n \"terminou\": " + (r.terminou ? "true" : "false") +
-           ",\n \"consistente\": " + (r.consistente() ? "true" : "false") + ",\n \"diferencas\": " + diferencas +
-           ",\n \"erros\": " + lista_json(r.erros) + ",\n \"registo\": " + lista_json(r.registo) + "}";
+    return "{\"projecto\": " + texto_json(projecto) +
+           ",\n \"terminou\": " + (r.terminou ? "true" : "false") +
+           ",\n \"consistente\": " + (r.consistente() ? "true" : "false") +
+           ",\n \"diferencas\": " + diferencas + ",\n \"erros\": " + lista_json(r.erros) +
+           ",\n \"registo\": " + lista_json(r.registo) + "}";
 }
 
 }  // namespace

@@ -12,10 +12,14 @@ namespace {
 
 std::string nome_sinal(int sinal) {
     switch (sinal) {
-        case SIGINT: return "SIGINT";
-        case SIGTERM: return "SIGTERM";
-        case SIGHUP: return "SIGHUP";
-        default: return std::to_string(sinal);
+        case SIGINT:
+            return "SIGINT";
+        case SIGTERM:
+            return "SIGTERM";
+        case SIGHUP:
+            return "SIGHUP";
+        default:
+            return std::to_string(sinal);
     }
 }
 

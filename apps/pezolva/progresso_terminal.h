@@ -11,7 +11,7 @@ namespace pezolva::cli {
 // etapa", with the table count; on a terminal the line is rewritten in
 // place instead of scrolling.
 class ProgressoTerminal {
-public:
+  public:
     explicit ProgressoTerminal(std::FILE* out);
     ~ProgressoTerminal();
     ProgressoTerminal(const ProgressoTerminal&) = delete;
@@ -25,7 +25,7 @@ public:
     // it lives.
     operacoes::Progresso callbacks();
 
-private:
+  private:
     void escreve();
 
     std::FILE* out_;
