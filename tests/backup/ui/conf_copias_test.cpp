@@ -191,19 +191,6 @@ TEST_F(JanelaCopiasTest, TheIntegrityFrequencyIsSetOnTheMainRowForEveryRow) {
     EXPECT_EQ(campo(*sem_coluna, 5)->text(), "");
 }
 
-TEST_F(JanelaCopiasTest, AFieldStillBeingEditedIsSavedWhenTheWindowCloses) {
-    auto janela = abre_janela();
-    mostra(*janela);
-    QLineEdit* intervalo = campo(*janela, 4);
-    intervalo->setFocus();
-    QApplication::processEvents();
-    intervalo->selectAll();
-    QTest::keyClicks(intervalo, "9");
-    janela->close();
-    EXPECT_FALSE(janela->isVisible());
-    EXPECT_EQ(coluna("brasol.mdb", "BUP_N_DIAS_INTERVALO"), Value(9));
-}
-
 TEST_F(JanelaCopiasTest, ANameAnotherRowHasIsRefusedByTheRegister) {
     auto janela = abre_janela();
     mostra(*janela);
@@ -323,20 +310,31 @@ TEST_F(JanelaCopiasTest, TabFollowsTheVisualOrderAndSkipsTheReadOnlyFields) {
     }
 }
 
-TEST_F(JanelaCopiasTest, EscapeGivesUpTheEditBeingMadeAndOnlyThenCloses) {
+// An edit being made: Escape gives it up and the window stays; closing the
+// window saves it; Escape with no edit closes.
+TEST_F(JanelaCopiasTest, EscapeGivesUpAnEditThatClosingTheWindowSaves) {
     auto janela = abre_janela();
     mostra(*janela);
     QLineEdit* intervalo = campo(*janela, 4);
-    intervalo->setFocus();
-    QApplication::processEvents();
-    intervalo->selectAll();
-    QTest::keyClicks(intervalo, "9");
+    const auto escreve_9 = [&] {
+        intervalo->setFocus();
+        QApplication::processEvents();
+        intervalo->selectAll();
+        QTest::keyClicks(intervalo, "9");
+    };
+    escreve_9();
     QTest::keyClick(intervalo, Qt::Key_Escape);
     EXPECT_TRUE(janela->isVisible());
     EXPECT_EQ(intervalo->text(), "1");
     QTest::keyClick(intervalo, Qt::Key_Escape);
     EXPECT_FALSE(janela->isVisible());
     EXPECT_EQ(coluna("brasol.mdb", "BUP_N_DIAS_INTERVALO"), Value(1));
+
+    mostra(*janela);
+    escreve_9();
+    janela->close();
+    EXPECT_FALSE(janela->isVisible());
+    EXPECT_EQ(coluna("brasol.mdb", "BUP_N_DIAS_INTERVALO"), Value(9));
 }
 
 TEST_F(JanelaCopiasTest, SpaceTicksTheCurrentRowWhicheverColumnWasClicked) {
