@@ -26,8 +26,10 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "pezolva <pezolva@localhost>")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-# The shared library ships in the package itself: an ldconfig trigger and a
-# shlibs file for packages built against it.
+# The shared library ships in the package itself: a shlibs file for
+# packages built against it, and an ldconfig trigger in place of the
+# scripts CPack writes.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/deb_ldconfig_trigger.cmake)
 include(CPack)
