@@ -4,7 +4,8 @@
 # 1. A file under apps/ includes only public headers ("pezolva/...") and
 #    its own folder's headers.
 # 2. Every symbol libpezolva.so defines for others is one of the public
-#    headers' (mnt, erro, pezolva::operacoes, pezolva::demonstracao).
+#    headers' (mnt, erro, pezolva::operacoes, pezolva::demonstracao,
+#    pezolva::verificacao).
 set(wrong "")
 file(GLOB_RECURSE files RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/apps/*.h" "${SOURCE_DIR}/apps/*.cpp")
 foreach(f IN LISTS files)
@@ -34,7 +35,7 @@ foreach(line IN LISTS lines)
   if(name MATCHES "^(_edata|_end|__bss_start)$")
     continue()
   endif()
-  if(name MATCHES "^pezolva::(mnt|operacoes|demonstracao)::" OR
+  if(name MATCHES "^pezolva::(mnt|operacoes|demonstracao|verificacao)::" OR
      name MATCHES "^(typeinfo|typeinfo name|vtable) for pezolva::erro$")
     math(EXPR public "${public} + 1")
   else()

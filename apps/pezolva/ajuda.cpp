@@ -23,7 +23,8 @@ const char* ajuda(const std::string& subcomando) {
         return "Uso: pezolva demo [PASTA]\n"
                "Cria (ou reutiliza) um projecto de demonstração em PASTA (por omissão\n"
                "~/.local/share/pezolva/demo) e corre nele o trabalho principal, mostrando\n"
-               "o que faz.\n";
+               "o que faz; depois verifica a integridade do projecto e de uma cópia dele\n"
+               "(PASTA-estrutura-diferente) cuja estrutura foi alterada.\n";
     }
     if (subcomando == "backup") {
         return "Uso: pezolva backup --project NOME [--due | --all | BASE_DE_DADOS...]\n"
@@ -53,12 +54,23 @@ const char* ajuda(const std::string& subcomando) {
                "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
                "Saída: 0 reposta, 1 não reposta, 2 uso errado.\n";
     }
+    if (subcomando == "verify") {
+        return "Uso: pezolva verify --project NOME [--json]\n"
+               "Verifica cada base de dados do registo do projecto contra a sua base de dados\n"
+               "de estrutura (versão, tabelas, campos com tamanho e tipo, índices e relações),\n"
+               "sem nada escrever.  Mostra o registo e as diferenças; com --json, um objecto\n"
+               "JSON com cada diferença e os erros da verificação.\n"
+               "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
+               "Saída: 0 sem diferenças, 1 com diferenças ou se a verificação não terminou,\n"
+               "2 uso errado.\n";
+    }
     return "Uso: pezolva                 abre o programa de manutenção (janelas)\n"
            "     pezolva projects [--json]\n"
            "     pezolva start PASTA NOME BD_PRINCIPAL [--descr TEXTO]\n"
            "     pezolva backup --project NOME [--due | --all | BASE_DE_DADOS...]\n"
            "     pezolva copies --project NOME [--json]\n"
            "     pezolva restore --project NOME COPIA [--yes]\n"
+           "     pezolva verify --project NOME [--json]\n"
            "     pezolva demo [PASTA]\n"
            "     pezolva SUBCOMANDO --help\n"
            "     pezolva --version\n"

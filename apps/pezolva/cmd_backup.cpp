@@ -3,6 +3,7 @@
 #include "cli.h"
 #include "comandos.h"
 #include "copias_terminal.h"
+#include "projecto_terminal.h"
 #include "pezolva/operacoes.h"
 
 namespace pezolva::cli {
@@ -26,22 +27,12 @@ std::vector<std::string> escolhidas(const Argumentos& args) {
 // backup window.
 int backup(const std::vector<std::string>& raw) {
     const Argumentos args(raw, {"--project", "--password-file"}, {"--due", "--all"});
-    const auto nome_projecto = args.valor("--project");
-    if (!nome_projecto) throw UsoErrado{"falta --project NOME"};
+    if (!args.valor("--project")) throw UsoErrado{"falta --project NOME"};
     if (args.tem("--due") + args.tem("--all") + !args.posicionais().empty() > 1) {
         throw UsoErrado{"escolha só um de --due, --all ou os nomes das bases de dados"};
     }
-    const std::optional<operacoes::Projecto> projecto = operacoes::procura_projecto(*nome_projecto);
-    if (!projecto) {
-        std::fprintf(stderr, "pezolva: o projecto %s não está registado neste posto.\n",
-                     nome_projecto->c_str());
-        return kFalhou;
-    }
-
-    const std::string passwd = obtem_password(args, "Palavra-passe de " + projecto->nome_bd + ": ");
-    if (operacoes::arranca_projecto(*projecto, passwd, true) != operacoes::Arranque::Pronto) {
-        return kFalhou;
-    }
+    const std::optional<operacoes::Projecto> projecto = arranca_projecto_indicado(args);
+    if (!projecto) return kFalhou;
     const std::vector<std::string> nomes = escolhidas(args);
     if (nomes.empty() && args.posicionais().empty() && !args.tem("--all")) {
         std::printf("Não há cópias de segurança em atraso no projecto %s.\n",

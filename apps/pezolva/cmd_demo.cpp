@@ -9,6 +9,7 @@
 #include "pezolva/operacoes.h"
 #include "pezolva/reposicao.h"
 #include "reposicao_terminal.h"
+#include "pezolva/verificacao.h"
 
 namespace pezolva::cli {
 namespace {
@@ -43,11 +44,25 @@ void mostra_copias(const std::filesystem::path& pasta) {
     }
 }
 
+// Verifies the current project and shows its log and differences; true
+// when every database matches its structure.
+bool mostra_verificacao() {
+    const verificacao::Resultado r = verificacao::verifica();
+    for (const std::string& linha : r.registo) std::printf("  %s\n", linha.c_str());
+    if (r.consistente()) {
+        std::printf("Todas as bases de dados estão de acordo com as suas estruturas.\n");
+    } else {
+        std::printf("%zu diferenças, %zu falhas.\n", r.diferencas.size(), r.erros.size());
+    }
+    return r.consistente();
+}
+
 }  // namespace
 
 // The main job end to end on a project of its own: the project is made (or
-// found), started as the management application starts it, and every
-// registered database is copied.
+// found), started as the management application starts it, every
+// registered database is copied and verified; then a copy whose structure
+// was made to differ is verified, to show what a difference looks like.
 int demo(const std::vector<std::string>& raw) {
     const Argumentos args(raw, {}, {});
     args.exige_posicionais(0, 1);
@@ -109,12 +124,28 @@ int demo(const std::vector<std::string>& raw) {
                 reposta.base.c_str(), static_cast<long long>(reposta.registos),
                 reposta.igual_a_copia ? "sim" : "não");
 
+    titulo("Verificação da integridade");
+    const bool consistente = mostra_verificacao();
+
+    titulo("Verificação de uma cópia com a estrutura alterada");
+    std::vector<std::string> alteracoes;
+    const demonstracao::Projecto divergente =
+        demonstracao::prepara_divergente(p, caminho + "-estrutura-diferente", alteracoes);
+    std::printf("Pasta: %s\nNa estrutura da base principal:\n", divergente.pasta.c_str());
+    for (const std::string& a : alteracoes) std::printf("  %s\n", a.c_str());
+    if (demonstracao::arranca(divergente, std::string(kProjectoDemo) + "-divergente",
+                              "Cópia com a estrutura alterada", true) != operacoes::Arranque::Pronto) {
+        std::printf("O arranque da cópia falhou.\n");
+        return kFalhou;
+    }
+    mostra_verificacao();
+
     titulo("Projectos registados neste posto");
     for (const operacoes::Projecto& e : operacoes::lista_projectos()) {
         std::printf("  %s - %s (%s/%s)\n", e.nome.c_str(), e.descr.c_str(), e.caminho.c_str(),
                     e.nome_bd.c_str());
     }
-    return saida;
+    return consistente ? saida : kFalhou;
 }
 
 }  // namespace pezolva::cli

@@ -11,7 +11,7 @@ namespace {
 // The projects as a JSON array of objects whose keys come in the order
 // nome, descr, caminho, nome_bd (a QJsonObject would sort them), one
 // object a line.
-std::string lista_json(const std::vector<operacoes::Projecto>& lista) {
+std::string projectos_json(const std::vector<operacoes::Projecto>& lista) {
     std::string out = "[";
     for (std::size_t i = 0; i < lista.size(); ++i) {
         const operacoes::Projecto& p = lista[i];
@@ -29,7 +29,7 @@ int projects(const std::vector<std::string>& raw) {
     args.exige_posicionais(0, 0);
     const std::vector<operacoes::Projecto> lista = operacoes::lista_projectos();
     if (args.tem("--json")) {
-        std::printf("%s\n", lista_json(lista).c_str());
+        std::printf("%s\n", projectos_json(lista).c_str());
     } else {
         for (const auto& p : lista) {
             std::printf("%s\t%s\t%s\t%s\n", p.nome.c_str(), p.descr.c_str(), p.caminho.c_str(),

@@ -13,6 +13,7 @@ int demo(const std::vector<std::string>& args);
 int backup(const std::vector<std::string>& args);
 int copies(const std::vector<std::string>& args);
 int restore(const std::vector<std::string>& args);
+int verify(const std::vector<std::string>& args);
 
 // The window program: choose a project, give its password, pick an
 // operation.

@@ -17,7 +17,7 @@ std::vector<Operacao> operacoes_do_lancador(pezolva::mnt& m) {
     return {
         {"copias", "Cópias de segurança", [&m] { m.copia_segur_com_fo(); }},
         {"repor", "Repor cópias de segurança", [&m] { m.repor_copias_segur(); }},
-        {"integridade", "Verificar a integridade", {}},
+        {"integridade", "Verificar a integridade", [&m] { m.integr_com_fo(); }},
         {"compactar", "Compactar todas as bases de dados", {}},
         {"reinstalar", "Reinstalar o posto", {}},
     };

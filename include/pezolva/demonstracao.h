@@ -45,9 +45,18 @@ PEZOLVA_EXPORT std::string pasta_por_omissao();
 PEZOLVA_EXPORT Projecto prepara(const std::string& pasta, std::int64_t linhas);
 
 // Starts the project in `pasta` under the name `nome` as a host's start
-// does (operacoes::arranca_projecto), with the main database's password.
+// does (operacoes::arranca_projecto), with the main database's password;
+// `vem_de_pezolva` as the launcher starts it (no start-up sample).
 PEZOLVA_EXPORT operacoes::Arranque arranca(const Projecto& projecto, const std::string& nome,
-                                           const std::string& descr);
+                                           const std::string& descr, bool vem_de_pezolva = false);
+
+// A copy of `original` in `pasta` whose main structure database differs
+// from its database in three ways: a field's size, a missing index and a
+// missing relation (`alteracoes` says which, one line each).  Made under
+// a temporary name and renamed when complete; a copy already in `pasta`
+// is reused.  Throws erro when it cannot be made.
+PEZOLVA_EXPORT Projecto prepara_divergente(const Projecto& original, const std::string& pasta,
+                                           std::vector<std::string>& alteracoes);
 
 // What a restore into a scratch copy of the project did.
 struct ReposicaoRascunho {

@@ -63,6 +63,18 @@ class PEZOLVA_EXPORT mnt {
     // set.  A missing file is reported to the user and gives false.
     bool era_readonly(std::string& nfich);
 
+    // Verifies every database of the register against its structure
+    // database in the compact window (a banner; it closes by itself), or,
+    // when the host owns no QApplication, with the banner and the
+    // differences on the standard error.  True when no difference and no
+    // failure was reported.
+    bool integr_sem_fo();
+
+    // The verification window in full: the user starts, stops and reads
+    // the verification.  True exactly when a run took place in it, reached
+    // the end of the register and found nothing.
+    bool integr_com_fo();
+
     // When this workstation makes copies for the project and a registered
     // database with its reminder set is due, asks whether to make copies
     // now ("Fazer": the compact backup window runs them), not now, or to

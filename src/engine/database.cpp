@@ -171,12 +171,16 @@ bool Database::IsOpen() const { return state_ && state_->open(); }
 
 Collection<engine::TableDef> Database::TableDefs() const {
     auto s = state();
+    // The schema is walked once: each table is read from its own entry, not
+    // looked up again among all of them.
+    const auto indexes = detail::indexes_by_table(*s);
+    static const std::vector<std::string> none;
     std::vector<engine::TableDef> tables;
     for (const detail::StoredTable& t : detail::stored_tables(*s)) {
         engine::TableDef def;
         def.state_ = s;
-        def.name_ = t.name;
-        def.Refresh();
+        const auto made = indexes.find(t.name);
+        def.load(t, made == indexes.end() ? &none : &made->second);
         tables.push_back(std::move(def));
     }
     return Collection<engine::TableDef>(std::move(tables));

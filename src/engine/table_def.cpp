@@ -36,11 +36,17 @@ detail::StoredTable stored_table(detail::DbState& state, const std::string& name
 
 void TableDef::Refresh() {
     if (!state_) return;
-    const detail::StoredTable table = stored_table(*state_, name_);
+    load(stored_table(*state_, name_), nullptr);
+}
+
+void TableDef::load(const detail::StoredTable& table, const std::vector<std::string>* made) {
     name_ = table.name;
-    fields_ = Collection<Field>(detail::read_fields(*state_, table.name));
+    std::vector<Field> fields = detail::read_fields(*state_, table.name);
     std::vector<Index> indexes;
-    for (detail::IndexInfo& info : detail::read_indexes(*state_, table)) indexes.push_back(std::move(info.index));
+    for (detail::IndexInfo& info : detail::read_indexes(*state_, table, fields, made)) {
+        indexes.push_back(std::move(info.index));
+    }
+    fields_ = Collection<Field>(std::move(fields));
     indexes_ = Collection<Index>(std::move(indexes));
 }
 

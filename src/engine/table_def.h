@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/collection.h"
 #include "engine/schema.h"
@@ -11,6 +12,7 @@ namespace pezolva::engine {
 
 namespace detail {
 class DbState;
+struct StoredTable;
 }
 
 // A table definition.  One read from a database is a snapshot of its
@@ -54,6 +56,10 @@ public:
 
 private:
     friend class Database;
+    // Reads the definition of `table`, whose indexes were made in the order
+    // `made` gives (nullptr: look it up).
+    void load(const detail::StoredTable& table, const std::vector<std::string>* made);
+
     std::shared_ptr<detail::DbState> state_;
     std::string name_;
     Collection<Field> fields_;

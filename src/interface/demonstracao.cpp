@@ -51,9 +51,9 @@ Projecto prepara(const std::string& pasta, std::int64_t linhas) {
 }
 
 operacoes::Arranque arranca(const Projecto& projecto, const std::string& nome,
-                            const std::string& descr) {
+                            const std::string& descr, bool vem_de_pezolva) {
     return operacoes::arranca_projecto({nome, descr, projecto.pasta, projecto.nome_bd},
-                                       testproject::kPassePrincipal, false);
+                                       testproject::kPassePrincipal, vem_de_pezolva);
 }
 
 ReposicaoRascunho repoe_num_rascunho(const Projecto& projecto, const operacoes::CopiaListada& copia,

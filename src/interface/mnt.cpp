@@ -43,7 +43,9 @@ void mnt::valida_bups_bd() {
             std::string f = nfich;
             return era_readonly(f);
         };
-        pezolva::valida_bups_bd(estado().projecto_actual, servicos(), accoes, impl_->inconsistente);
+        accoes.integr_sem_fo = [this] { return integr_sem_fo(); };
+        pezolva::valida_bups_bd(estado().projecto_actual, servicos(), accoes,
+                                impl_->inconsistente);
     });
 }
 

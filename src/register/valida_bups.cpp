@@ -103,6 +103,26 @@ engine::Recordset frequencias(Database& db, const ProjectoActual& p) {
     }
 }
 
+// Whether `db` has the table `nome`: looked up alone, as reading every
+// table's definition would cost a large schema a second on every start.
+bool tem_tabela(Database& db, const char* nome) {
+    try {
+        db.TableDef(nome);
+        return true;
+    } catch (const EngineError& e) {
+        if (e.numero() == engine::ErroItemInexistente) return false;
+        throw;
+    }
+}
+
+// n_integridades_bd as the whole number of starts per sample: a fraction
+// is truncated, and text, which a Long column should never hold, reads as 0
+// (no sample), as Null does.
+std::int64_t frequencia_de_amostra(const Value& valor) {
+    if (valor.is_null() || valor.text() != nullptr) return 0;
+    return valor.to_integer().value_or(0);
+}
+
 }  // namespace
 
 void valida_bups_bd(ProjectoActual& p, Services& s, const AccoesValidacao& accoes,
@@ -116,7 +136,7 @@ void valida_bups_bd(ProjectoActual& p, Services& s, const AccoesValidacao& accoe
         // Looked up and made under the write lock: a host starting the same
         // project at this moment has either made it already or waits.
         engine::Transaction transaccao(*db);
-        if (!db->TableDefs().Contains(bups::kTabela)) cria_bups(*db, p, s.dialogs);
+        if (!tem_tabela(*db, bups::kTabela)) cria_bups(*db, p, s.dialogs);
         transaccao.Commit();
     } catch (const EngineError&) {
         // The table's existence could not be read: go on as if it were there.
@@ -153,10 +173,10 @@ void valida_bups_bd(ProjectoActual& p, Services& s, const AccoesValidacao& accoe
     if (!accoes.integr_sem_fo) return;
     // An empty register has no frequency: no sample, rather than an error
     // that would stop the host from starting.
-    const double n = rs.IsEOF() ? 0.0 : nulo_para(rs.Fields(std::size_t{0}), 0).to_real().value_or(0);
+    const std::int64_t n = rs.IsEOF() ? 0 : frequencia_de_amostra(rs.Fields(std::size_t{0}));
     if (n > 0) {
         const double r = s.random.uniform();
-        if (std::floor(r * n) + 1 == n && !accoes.integr_sem_fo()) {
+        if (static_cast<std::int64_t>(std::floor(r * static_cast<double>(n))) + 1 == n && !accoes.integr_sem_fo()) {
             inconsistente = true;
             informa(s.dialogs,
                     "Existe uma base de dados que não está consistente com a estrutura.\n"

@@ -1,12 +1,12 @@
 #include "project/ui/escolhe_proj.h"
 
+#include <gtest/gtest.h>
+
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
-#include <gtest/gtest.h>
 
 namespace pezolva {
 namespace {
@@ -64,6 +64,38 @@ TEST(EscolheProj, ModalChoiceWithTheKeyboardFocusOnSelect) {
         QTest::mouseClick(janela->findChild<QPushButton*>("Command1(0)"), Qt::LeftButton);
     });
     EXPECT_EQ(mostra_escolhe_proj(kLista), 1);
+}
+
+// As a user with the keyboard alone: the focus starts on "Seleccionar";
+// down, then Enter, opens the second project.
+TEST(EscolheProj, DownThenEnterChoosesTheNextProjectWhereverTheFocusIs) {
+    QTimer::singleShot(0, [] {
+        auto* janela = qobject_cast<escolhe_proj*>(QApplication::activeModalWidget());
+        ASSERT_NE(janela, nullptr);
+        QTimer::singleShot(5000, janela, &QDialog::reject);
+        QTest::keyClick(janela->focusWidget(), Qt::Key_Down);
+        EXPECT_EQ(janela->focusWidget(), janela->findChild<QPushButton*>("Command1(0)"));
+        QTest::keyClick(janela->focusWidget(), Qt::Key_Return);
+    });
+    EXPECT_EQ(mostra_escolhe_proj(kLista), 1);
+}
+
+TEST(EscolheProj, EndHomeAndFirstLettersMoveThroughTheProjectsFromTheButtons) {
+    const std::vector<EntradaProjecto> lista = {{"arquivo", "", "a.mdb", "/a"},
+                                                {"bombeiros", "", "b.mdb", "/b"},
+                                                {"obras", "", "o.mdb", "/o"}};
+    escolhe_proj janela(lista);
+    janela.show();
+    auto* list = janela.findChild<QListWidget*>("List1");
+    auto* cancelar = janela.findChild<QPushButton*>("Command1(1)");
+    cancelar->setFocus();
+    QTest::keyClick(cancelar, Qt::Key_End);
+    EXPECT_EQ(list->currentRow(), 2);
+    QTest::keyClick(cancelar, Qt::Key_Home);
+    EXPECT_EQ(list->currentRow(), 0);
+    QTest::keyClick(cancelar, Qt::Key_B);
+    EXPECT_EQ(list->currentRow(), 1);
+    EXPECT_EQ(janela.focusWidget(), cancelar);
 }
 
 }  // namespace

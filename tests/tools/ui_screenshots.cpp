@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
@@ -16,9 +17,11 @@
 #include "common/ui/navegador_pastas.h"
 #include "common/ui/pergunta.h"
 #include "engine/database.h"
+#include "integrity/ui/ver_integridade.h"
 #include "project/ui/escolhe_proj.h"
 #include "register/valida_bups.h"
 #include "restore/ui/repor_copias_janela.h"
+#include "testproject/divergencias.h"
 #include "testproject/projecto_teste.h"
 
 namespace {
@@ -150,6 +153,52 @@ void reposicao(const QString& pasta) {
     grava_png(navegador, pasta, "escolhe_pasta");
 }
 
+// The verification window on a project under an 80-character path whose
+// main structure differs: full before a run, each tab after it, compact.
+void integridade(const QString& pasta) {
+    using namespace pezolva;
+    QTemporaryDir tmp;
+    const std::string base = tmp.path().toStdString() + "/Projectos da Associação Humanitária de Bombeiros/" +
+                             std::string(20, 'x');
+    LocalFileSystem files;
+    ScriptedDialogs dialogs;
+    FixedClock clock{DateTime{2005, 5, 19, 14, 7, 0}};
+    SystemRandom random;
+    IniSettingsStore settings{tmp.path().toStdString() + "/config", files};
+    Services servicos{dialogs, clock, random, settings, files};
+    testproject::Opcoes opcoes;
+    opcoes.linhas = 0;
+    const auto teste = testproject::cria_projecto(base, opcoes);
+    ProjectoActual projecto{teste.pasta, std::string(60, 'o'), testproject::kPrincipal,
+                            testproject::kPassePrincipal, false, true};
+    bool inconsistente = false;
+    valida_bups_bd(projecto, servicos, {}, inconsistente);
+    {
+        engine::Database estr = testproject::abre_estrutura(teste.principal);
+        testproject::muda_tamanho(estr, "corporacoes", "nome", 150);
+        testproject::apaga_relacao(estr, testproject::kRelacaoTurnos);
+    }
+    ver_integridade janela(projecto);
+    janela.carrega_projecto();
+    guarda(janela, pasta, "ver_integridade_carregada");
+    janela.show();
+    janela.verifica();
+    QApplication::processEvents();
+    auto* tabs = janela.findChild<QTabWidget*>("SSTab1");
+    const char* nomes[] = {"ver_integridade_estado", "ver_integridade_registo", "ver_integridade_erros"};
+    for (int i = 0; i < 3; ++i) {
+        tabs->setCurrentIndex(i);
+        QApplication::processEvents();
+        grava_png(janela, pasta, nomes[i]);
+    }
+    janela.close();
+    ver_integridade compacta(projecto);
+    compacta.forma_compacta();
+    compacta.show();  // grabbed before its run, which starts from the event loop
+    grava_png(compacta, pasta, "ver_integridade_compacta");
+    compacta.close();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -174,5 +223,6 @@ int main(int argc, char** argv) {
 
     copias(pasta);
     reposicao(pasta);
+    integridade(pasta);
     return 0;
 }

@@ -73,7 +73,8 @@ const std::array<CampoRegisto, kNumeroCampos>& campos_registo() {
 }
 
 std::string agrupa_milhares(std::int64_t n) {
-    const std::string digitos = std::to_string(n < 0 ? -(n + 1) + std::uint64_t{1} : std::uint64_t(n));
+    const std::string digitos =
+        std::to_string(n < 0 ? -(n + 1) + std::uint64_t{1} : std::uint64_t(n));
     std::string r;
     const std::size_t primeiro = digitos.size() % 3 == 0 ? 3 : digitos.size() % 3;
     for (std::size_t i = 0; i < digitos.size(); ++i) {

@@ -34,9 +34,8 @@ conf_copias::conf_copias(Services& servicos, ProjectoActual& projecto, QWidget* 
 conf_copias::~conf_copias() = default;
 
 void conf_copias::liga_sinais() {
-    connect(lista_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
-        protegido([&] { item_escolhido(item); });
-    });
+    connect(lista_, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* item) { protegido([&] { item_escolhido(item); }); });
     connect(command3_[0], &QPushButton::clicked, this,
             [this] { protegido([&] { procura_estrutura(); }); });
     connect(command3_[1], &QPushButton::clicked, this,
@@ -95,6 +94,10 @@ bool conf_copias::execucao_sem_erros() const { return execucao_sem_erros_.value_
 // The list ---------------------------------------------------------------
 
 void conf_copias::preenche_lista() {
+    // A list set up again starts with empty logs: lines of an earlier run
+    // would be taken for this one's.
+    log_.limpa();
+    mostra_logs();
     const std::vector<LinhaLista> linhas = registo_.linhas();
     {
         const Bandeira preencher(a_preencher_);
@@ -102,6 +105,7 @@ void conf_copias::preenche_lista() {
         for (const LinhaLista& l : linhas) {
             auto* item = new QTreeWidgetItem(lista_);
             item->setText(0, QString::fromStdString(l.nome));
+            item->setToolTip(0, item->text(0));
             item->setData(0, Qt::UserRole, QString::fromStdString(l.nome));
             item->setText(1, QString::fromStdString(l.destino));
             item->setToolTip(1, item->text(1));
@@ -194,7 +198,8 @@ void conf_copias::showEvent(QShowEvent* event) {
 void conf_copias::done(int resultado) {
     if (em_execucao_) return;
     for (int i = 0; i < backup::kNumeroCampos; ++i) {
-        if (text3_[static_cast<std::size_t>(i)] == focusWidget()) protegido([&] { sai_do_campo(i); });
+        if (text3_[static_cast<std::size_t>(i)] == focusWidget())
+            protegido([&] { sai_do_campo(i); });
     }
     QDialog::done(resultado);
 }
@@ -203,7 +208,32 @@ bool conf_copias::eventFilter(QObject* objecto, QEvent* evento) {
     if (evento->type() == QEvent::KeyPress) {
         const int tecla = static_cast<QKeyEvent*>(evento)->key();
         if (tecla == Qt::Key_Return || tecla == Qt::Key_Enter) {
-            focusNextChild();
+            // The button that ends the window answers Enter; elsewhere
+            // Enter moves to the next control.
+            if (objecto == concluir_ && concluir_->isEnabled()) {
+                concluir_->click();
+            } else {
+                focusNextChild();
+            }
+            return true;
+        }
+        if (tecla == Qt::Key_Escape) {
+            // Escape gives up the edit being made; with none, it closes.
+            for (int i = 0; i < backup::kNumeroCampos; ++i) {
+                QLineEdit* campo = text3_[static_cast<std::size_t>(i)];
+                if (objecto != campo || !campo->isModified()) continue;
+                mostra_campo(i);
+                campo->selectAll();
+                return true;
+            }
+            return false;
+        }
+        if (tecla == Qt::Key_Space && objecto == lista_) {
+            // Space ticks the current row, whichever column was clicked.
+            if (QTreeWidgetItem* item = lista_->currentItem()) {
+                item->setCheckState(
+                    0, item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+            }
             return true;
         }
         return false;

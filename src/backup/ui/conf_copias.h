@@ -9,9 +9,9 @@
 #include "backup/execucao_copias.h"
 #include "backup/logs_execucao.h"
 #include "backup/ui/campos_registo.h"
-#include "register/registo_bups.h"
 #include "common/services.h"
 #include "project/projecto.h"
+#include "register/registo_bups.h"
 
 class QCheckBox;
 class QFrame;
@@ -36,7 +36,7 @@ namespace pezolva {
 // itself, once.  A run cannot be interrupted by closing the window.
 class conf_copias : public QDialog {
     Q_OBJECT
-public:
+  public:
     // The window as loaded: full form, tab "Configuração" alone, both logs
     // empty, "Posto faz copias" from the project.  `projecto` outlives the
     // window; its `faz_copias` follows the tick box.
@@ -67,17 +67,17 @@ public:
     // The two logs of the runs made in this window.
     const backup::LogsExecucao& logs_execucao() const { return log_; }
 
-public slots:
+  public slots:
     // Every way of closing ends here: refused while a run goes on (it works
     // on this window's register and logs); otherwise the field being edited
     // is saved first, as leaving it would.
     void done(int resultado) override;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* objecto, QEvent* evento) override;
 
-private:
+  private:
     // Layout (conf_copias_janela.cpp).
     void constroi();
     void constroi_configuracao(QWidget& pagina);
@@ -120,6 +120,8 @@ private:
     void termina(backup::FimExecucao fim);
     void arranque_compacto();
     void mostra_logs();
+    // The end of a run in the compact form: "Fechar", with the focus, answers Enter.
+    void termina_com_fechar();
     void ajusta_tamanho(int largura_twips, int altura_twips);
 
     Services& servicos_;
@@ -149,6 +151,8 @@ private:
     QPlainTextEdit* text1_ = nullptr;
     QPlainTextEdit* text2_ = nullptr;
     QFrame* frame4_ = nullptr;
+    QLabel* label9_ = nullptr;
+    QLabel* label10_ = nullptr;
     QLabel* label11_ = nullptr;
     QLabel* label12_ = nullptr;
     QProgressBar* barra_ = nullptr;

@@ -25,8 +25,7 @@ const char* const kColunasMarcas[] = {col::kUltCompactar, col::kUltApareceAviso}
 void conf_copias::mostra_registo() {
     for (int i = 0; i < backup::kNumeroCampos; ++i) mostra_campo(i);
     for (int i = 0; i < 2; ++i) {
-        check1_[i]->setChecked(
-            registo_.valor(kColunasMarcas[i]).to_boolean().value_or(false));
+        check1_[i]->setChecked(registo_.valor(kColunasMarcas[i]).to_boolean().value_or(false));
     }
     // The integrity frequency belongs to the project: it is set on the main
     // database's row and copied to the others.
@@ -43,8 +42,11 @@ void conf_copias::mostra_campo(int indice) {
     const backup::CampoRegisto& c = backup::campos_registo()[static_cast<std::size_t>(indice)];
     // setText also clears the changed mark: showing a row is not an edit.
     QLineEdit* campo = text3_[static_cast<std::size_t>(indice)];
-    campo->setText(QString::fromStdString(backup::texto_do_valor(registo_.valor(c.coluna), indice)));
+    campo->setText(
+        QString::fromStdString(backup::texto_do_valor(registo_.valor(c.coluna), indice)));
     campo->setCursorPosition(0);  // a long path shows its beginning
+    // A field without a hint of its own shows its whole value on hovering.
+    if (!*c.dica) campo->setToolTip(campo->text());
 }
 
 void conf_copias::sai_do_campo(int indice) {
@@ -97,7 +99,8 @@ void conf_copias::procura_estrutura() {
     const std::string inicio = backup::pasta_inicial_estrutura(
         campo->text().toStdString(), registo_.nome_actual(), projecto_.caminho);
     const auto escolhido = servicos_.dialogs.choose_file(
-        inicio, {{"Estrutura de Base de Dados (*.ebd)", "*.ebd"}, {"Todos os ficheiros (*.*)", "*.*"}});
+        inicio,
+        {{"Estrutura de Base de Dados (*.ebd)", "*.ebd"}, {"Todos os ficheiros (*.*)", "*.*"}});
     if (!escolhido) return;
     campo->setText(QString::fromStdString(*escolhido));
     campo->setModified(true);
@@ -146,7 +149,8 @@ void conf_copias::muda_caminho_destino() {
 
 void conf_copias::muda_faz_copias(bool faz) {
     try {
-        servicos_.settings.save(kAplicacao, projecto_.projecto, "faz_copias", faz ? "True" : "False");
+        servicos_.settings.save(kAplicacao, projecto_.projecto, "faz_copias",
+                                faz ? "True" : "False");
         projecto_.faz_copias = faz;
     } catch (const FileError& e) {
         mostra_falha(e.what());

@@ -1,7 +1,5 @@
 // The backup run of the window: the ticked databases copied one after the
 // other, with the progress frame, and the two forms the window ends in.
-#include <csignal>
-
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
@@ -11,6 +9,7 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <csignal>
 #include <memory>
 
 #include "backup/copia_base_dados.h"
@@ -29,7 +28,7 @@ constexpr int kTabErros = 3;
 
 // The hourglass for as long as the run lasts, however it ends.
 class CursorEspera {
-public:
+  public:
     CursorEspera() { QApplication::setOverrideCursor(Qt::WaitCursor); }
     ~CursorEspera() { QApplication::restoreOverrideCursor(); }
     CursorEspera(const CursorEspera&) = delete;
@@ -126,15 +125,21 @@ void conf_copias::termina(backup::FimExecucao fim) {
     switch (fim) {
         case FimExecucao::NadaSeleccionado:
             copiar_->setEnabled(registo_.carregado());
-            // The compact window has no "Copiar": it must at least close.
-            if (frame4_->isVisibleTo(this)) concluir_->setEnabled(true);
+            // The compact window has no "Copiar": it says that nothing was
+            // copied, and it can be closed from the keyboard.
+            if (frame4_->isVisibleTo(this)) {
+                label9_->setText(QStringLiteral("Nenhuma base de dados foi copiada."));
+                label10_->clear();
+                label11_->clear();
+                label12_->clear();
+                termina_com_fechar();
+            }
             return;
         case FimExecucao::Concluida:
-            concluir_->setText(QStringLiteral("Fechar"));
-            concluir_->setEnabled(true);
             label11_->clear();
             barra_->setValue(barra_->maximum());
             label12_->setText(QStringLiteral("concluido"));
+            termina_com_fechar();
             return;
         case FimExecucao::NenhumaIniciada:
         case FimExecucao::ComErros:
@@ -155,6 +160,13 @@ void conf_copias::termina(backup::FimExecucao fim) {
             copiar_->setEnabled(registo_.carregado());
             return;
     }
+}
+
+void conf_copias::termina_com_fechar() {
+    concluir_->setText(QStringLiteral("Fechar"));
+    concluir_->setEnabled(true);
+    concluir_->setDefault(true);
+    concluir_->setFocus();
 }
 
 void conf_copias::mostra_logs() {

@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -46,7 +47,8 @@ QPlainTextEdit* log_box(const QString& nome, QWidget* pai) {
     auto* t = new QPlainTextEdit(pai);
     t->setObjectName(nome);
     t->setReadOnly(true);
-    t->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // A long path must not push the cause of an error out of sight.
+    t->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     return t;
 }
 
@@ -109,10 +111,14 @@ void conf_copias::constroi_lista(QWidget& pagina) {
     lista_->setRootIsDecorated(false);
     lista_->setUniformRowHeights(true);
     lista_->setAllColumnsShowFocus(true);
-    lista_->setHeaderLabels({QStringLiteral("Nome BD"), QStringLiteral("Destino Cópia"),
-                             QStringLiteral("Últ. Data")});
+    lista_->setHeaderLabels(
+        {QStringLiteral("Nome BD"), QStringLiteral("Destino Cópia"), QStringLiteral("Últ. Data")});
     for (int c = 0; c < 3; ++c) lista_->setColumnWidth(c, kLargurasLista[c] / kTwipsPorPixel);
-    lista_->header()->setStretchLastSection(true);
+    // Paths lose their middle, never their end (the file or last folder);
+    // the destination takes the width the window gains.
+    lista_->setTextElideMode(Qt::ElideMiddle);
+    lista_->header()->setStretchLastSection(false);
+    lista_->header()->setSectionResizeMode(1, QHeaderView::Stretch);
 }
 
 // "Configuração": the register fields that can be edited, with their
@@ -125,16 +131,25 @@ void conf_copias::constroi_campos() {
         auto* t = new QLineEdit(pai);
         t->setObjectName(nome_indice("Text3", c.indice));
         t->setReadOnly(!c.editavel);
+        if (!c.editavel) {
+            // Statistics: selectable with the mouse, skipped by Tab, and on
+            // the window's own background so they do not look editable.
+            t->setFocusPolicy(Qt::ClickFocus);
+            QPalette paleta = t->palette();
+            paleta.setColor(QPalette::Base, paleta.color(QPalette::Window));
+            t->setPalette(paleta);
+        }
         if (*c.dica) t->setToolTip(QString::fromUtf8(c.dica));
         text3_[static_cast<std::size_t>(c.indice)] = t;
         if (c.editavel) {
             t->setMinimumWidth(fontMetrics().horizontalAdvance(QString(12, QLatin1Char('0'))) + 14);
-            grelha2->addWidget(etiqueta(QString::fromUtf8(c.etiqueta),
-                                        nome_indice("Label1", c.indice), frame2_),
-                               c.indice, 0);
+            grelha2->addWidget(
+                etiqueta(QString::fromUtf8(c.etiqueta), nome_indice("Label1", c.indice), frame2_),
+                c.indice, 0);
             grelha2->addWidget(t, c.indice, 1);
         }
     }
+    grelha2->setColumnStretch(1, 1);  // the fields take the width the panel gains
     for (int i = 0; i < 2; ++i) {
         command3_[i] = botao(QStringLiteral("..."), nome_indice("Command3", i), frame2_);
         command3_[i]->setFixedWidth(command3_[i]->fontMetrics().horizontalAdvance("...") + 16);
@@ -178,8 +193,8 @@ void conf_copias::constroi_ultima_copia() {
 }
 
 void conf_copias::constroi_botoes(QWidget& pagina) {
-    mudar_destino_ = botao(QStringLiteral("Mudar Caminho Destino"), QStringLiteral("Command4"),
-                           &pagina);
+    mudar_destino_ =
+        botao(QStringLiteral("Mudar Caminho Destino"), QStringLiteral("Command4"), &pagina);
     mudar_destino_->setToolTip(QStringLiteral(
         "Altera o caminho de destino das cópias de todas as bases de dados, para o caminho da BD "
         "seleccionada"));
@@ -208,13 +223,14 @@ void conf_copias::constroi_botoes(QWidget& pagina) {
 }
 
 void conf_copias::ordena_tabulacao() {
-    // Enter and Tab go through the register fields in index order.
+    // Enter and Tab go through the register fields in the order they stand.
     QWidget* anterior = lista_;
+    // Each "..." follows the field it fills, as it stands beside it.
     for (QWidget* w : {static_cast<QWidget*>(text3_[0]), static_cast<QWidget*>(text3_[1]),
-                       static_cast<QWidget*>(text3_[2]), static_cast<QWidget*>(text3_[3]),
+                       static_cast<QWidget*>(command3_[0]), static_cast<QWidget*>(text3_[2]),
+                       static_cast<QWidget*>(command3_[1]), static_cast<QWidget*>(text3_[3]),
                        static_cast<QWidget*>(text3_[4]), static_cast<QWidget*>(text3_[5]),
                        static_cast<QWidget*>(check1_[0]), static_cast<QWidget*>(check1_[1]),
-                       static_cast<QWidget*>(command3_[0]), static_cast<QWidget*>(command3_[1]),
                        static_cast<QWidget*>(mudar_destino_), static_cast<QWidget*>(faz_copias_),
                        static_cast<QWidget*>(copiar_), static_cast<QWidget*>(fechar_)}) {
         setTabOrder(anterior, w);
@@ -224,7 +240,8 @@ void conf_copias::ordena_tabulacao() {
 
 void conf_copias::constroi_estado(QWidget& pagina) {
     auto* layout = new QVBoxLayout(&pagina);
-    layout->addWidget(etiqueta(QStringLiteral("Total Geral"), QStringLiteral("Label2(0)"), &pagina));
+    layout->addWidget(
+        etiqueta(QStringLiteral("Total Geral"), QStringLiteral("Label2(0)"), &pagina));
     auto* total = new QProgressBar(&pagina);
     total->setObjectName(QStringLiteral("ProgressBar1"));
     layout->addWidget(total);
@@ -250,10 +267,12 @@ void conf_copias::constroi_progresso() {
     // The compact window is this frame alone, in 4635 x 2850 twips.
     layout->setContentsMargins(8, 6, 8, 6);
     layout->setSpacing(4);
-    layout->addWidget(etiqueta(QStringLiteral("A criar cópias de segurança ..."),
-                               QStringLiteral("Label9"), frame4_));
-    layout->addWidget(etiqueta(QStringLiteral("Por favor, não desligue o computador..."),
-                               QStringLiteral("Label10"), frame4_));
+    label9_ = etiqueta(QStringLiteral("A criar cópias de segurança ..."), QStringLiteral("Label9"),
+                       frame4_);
+    label10_ = etiqueta(QStringLiteral("Por favor, não desligue o computador..."),
+                        QStringLiteral("Label10"), frame4_);
+    layout->addWidget(label9_);
+    layout->addWidget(label10_);
     label11_ = etiqueta(QString(), QStringLiteral("Label11"), frame4_);
     label12_ = etiqueta(QString(), QStringLiteral("Label12"), frame4_);
     for (QLabel* l : {label11_, label12_}) {
@@ -275,16 +294,23 @@ void conf_copias::constroi_progresso() {
 
 void conf_copias::ajusta_colunas() {
     // The widths in twips were made for a smaller font: names and dates
-    // widen their column rather than be cut; a long destination is cut, and
-    // its tooltip holds it whole.
+    // widen their column rather than be cut; a long destination loses its
+    // middle, and its tooltip holds it whole.
+    // A very long name is elided (its tooltip holds it) rather than let
+    // the window jump in width.
+    const int maximo_nome = fontMetrics().horizontalAdvance(QString(24, QLatin1Char('n')));
     for (int c : {0, 2}) {
         lista_->resizeColumnToContents(c);
-        lista_->setColumnWidth(c, std::max(kLargurasLista[c] / kTwipsPorPixel, lista_->columnWidth(c)));
+        int largura = std::max(kLargurasLista[c] / kTwipsPorPixel, lista_->columnWidth(c));
+        if (c == 0) largura = std::min(largura, maximo_nome);
+        lista_->setColumnWidth(c, largura);
     }
     // The list asks for its columns' room (the fields beside it give way),
     // up to what leaves the fields usable in the full window.
-    int largura = 2 * lista_->frameWidth();
-    for (int c = 0; c < 3; ++c) largura += lista_->columnWidth(c);
+    // The names' own width does not count: a long one must not make the
+    // window jump.
+    int largura = 2 * lista_->frameWidth() + kLargurasLista[0] / kTwipsPorPixel;
+    for (int c = 1; c < 3; ++c) largura += lista_->columnWidth(c);
     lista_->setMinimumWidth(std::min(largura, 6600 / kTwipsPorPixel));
 }
 

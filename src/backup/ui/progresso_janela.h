@@ -17,10 +17,13 @@ namespace pezolva::backup {
 // is clamped.  `cede` lets the event loop paint and take clicks, after
 // `ao_ceder` (the window refreshes its logs there).
 class ProgressoJanela : public Progresso {
-public:
+  public:
     ProgressoJanela(QWidget& moldura, QLabel& base, QLabel& etapa, QProgressBar& barra,
                     std::function<void()> ao_ceder = {})
-        : moldura_(moldura), base_(base), etapa_(etapa), barra_(barra),
+        : moldura_(moldura),
+          base_(base),
+          etapa_(etapa),
+          barra_(barra),
           ao_ceder_(std::move(ao_ceder)) {}
 
     bool visivel() const override;
@@ -29,7 +32,7 @@ public:
     void avanca() override;
     void cede() override;
 
-private:
+  private:
     QWidget& moldura_;
     QLabel& base_;
     QLabel& etapa_;

@@ -10,16 +10,31 @@
 namespace pezolva::engine::detail {
 namespace {
 
+// A statement of the connection's cache, run once per table: prepared once
+// for the whole schema, and reset when done with, so that no read stays
+// open on the file whatever happens meanwhile.
+class Consulta {
+public:
+    Consulta(DbState& state, const char* sql) : s_(state.cached(sql)) {}
+    ~Consulta() { s_.reset(); }
+    Consulta(const Consulta&) = delete;
+    Consulta& operator=(const Consulta&) = delete;
+    Statement* operator->() { return &s_; }
+
+private:
+    Statement& s_;
+};
+
 bool same_names(const std::vector<std::string>& a, const std::vector<std::string>& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                       [](const std::string& x, const std::string& y) { return iequals(x, y); });
 }
 
 std::vector<std::string> index_columns(DbState& state, const std::string& index) {
-    Statement s = state.prepare("SELECT name FROM pragma_index_info(?1) ORDER BY seqno");
-    s.bind_text(1, index);
+    Consulta s(state, "SELECT name FROM pragma_index_info(?1) ORDER BY seqno");
+    s->bind_text(1, index);
     std::vector<std::string> names;
-    while (s.step()) names.push_back(s.column_text(0));
+    while (s->step()) names.push_back(s->column_text(0));
     return names;
 }
 
@@ -60,18 +75,18 @@ std::optional<StoredTable> find_table(DbState& state, std::string_view name, boo
 }
 
 std::vector<Field> read_fields(DbState& state, const std::string& table) {
-    Statement s = state.prepare("SELECT name, type, \"notnull\", pk FROM pragma_table_info(?1) ORDER BY cid");
-    s.bind_text(1, table);
+    Consulta s(state, "SELECT name, type, \"notnull\", pk FROM pragma_table_info(?1) ORDER BY cid");
+    s->bind_text(1, table);
     std::vector<Field> fields;
-    while (s.step()) fields.push_back(Field::FromDeclared(s.column_text(0), s.column_text(1), s.column_int64(2) != 0));
+    while (s->step()) fields.push_back(Field::FromDeclared(s->column_text(0), s->column_text(1), s->column_int64(2) != 0));
     return fields;
 }
 
 std::vector<std::string> primary_key_columns(DbState& state, const std::string& table) {
-    Statement s = state.prepare("SELECT name FROM pragma_table_info(?1) WHERE pk > 0 ORDER BY pk");
-    s.bind_text(1, table);
+    Consulta s(state, "SELECT name FROM pragma_table_info(?1) WHERE pk > 0 ORDER BY pk");
+    s->bind_text(1, table);
     std::vector<std::string> names;
-    while (s.step()) names.push_back(s.column_text(0));
+    while (s->step()) names.push_back(s->column_text(0));
     return names;
 }
 
@@ -83,9 +98,20 @@ bool without_rowid(const CreateTable& table) {
     return false;
 }
 
+std::map<std::string, std::vector<std::string>> indexes_by_table(DbState& state) {
+    Statement s = state.prepare("SELECT tbl_name, name FROM sqlite_schema WHERE type = 'index'");
+    std::map<std::string, std::vector<std::string>> by_table;
+    while (s.step()) by_table[s.column_text(0)].push_back(s.column_text(1));
+    return by_table;
+}
+
 std::vector<IndexInfo> read_indexes(DbState& state, const StoredTable& table) {
+    return read_indexes(state, table, read_fields(state, table.name), nullptr);
+}
+
+std::vector<IndexInfo> read_indexes(DbState& state, const StoredTable& table, const std::vector<Field>& fields,
+                                    const std::vector<std::string>* made) {
     const std::optional<CreateTable> parsed = parse_create_table(table.sql);
-    const std::vector<Field> fields = read_fields(state, table.name);
     auto required = [&](const std::vector<std::string>& columns) {
         if (columns.empty()) return false;
         for (const std::string& c : columns) {
@@ -97,9 +123,9 @@ std::vector<IndexInfo> read_indexes(DbState& state, const StoredTable& table) {
 
     std::map<std::string, std::pair<bool, std::string>> listed;  // name -> (unique, origin)
     {
-        Statement s = state.prepare("SELECT name, \"unique\", origin FROM pragma_index_list(?1)");
-        s.bind_text(1, table.name);
-        while (s.step()) listed[s.column_text(0)] = {s.column_int64(1) != 0, s.column_text(2)};
+        Consulta s(state, "SELECT name, \"unique\", origin FROM pragma_index_list(?1)");
+        s->bind_text(1, table.name);
+        while (s->step()) listed[s->column_text(0)] = {s->column_int64(1) != 0, s->column_text(2)};
     }
 
     std::vector<IndexInfo> result;
@@ -118,10 +144,14 @@ std::vector<IndexInfo> read_indexes(DbState& state, const StoredTable& table) {
         result.push_back({std::move(primary), IndexInfo::PrimaryKey, stored});
     }
 
-    Statement s = state.prepare("SELECT name FROM sqlite_schema WHERE type = 'index' AND tbl_name = ?1");
-    s.bind_text(1, table.name);
-    while (s.step()) {
-        const std::string name = s.column_text(0);
+    std::vector<std::string> in_order;
+    if (made == nullptr) {
+        Statement s = state.prepare("SELECT name FROM sqlite_schema WHERE type = 'index' AND tbl_name = ?1");
+        s.bind_text(1, table.name);
+        while (s.step()) in_order.push_back(s.column_text(0));
+        made = &in_order;
+    }
+    for (const std::string& name : *made) {
         auto it = listed.find(name);
         if (it == listed.end() || it->second.second == "pk") continue;
         const std::vector<std::string> columns = index_columns(state, name);
@@ -163,18 +193,18 @@ struct ListedKey {
 // numbers them from the last written).
 std::vector<ListedKey> listed_keys(DbState& state, const std::string& table) {
     std::map<std::int64_t, ListedKey, std::greater<>> keys;
-    Statement s = state.prepare(
-        "SELECT id, \"table\", \"from\", \"to\", on_update, on_delete "
-        "FROM pragma_foreign_key_list(?1) ORDER BY id, seq");
-    s.bind_text(1, table);
-    while (s.step()) {
-        ListedKey& k = keys[s.column_int64(0)];
-        k.parent = s.column_text(1);
-        k.from.push_back(s.column_text(2));
-        if (s.column_type(3) == SQLITE_NULL) k.to_given = false;
-        k.to.push_back(s.column_text(3));
-        k.on_update = s.column_text(4);
-        k.on_delete = s.column_text(5);
+    Consulta s(state,
+               "SELECT id, \"table\", \"from\", \"to\", on_update, on_delete "
+               "FROM pragma_foreign_key_list(?1) ORDER BY id, seq");
+    s->bind_text(1, table);
+    while (s->step()) {
+        ListedKey& k = keys[s->column_int64(0)];
+        k.parent = s->column_text(1);
+        k.from.push_back(s->column_text(2));
+        if (s->column_type(3) == SQLITE_NULL) k.to_given = false;
+        k.to.push_back(s->column_text(3));
+        k.on_update = s->column_text(4);
+        k.on_delete = s->column_text(5);
     }
     std::vector<ListedKey> in_order;
     for (auto& [id, k] : keys) in_order.push_back(std::move(k));

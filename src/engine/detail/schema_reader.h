@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,6 +42,15 @@ struct IndexInfo {
 
 // The indexes as TableDef::Indexes describes them: the primary one first.
 std::vector<IndexInfo> read_indexes(DbState& state, const StoredTable& table);
+// The same with the table's fields already read and, when not null, the
+// names of its indexes in the order they were made (from indexes_by_table),
+// so that reading every table costs no scan of the schema per table.
+std::vector<IndexInfo> read_indexes(DbState& state, const StoredTable& table, const std::vector<Field>& fields,
+                                    const std::vector<std::string>* made);
+
+// The names of every table's indexes in the order they were made, by the
+// table's stored name.
+std::map<std::string, std::vector<std::string>> indexes_by_table(DbState& state);
 
 // Every relation of the database, as Database::Relations describes them.
 std::vector<Relation> read_relations(DbState& state);

@@ -2,10 +2,13 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <optional>
 
 #include "common/text.h"
 #include "common/ui/centra_form.h"
@@ -63,12 +66,59 @@ escolhe_proj::escolhe_proj(const std::vector<EntradaProjecto>& lista, QWidget* p
         reject();
     });
     connect(list1_, &QListWidget::itemDoubleClicked, seleccionar_, &QPushButton::click);
+    seleccionar_->installEventFilter(this);
+    cancelar_->installEventFilter(this);
     centra_form(*this);
 }
 
 void escolhe_proj::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     seleccionar_->setFocus();
+}
+
+bool escolhe_proj::eventFilter(QObject* objecto, QEvent* evento) {
+    if (evento->type() == QEvent::KeyPress && (objecto == seleccionar_ || objecto == cancelar_)) {
+        const auto* tecla = static_cast<QKeyEvent*>(evento);
+        const int ultima = list1_->count() - 1;
+        const int actual = list1_->currentRow();
+        const int pagina =
+            std::max(1, list1_->viewport()->height() / std::max(1, list1_->sizeHintForRow(0)));
+        std::optional<int> nova;
+        switch (tecla->key()) {
+            case Qt::Key_Up:
+                nova = actual - 1;
+                break;
+            case Qt::Key_Down:
+                nova = actual + 1;
+                break;
+            case Qt::Key_PageUp:
+                nova = actual - pagina;
+                break;
+            case Qt::Key_PageDown:
+                nova = actual + pagina;
+                break;
+            case Qt::Key_Home:
+                nova = 0;
+                break;
+            case Qt::Key_End:
+                nova = ultima;
+                break;
+            default:
+                break;
+        }
+        if (nova) {
+            if (ultima >= 0) list1_->setCurrentRow(std::clamp(*nova, 0, ultima));
+            return true;
+        }
+        // Typing the first letters of a project finds it.
+        const QString texto = tecla->text();
+        if ((tecla->modifiers() & ~Qt::ShiftModifier) == Qt::NoModifier && !texto.isEmpty() &&
+            texto.at(0).isLetterOrNumber()) {
+            list1_->keyboardSearch(texto);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(objecto, evento);
 }
 
 void escolhe_proj::mostra_seleccao() {

@@ -26,6 +26,10 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // The keys that move through a list (arrows, Page keys, Home, End,
+    // first letters) move through the projects wherever the focus is: on
+    // the buttons they would otherwise move the focus to "Cancelar".
+    bool eventFilter(QObject* objecto, QEvent* evento) override;
 
 private:
     void mostra_seleccao();

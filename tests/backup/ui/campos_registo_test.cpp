@@ -1,9 +1,9 @@
 // The rules of the backup window's fields, without a window.
 #include "backup/ui/campos_registo.h"
 
-#include <limits>
-
 #include <gtest/gtest.h>
+
+#include <limits>
 
 #include "common/scripted_dialogs.h"
 #include "engine/field_types.h"
@@ -46,10 +46,18 @@ TEST(ValorDoTexto, TextsOutsideTheTypeAreRefused) {
         const char* texto;
         int tipo;
     } casos[] = {
-        {"256", TipoByte},          {"-1", TipoByte},         {"32768", TipoInteiro},
-        {"2147483648", TipoLongo},  {"-2147483649", TipoLongo}, {"abc", TipoLongo},
-        {"1,2,3", TipoDuplo},       {"1e5", TipoDuplo},       {"5 ", TipoInteiro},
-        {"400000000000000000000000000000000000000", TipoSimples},      {"31-02-2005", TipoDataHora}, {"talvez", TipoSimNao},
+        {"256", TipoByte},
+        {"-1", TipoByte},
+        {"32768", TipoInteiro},
+        {"2147483648", TipoLongo},
+        {"-2147483649", TipoLongo},
+        {"abc", TipoLongo},
+        {"1,2,3", TipoDuplo},
+        {"1e5", TipoDuplo},
+        {"5 ", TipoInteiro},
+        {"400000000000000000000000000000000000000", TipoSimples},
+        {"31-02-2005", TipoDataHora},
+        {"talvez", TipoSimNao},
     };
     for (const auto& c : casos) {
         EXPECT_EQ(valor_do_texto(c.texto, c.tipo), std::nullopt) << c.texto;
@@ -78,7 +86,7 @@ TEST(AgrupaMilhares, GroupsOfThreeFromTheRight) {
 }
 
 class AvaliaEdicaoTest : public ::testing::Test {
-protected:
+  protected:
     AvaliacaoEdicao avalia(int indice, const std::string& texto, const Field& definicao) {
         dialogs.clear();
         return avalia_edicao(campos_registo()[static_cast<std::size_t>(indice)], texto, definicao,

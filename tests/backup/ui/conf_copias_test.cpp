@@ -22,7 +22,8 @@ const std::string kLog = "log.mdb";
 
 TEST_F(JanelaCopiasTest, LoadingListsTheRegisterAndTicksExactlyTheDueRows) {
     // Now is 2005-05-19 14:07:00: a day is due after exactly 86400 seconds.
-    regista("brasol.mdb", "BUP_N_DIAS_INTERVALO=1, BUP_ULT_DATA='2005-05-18', BUP_ULT_HORA='14:07:00'");
+    regista("brasol.mdb",
+            "BUP_N_DIAS_INTERVALO=1, BUP_ULT_DATA='2005-05-18', BUP_ULT_HORA='14:07:00'");
     regista(kFotos, "BUP_N_DIAS_INTERVALO=1, BUP_ULT_DATA='2005-05-18', BUP_ULT_HORA='14:07:01'");
     regista(kLog, "BUP_N_DIAS_INTERVALO=7");  // never copied: counted from 2000
     auto janela = abre_janela();
@@ -91,8 +92,9 @@ TEST_F(JanelaCopiasTest, AMainDatabaseThatDoesNotOpenIsThrownToTheCaller) {
 }
 
 TEST_F(JanelaCopiasTest, FieldsShowTheRowChosenInTheList) {
-    regista(kLog, "BUP_ULT_TAMANHO=1234567, BUP_ULT_DATA='2005-05-02', BUP_ULT_HORA='09:30:00', "
-                  "BUP_ULT_COMPACTAR=1, BUP_ULT_APARECE_AVISO=0");
+    regista(kLog,
+            "BUP_ULT_TAMANHO=1234567, BUP_ULT_DATA='2005-05-02', BUP_ULT_HORA='09:30:00', "
+            "BUP_ULT_COMPACTAR=1, BUP_ULT_APARECE_AVISO=0");
     auto janela = abre_janela();
     mostra(*janela);
     EXPECT_EQ(campo(*janela, 0)->text(), "brasol.mdb");
@@ -299,6 +301,94 @@ TEST_F(JanelaCopiasTest, EnterMovesToTheNextFieldAndClosesNothing) {
     QTest::keyClick(campo(*janela, 4), Qt::Key_Enter);
     EXPECT_EQ(QApplication::focusWidget(), campo(*janela, 5));
     EXPECT_TRUE(janela->isVisible());
+}
+
+TEST_F(JanelaCopiasTest, TabFollowsTheVisualOrderAndSkipsTheReadOnlyFields) {
+    auto janela = abre_janela();
+    mostra(*janela);
+    campo(*janela, 0)->setFocus();
+    QApplication::processEvents();
+    std::vector<std::string> ordem;
+    for (int i = 0; i < 14; ++i) {
+        ordem.push_back(QApplication::focusWidget()->objectName().toStdString());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(ordem, (std::vector<std::string>{"Text3(0)", "Text3(1)", "Command3(0)", "Text3(2)",
+                                               "Command3(1)", "Text3(3)", "Text3(4)", "Text3(5)",
+                                               "Check1(0)", "Check1(1)", "Command4", "CheckBox1",
+                                               "Command1", "Command2"}));
+    for (int estatistica = 6; estatistica <= 12; ++estatistica) {
+        EXPECT_TRUE(campo(*janela, estatistica)->isReadOnly());
+        EXPECT_FALSE(campo(*janela, estatistica)->focusPolicy() & Qt::TabFocus) << estatistica;
+    }
+}
+
+TEST_F(JanelaCopiasTest, EscapeGivesUpTheEditBeingMadeAndOnlyThenCloses) {
+    auto janela = abre_janela();
+    mostra(*janela);
+    QLineEdit* intervalo = campo(*janela, 4);
+    intervalo->setFocus();
+    QApplication::processEvents();
+    intervalo->selectAll();
+    QTest::keyClicks(intervalo, "9");
+    QTest::keyClick(intervalo, Qt::Key_Escape);
+    EXPECT_TRUE(janela->isVisible());
+    EXPECT_EQ(intervalo->text(), "1");
+    QTest::keyClick(intervalo, Qt::Key_Escape);
+    EXPECT_FALSE(janela->isVisible());
+    EXPECT_EQ(coluna("brasol.mdb", "BUP_N_DIAS_INTERVALO"), Value(1));
+}
+
+TEST_F(JanelaCopiasTest, SpaceTicksTheCurrentRowWhicheverColumnWasClicked) {
+    auto janela = abre_janela();
+    mostra(*janela);
+    auto* lista = controlo<QTreeWidget>(*janela, "ListView1");
+    lista->setFocus();
+    lista->setCurrentIndex(lista->model()->index(1, 1));
+    const Qt::CheckState antes = lista->topLevelItem(1)->checkState(0);
+    QTest::keyClick(lista, Qt::Key_Space);
+    EXPECT_NE(lista->topLevelItem(1)->checkState(0), antes);
+}
+
+TEST_F(JanelaCopiasTest, LongPathsAndNamesKeepTheirEndsAndTheWindowItsWidth) {
+    const std::string longa =
+        projecto.caminho + "/" + std::string(60, 'p') + "/Cópias da Câmara Municipal";
+    regista("log.mdb", "BUP_CAMINHO_DESTINO='" + longa + "'");
+    const int largura = [&] {
+        auto normal = abre_janela();
+        mostra(*normal);
+        return normal->width();
+    }();
+    regista("brasol_fotos.mdb", "BUP_NOME_BD='" + std::string(37, 'f') + ".mdb'");  // 41 characters
+    auto janela = abre_janela();
+    mostra(*janela);
+    EXPECT_EQ(janela->width(), largura) << "a long name does not widen the window";
+    auto* lista = controlo<QTreeWidget>(*janela, "ListView1");
+    QTreeWidgetItem* log = lista->topLevelItem(2);
+    EXPECT_EQ(log->toolTip(1).toStdString(), longa);
+    EXPECT_EQ(lista->textElideMode(), Qt::ElideMiddle);
+    janela->resize(janela->width() + 200, janela->height());
+    QApplication::processEvents();
+    const int destino = lista->columnWidth(1);
+    janela->resize(janela->width() + 200, janela->height());
+    QApplication::processEvents();
+    EXPECT_GE(lista->columnWidth(1), destino + 150) << "the destination takes the width gained";
+    EXPECT_EQ(controlo<QPlainTextEdit>(*janela, "Text2")->lineWrapMode(),
+              QPlainTextEdit::WidgetWidth);
+}
+
+TEST_F(JanelaCopiasTest, SettingUpTheListAgainEmptiesBothLogs) {
+    regista("brasol.mdb", "BUP_PASSWD='errada'");
+    auto janela = abre_janela();
+    mostra(*janela);
+    marca_so(*janela, {"brasol.mdb"});
+    clica(*janela, "Command1");
+    ASSERT_NE(janela->logs_execucao().erros(), "");
+    escolhe_linha(*janela, 0);
+    escreve(*janela, 2, pasta_copias() + "/outra");
+    EXPECT_EQ(janela->logs_execucao().erros(), "");
+    EXPECT_EQ(janela->logs_execucao().mensagens(), "");
+    EXPECT_EQ(controlo<QPlainTextEdit>(*janela, "Text2")->toPlainText(), "");
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ const char* const kNadaSeleccionado =
     "ficheiros a copiar.";
 
 class ExecucaoTest : public JanelaCopiasTest {
-protected:
+  protected:
     bool compacta(conf_copias& janela) {
         return controlo<QWidget>(janela, "Frame4")->isVisibleTo(&janela) &&
                !controlo<QWidget>(janela, "SSTab1")->isVisibleTo(&janela) &&
@@ -34,10 +34,11 @@ protected:
     void corre_compacta(conf_copias& janela) {
         janela.forma_compacta();
         mostra(janela);
-        EXPECT_TRUE(QTest::qWaitFor([&] {
-            return controlo<QPushButton>(janela, "Command5")->isEnabled() ||
-                   !compacta(janela);
-        }, 60000));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] {
+                return controlo<QPushButton>(janela, "Command5")->isEnabled() || !compacta(janela);
+            },
+            60000));
     }
 };
 
@@ -63,6 +64,8 @@ TEST_F(ExecucaoTest, AllTickedCopiedEndsCompactWithConcluido) {
     EXPECT_EQ(janela->logs_execucao().erros(), "");
     EXPECT_TRUE(compacta(*janela));
     EXPECT_EQ(controlo<QLabel>(*janela, "Label12")->text(), "concluido");
+    EXPECT_EQ(QApplication::focusWidget(), controlo<QPushButton>(*janela, "Command5"))
+        << "at the end, Enter closes the window";
     EXPECT_EQ(controlo<QLabel>(*janela, "Label11")->text(), "");
     EXPECT_EQ(controlo<QLabel>(*janela, "Label9")->text(), "A criar cópias de segurança ...");
     auto* barra = controlo<QProgressBar>(*janela, "ProgressBar3");
@@ -70,9 +73,9 @@ TEST_F(ExecucaoTest, AllTickedCopiedEndsCompactWithConcluido) {
     auto* concluir = controlo<QPushButton>(*janela, "Command5");
     EXPECT_EQ(concluir->text(), "Fechar");
     EXPECT_TRUE(concluir->isEnabled());
-    EXPECT_EQ(copias(), (std::vector<std::string>{"brasol200505191407.mdb",
-                                                  "brasol_fotos200505191407.mdb",
-                                                  "log200505191407.mdb"}));
+    EXPECT_EQ(copias(),
+              (std::vector<std::string>{"brasol200505191407.mdb", "brasol_fotos200505191407.mdb",
+                                        "log200505191407.mdb"}));
     EXPECT_TRUE(janela->execucao_sem_erros());
     // The list shows the new statistics; the ticks stay as the user left them.
     auto* lista = controlo<QTreeWidget>(*janela, "ListView1");
@@ -92,8 +95,8 @@ TEST_F(ExecucaoTest, AFailedDatabaseDoesNotStopTheNextAndOpensTheErrors) {
     clica(*janela, "Command1");
 
     const std::string erros = janela->logs_execucao().erros();
-    EXPECT_TRUE(istarts_with(erros, "Não foi possível abrir a base de dados " +
-                                        projecto.base_principal() + ". "))
+    EXPECT_TRUE(istarts_with(
+        erros, "Não foi possível abrir a base de dados " + projecto.base_principal() + ". "))
         << erros;
     EXPECT_EQ(erros.find('\n'), std::string::npos) << "one line: " << erros;
     EXPECT_EQ(copias(), std::vector<std::string>{"log200505191407.mdb"});
@@ -122,8 +125,10 @@ TEST_F(ExecucaoTest, TheCompactFormRunsByItselfOnce) {
     corre_compacta(*janela);
     EXPECT_TRUE(compacta(*janela));
     EXPECT_EQ(controlo<QLabel>(*janela, "Label12")->text(), "concluido");
-    EXPECT_EQ(copias(), (std::vector<std::string>{"brasol_fotos200505191407.mdb",
-                                                  "log200505191407.mdb"}));
+    EXPECT_EQ(QApplication::focusWidget(), controlo<QPushButton>(*janela, "Command5"))
+        << "at the end, Enter closes the window";
+    EXPECT_EQ(copias(),
+              (std::vector<std::string>{"brasol_fotos200505191407.mdb", "log200505191407.mdb"}));
     EXPECT_TRUE(janela->execucao_sem_erros());
 
     // Shown again a minute later, it does not copy again.
@@ -143,8 +148,14 @@ TEST_F(ExecucaoTest, TheCompactFormWithNothingDueSaysSoAndCanBeClosed) {
     EXPECT_TRUE(compacta(*janela));
     auto* concluir = controlo<QPushButton>(*janela, "Command5");
     EXPECT_TRUE(concluir->isEnabled());
-    EXPECT_EQ(concluir->text(), "Concluir");
+    EXPECT_EQ(controlo<QLabel>(*janela, "Label9")->text(), "Nenhuma base de dados foi copiada.");
+    EXPECT_EQ(controlo<QLabel>(*janela, "Label10")->text(), "");
     EXPECT_FALSE(janela->execucao_sem_erros());
+    // Closed from the keyboard: the focus is on "Fechar", which answers Enter.
+    EXPECT_EQ(concluir->text(), "Fechar");
+    ASSERT_EQ(QApplication::focusWidget(), concluir);
+    QTest::keyClick(concluir, Qt::Key_Return);
+    EXPECT_FALSE(janela->isVisible());
 }
 
 TEST_F(ExecucaoTest, ATickedDatabaseGoneFromTheRegisterIsShownAsAnError) {
@@ -163,7 +174,7 @@ TEST_F(ExecucaoTest, ATickedDatabaseGoneFromTheRegisterIsShownAsAnError) {
 
 // Dialogs that try to close the window while the run asks its question.
 class FechaDuranteAPergunta : public ScriptedDialogs {
-public:
+  public:
     Answer show(const Message& message) override {
         if (janela != nullptr) janela->close();
         return ScriptedDialogs::show(message);

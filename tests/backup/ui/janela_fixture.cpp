@@ -38,8 +38,8 @@ void JanelaCopiasTest::regista(const std::string& nome_bd, const std::string& at
 }
 
 Value JanelaCopiasTest::coluna(const std::string& nome_bd, const std::string& coluna) {
-    engine::Recordset rs = principal().OpenRecordset(
-        "select * from BUPS where BUP_NOME_BD=" + engine::quote_literal(nome_bd));
+    engine::Recordset rs = principal().OpenRecordset("select * from BUPS where BUP_NOME_BD=" +
+                                                     engine::quote_literal(nome_bd));
     return rs[coluna];
 }
 
@@ -70,7 +70,8 @@ void JanelaCopiasTest::clica(QWidget& janela, const char* nome) {
     auto* b = controlo<QAbstractButton>(janela, nome);
     if (b == nullptr) return;
     // A tick box answers only on its box or caption, at its left.
-    const QPoint ponto = qobject_cast<QCheckBox*>(b) ? QPoint(8, b->height() / 2) : b->rect().center();
+    const QPoint ponto =
+        qobject_cast<QCheckBox*>(b) ? QPoint(8, b->height() / 2) : b->rect().center();
     QTest::mouseClick(b, Qt::LeftButton, {}, ponto);
 }
 

@@ -1,10 +1,10 @@
 #include "backup/ui/progresso_janela.h"
 
+#include <gtest/gtest.h>
+
 #include <QLabel>
 #include <QProgressBar>
 #include <QWidget>
-
-#include <gtest/gtest.h>
 
 namespace pezolva::backup {
 namespace {
