@@ -44,6 +44,7 @@ JanelaAnfitriao::JanelaAnfitriao(Projecto projecto)
     // The component's windows.  Each works on the current project.
     botao("Cópias de segurança...", [this] { componente_.copia_segur_com_fo(); }, true);
     botao("Repor cópias de segurança...", [this] { componente_.repor_copias_segur(); }, true);
+    botao("Verificar a integridade...", [this] { componente_.integr_com_fo(); }, true);
     botao("Validar o registo de cópias", [this] {
         componente_.valida_bups_bd();
         mostra_estado("O registo de cópias foi validado.");
