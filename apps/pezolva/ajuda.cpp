@@ -64,6 +64,23 @@ const char* ajuda(const std::string& subcomando) {
                "Saída: 0 sem diferenças, 1 com diferenças ou se a verificação não terminou,\n"
                "2 uso errado.\n";
     }
+    if (subcomando == "compact") {
+        return "Uso: pezolva compact --project NOME [BASE_DE_DADOS]\n"
+               "Compacta a base de dados principal do projecto e depois as outras do registo\n"
+               "(ou só a indicada, com a palavra-passe da sua linha do registo).  A base antiga\n"
+               "fica com o nome datado BASEaaaammddhhmm.mdb; uma base aberta noutro programa não\n"
+               "é compactada.  Mostra uma linha por base de dados.\n"
+               "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
+               "Um sinal (SIGINT, SIGTERM, SIGHUP) pára a compactação em curso sem deixar nada.\n"
+               "Saída: 0 todas compactadas, 1 alguma falhou, 2 uso errado, 128+n sinal n.\n";
+    }
+    if (subcomando == "reinstall") {
+        return "Uso: pezolva reinstall --project NOME\n"
+               "Executa o programa de instalação do posto (setupposto/setup na pasta do\n"
+               "projecto) e espera que termine.\n"
+               "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
+               "Saída: 0 o programa foi executado, 1 falhou, 2 uso errado.\n";
+    }
     return "Uso: pezolva                 abre o programa de manutenção (janelas)\n"
            "     pezolva projects [--json]\n"
            "     pezolva start PASTA NOME BD_PRINCIPAL [--descr TEXTO]\n"
@@ -71,6 +88,8 @@ const char* ajuda(const std::string& subcomando) {
            "     pezolva copies --project NOME [--json]\n"
            "     pezolva restore --project NOME COPIA [--yes]\n"
            "     pezolva verify --project NOME [--json]\n"
+           "     pezolva compact --project NOME [BASE_DE_DADOS]\n"
+           "     pezolva reinstall --project NOME\n"
            "     pezolva demo [PASTA]\n"
            "     pezolva SUBCOMANDO --help\n"
            "     pezolva --version\n"

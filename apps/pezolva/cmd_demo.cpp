@@ -4,6 +4,7 @@
 
 #include "cli.h"
 #include "comandos.h"
+#include "compactacao_terminal.h"
 #include "copias_terminal.h"
 #include "pezolva/demonstracao.h"
 #include "pezolva/operacoes.h"
@@ -61,8 +62,10 @@ bool mostra_verificacao() {
 
 // The main job end to end on a project of its own: the project is made (or
 // found), started as the management application starts it, every
-// registered database is copied and verified; then a copy whose structure
-// was made to differ is verified, to show what a difference looks like.
+// registered database is copied, the copies are listed and one restored
+// into a scratch copy of the project, every database is compacted and
+// verified; then a copy whose structure was made to differ is verified,
+// to show what a difference looks like.
 int demo(const std::vector<std::string>& raw) {
     const Argumentos args(raw, {}, {});
     args.exige_posicionais(0, 1);
@@ -124,6 +127,11 @@ int demo(const std::vector<std::string>& raw) {
                 reposta.base.c_str(), static_cast<long long>(reposta.registos),
                 reposta.igual_a_copia ? "sim" : "não");
 
+    titulo("Compactação de todas as bases de dados");
+    const int compactacao = corre_compactacao(std::nullopt);
+    std::printf("\nFicheiros em %s:\n", p.pasta.c_str());
+    mostra_copias(p.pasta);
+
     titulo("Verificação da integridade");
     const bool consistente = mostra_verificacao();
 
@@ -145,7 +153,9 @@ int demo(const std::vector<std::string>& raw) {
         std::printf("  %s - %s (%s/%s)\n", e.nome.c_str(), e.descr.c_str(), e.caminho.c_str(),
                     e.nome_bd.c_str());
     }
-    return consistente ? saida : kFalhou;
+    if (saida != kSucesso) return saida;
+    if (compactacao != kSucesso) return compactacao;
+    return consistente ? kSucesso : kFalhou;
 }
 
 }  // namespace pezolva::cli

@@ -11,6 +11,8 @@ int projects(const std::vector<std::string>& args);
 int start(const std::vector<std::string>& args);
 int demo(const std::vector<std::string>& args);
 int backup(const std::vector<std::string>& args);
+int compact(const std::vector<std::string>& args);
+int reinstall(const std::vector<std::string>& args);
 int copies(const std::vector<std::string>& args);
 int restore(const std::vector<std::string>& args);
 int verify(const std::vector<std::string>& args);

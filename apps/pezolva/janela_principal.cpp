@@ -18,8 +18,8 @@ std::vector<Operacao> operacoes_do_lancador(pezolva::mnt& m) {
         {"copias", "Cópias de segurança", [&m] { m.copia_segur_com_fo(); }},
         {"repor", "Repor cópias de segurança", [&m] { m.repor_copias_segur(); }},
         {"integridade", "Verificar a integridade", [&m] { m.integr_com_fo(); }},
-        {"compactar", "Compactar todas as bases de dados", {}},
-        {"reinstalar", "Reinstalar o posto", {}},
+        {"compactar", "Compactar todas as bases de dados", [&m] { m.faz_jetcomp_a_tudo(); }},
+        {"reinstalar", "Reinstalar o posto", [&m] { m.reinstala_posto(); }},
     };
 }
 

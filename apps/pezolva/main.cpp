@@ -36,6 +36,8 @@ int main(int argc, char** argv) {
         if (subcomando == "start") return start(args);
         if (subcomando == "demo") return demo(args);
         if (subcomando == "backup") return backup(args);
+        if (subcomando == "compact") return compact(args);
+        if (subcomando == "reinstall") return reinstall(args);
         if (subcomando == "copies") return copies(args);
         if (subcomando == "restore") return restore(args);
         if (subcomando == "verify") return verify(args);

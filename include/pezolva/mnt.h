@@ -74,6 +74,24 @@ class PEZOLVA_EXPORT mnt {
     // the verification.  True exactly when a run took place in it, reached
     // the end of the register and found nothing.
     bool integr_com_fo();
+    // Compacts the current project's main database, then every other
+    // database of its register, each keeping its old file under a dated
+    // name.  True only when every compaction succeeded.
+    bool faz_jetcomp_a_tudo();
+
+    // Compacts the database `nomebd` in the folder `caminhobd` with the
+    // compaction tool (found there, in its "jetcomp4" subfolder, or beside
+    // the launcher), asking first when `bloqueado`.  True when the compacted
+    // copy is in place and the old file kept as "<name less 4 characters>
+    // yyyymmddhhnn.mdb"; on any failure the database stays as it was and
+    // the user is told.  A database open in another program is not
+    // compacted.
+    bool faz_jet_comp(std::string& caminhobd, std::string& nomebd, std::string& passwd, bool& bloqueado);
+
+    // Runs the set-up program "setupposto/setup" of the current project's
+    // folder and waits, in a small window, until its window has come and
+    // gone or it has ended.  False, after a message, when it is not there.
+    bool reinstala_posto();
 
     // When this workstation makes copies for the project and a registered
     // database with its reminder set is due, asks whether to make copies

@@ -177,6 +177,13 @@ void LocalFileSystem::rename_no_replace(const std::string& from, const std::stri
     sync_folder(parent_of(to));
 }
 
+void LocalFileSystem::link_no_replace(const std::string& from, const std::string& to) {
+    if (::link(from.c_str(), to.c_str()) != 0) {
+        fail(errno, "Não foi possível dar a " + from + " o nome " + to);
+    }
+    sync_folder(parent_of(to));
+}
+
 void LocalFileSystem::create_file(const std::string& path) {
     Fd out(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (out.get() < 0) fail(errno, "Não foi possível criar " + path);

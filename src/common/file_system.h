@@ -43,6 +43,9 @@ public:
     // Renames `from` to `to`, refusing when `to` exists: a rename never
     // replaces a file.
     virtual void rename_no_replace(const std::string& from, const std::string& to) = 0;
+    // Gives the file `from` a second name `to` (a hard link), refusing when
+    // `to` exists; both names are then the same file.
+    virtual void link_no_replace(const std::string& from, const std::string& to) = 0;
     // Creates a new, empty file readable and writable by its owner only;
     // refused when `path` exists.
     virtual void create_file(const std::string& path) = 0;
@@ -86,6 +89,7 @@ public:
     std::optional<std::uint64_t> file_size(const std::string& path) override;
     void remove(const std::string& path) override;
     void rename_no_replace(const std::string& from, const std::string& to) override;
+    void link_no_replace(const std::string& from, const std::string& to) override;
     void create_file(const std::string& path) override;
     void exchange(const std::string& a, const std::string& b) override;
     void copy_file(const std::string& from, const std::string& to) override;

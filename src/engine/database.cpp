@@ -56,16 +56,19 @@ bool changes_rows(const detail::Statement& statement) {
     return false;
 }
 
-}  // namespace
-
-Database open_database(const std::string& path, bool exclusive, bool read_only, const std::string& connect_text) {
+// Throws unless `path` is a file SQLite would open as a database.
+void check_openable(const std::string& path) {
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
     if (!fs::exists(status)) throw file_not_found(path);
     // An empty file would be taken by SQLite as a new database.
     if (!fs::is_regular_file(status) || fs::file_size(path, ec) == 0) throw not_a_database(path);
+}
 
-    CompanionLock lock(path, exclusive ? CompanionLock::Mode::Exclusive : CompanionLock::Mode::Shared);
+// Opens `path` under `lock`, which the connection keeps until it closes.
+std::shared_ptr<detail::DbState> open_locked(const std::string& path, CompanionLock lock, bool read_only,
+                                             const std::string& connect_text) {
+    std::error_code ec;
     const int flags = read_only ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     detail::ConnectionPtr connection;
     try {
@@ -87,7 +90,15 @@ Database open_database(const std::string& path, bool exclusive, bool read_only, 
     }
     state->password = detail::password_from_connect(connect_text);
     detail::check_password(*state, state->password);
-    return Database(std::move(state));
+    return state;
+}
+
+}  // namespace
+
+Database open_database(const std::string& path, bool exclusive, bool read_only, const std::string& connect_text) {
+    check_openable(path);
+    CompanionLock lock(path, exclusive ? CompanionLock::Mode::Exclusive : CompanionLock::Mode::Shared);
+    return Database(open_locked(path, std::move(lock), read_only, connect_text));
 }
 
 Database OpenDatabase(const std::string& path, bool exclusive, bool read_only, const std::string& connect) {
@@ -117,7 +128,14 @@ Database CreateDatabase(const std::string& path, const std::string& password) {
 
 void CompactDatabase(const std::string& source, const std::string& destination, const std::string& /*locale*/,
                      int /*options*/, const std::string& connect) {
-    Database from = open_database(source, false, true, connect);
+    check_openable(source);
+    CompactHeldDatabase(source, CompanionLock(source, CompanionLock::Mode::Shared), destination, connect);
+}
+
+void CompactHeldDatabase(const std::string& source, CompanionLock held, const std::string& destination,
+                         const std::string& connect) {
+    check_openable(source);
+    Database from(open_locked(source, std::move(held), true, connect));
     std::error_code ec;
     const bool existed = fs::exists(destination, ec);
     if (existed && (!fs::is_regular_file(destination, ec) || fs::file_size(destination, ec) != 0)) {

@@ -8,6 +8,7 @@
 
 #include "engine/collection.h"
 #include "engine/error.h"
+#include "engine/lock_file.h"
 #include "engine/recordset.h"
 #include "engine/schema.h"
 #include "engine/table_def.h"
@@ -72,8 +73,8 @@ private:
     friend class CopySession;
     friend Database open_database(const std::string&, bool, bool, const std::string&);
     friend Database CreateDatabase(const std::string&, const std::string&);
-    friend void CompactDatabase(const std::string&, const std::string&, const std::string&, int,
-                                const std::string&);
+    friend void CompactHeldDatabase(const std::string&, CompanionLock, const std::string&,
+                                    const std::string&);
     friend bool SnapshotFile(Database&, const std::string&, mode_t);
     explicit Database(std::shared_ptr<detail::DbState> state) : state_(std::move(state)) {}
     // The shared state of an open database; ErroObjectoFechado otherwise.
@@ -119,6 +120,13 @@ Database CreateDatabase(const std::string& path, const std::string& password = "
 // destination file is left that was not there before.
 void CompactDatabase(const std::string& source, const std::string& destination,
                      const std::string& locale = "", int options = 0, const std::string& connect = "");
+
+// CompactDatabase for a source whose companion lock `held` the caller holds
+// already (CompanionLock::Adopt): the lock is kept for the call and not
+// taken again, so a program started by the holder of the exclusive lock can
+// read the database it is about to have replaced.
+void CompactHeldDatabase(const std::string& source, CompanionLock held, const std::string& destination,
+                         const std::string& connect = "");
 
 // Database::NewPassword, as a function.
 void SetPassword(Database& database, const std::string& old_password, const std::string& new_password);

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -56,6 +57,26 @@ CompanionLock::CompanionLock(const std::string& database_path, Mode mode) {
         return;  // a file system without flock: nothing can be held
     }
     fd_ = fd;
+}
+
+CompanionLock CompanionLock::Adopt(int fd, const std::string& database_path) {
+    struct stat held {}, companion {};
+    if (fd < 0 || ::fstat(fd, &held) != 0 || ::stat(companion_path(database_path).c_str(), &companion) != 0 ||
+        held.st_dev != companion.st_dev || held.st_ino != companion.st_ino) {
+        throw in_use(database_path);
+    }
+    // Somebody holds the exclusive lock: a shared one cannot be had...
+    const int probe = open_companion(companion_path(database_path), false);
+    const bool exclusive_elsewhere = probe >= 0 && flock_retrying(probe, LOCK_SH | LOCK_NB) != 0;
+    if (probe >= 0) ::close(probe);
+    // ...and it is `fd`: asking this open file again for the lock it holds
+    // changes nothing.  (Never ask a file holding a shared lock for an
+    // exclusive one: a refused conversion drops the lock it had.)
+    if (!exclusive_elsewhere || flock_retrying(fd, LOCK_EX | LOCK_NB) != 0) throw in_use(database_path);
+    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    CompanionLock lock;
+    lock.fd_ = fd;
+    return lock;
 }
 
 CompanionLock::~CompanionLock() { release(); }

@@ -41,6 +41,17 @@ public:
     bool held() const { return fd_ >= 0; }
     void release();
 
+    // The descriptor of a held lock (-1 when none), for a program this
+    // process starts to inherit: the lock belongs to the open file, so the
+    // child holds the very same lock, not a second one.
+    int descriptor() const { return fd_; }
+
+    // Takes over `fd`, inherited from the process that holds the exclusive
+    // lock of `database_path`: it must be open on that database's companion
+    // and hold its exclusive lock (nobody else holds any).  Throws
+    // EngineError (ErroEmUso) otherwise, closing nothing that is not ours.
+    static CompanionLock Adopt(int fd, const std::string& database_path);
+
 private:
     int fd_ = -1;
 };

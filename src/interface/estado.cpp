@@ -5,6 +5,7 @@
 
 #include "common/console_dialogs.h"
 #include "common/ui/qt_dialogs.h"
+#include "common/ui/traducao_qt.h"
 #include "engine/error.h"
 #include "pezolva/mnt.h"
 
@@ -29,7 +30,10 @@ public:
 
 private:
     Dialogs& escolhe() {
-        if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) return qt_;
+        if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {
+            instala_traducao_qt();
+            return qt_;
+        }
         return consola_;
     }
     QtDialogs qt_;
@@ -60,6 +64,7 @@ void exige_janelas() {
                    "As janelas do componente precisam de uma QApplication no programa "
                    "anfitrião.");
     }
+    instala_traducao_qt();
 }
 
 void exige_projecto() {

@@ -1,6 +1,7 @@
 #include "pezolva/mnt.h"
 
 #include "common/file_system.h"
+#include "common/ui/traducao_qt.h"
 #include "compaction/era_readonly.h"
 #include "engine/error.h"
 #include "interface/estado.h"
@@ -18,7 +19,11 @@ struct mnt::Impl {
     bool inconsistente = false;
 };
 
-mnt::mnt() : impl_(std::make_unique<Impl>()) {}
+mnt::mnt() : impl_(std::make_unique<Impl>()) {
+    // Qt's own texts (standard buttons, the host's password prompt) in
+    // Portuguese from the start, when the host already has its QApplication.
+    instala_traducao_qt();
+}
 mnt::~mnt() = default;
 
 bool mnt::actualiza_path(std::string& caminho, std::string& projecto, std::string& nome_bd,
@@ -44,8 +49,12 @@ void mnt::valida_bups_bd() {
             return era_readonly(f);
         };
         accoes.integr_sem_fo = [this] { return integr_sem_fo(); };
-        pezolva::valida_bups_bd(estado().projecto_actual, servicos(), accoes,
-                                impl_->inconsistente);
+        accoes.faz_jet_comp = [this](const std::string& caminho, const std::string& nome_bd,
+                                     const std::string& passwd, bool bloqueado) {
+            std::string c = caminho, n = nome_bd, p = passwd;
+            return faz_jet_comp(c, n, p, bloqueado);
+        };
+        pezolva::valida_bups_bd(estado().projecto_actual, servicos(), accoes, impl_->inconsistente);
     });
 }
 

@@ -50,6 +50,9 @@ std::optional<Database> abre_com_recuperacao(ProjectoActual& p, Services& s,
         const bool compactou =
             accoes.faz_jet_comp && accoes.faz_jet_comp(p.caminho, p.nome_bd, p.passwd, true);
         if (!compactou) {
+            // Still unopenable: the host must not go on as if it had its
+            // register.
+            inconsistente = true;
             if (!accoes.faz_jet_comp) {
                 // No compaction to repair with: say so, as a refused one would.
                 informa(s.dialogs,

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <barrier>
+#include <filesystem>
 #include <thread>
 
 #include "engine/database.h"
@@ -171,14 +172,41 @@ TEST_F(ValidaBupsTest, AnUnreadableMainDatabaseThatStaysClosedFailsTheStart) {
     EXPECT_EQ(t.dialogs.shown()[0].icon, Icon::Critical);
 }
 
-TEST_F(ValidaBupsTest, WithoutACompactionToolAnUnopenableDatabaseIsReportedNotHidden) {
+TEST_F(ValidaBupsTest, WithoutACompactionToolAnUnopenableDatabaseFailsTheStart) {
     create_directories(t.files, pasta());
     testing::write_file(caminho("brasol.mdb"), std::string(4096, 'x'));
-    EXPECT_TRUE(arranca("brasol.mdb"));
-    ASSERT_EQ(t.dialogs.shown().size(), 1u);
+    EXPECT_FALSE(arranca("brasol.mdb"));
+    ASSERT_EQ(t.dialogs.shown().size(), 2u);
     EXPECT_EQ(t.dialogs.shown()[0].text,
+              "Não foi encontrado o ficheiro jetcomp.exe, que é necessário para compactar a base de dados.");
+    EXPECT_EQ(t.dialogs.shown()[1].text,
               "Não foi possível compactar a base de dados brasol.mdb. Por favor contacte a "
               "assistência técnica.");
+}
+
+// The recovery at start-up: a damaged main database is offered to the
+// compaction, which asks first; a repair that fails (or is refused) leaves
+// the start failed, never reported as a success.
+TEST_F(ValidaBupsTest, ADamagedMainDatabaseIsCompactedAfterTheQuestionAndAFailedRepairFailsTheStart) {
+    create_directories(t.files, pasta());
+    std::filesystem::create_symlink(JETCOMP, caminho("jetcomp"));
+    const std::string danificada = std::string(4096, 'x');
+    testing::write_file(caminho("brasol.mdb"), danificada);
+
+    t.dialogs.queue_answer(Answer::Yes);
+    EXPECT_FALSE(arranca("brasol.mdb"));
+    ASSERT_EQ(t.dialogs.shown().size(), 2u);
+    EXPECT_EQ(t.dialogs.shown()[0].text.rfind("A base de dados brasol.mdb está bloqueada. Por favor, saia do proj ", 0),
+              0u);
+    EXPECT_EQ(t.dialogs.shown()[1].text,
+              "Não foi possível executar a reparação da base de dados brasol.mdb. Verifique que não está nenhum "
+              "utilizador ligado, reinicie o computador, e tente de novo.");
+    EXPECT_EQ(testing::read_file(caminho("brasol.mdb")), danificada);
+
+    t.dialogs.clear();
+    t.dialogs.queue_answer(Answer::No);
+    EXPECT_FALSE(arranca("brasol.mdb"));
+    EXPECT_EQ(t.dialogs.shown().size(), 1u);
 }
 
 TEST_F(ValidaBupsTest, RegisteredDatabasesMissingOnDiskAreReported) {

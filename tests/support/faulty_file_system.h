@@ -14,7 +14,7 @@ namespace pezolva::testing {
 // a full disk would, or `file_size` reports a chosen size.
 class FaultyFileSystem : public LocalFileSystem {
 public:
-    // Operation names: "remove", "rename_no_replace", "exchange",
+    // Operation names: "remove", "rename_no_replace", "link_no_replace", "exchange",
     // "copy_file", "create_directory", "write_file_atomic".
     void fail(const std::string& operation, int call = 0, int error_number = ENOSPC) {
         failures_[operation] = {call, error_number};
@@ -32,6 +32,10 @@ public:
     void rename_no_replace(const std::string& from, const std::string& to) override {
         check("rename_no_replace");
         LocalFileSystem::rename_no_replace(from, to);
+    }
+    void link_no_replace(const std::string& from, const std::string& to) override {
+        check("link_no_replace");
+        LocalFileSystem::link_no_replace(from, to);
     }
     void exchange(const std::string& a, const std::string& b) override {
         check("exchange");

@@ -16,6 +16,7 @@
 #include "common/scripted_dialogs.h"
 #include "common/ui/navegador_pastas.h"
 #include "common/ui/pergunta.h"
+#include "compaction/ui/espera_setup.h"
 #include "engine/database.h"
 #include "integrity/ui/ver_integridade.h"
 #include "project/ui/escolhe_proj.h"
@@ -224,5 +225,13 @@ int main(int argc, char** argv) {
     copias(pasta);
     reposicao(pasta);
     integridade(pasta);
+
+    // The wait window in its two roles, the compaction's with a long name.
+    pezolva::espera_setup espera;
+    guarda(espera, pasta, "espera_setup");
+    pezolva::AvisoEsperaJanela aviso;
+    aviso.mostra("A COMPACTAR", "base_de_dados_com_um_nome_muito_comprido_de_41.mdb");
+    grava_png(*aviso.janela(), pasta, "espera_setup_compactar");
+    aviso.fecha();
     return 0;
 }

@@ -1,0 +1,171 @@
+#include "compaction/compacta_bd.h"
+
+#include <optional>
+
+#include "compaction/executa_e_espera.h"
+#include "compaction/nomes_compactacao.h"
+#include "compaction/troca_compactada.h"
+#include "engine/database.h"
+#include "engine/interruption.h"
+#include "engine/lock_file.h"
+#include "engine/settle.h"
+
+namespace pezolva {
+namespace {
+
+void falha_compactar(Dialogs& d, const std::string& nomebd) {
+    informa(d, "Não foi possível compactar a base de dados " + nomebd +
+                   ". Por favor contacte a assistência técnica.",
+            "Atenção", Icon::Critical);
+}
+
+void falha_reparar(Dialogs& d, const std::string& nomebd) {
+    informa(d, "Não foi possível executar a reparação da base de dados " + nomebd +
+                   ". Verifique que não está nenhum utilizador ligado, reinicie o computador, e tente "
+                   "de novo.",
+            "Atenção", Icon::Critical);
+}
+
+bool continua_bloqueada(Dialogs& d, const std::string& nomebd, const std::string& projecto) {
+    Message m;
+    m.text = "A base de dados " + nomebd + " está bloqueada. Por favor, saia do " + projecto +
+             " em todos os postos de trabalho.\r\nContinuar ?";
+    m.icon = Icon::Question;
+    m.buttons = Buttons::YesNo;
+    m.default_answer = Answer::Yes;
+    return d.show(m) == Answer::Yes;
+}
+
+// Why the copy at `caminho` cannot take the database's place; nullopt when
+// it opens with the password and SQLite finds it sound.
+std::optional<std::string> defeito_da_copia(FileSystem& files, const std::string& caminho,
+                                            const std::string& passwd) {
+    if (!files.exists(caminho)) return "a ferramenta não escreveu a cópia";
+    std::optional<std::string> defeito;
+    try {
+        engine::Database copia = engine::OpenDatabase(caminho, false, true, ";pwd=" + passwd);
+        const std::string v = copia.OpenRecordset("PRAGMA quick_check").Fields(std::size_t{0}).to_text();
+        if (v != "ok") defeito = "a cópia está danificada: " + v;
+    } catch (const engine::EngineError& e) {
+        defeito = e.descricao();
+    }
+    return defeito;
+}
+
+// Steps 4 and 5: the tool's run and its verdict on the copy; nullopt when
+// the copy at `temporario` is complete and sound.
+std::optional<std::string> corre_ferramenta(Services& s, const AmbienteCompactacao& a,
+                                            const std::string& ferramenta, const std::string& base,
+                                            const std::string& temporario, const std::string& nomebd,
+                                            const std::string& passwd, const engine::CompanionLock& bloqueio) {
+    PedidoExecucao pedido;
+    pedido.programa = ferramenta;
+    pedido.argumentos = {"-src:" + base, "-dest:" + temporario, "-w-", "-v3"};
+    pedido.estado_janela = 0;
+    pedido.tempo_limite_ms = a.tempo_limite_ms;
+    pedido.entrada = passwd + "\n";
+    pedido.mata_no_limite = true;
+    // A host that turned signals into a stop request (the unattended
+    // operations) is not held for an hour by the tool.
+    pedido.parar = [] { return engine::interruption_requested() != 0; };
+    if (bloqueio.held()) {
+        pedido.herdados = {bloqueio.descriptor()};
+        pedido.ambiente = {"JETCOMP_LOCK_FD=" + std::to_string(bloqueio.descriptor())};
+    }
+    if (a.aviso != nullptr) {
+        a.aviso->mostra("A COMPACTAR", nomebd);
+        pedido.entre_esperas = [aviso = a.aviso] { aviso->mantem(); };
+    }
+    const ResultadoExecucao r = executa_e_espera(pedido);
+    if (a.aviso != nullptr) a.aviso->fecha();
+    if (r.parada) return "a compactação foi interrompida";
+    if (r.codigo == kTempoEsgotado) return "a ferramenta não terminou dentro do tempo limite";
+    if (r.codigo != kTerminou) return "não foi possível executar " + ferramenta;
+    if (r.saida != 0) {
+        return r.erros.empty() ? "a ferramenta terminou com o código " + std::to_string(r.saida) : r.erros;
+    }
+    return defeito_da_copia(s.files, temporario, passwd);
+}
+
+// Brings the journals beside `caminho` into the file, for the holder of
+// its exclusive lock.  A file SQLite cannot read keeps its journals: the
+// swap takes them along with the old file, where they belong.
+void assenta(const std::string& caminho) {
+    try {
+        engine::SettleJournals(caminho);
+    } catch (const engine::EngineError&) {
+    }
+}
+
+}  // namespace
+
+bool compacta_bd(Services& s, const AmbienteCompactacao& a, const std::string& caminhobd,
+                 const std::string& nomebd, const std::string& passwd, bool bloqueado,
+                 DetalheCompactacao* detalhe) {
+    DetalheCompactacao ignorado;
+    DetalheCompactacao& d = detalhe != nullptr ? *detalhe : ignorado;
+    const std::optional<std::string> ferramenta = procura_jetcomp(s.files, caminhobd, a.pastas_programa);
+    if (!ferramenta) {
+        d.causa = "não foi encontrado o programa jetcomp";
+        informa(s.dialogs,
+                "Não foi encontrado o ficheiro jetcomp.exe, que é necessário para compactar a base de "
+                "dados.",
+                "Atenção", Icon::Information);
+        falha_compactar(s.dialogs, nomebd);
+        return false;
+    }
+    if (bloqueado && !continua_bloqueada(s.dialogs, nomebd, a.projecto)) {
+        d.causa = "o utilizador não continuou";
+        return false;
+    }
+
+    const std::string base = join_path(caminhobd, nomebd);
+    const std::string temporario = join_path(caminhobd, nome_temporario(nomebd, s.clock.now()));
+    engine::CompanionLock bloqueio;
+    try {
+        if (!s.files.exists(base)) throw engine::file_not_found(base);
+        bloqueio = engine::CompanionLock(base, engine::CompanionLock::Mode::Exclusive);
+        apaga_sobras_compactacao(s.files, caminhobd, nomebd);
+        if (s.files.exists(temporario)) {
+            throw engine::EngineError(engine::ErroBaseExiste, "A base de dados '" + temporario + "' já existe.");
+        }
+    } catch (const engine::EngineError& e) {
+        d.causa = e.descricao();
+        falha_reparar(s.dialogs, nomebd);
+        return false;
+    }
+    assenta(base);
+
+    if (auto falha = corre_ferramenta(s, a, *ferramenta, base, temporario, nomebd, passwd, bloqueio)) {
+        d.causa = *falha;
+        apaga_com_companheiros(s.files, temporario);
+        falha_reparar(s.dialogs, nomebd);
+        return false;
+    }
+    // The tool's and the check's read-only opens leave the WAL files of a
+    // database in WAL mode beside both files: empty, they go now.
+    assenta(base);
+    assenta(temporario);
+    if (s.files.exists(engine::companion_path(temporario))) s.files.remove(engine::companion_path(temporario));
+
+    const std::optional<std::string> antiga = nome_antiga(nomebd, s.clock.now());
+    std::optional<std::string> falha =
+        antiga ? troca_compactada(s.files, {base, temporario, join_path(caminhobd, *antiga)})
+               : std::optional<std::string>("o nome " + nomebd + " não dá nome à base antiga");
+    if (falha) {
+        d.causa = *falha;
+        apaga_com_companheiros(s.files, temporario);
+        falha_compactar(s.dialogs, nomebd);
+        return false;
+    }
+    if (!s.files.exists(base)) {
+        informa(s.dialogs,
+                "Não foi possível desbloquear a base de dados. Por favor contacte a assistência técnica.",
+                "Atenção", Icon::Critical);
+        return false;
+    }
+    d.antiga = *antiga;
+    return true;
+}
+
+}  // namespace pezolva

@@ -1,0 +1,72 @@
+#include "compaction/nomes_compactacao.h"
+
+#include <cctype>
+#include <cstdio>
+
+namespace pezolva {
+namespace {
+
+// Bytes of the last `n` characters of a UTF-8 text; npos when it has fewer.
+std::size_t inicio_dos_ultimos(const std::string& texto, int n) {
+    std::size_t i = texto.size();
+    while (n > 0) {
+        if (i == 0) return std::string::npos;
+        --i;
+        if ((static_cast<unsigned char>(texto[i]) & 0xC0) != 0x80) --n;
+    }
+    return i;
+}
+
+bool so_algarismos(const std::string& texto, std::size_t desde, std::size_t quantos) {
+    if (texto.size() < desde + quantos) return false;
+    for (std::size_t i = desde; i < desde + quantos; ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(texto[i]))) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string nome_temporario(const std::string& nomebd, const DateTime& t) {
+    char momento[32];
+    std::snprintf(momento, sizeof momento, "%02d%02d%04d%02d%02d%02d", t.day, t.month, t.year, t.hour,
+                  t.minute, t.second);
+    return nomebd + momento;
+}
+
+std::optional<std::string> nome_antiga(const std::string& nomebd, const DateTime& momento) {
+    const std::size_t corte = inicio_dos_ultimos(nomebd, 4);
+    if (corte == std::string::npos) return std::nullopt;
+    return nomebd.substr(0, corte) + momento.stamp() + ".mdb";
+}
+
+bool e_sobra_temporaria(const std::string& nomebd, const std::string& f) {
+    const std::size_t n = nomebd.size();
+    if (f.size() == n + 14 && f.compare(0, n, nomebd) == 0) return so_algarismos(f, n, 14);
+    const std::string parcial = ".parcial";
+    if (f.size() == n + 15 + parcial.size() && f[0] == '.' && f.compare(1, n, nomebd) == 0 &&
+        f.compare(n + 15, parcial.size(), parcial) == 0) {
+        return so_algarismos(f, n + 1, 14);
+    }
+    return false;
+}
+
+bool e_nome_antiga(const std::string& nomebd, const std::string& f) {
+    const std::size_t corte = inicio_dos_ultimos(nomebd, 4);
+    if (corte == std::string::npos || f.size() != corte + 16) return false;
+    return f.compare(0, corte, nomebd, 0, corte) == 0 && so_algarismos(f, corte, 12) &&
+           f.compare(corte + 12, 4, ".mdb") == 0;
+}
+
+std::optional<std::string> procura_jetcomp(FileSystem& files, const std::string& caminhobd,
+                                           const std::vector<std::string>& pastas_programa) {
+    std::vector<std::string> candidatos = {join_path(caminhobd, "jetcomp4/jetcomp"),
+                                           join_path(caminhobd, "jetcomp")};
+    for (const std::string& pasta : pastas_programa) candidatos.push_back(join_path(pasta, "jetcomp"));
+    for (const std::string& c : candidatos) {
+        if (files.exists(c) && !files.is_directory(c)) return c;
+    }
+    return std::nullopt;
+}
+
+}  // namespace pezolva

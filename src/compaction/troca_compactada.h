@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "common/file_system.h"
+
+namespace pezolva {
+
+// The files of one compaction, all in the database's folder.
+struct FicheirosCompactacao {
+    std::string base;        // the database
+    std::string temporario;  // the tool's compacted copy
+    std::string antiga;      // the name the old database is to keep
+};
+
+// Puts the compacted copy in the database's place, for the holder of the
+// database's exclusive lock, so that the name always holds a complete
+// database:
+//  1. the old database gets its dated name as a second name (a hard link,
+//     refused when that name exists: a same-minute collision);
+//  2. journals SQLite could not bring into it go with it, under the dated
+//     name;
+//  3. the copy takes the old file's permission bits and is swapped into
+//     the name in one step; the old file's extra name goes.
+// On failure everything is put back (the database as it was, no dated
+// name, no copy) and the cause is returned; nullopt when the swap is done.
+std::optional<std::string> troca_compactada(FileSystem& files, const FicheirosCompactacao& f);
+
+// Removes, under the database's exclusive lock, what a compaction killed
+// part-way left in its folder: copies and partial copies under temporary
+// names, and a dated name given to the database itself (the same file)
+// before the swap that did not happen.
+void apaga_sobras_compactacao(FileSystem& files, const std::string& caminhobd, const std::string& nomebd);
+
+// Removes a file and the companions an open of it may have left; errors
+// are ignored (what cannot go now goes at the next compaction).
+void apaga_com_companheiros(FileSystem& files, const std::string& caminho);
+
+}  // namespace pezolva

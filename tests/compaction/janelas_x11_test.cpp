@@ -1,0 +1,56 @@
+// The window search on a real X11 display: run under Xvfb
+// (xvfb-run -a build/tests/compaction/compaction_tests --gtest_filter='JanelasX11*');
+// skipped without a display.
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+#include "compaction/procura_janela.h"
+#include "compaction/reinstala_posto.h"
+
+namespace pezolva {
+namespace {
+
+TEST(JanelasX11, AWindowOfTheSetupsClassIsFoundWhileItIsMappedAndNotAfter) {
+    const char* ecra = std::getenv("DISPLAY");
+    if (ecra == nullptr || *ecra == '\0') GTEST_SKIP() << "sem DISPLAY";
+    xcb_connection_t* c = xcb_connect(ecra, nullptr);
+    ASSERT_EQ(xcb_connection_has_error(c), 0);
+    xcb_screen_t* s = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const xcb_window_t moldura = xcb_generate_id(c), janela = xcb_generate_id(c);
+    // A frame, as a window manager makes, holding the set-up's window.
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, moldura, s->root, 0, 0, 200, 100, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, s->root_visual, 0, nullptr);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, janela, moldura, 0, 0, 200, 100, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, s->root_visual, 0, nullptr);
+    const char classe[] = "setup\0InstallShield_Win";
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, janela, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, sizeof classe,
+                        classe);
+    const char titulo[] = "Instalação do posto";
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, janela, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                        std::strlen(titulo), titulo);
+    xcb_map_window(c, janela);
+    xcb_map_window(c, moldura);
+    xcb_flush(c);
+
+    auto janelas = janelas_do_ecra();
+    ASSERT_TRUE(janelas.has_value());
+    EXPECT_EQ(procura_janela(*janelas, kTituloJanelaSetup, kClasseJanelaSetup), janela);
+    EXPECT_EQ(procura_janela(*janelas, "Instala??o*", "InstallShield_Win"), janela);
+
+    xcb_destroy_window(c, moldura);
+    xcb_flush(c);
+    xcb_get_input_focus_reply_t* sincronia = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+    std::free(sincronia);
+    janelas = janelas_do_ecra();
+    ASSERT_TRUE(janelas.has_value());
+    EXPECT_EQ(procura_janela(*janelas, kTituloJanelaSetup, kClasseJanelaSetup), std::nullopt);
+    // Last: a display whose last client goes may reset itself.
+    xcb_disconnect(c);
+}
+
+}  // namespace
+}  // namespace pezolva

@@ -1,0 +1,64 @@
+#include "compaction/nomes_compactacao.h"
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "support/fixtures.h"
+
+namespace pezolva {
+namespace {
+
+const DateTime kMomento{2006, 12, 5, 14, 30, 12};
+
+TEST(NomesCompactacao, TemporaryAndDatedNames) {
+    EXPECT_EQ(nome_temporario("brasol.mdb", kMomento), "brasol.mdb05122006143012");
+    EXPECT_EQ(nome_temporario("log.mdb", DateTime{2007, 1, 2, 3, 4, 5}), "log.mdb02012007030405");
+    const struct {
+        const char* nome;
+        std::optional<std::string> antiga;
+    } casos[] = {
+        {"brasol.mdb", "brasol200612051430.mdb"},
+        {"dados.accdb", "dados.a200612051430.mdb"},
+        {"a.md", "200612051430.mdb"},
+        {"ab", std::nullopt},
+        {"", std::nullopt},
+        {"Obras Ção.mdb", "Obras Ção200612051430.mdb"},
+        {"fotos.çãõé", "fotos.200612051430.mdb"},  // four characters, not four bytes
+    };
+    for (const auto& c : casos) EXPECT_EQ(nome_antiga(c.nome, kMomento), c.antiga) << c.nome;
+}
+
+TEST(NomesCompactacao, WhatAKilledCompactionLeavesIsRecognisedAndNothingElse) {
+    for (const char* sim : {"brasol.mdb05122006143012", ".brasol.mdb05122006143012.parcial"}) {
+        EXPECT_TRUE(e_sobra_temporaria("brasol.mdb", sim)) << sim;
+    }
+    for (const char* nao : {"brasol.mdb", "brasol.mdb0512200614301", "brasol.mdb0512200614301x",
+                            "brasol.mdb051220061430123", "outra.mdb05122006143012",
+                            ".brasol.mdb05122006143012", "brasol200612051430.mdb"}) {
+        EXPECT_FALSE(e_sobra_temporaria("brasol.mdb", nao)) << nao;
+    }
+    EXPECT_TRUE(e_nome_antiga("brasol.mdb", "brasol200612051430.mdb"));
+    for (const char* nao : {"brasol20061205143.mdb", "brasol200612051430.mdbx", "brasolx00612051430.mdb",
+                            "brasol_fotos200612051430.mdb"}) {
+        EXPECT_FALSE(e_nome_antiga("brasol.mdb", nao)) << nao;
+    }
+}
+
+TEST(NomesCompactacao, TheToolIsLookedForInTheSubfolderThenTheFolderThenBesideTheLauncher) {
+    testing::TempDir dir;
+    LocalFileSystem files;
+    const std::string pasta = dir.file("p"), programas = dir.file("bin");
+    std::filesystem::create_directories(pasta + "/jetcomp4");
+    std::filesystem::create_directories(programas);
+    EXPECT_EQ(procura_jetcomp(files, pasta, {programas}), std::nullopt);
+    testing::write_file(programas + "/jetcomp", "");
+    EXPECT_EQ(procura_jetcomp(files, pasta, {programas}), programas + "/jetcomp");
+    testing::write_file(pasta + "/jetcomp", "");
+    EXPECT_EQ(procura_jetcomp(files, pasta, {programas}), pasta + "/jetcomp");
+    testing::write_file(pasta + "/jetcomp4/jetcomp", "");
+    EXPECT_EQ(procura_jetcomp(files, pasta, {programas}), pasta + "/jetcomp4/jetcomp");
+}
+
+}  // namespace
+}  // namespace pezolva
