@@ -45,6 +45,7 @@ JanelaAnfitriao::JanelaAnfitriao(Projecto projecto)
     botao("Cópias de segurança...", [this] { componente_.copia_segur_com_fo(); }, true);
     botao("Repor cópias de segurança...", [this] { componente_.repor_copias_segur(); }, true);
     botao("Verificar a integridade...", [this] { componente_.integr_com_fo(); }, true);
+    botao("Compactar as bases de dados...", [this] { componente_.faz_jetcomp_a_tudo(); }, true);
     botao("Validar o registo de cópias", [this] {
         componente_.valida_bups_bd();
         mostra_estado("O registo de cópias foi validado.");
