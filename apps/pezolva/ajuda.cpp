@@ -92,6 +92,7 @@ const char* ajuda(const std::string& subcomando) {
            "     pezolva reinstall --project NOME\n"
            "     pezolva demo [PASTA]\n"
            "     pezolva SUBCOMANDO --help\n"
+           "     pezolva --version\n"
            "A palavra-passe de um projecto vem da variável PEZOLVA_PASSWORD, do ficheiro\n"
            "indicado por --password-file, ou é pedida no terminal; nunca na linha de comandos.\n";
 }

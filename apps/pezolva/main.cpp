@@ -8,6 +8,7 @@
 #include "cli.h"
 #include "comandos.h"
 #include "pezolva/mnt.h"
+#include "pezolva/versao.h"
 
 int main(int argc, char** argv) {
     using namespace pezolva::cli;
@@ -15,6 +16,10 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + (argc < 2 ? argc : 2), argv + argc);
     if (subcomando == "--help" || subcomando == "-h" || subcomando == "help") {
         std::fputs(ajuda(""), stdout);
+        return kSucesso;
+    }
+    if (subcomando == "--version") {
+        std::printf("pezolva %s\n", PEZOLVA_VERSION);
         return kSucesso;
     }
     for (const std::string& a : args) {
