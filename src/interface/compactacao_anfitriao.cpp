@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <QApplication>
+#include <algorithm>
 #include <filesystem>
 
 #include "compaction/ui/espera_setup.h"
@@ -16,10 +17,18 @@ std::vector<std::string> pastas_dos_programas() {
     const std::filesystem::path programa = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (!ec) pastas.push_back(programa.parent_path().string());
     Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&pastas_dos_programas), &info) != 0 && info.dli_fname != nullptr) {
+    if (dladdr(reinterpret_cast<void*>(&pastas_dos_programas), &info) != 0 &&
+        info.dli_fname != nullptr) {
         const std::string biblioteca =
             std::filesystem::weakly_canonical(info.dli_fname, ec).parent_path().string();
         if (!ec && (pastas.empty() || pastas.front() != biblioteca)) pastas.push_back(biblioteca);
+        // Installed, the tool is in the prefix's bin beside the library's
+        // lib: a host installed elsewhere finds it there.
+        const std::string bin =
+            std::filesystem::weakly_canonical(std::filesystem::path(biblioteca) / ".." / "bin", ec)
+                .string();
+        if (!ec && std::find(pastas.begin(), pastas.end(), bin) == pastas.end())
+            pastas.push_back(bin);
     }
     return pastas;
 }

@@ -24,7 +24,8 @@ private:
     AmbienteCompactacao ambiente_;
 };
 
-// The folders of the running program and of libpezolva.so.
+// The folders of the running program and of libpezolva.so, and the bin
+// folder beside the library's (an installed prefix).
 std::vector<std::string> pastas_dos_programas();
 
 }  // namespace pezolva
