@@ -218,8 +218,11 @@ TEST(OperacoesSemJanelas, WithoutACurrentProjectEachOperationIsOneClearError) {
 TEST(OperacoesSemJanelas, EachWayAStartEndsIsToldAndShown) {
     pezolva::testing::TempDir dir;
     const demo::Projecto p = demo::prepara(dir.file("obras"), 0);
-    EXPECT_EQ(corre_anfitriao(dir, "arranque '" + p.pasta + "' obras brasol.mdb", true, "kqa730418"),
-              "Pronto\nsem erro\n");
+    // A host's start samples a verification one time in n: its banner may
+    // come before the result, which does not change.
+    const std::string pronto =
+        corre_anfitriao(dir, "arranque '" + p.pasta + "' obras brasol.mdb", true, "kqa730418");
+    EXPECT_NE(pronto.find("Pronto\nsem erro\n"), std::string::npos) << pronto;
     const std::string errada =
         corre_anfitriao(dir, "arranque '" + p.pasta + "' obras brasol.mdb", true, "errada");
     EXPECT_NE(errada.find("Recusado\nsem erro\n"), std::string::npos) << errada;
