@@ -18,6 +18,7 @@
 #include <algorithm>
 
 #include "backup/ui/conf_copias.h"
+#include "common/ui/controlos.h"
 
 namespace pezolva {
 namespace {
@@ -27,20 +28,6 @@ constexpr int kLargurasLista[] = {1590, 2325, 1700};  // twips
 
 QString nome_indice(const char* nome, int indice) {
     return QStringLiteral("%1(%2)").arg(QLatin1String(nome)).arg(indice);
-}
-
-QLabel* etiqueta(const QString& texto, const QString& nome, QWidget* pai) {
-    auto* l = new QLabel(texto, pai);
-    l->setObjectName(nome);
-    return l;
-}
-
-QPushButton* botao(const QString& texto, const QString& nome, QWidget* pai) {
-    auto* b = new QPushButton(texto, pai);
-    b->setObjectName(nome);
-    // Enter never presses a button here: it moves to the next field.
-    b->setAutoDefault(false);
-    return b;
 }
 
 QPlainTextEdit* log_box(const QString& nome, QWidget* pai) {

@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "common/ui/controlos.h"
 #include "common/ui/rotulo_elidido.h"
 #include "integrity/ui/ver_integridade.h"
 
@@ -19,13 +20,6 @@ namespace {
 
 QString nome_indice(const char* nome, int indice) {
     return QStringLiteral("%1(%2)").arg(QLatin1String(nome)).arg(indice);
-}
-
-QLabel* etiqueta(const QString& texto, const QString& nome, QWidget* pai) {
-    auto* l = new QLabel(texto, pai);
-    l->setObjectName(nome);
-    l->setTextFormat(Qt::PlainText);
-    return l;
 }
 
 // A log: read-only, wrapping anywhere so that a long path never hides the
@@ -40,7 +34,8 @@ QPlainTextEdit* caixa_de_log(const QString& nome, QWidget* pai) {
     return t;
 }
 
-void pagina_de_log(const QString& titulo, const QString& nome_etiqueta, QPlainTextEdit* caixa, QWidget& pagina) {
+void pagina_de_log(const QString& titulo, const QString& nome_etiqueta, QPlainTextEdit* caixa,
+                   QWidget& pagina) {
     auto* layout = new QVBoxLayout(&pagina);
     layout->addWidget(etiqueta(titulo, nome_etiqueta, &pagina));
     layout->addWidget(caixa);
@@ -97,10 +92,12 @@ void ver_integridade::constroi_estado(QWidget& pagina) {
     for (QProgressBar* barra : {progress_bar1_, progress_bar2_}) barra->setTextVisible(false);
     label2_ = etiqueta(QStringLiteral("(0/1)"), QStringLiteral("Label2"), &pagina);
     label3_ = etiqueta(QStringLiteral("(0/1)"), QStringLiteral("Label3"), &pagina);
-    grelha->addWidget(etiqueta(QStringLiteral("Total Geral"), nome_indice("Label1", 0), &pagina), 0, 0);
+    grelha->addWidget(etiqueta(QStringLiteral("Total Geral"), nome_indice("Label1", 0), &pagina), 0,
+                      0);
     grelha->addWidget(progress_bar1_, 0, 1);
     grelha->addWidget(label2_, 0, 2);
-    grelha->addWidget(etiqueta(QStringLiteral("Total BD Actual"), nome_indice("Label1", 1), &pagina), 1, 0);
+    grelha->addWidget(
+        etiqueta(QStringLiteral("Total BD Actual"), nome_indice("Label1", 1), &pagina), 1, 0);
     grelha->addWidget(progress_bar2_, 1, 1);
     grelha->addWidget(label3_, 1, 2);
 
@@ -109,7 +106,9 @@ void ver_integridade::constroi_estado(QWidget& pagina) {
         auto* linha = new QLabel(&pagina);  // the row's background, without a caption
         linha->setObjectName(nome_indice("Label6", i));
         grelha->addWidget(linha, 2 + i, 0, 1, 3);
-        grelha->addWidget(etiqueta(QString::fromUtf8(legendas[i]), nome_indice("Label1", 2 + i), &pagina), 2 + i, 0);
+        grelha->addWidget(
+            etiqueta(QString::fromUtf8(legendas[i]), nome_indice("Label1", 2 + i), &pagina), 2 + i,
+            0);
         label4_[i] = new RotuloElidido(&pagina);
         label4_[i]->setObjectName(nome_indice("Label4", i));
         grelha->addWidget(label4_[i], 2 + i, 1);
@@ -126,7 +125,8 @@ void ver_integridade::constroi_compacta() {
     frame2_->setAutoFillBackground(true);
     frame2_->setFrameShape(QFrame::StyledPanel);
     auto* layout = new QVBoxLayout(frame2_);
-    QLabel* banner = etiqueta(QStringLiteral("A VERIFICAR AS BASES DE DADOS"), QStringLiteral("Label8"), frame2_);
+    QLabel* banner = etiqueta(QStringLiteral("A VERIFICAR AS BASES DE DADOS"),
+                              QStringLiteral("Label8"), frame2_);
     QFont letra = banner->font();
     letra.setBold(true);
     letra.setPointSizeF(letra.pointSizeF() * 1.6);

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "common/ui/centra_form.h"
+#include "common/ui/controlos.h"
 
 namespace pezolva {
 namespace {
@@ -34,15 +35,6 @@ constexpr Coluna kColunas[restore::kColunas] = {
 };
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
-
-QPushButton* botao(const QString& texto, const char* nome, QWidget* pai) {
-    auto* b = new QPushButton(texto, pai);
-    b->setObjectName(QLatin1String(nome));
-    // Enter moves the focus here; it presses no button.
-    b->setAutoDefault(false);
-    b->setDefault(false);
-    return b;
-}
 
 }  // namespace
 
@@ -75,9 +67,10 @@ void repor_copias::constroi() {
     pastas_->setSelectionMode(QAbstractItemView::SingleSelection);
     pastas_->setTextElideMode(Qt::ElideMiddle);
     coluna_pastas->addWidget(pastas_, 1);
-    auto* adicionar = botao(QStringLiteral("Adicionar Pasta"), "adicionar", frame2);
-    auto* remover = botao(QStringLiteral("Remover  Pasta"), "remover", frame2);
-    auto* actualizar = botao(QStringLiteral("Actualizar ficheiros"), "actualizar", frame2);
+    auto* adicionar = botao(QStringLiteral("Adicionar Pasta"), QStringLiteral("adicionar"), frame2);
+    auto* remover = botao(QStringLiteral("Remover  Pasta"), QStringLiteral("remover"), frame2);
+    auto* actualizar =
+        botao(QStringLiteral("Actualizar ficheiros"), QStringLiteral("actualizar"), frame2);
     for (QPushButton* b : {adicionar, remover, actualizar}) coluna_pastas->addWidget(b);
     listas->addWidget(frame2, 1);
 
@@ -108,8 +101,8 @@ void repor_copias::constroi() {
 
     auto* fundo = new QHBoxLayout;
     fundo->addStretch(1);
-    auto* repor = botao(QStringLiteral("Repor"), "Command1", this);
-    auto* cancelar = botao(QStringLiteral("Cancelar"), "Command2", this);
+    auto* repor = botao(QStringLiteral("Repor"), QStringLiteral("Command1"), this);
+    auto* cancelar = botao(QStringLiteral("Cancelar"), QStringLiteral("Command2"), this);
     fundo->addWidget(repor);
     fundo->addWidget(cancelar);
     layout->addLayout(fundo);
