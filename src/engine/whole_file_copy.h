@@ -52,8 +52,8 @@ struct RuleScan {
 
 // Reads every table of the database `path` (opened read-only with
 // `connect`, which nobody may change meanwhile): counts its rows and looks
-// for rows that break a type or relation rule, in one pass over each table
-// and one search for each foreign key.  Two threads share that work, each
+// for rows that break a type or relation rule: one search for the types
+// of each table and one for each foreign key.  Two threads share that work, each
 // on a connection of its own; the second first runs `beside` (a check of
 // the same file, say), so both cores stay busy until all is done.
 // `counted`, when given, is called on the calling thread with each table's
