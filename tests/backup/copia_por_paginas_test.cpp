@@ -3,6 +3,7 @@
 // any other is filled row by row, as before.  Either way the copy holds
 // the structure's definitions and the rows the structure accepts, and a
 // damaged one is never named.
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -143,6 +144,29 @@ TEST_F(CopiaPorPaginasTest, ADamagedLiveFileGivesNoCopy) {
     copia("log.mdb");
     EXPECT_NE(log.erros().find(caminho_vivo()), std::string::npos) << log.erros();
     EXPECT_EQ(log.erros().find("pezolva-tmp"), std::string::npos) << log.erros();
+    EXPECT_TRUE(ficheiros(pasta_copias()).empty()) << "nothing named, nothing left";
+}
+
+TEST_F(CopiaPorPaginasTest, APageThatNoTableAndNoFreeListHoldsGivesNoCopy) {
+    // One page more at the end of the live file, counted in its header but
+    // in no b-tree and not on the free list: the check must account for
+    // every page, not only read the tables.
+    std::string ficheiro = bytes(caminho_vivo());
+    const auto le = [&](std::size_t at) {
+        return (std::uint32_t(std::uint8_t(ficheiro[at])) << 24) | (std::uint32_t(std::uint8_t(ficheiro[at + 1])) << 16) |
+               (std::uint32_t(std::uint8_t(ficheiro[at + 2])) << 8) | std::uint32_t(std::uint8_t(ficheiro[at + 3]));
+    };
+    const std::uint32_t paginas = le(28) + 1;
+    ASSERT_EQ(le(24), le(92)) << "the header's page count is valid";
+    for (int i = 0; i < 4; ++i) ficheiro[28 + i] = static_cast<char>(paginas >> (24 - 8 * i));
+    ficheiro.append(4096, '\0');
+    {
+        std::ofstream out(caminho_vivo(), std::ios::binary | std::ios::trunc);
+        out.write(ficheiro.data(), static_cast<std::streamsize>(ficheiro.size()));
+    }
+    copia("log.mdb");
+    EXPECT_NE(log.erros().find("não ficou completa"), std::string::npos) << log.erros();
+    EXPECT_NE(log.erros().find("never used"), std::string::npos) << log.erros();
     EXPECT_TRUE(ficheiros(pasta_copias()).empty()) << "nothing named, nothing left";
 }
 
