@@ -15,7 +15,15 @@
 // longest wait, the backup's peak memory and the medians of its own stage
 // times (PEZOLVA_TEMPOS), and the load average before and after.
 //
-// Usage: bench_backup FOLDER [--bytes N] [--runs K]
+// Usage: bench_backup FOLDER [--bytes N]... [--runs K] [--ocupado]
+// One --bytes (1 GB when none) measures the project in FOLDER itself;
+// several measure one project each, in FOLDER/<N>, and end with a table
+// of every size: the ratio to VACUUM INTO, the seconds per GB against
+// those of the size nearest 1 GB (linearity), the peak memory and the
+// writer's longest wait against a raw copy of the file plus 0.3 s and the
+// engine's busy time-out.  --ocupado keeps a busy loop running on a thread
+// of this benchmark the whole time, so that the other core is taken, as on
+// a machine where something else computes.
 // PEZOLVA_BENCH_LAUNCHER names another launcher to measure (an earlier
 // build, say) in place of the one built beside this benchmark.
 #include <spawn.h>
@@ -36,6 +44,8 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
+#include <cmath>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -229,29 +239,103 @@ const char* launcher() {
 }
 
 int usage(const char* program) {
-    std::fprintf(stderr, "uso: %s PASTA [--bytes N] [--runs K]\n", program);
+    std::fprintf(stderr, "uso: %s PASTA [--bytes N]... [--runs K] [--ocupado]\n", program);
     return 2;
 }
+
+// The busy time-out of the engine's connections: a writer kept waiting
+// longer gets "bloqueada".
+constexpr double kBusyTimeout = 5.0;
+
+// A thread that spins until stopped: the other core, taken.
+class BusyLoop {
+public:
+    BusyLoop() {
+        thread_ = std::thread([this] {
+            volatile std::uint64_t n = 0;
+            while (!stop_.load(std::memory_order_relaxed)) n = n + 1;
+        });
+    }
+    ~BusyLoop() {
+        stop_ = true;
+        thread_.join();
+    }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+// The medians of one size.
+struct Result {
+    double megabytes = 0;
+    double copy = 0, copy_sync = 0, vacuum = 0, backup = 0;
+    double longest_wait = 0;
+    double peak_mib = 0;
+    std::string load_before, load_after;
+};
+
+Result measure(const fs::path& folder, const tp::Opcoes& opcoes, int runs);
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) return usage(argv[0]);
     const fs::path folder = fs::absolute(argv[1]);
-    tp::Opcoes opcoes;
-    opcoes.bytes = 1'000'000'000;
+    std::vector<std::int64_t> sizes;
     int runs = 5;
+    bool busy = false;
     for (int k = 2; k < argc; ++k) {
         const std::string a = argv[k];
         if (a == "--bytes" && k + 1 < argc) {
-            opcoes.bytes = std::atoll(argv[++k]);
+            sizes.push_back(std::atoll(argv[++k]));
         } else if (a == "--runs" && k + 1 < argc) {
             runs = std::max(1, std::atoi(argv[++k]));
+        } else if (a == "--ocupado") {
+            busy = true;
         } else {
             return usage(argv[0]);
         }
     }
+    if (sizes.empty()) sizes.push_back(1'000'000'000);
     try {
+        std::optional<BusyLoop> loop;
+        if (busy) loop.emplace();
+        std::vector<Result> results;
+        for (const std::int64_t bytes : sizes) {
+            tp::Opcoes opcoes;
+            opcoes.bytes = bytes;
+            const fs::path here = sizes.size() == 1 ? folder : folder / std::to_string(bytes);
+            if (sizes.size() > 1) std::printf("\n== %lld bytes ==\n", static_cast<long long>(bytes));
+            results.push_back(measure(here, opcoes, runs));
+        }
+        if (results.size() < 2) return 0;
+        // Linearity against the size nearest 1 GB.
+        const Result& reference = *std::min_element(results.begin(), results.end(), [](const Result& a, const Result& b) {
+            return std::abs(a.megabytes - 1000) < std::abs(b.megabytes - 1000);
+        });
+        const double reference_per_gb = reference.backup / (reference.megabytes / 1000);
+        std::printf("\nresumo%s (medianas de %d voltas):\n", busy ? ", com o outro núcleo ocupado" : "", runs);
+        std::printf("  %9s %8s %9s %8s %10s %9s %12s %10s  %s\n", "tamanho", "backup", "/VACUUM", "s/GB",
+                    "s/GB rel.", "memória", "espera máx.", "limite", "carga antes / depois");
+        for (const Result& r : results) {
+            const double per_gb = r.backup / (r.megabytes / 1000);
+            const double limit = std::min(r.copy + 0.3, kBusyTimeout);
+            std::printf("  %6.0f MB %7.2fs %8.2fx %7.2fs %9.2fx %6.1f MiB %10.3fs %8.3fs%s  %s / %s\n", r.megabytes,
+                        r.backup, r.backup / r.vacuum, per_gb, per_gb / reference_per_gb, r.peak_mib, r.longest_wait,
+                        limit, r.longest_wait <= limit ? "" : " (!)", r.load_before.c_str(), r.load_after.c_str());
+        }
+    } catch (const std::exception& e) {
+        return relata_falha(e);
+    }
+    return 0;
+}
+
+namespace {
+
+Result measure(const fs::path& folder, const tp::Opcoes& opcoes, int runs) {
+    Result result;
+    {
         fs::create_directories(folder);
         auto start = std::chrono::steady_clock::now();
         const tp::Projecto projecto = tp::reutiliza_ou_cria(folder.string(), opcoes);
@@ -267,10 +351,7 @@ int main(int argc, char** argv) {
         const Child registered = run({launcher(), "start", folder.string(), kProjecto, tp::kPrincipal,
                                       "--answer", "nao-fazer"},
                                      env, output);
-        if (!succeeded(registered)) {
-            std::fprintf(stderr, "pezolva start falhou:\n%s\n", registered.output.c_str());
-            return 1;
-        }
+        if (!succeeded(registered)) throw std::runtime_error("pezolva start falhou:\n" + registered.output);
 
         const fs::path copies = folder / "copiaseg";
         const fs::path file_copy = folder / "bench_copia.mdb";
@@ -309,10 +390,7 @@ int main(int argc, char** argv) {
                                                   tp::kPrincipal},
                                                  env, output);
                         wait_s.push_back(writer.stop());
-                        if (!succeeded(backup)) {
-                            std::fprintf(stderr, "pezolva backup falhou:\n%s\n", backup.output.c_str());
-                            return 1;
-                        }
+                        if (!succeeded(backup)) throw std::runtime_error("pezolva backup falhou:\n" + backup.output);
                         backup_s.push_back(backup.seconds);
                         rss_mib.push_back(backup.max_rss_kib / 1024.0);
                         for (const auto& [stage, s] : stages(backup.output)) {
@@ -345,6 +423,8 @@ int main(int argc, char** argv) {
                     backup, backup / vac, backup / copy_sync, backup / copy);
         std::printf("  espera máxima de quem escreve durante a cópia de segurança: %.3f s (mediana das voltas %.3f s)\n",
                     *std::max_element(wait_s.begin(), wait_s.end()), median(wait_s));
+        std::printf("  limite da espera: cópia sem fsync + 0.3 s = %.3f s, e abaixo do tempo de espera do motor (%.0f s)\n",
+                    copy + 0.3, kBusyTimeout);
         std::printf("  memória máxima da cópia de segurança: %.1f MiB (mediana %.1f MiB)\n",
                     *std::max_element(rss_mib.begin(), rss_mib.end()), median(rss_mib));
         std::printf("  etapas da cópia de segurança (medianas, as de 0.05 s ou mais):\n");
@@ -352,8 +432,18 @@ int main(int argc, char** argv) {
             const double s = median(stage_s[stage]);
             if (s >= 0.05) std::printf("    %-36s %7.3f s\n", stage.c_str(), s);
         }
-    } catch (const std::exception& e) {
-        return relata_falha(e);
+        std::fflush(stdout);
+        result.megabytes = fs::file_size(live) / 1e6;
+        result.copy = copy;
+        result.copy_sync = copy_sync;
+        result.vacuum = vac;
+        result.backup = backup;
+        result.longest_wait = *std::max_element(wait_s.begin(), wait_s.end());
+        result.peak_mib = *std::max_element(rss_mib.begin(), rss_mib.end());
+        result.load_before = load_before;
+        result.load_after = load_average();
     }
-    return 0;
+    return result;
 }
+
+}  // namespace

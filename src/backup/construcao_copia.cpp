@@ -16,6 +16,7 @@
 #include "engine/put_in_place.h"
 #include "engine/quoting.h"
 #include "engine/snapshot.h"
+#include "engine/whole_file_copy.h"
 
 namespace pezolva::backup {
 namespace {
@@ -26,6 +27,12 @@ const char* const kLocalidade = ";LANGID=0x0409;CP=1252;COUNTRY=0";
 
 // The temporary names of one run: n is added to the run's token.
 enum : int { kEmConstrucao = 0, kCompactada = 1, kDeLado = 2, kInstantaneo = 3 };
+
+// A snapshot stands for the copy only when it has at most one free page in
+// this many, counting those of the tables it has beyond the structure's
+// (the backup register): a copy that would carry more is compacted by
+// filling it.
+constexpr std::int64_t kMaisPaginasPorLivre = 1000;
 
 // A table whose copy failed in a way that leaves the whole copy incomplete.
 struct FalhaTabela {
@@ -117,10 +124,11 @@ engine::Database ConstrucaoCopia::origem(engine::Database& viva) {
     }
     instantaneo_ = instantaneo;
     viva.Close();
+    sincronizacao_instantaneo_.emplace(instantaneo);
     return engine::OpenDatabase(instantaneo, false, false, plano_.ligacao);
 }
 
-std::optional<std::vector<ConstrucaoCopia::Tabela>> ConstrucaoCopia::ordena_e_esvazia(
+std::optional<std::vector<ConstrucaoCopia::Tabela>> ConstrucaoCopia::ordena(
     engine::Database& copia) {
     std::vector<std::string> nomes;
     for (const auto& t : copia.TableDefs()) nomes.push_back(t.Name());
@@ -132,8 +140,6 @@ std::optional<std::vector<ConstrucaoCopia::Tabela>> ConstrucaoCopia::ordena_e_es
                           ")");
         return std::nullopt;
     }
-    for (const std::string& t : ordem_de_esvaziamento(ordem))
-        copia.Execute("delete * from " + engine::quote_identifier(t));
     // The definitions are read now: while the fill writes the copy, no
     // other connection may read it.
     std::vector<Tabela> tabelas;
@@ -141,6 +147,69 @@ std::optional<std::vector<ConstrucaoCopia::Tabela>> ConstrucaoCopia::ordena_e_es
         tabelas.push_back({t, static_cast<int>(copia.TableDef(t).Fields().Count()), 0});
     }
     return tabelas;
+}
+
+void ConstrucaoCopia::esvazia(engine::Database& copia, const std::vector<Tabela>& tabelas) {
+    // Children before their parents: the reverse of the fill's order.
+    for (auto t = tabelas.rbegin(); t != tabelas.rend(); ++t)
+        copia.Execute("delete * from " + engine::quote_identifier(t->nome));
+}
+
+std::optional<bool> ConstrucaoCopia::nomeia_o_instantaneo(engine::Database& fonte,
+                                                          engine::Database& copia,
+                                                          const std::string& em_construcao,
+                                                          std::int64_t& total_registos) {
+    if (instantaneo_.empty()) return std::nullopt;
+    // Free pages, the live database's and those of the tables dropped, are
+    // what a fill would leave out: with more than a few, the fill, which
+    // compacts, is worth its time.
+    // The engine's own tables keep the structure's rows, as in a fill.
+    std::vector<std::string> de_sistema;
+    for (const auto& t : copia.TableDefs()) {
+        if (is_system_table(t.Name())) de_sistema.push_back(t.Name());
+    }
+    const std::optional<std::int64_t> livres =
+        engine::KeepStructureDefinitions(fonte, copia, de_sistema);
+    const auto paginas =
+        fonte.OpenRecordset("PRAGMA page_count").Fields(std::size_t{0}).to_integer().value_or(0);
+    if (!livres || *livres < 0 || *livres * kMaisPaginasPorLivre > paginas) return std::nullopt;
+    etapa("Verificar");
+    // The rows are counted and judged beside the quick check, the two cores
+    // sharing the work, and the snapshot goes to the disk meanwhile.
+    sincronizacao_instantaneo_->Start();
+    std::optional<std::string> falha;
+    const engine::RuleScan linhas = engine::ScanRows(
+        instantaneo_, plano_.ligacao, [&] { falha = verificacao_rapida(instantaneo_, plano_.ligacao); },
+        [this](const std::string& tabela) {
+            if (!is_system_table(tabela)) etapa(tabela);
+        });
+    if (linhas.rule_broken) {
+        tempos_.marca("ler o instantâneo (há linhas a recusar)");
+        return std::nullopt;
+    }
+    tempos_.marca("verificar o instantâneo");
+    if (falha) {
+        log_.regista_erro("A cópia " + plano_.caminho_copia + " da base de dados " +
+                          plano_.caminho_bd + " não ficou completa e não foi guardada. " +
+                          para_o_utilizador(*falha));
+        return false;
+    }
+    // The bar moves once the copy is known to stand: a fill, when it does
+    // not, moves it from the start.
+    for (const engine::TableRows& t : linhas.tables) {
+        if (is_system_table(t.name)) continue;
+        total_registos += t.rows;
+        progresso_.avanca();
+    }
+    copia.Close();
+    fonte.Close();
+    temporarios_.remove(em_construcao);
+    sincronizacao_instantaneo_->Wait();
+    verifica_interrupcao();
+    const std::string pronta = instantaneo_;
+    nomeia(pronta);
+    tempos_.marca("nomear");
+    return true;
 }
 
 bool ConstrucaoCopia::enche(engine::Database& fonte, const std::string& em_construcao,
@@ -203,9 +272,14 @@ bool ConstrucaoCopia::enche_verifica_e_nomeia(engine::Database& viva, engine::Da
     engine::Database fonte = origem(viva);
     tempos_.marca("instantâneo");
     compara_versoes(fonte, copia, plano_.caminho_bd, plano_.caminho_est, log_);
-    etapa("Apagar dados");
-    std::optional<std::vector<Tabela>> tabelas = ordena_e_esvazia(copia);
+    std::optional<std::vector<Tabela>> tabelas = ordena(copia);
     if (!tabelas) return false;
+    if (auto nomeada =
+            nomeia_o_instantaneo(fonte, copia, em_construcao, total_registos)) {
+        return *nomeada;
+    }
+    etapa("Apagar dados");
+    esvazia(copia, *tabelas);
     copia.Close();
     tempos_.marca("apagar dados");
     const bool ja_compacta = enche(fonte, em_construcao, *tabelas, total_registos);

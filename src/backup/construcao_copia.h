@@ -35,11 +35,19 @@ struct PlanoCopia {
 //     shared lock, so that other users wait only for that copy), unless it
 //     is in WAL mode, where it is read in place;
 //  3. opens the copy, compares versions, orders the tables by their
-//     relations (a cycle stops the run), empties them, then fills them from
-//     one moment of the live database, comparing each definition first;
-//  4. compacts into a second temporary file unless the fill left nothing
-//     to compact, and checks it: it opens with the password, passes
-//     SQLite's quick check and each table holds the rows put into it;
+//     relations (a cycle stops the run); then
+//     - when the snapshot defines exactly what the structure does, has no
+//       free page and no row of it breaks a rule of the copy (all found
+//       in one reading of every table, beside SQLite's quick check of the
+//       snapshot), the snapshot itself is the copy: the rows a fill would
+//       move into the same definitions are already in place, packed as
+//       the live database keeps them;
+//     - otherwise it empties the copy's tables, then fills them from the
+//       snapshot, comparing each definition first;
+//  4. after a fill, compacts into a second temporary file unless the fill
+//     left nothing to compact, and checks it: it opens with the password,
+//     passes SQLite's quick check and each table holds the rows put into
+//     it;
 //  5. gives it the live database's permission bits and its name, replacing
 //     a copy of the same minute in one step.
 //
@@ -71,7 +79,14 @@ class ConstrucaoCopia {
     std::string temporario(int n) const;
     void cria_a_partir_da_estrutura(const std::string& em_construcao);
     engine::Database origem(engine::Database& viva);
-    std::optional<std::vector<Tabela>> ordena_e_esvazia(engine::Database& copia);
+    std::optional<std::vector<Tabela>> ordena(engine::Database& copia);
+    void esvazia(engine::Database& copia, const std::vector<Tabela>& tabelas);
+    // The snapshot named as the copy, when it can stand for it (see 3):
+    // true when named, false when it failed its check (the error log says
+    // why), nullopt when the rows must be copied instead.
+    std::optional<bool> nomeia_o_instantaneo(engine::Database& fonte, engine::Database& copia,
+                                             const std::string& em_construcao,
+                                             std::int64_t& total_registos);
     bool enche(engine::Database& fonte, const std::string& em_construcao,
                std::vector<Tabela>& tabelas, std::int64_t& total_registos);
     // Steps 2 to 5 on the open copy; throws what they meet.
@@ -95,6 +110,8 @@ class ConstrucaoCopia {
     TemposEtapas& tempos_;
     std::string pasta_copia_;
     std::string instantaneo_;  // the snapshot of the live database, when taken
+    // Opened before any connection to the snapshot, so that it outlives them.
+    std::optional<engine::FileSync> sincronizacao_instantaneo_;
     engine::TemporaryFiles temporarios_;
 };
 

@@ -31,21 +31,25 @@ std::optional<std::string> conta_linhas(const std::string& caminho, const std::s
 
 }  // namespace
 
+std::optional<std::string> verificacao_rapida(const std::string& caminho, const std::string& ligacao) {
+    try {
+        engine::Database db = engine::OpenDatabase(caminho, false, true, ligacao);
+        const std::string verificacao =
+            db.OpenRecordset("PRAGMA quick_check").Fields(std::size_t{0}).to_text();
+        if (verificacao != "ok") return "A verificação do ficheiro falhou: " + verificacao;
+        return std::nullopt;
+    } catch (const engine::EngineError& e) {
+        return e.descricao();
+    }
+}
+
 std::optional<std::string> verifica_copia(const std::string& caminho, const std::string& ligacao,
                                           const std::vector<TabelaCopiada>& tabelas) {
     // The quick check reads every page of the file; the counts go beside it,
     // on a second connection and so on the second core.
     auto contagem = std::async(std::launch::async, conta_linhas, std::cref(caminho), std::cref(ligacao),
                                std::cref(tabelas));
-    std::optional<std::string> falha;
-    try {
-        engine::Database db = engine::OpenDatabase(caminho, false, true, ligacao);
-        const std::string verificacao =
-            db.OpenRecordset("PRAGMA quick_check").Fields(std::size_t{0}).to_text();
-        if (verificacao != "ok") falha = "A verificação do ficheiro falhou: " + verificacao;
-    } catch (const engine::EngineError& e) {
-        falha = e.descricao();
-    }
+    const std::optional<std::string> falha = verificacao_rapida(caminho, ligacao);
     std::optional<std::string> falha_contagem = contagem.get();
     return falha ? falha : falha_contagem;
 }

@@ -21,4 +21,10 @@ struct TabelaCopiada {
 std::optional<std::string> verifica_copia(const std::string& caminho, const std::string& ligacao,
                                           const std::vector<TabelaCopiada>& tabelas);
 
+// Whether the file opens with the database's password and passes SQLite's
+// quick check, which reads every table and index and also accounts for
+// every page of the file (one in no b-tree and not free, or in two, fails
+// it).  nullopt when it does; otherwise the reason, in Portuguese.
+std::optional<std::string> verificacao_rapida(const std::string& caminho, const std::string& ligacao);
+
 }  // namespace pezolva::backup

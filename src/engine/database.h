@@ -1,9 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 #include <sys/types.h>
 
 #include "engine/collection.h"
@@ -14,6 +17,8 @@
 #include "engine/table_def.h"
 
 namespace pezolva::engine {
+
+struct RuleScan;
 
 namespace detail {
 class DbState;
@@ -76,6 +81,10 @@ private:
     friend void CompactHeldDatabase(const std::string&, CompanionLock, const std::string&,
                                     const std::string&);
     friend bool SnapshotFile(Database&, const std::string&, mode_t);
+    friend std::optional<std::int64_t> KeepStructureDefinitions(Database&, Database&,
+                                                                const std::vector<std::string>&);
+    friend RuleScan ScanRows(const std::string&, const std::string&, const std::function<void()>&,
+                             const std::function<void(const std::string&)>&);
     explicit Database(std::shared_ptr<detail::DbState> state) : state_(std::move(state)) {}
     // The shared state of an open database; ErroObjectoFechado otherwise.
     std::shared_ptr<detail::DbState> state() const;

@@ -1,0 +1,117 @@
+// When a snapshot can stand, page for page, for the copy a fill would
+// build from the structure, and what reading its rows finds.
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+
+#include "engine/whole_file_copy.h"
+#include "engine_fixture.h"
+
+namespace pezolva::engine::testing {
+namespace {
+
+const char* const kParent = "CREATE TABLE pai (id INTEGER PRIMARY KEY, nome TEXT NOT NULL)";
+const char* const kChild =
+    "CREATE TABLE filho (id INTEGER PRIMARY KEY, id_pai INTEGER REFERENCES pai(id), valor NUMERIC, "
+    "UNIQUE (id_pai, valor))";
+const char* const kIndex = "CREATE INDEX filho_valor ON filho (valor)";
+
+class WholeFileCopyTest : public EngineTest {
+protected:
+    Database with(const std::string& name, std::initializer_list<std::string> statements) {
+        Database db = make(name);
+        for (const std::string& s : statements) db.Execute(s);
+        return db;
+    }
+    static std::string entries(Database& db) {
+        return db.OpenRecordset("SELECT group_concat(type || ' ' || name, ', ') FROM "
+                                "(SELECT type, name FROM sqlite_schema ORDER BY type, name)")
+            .Fields(std::size_t{0})
+            .to_text();
+    }
+};
+
+TEST_F(WholeFileCopyTest, EntriesBeyondTheStructureAreDroppedAndTheirPagesFreed) {
+    Database structure = with("estrutura.ebd", {kParent, kChild, kIndex});
+    Database source = with("instantaneo.db", {kParent, kChild, kIndex,
+                                              "CREATE TABLE registo (nome TEXT UNIQUE, n INTEGER)",
+                                              "CREATE INDEX registo_n ON registo (n)",
+                                              "CREATE VIEW so_pais AS SELECT * FROM pai",
+                                              "CREATE TRIGGER ao_inserir AFTER INSERT ON pai BEGIN "
+                                              "UPDATE registo SET n = n + 1; END",
+                                              "INSERT INTO pai VALUES (1, 'a')",
+                                              "INSERT INTO registo VALUES ('x', 1)"});
+    const std::optional<std::int64_t> free_pages = KeepStructureDefinitions(source, structure);
+    ASSERT_TRUE(free_pages.has_value());
+    EXPECT_GT(*free_pages, 0) << "the register's table and indexes are free pages now";
+    EXPECT_EQ(entries(source), entries(structure));
+    EXPECT_EQ(source.OpenRecordset("SELECT nome FROM pai").Fields(std::size_t{0}).to_text(), "a");
+    EXPECT_EQ(source.OpenRecordset("PRAGMA quick_check").Fields(std::size_t{0}).to_text(), "ok");
+}
+
+TEST_F(WholeFileCopyTest, AnyOtherDifferenceLeavesTheSnapshotAsItWas) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> source;  // beside the structure's pai
+    };
+    const std::vector<Case> cases = {
+        {"a column more", {"CREATE TABLE filho (id INTEGER PRIMARY KEY, id_pai INTEGER REFERENCES pai(id), "
+                           "valor NUMERIC, extra TEXT, UNIQUE (id_pai, valor))",
+                           kIndex}},
+        {"the same table spelt otherwise", {"CREATE TABLE filho (id INTEGER PRIMARY KEY, id_pai INTEGER "
+                                            "REFERENCES pai(id), valor numeric, UNIQUE (id_pai, valor))",
+                                            kIndex}},
+        {"an index missing", {kChild}},
+        {"another index", {kChild, "CREATE INDEX filho_valor ON filho (valor DESC)"}},
+        {"statistics of its own", {kChild, kIndex, "ANALYZE"}},
+        {"another user version", {kChild, kIndex, "PRAGMA user_version = 7"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string tag = std::to_string(&c - cases.data());
+        Database structure = with("estrutura" + tag + ".ebd", {kParent, kChild, kIndex});
+        Database source = make("instantaneo" + tag + ".db");
+        source.Execute(kParent);
+        for (const std::string& s : c.source) source.Execute(s);
+        source.Execute("INSERT INTO pai VALUES (1, 'a')");
+        source.Execute("INSERT INTO filho (id, id_pai, valor) VALUES (1, 1, 2)");
+        const std::string before = entries(source);
+        EXPECT_EQ(KeepStructureDefinitions(source, structure), std::nullopt);
+        EXPECT_EQ(entries(source), before);
+    }
+}
+
+TEST_F(WholeFileCopyTest, ReadingTheRowsCountsThemAndFindsRowsThatBreakARule) {
+    struct Case {
+        const char* name;
+        const char* row;  // into filho, beside two good rows
+        bool broken;
+    };
+    for (const Case& c : {Case{"clean", "INSERT INTO filho VALUES (3, NULL, 4)", false},
+                          Case{"text in a number column", "INSERT INTO filho VALUES (3, 1, 'muito')", true},
+                          Case{"a child without its parent", "INSERT INTO filho VALUES (3, 9, 4)", true}}) {
+        SCOPED_TRACE(c.name);
+        const std::string name = std::string(c.name) + ".db";
+        {
+            // The rows a host wrote with its foreign keys off.
+            Database db = with(name, {kParent, kChild, kIndex, "PRAGMA foreign_keys = OFF", "INSERT INTO pai VALUES (1, 'a')",
+                                      "INSERT INTO filho VALUES (1, 1, 2)", "INSERT INTO filho VALUES (2, 1, 2.5)",
+                                      c.row});
+        }
+        const RuleScan scan = ScanRows(path(name), "");
+        EXPECT_EQ(scan.rule_broken, c.broken);
+        ASSERT_EQ(scan.tables.size(), 2u);
+        for (const TableRows& t : scan.tables) EXPECT_EQ(t.rows, t.name == "pai" ? 1 : 3) << t.name;
+    }
+}
+
+TEST_F(WholeFileCopyTest, AKeyToATableThatIsNotThereCountsAsBroken) {
+    {
+        Database db = with("orfao.db", {"PRAGMA foreign_keys = OFF", "CREATE TABLE filho (id INTEGER PRIMARY KEY, id_pai REFERENCES ninguem(id))",
+                                        "INSERT INTO filho VALUES (1, NULL)"});
+    }
+    EXPECT_TRUE(ScanRows(path("orfao.db"), "").rule_broken);
+}
+
+}  // namespace
+}  // namespace pezolva::engine::testing
