@@ -1,6 +1,10 @@
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
+#include <string>
+#include <thread>
 
 #include "cli.h"
 #include "comandos.h"
@@ -56,6 +60,37 @@ bool mostra_verificacao() {
         std::printf("%zu diferenças, %zu falhas.\n", r.diferencas.size(), r.erros.size());
     }
     return r.consistente();
+}
+
+// The stamp a compaction started now gives the old file's name.
+std::string minuto_actual() {
+    const std::time_t agora = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&agora, &local);
+    char texto[16];
+    std::strftime(texto, sizeof texto, "%Y%m%d%H%M", &local);
+    return texto;
+}
+
+// A compaction keeps the old file under its name less four characters
+// and the minute: a demo run again within the same minute would find that
+// name taken and, rightly, refuse.  The demo waits for the next minute.
+void espera_minuto_livre(const demonstracao::Projecto& p) {
+    for (;;) {
+        const std::string minuto = minuto_actual();
+        const bool ocupado =
+            std::any_of(p.bases.begin(), p.bases.end(), [&](const demonstracao::Base& b) {
+                const std::string datado =
+                    b.ficheiro.substr(0, b.ficheiro.size() - 4) + minuto + ".mdb";
+                return std::filesystem::exists(std::filesystem::path(p.pasta) / datado);
+            });
+        if (!ocupado) return;
+        std::printf(
+            "A compactação anterior foi feita neste minuto; o nome datado da base antiga leva o "
+            "minuto: espera-se pelo seguinte.\n");
+        std::fflush(stdout);
+        while (minuto_actual() == minuto) std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
 }
 
 }  // namespace
@@ -128,6 +163,7 @@ int demo(const std::vector<std::string>& raw) {
                 reposta.igual_a_copia ? "sim" : "não");
 
     titulo("Compactação de todas as bases de dados");
+    espera_minuto_livre(p);
     const int compactacao = corre_compactacao(std::nullopt);
     std::printf("\nFicheiros em %s:\n", p.pasta.c_str());
     mostra_copias(p.pasta);
