@@ -2,84 +2,91 @@
 
 namespace pezolva::cli {
 
+namespace {
+
+struct Ajuda {
+    const char* subcomando;
+    const char* texto;
+};
+
+// Each subcommand's help, in the order of the general usage.
+constexpr Ajuda kAjudas[] = {
+    {"projects",
+     "Uso: pezolva projects [--json]\n"
+     "Lista os projectos registados neste posto: nome, descrição, pasta e base de\n"
+     "dados principal, um por linha separados por tabulações, ou um vector JSON.\n"},
+    {"start",
+     "Uso: pezolva start PASTA NOME BD_PRINCIPAL [--descr TEXTO] [--password-file F]\n"
+     "                     [--answer fazer|nao-fazer|configurar]\n"
+     "Faz o que a aplicação de gestão faz ao arrancar: torna o projecto actual,\n"
+     "regista-o neste posto e valida o registo de cópias de segurança; depois, se\n"
+     "houver cópias em atraso, pergunta se as faz.  A resposta vem de --answer ou\n"
+     "do terminal; sem nenhum dos dois a pergunta só é mostrada.  \"fazer\" faz as\n"
+     "cópias aqui, no terminal.\n"
+     "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
+     "Saída: 0 sucesso, 1 a operação falhou, 2 uso errado.\n"},
+    {"demo",
+     "Uso: pezolva demo [PASTA]\n"
+     "Cria (ou reutiliza) um projecto de demonstração em PASTA (por omissão\n"
+     "~/.local/share/pezolva/demo) e corre nele o trabalho principal, mostrando\n"
+     "o que faz; depois verifica a integridade do projecto e de uma cópia dele\n"
+     "(PASTA-estrutura-diferente) cuja estrutura foi alterada.\n"},
+    {"backup",
+     "Uso: pezolva backup --project NOME [--due | --all | BASE_DE_DADOS...]\n"
+     "Faz cópias de segurança das bases de dados do registo do projecto: as que\n"
+     "estão em atraso (por omissão), todas, ou as indicadas pelo nome.  Mostra o\n"
+     "progresso e, no fim, o registo e os erros.\n"
+     "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
+     "Saída: 0 sem erros, 1 com erros, 2 uso errado.\n"},
+    {"copies",
+     "Uso: pezolva copies --project NOME [--json]\n"
+     "Lista as cópias de segurança das bases de dados do projecto que a janela\n"
+     "\"Repor Cópias de Segurança\" encontraria, pela mesma ordem (as mais recentes\n"
+     "primeiro).  --json dá um vector JSON com o tamanho em bytes e a data em ISO 8601.\n"
+     "Funciona com a base de dados principal danificada ou em falta: procura então as\n"
+     "cópias dela na pasta copiaseg do projecto.\n"
+     "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
+     "Saída: 0 sucesso, 1 a operação falhou, 2 uso errado.\n"},
+    {"restore",
+     "Uso: pezolva restore --project NOME COPIA [--yes]\n"
+     "Substitui uma base de dados do projecto pela cópia de segurança COPIA: um nome\n"
+     "da lista de pezolva copies, ou o caminho de uma cópia.  Pergunta antes, no\n"
+     "terminal, ou aceita --yes; sem terminal e sem --yes, só mostra a pergunta e\n"
+     "nada muda.  A base de dados nunca fica em falta nem meio escrita, e uma que\n"
+     "outro programa tenha aberta não é substituída.\n"
+     "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
+     "Saída: 0 reposta, 1 não reposta, 2 uso errado.\n"},
+    {"verify",
+     "Uso: pezolva verify --project NOME [--json]\n"
+     "Verifica cada base de dados do registo do projecto contra a sua base de dados\n"
+     "de estrutura (versão, tabelas, campos com tamanho e tipo, índices e relações),\n"
+     "sem nada escrever.  Mostra o registo e as diferenças; com --json, um objecto\n"
+     "JSON com cada diferença e os erros da verificação.\n"
+     "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
+     "Saída: 0 sem diferenças, 1 com diferenças ou se a verificação não terminou,\n"
+     "2 uso errado.\n"},
+    {"compact",
+     "Uso: pezolva compact --project NOME [BASE_DE_DADOS]\n"
+     "Compacta a base de dados principal do projecto e depois as outras do registo\n"
+     "(ou só a indicada, com a palavra-passe da sua linha do registo).  A base antiga\n"
+     "fica com o nome datado BASEaaaammddhhmm.mdb; uma base aberta noutro programa não\n"
+     "é compactada.  Mostra uma linha por base de dados.\n"
+     "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
+     "Um sinal (SIGINT, SIGTERM, SIGHUP) pára a compactação em curso sem deixar nada.\n"
+     "Saída: 0 todas compactadas, 1 alguma falhou, 2 uso errado, 128+n sinal n.\n"},
+    {"reinstall",
+     "Uso: pezolva reinstall --project NOME\n"
+     "Executa o programa de instalação do posto (setupposto/setup na pasta do\n"
+     "projecto) e espera que termine.\n"
+     "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
+     "Saída: 0 o programa foi executado, 1 falhou, 2 uso errado.\n"},
+};
+
+}  // namespace
+
 const char* ajuda(const std::string& subcomando) {
-    if (subcomando == "projects") {
-        return "Uso: pezolva projects [--json]\n"
-               "Lista os projectos registados neste posto: nome, descrição, pasta e base de\n"
-               "dados principal, um por linha separados por tabulações, ou um vector JSON.\n";
-    }
-    if (subcomando == "start") {
-        return "Uso: pezolva start PASTA NOME BD_PRINCIPAL [--descr TEXTO] [--password-file F]\n"
-               "                     [--answer fazer|nao-fazer|configurar]\n"
-               "Faz o que a aplicação de gestão faz ao arrancar: torna o projecto actual,\n"
-               "regista-o neste posto e valida o registo de cópias de segurança; depois, se\n"
-               "houver cópias em atraso, pergunta se as faz.  A resposta vem de --answer ou\n"
-               "do terminal; sem nenhum dos dois a pergunta só é mostrada.  \"fazer\" faz as\n"
-               "cópias aqui, no terminal.\n"
-               "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
-               "Saída: 0 sucesso, 1 a operação falhou, 2 uso errado.\n";
-    }
-    if (subcomando == "demo") {
-        return "Uso: pezolva demo [PASTA]\n"
-               "Cria (ou reutiliza) um projecto de demonstração em PASTA (por omissão\n"
-               "~/.local/share/pezolva/demo) e corre nele o trabalho principal, mostrando\n"
-               "o que faz; depois verifica a integridade do projecto e de uma cópia dele\n"
-               "(PASTA-estrutura-diferente) cuja estrutura foi alterada.\n";
-    }
-    if (subcomando == "backup") {
-        return "Uso: pezolva backup --project NOME [--due | --all | BASE_DE_DADOS...]\n"
-               "Faz cópias de segurança das bases de dados do registo do projecto: as que\n"
-               "estão em atraso (por omissão), todas, ou as indicadas pelo nome.  Mostra o\n"
-               "progresso e, no fim, o registo e os erros.\n"
-               "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
-               "Saída: 0 sem erros, 1 com erros, 2 uso errado.\n";
-    }
-    if (subcomando == "copies") {
-        return "Uso: pezolva copies --project NOME [--json]\n"
-               "Lista as cópias de segurança das bases de dados do projecto que a janela\n"
-               "\"Repor Cópias de Segurança\" encontraria, pela mesma ordem (as mais recentes\n"
-               "primeiro).  --json dá um vector JSON com o tamanho em bytes e a data em ISO 8601.\n"
-               "Funciona com a base de dados principal danificada ou em falta: procura então as\n"
-               "cópias dela na pasta copiaseg do projecto.\n"
-               "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
-               "Saída: 0 sucesso, 1 a operação falhou, 2 uso errado.\n";
-    }
-    if (subcomando == "restore") {
-        return "Uso: pezolva restore --project NOME COPIA [--yes]\n"
-               "Substitui uma base de dados do projecto pela cópia de segurança COPIA: um nome\n"
-               "da lista de pezolva copies, ou o caminho de uma cópia.  Pergunta antes, no\n"
-               "terminal, ou aceita --yes; sem terminal e sem --yes, só mostra a pergunta e\n"
-               "nada muda.  A base de dados nunca fica em falta nem meio escrita, e uma que\n"
-               "outro programa tenha aberta não é substituída.\n"
-               "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
-               "Saída: 0 reposta, 1 não reposta, 2 uso errado.\n";
-    }
-    if (subcomando == "verify") {
-        return "Uso: pezolva verify --project NOME [--json]\n"
-               "Verifica cada base de dados do registo do projecto contra a sua base de dados\n"
-               "de estrutura (versão, tabelas, campos com tamanho e tipo, índices e relações),\n"
-               "sem nada escrever.  Mostra o registo e as diferenças; com --json, um objecto\n"
-               "JSON com cada diferença e os erros da verificação.\n"
-               "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
-               "Saída: 0 sem diferenças, 1 com diferenças ou se a verificação não terminou,\n"
-               "2 uso errado.\n";
-    }
-    if (subcomando == "compact") {
-        return "Uso: pezolva compact --project NOME [BASE_DE_DADOS]\n"
-               "Compacta a base de dados principal do projecto e depois as outras do registo\n"
-               "(ou só a indicada, com a palavra-passe da sua linha do registo).  A base antiga\n"
-               "fica com o nome datado BASEaaaammddhhmm.mdb; uma base aberta noutro programa não\n"
-               "é compactada.  Mostra uma linha por base de dados.\n"
-               "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
-               "Um sinal (SIGINT, SIGTERM, SIGHUP) pára a compactação em curso sem deixar nada.\n"
-               "Saída: 0 todas compactadas, 1 alguma falhou, 2 uso errado, 128+n sinal n.\n";
-    }
-    if (subcomando == "reinstall") {
-        return "Uso: pezolva reinstall --project NOME\n"
-               "Executa o programa de instalação do posto (setupposto/setup na pasta do\n"
-               "projecto) e espera que termine.\n"
-               "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
-               "Saída: 0 o programa foi executado, 1 falhou, 2 uso errado.\n";
+    for (const Ajuda& a : kAjudas) {
+        if (subcomando == a.subcomando) return a.texto;
     }
     return "Uso: pezolva                 abre o programa de manutenção (janelas)\n"
            "     pezolva projects [--json]\n"

@@ -93,6 +93,63 @@ void espera_minuto_livre(const demonstracao::Projecto& p) {
     }
 }
 
+// The copies the restore window would list, and the newest copy of the
+// main database restored into a scratch copy of the project.
+bool mostra_reposicao(const demonstracao::Projecto& p, const std::string& caminho) {
+    titulo("Cópias encontradas para repor (pezolva copies)");
+    const operacoes::CopiasEncontradas encontradas =
+        operacoes::lista_copias(separador_de_milhares());
+    for (const operacoes::CopiaListada& c : encontradas.copias) {
+        std::printf("  %-34s %-14s %-16s %10s KB\n", c.nome_fich.c_str(), c.bd.c_str(),
+                    c.data.c_str(), c.tamanho.c_str());
+    }
+    const auto principal =
+        std::find_if(encontradas.copias.begin(), encontradas.copias.end(),
+                     [&](const operacoes::CopiaListada& c) { return c.bd + ".mdb" == p.nome_bd; });
+    if (principal == encontradas.copias.end()) {
+        std::printf("Não foi encontrada nenhuma cópia da base de dados principal.\n");
+        return false;
+    }
+
+    titulo("Reposição de uma cópia num rascunho do projecto");
+    const std::string rascunho = (std::filesystem::path(caminho) / "rascunho").string();
+    std::printf(
+        "O rascunho %s recebe as bases de dados do projecto; a sua %s.mdb é danificada\n"
+        "e depois reposta a partir de %s (as bases de dados do projecto não mudam).\n",
+        rascunho.c_str(), principal->bd.c_str(), principal->nome_fich.c_str());
+    const demonstracao::ReposicaoRascunho reposta =
+        demonstracao::repoe_num_rascunho(p, *principal, rascunho);
+    if (reposta.falha) {
+        std::printf("A reposição falhou: %s\n", reposta.falha->c_str());
+        return false;
+    }
+    std::printf("Cópia concluida: %s tem %lld registos e é igual à cópia byte a byte: %s.\n",
+                reposta.base.c_str(), static_cast<long long>(reposta.registos),
+                reposta.igual_a_copia ? "sim" : "não");
+
+    return true;
+}
+
+// A copy of the project whose main structure was made to differ, started
+// and verified, to show what a difference looks like.
+bool mostra_divergente(const demonstracao::Projecto& p, const std::string& caminho) {
+    titulo("Verificação de uma cópia com a estrutura alterada");
+    std::vector<std::string> alteracoes;
+    const demonstracao::Projecto divergente =
+        demonstracao::prepara_divergente(p, caminho + "-estrutura-diferente", alteracoes);
+    std::printf("Pasta: %s\nNa estrutura da base principal:\n", divergente.pasta.c_str());
+    for (const std::string& a : alteracoes) std::printf("  %s\n", a.c_str());
+    if (demonstracao::arranca(divergente, std::string(kProjectoDemo) + "-divergente",
+                              "Cópia com a estrutura alterada",
+                              true) != operacoes::Arranque::Pronto) {
+        std::printf("O arranque da cópia falhou.\n");
+        return false;
+    }
+    mostra_verificacao();
+
+    return true;
+}
+
 }  // namespace
 
 // The main job end to end on a project of its own: the project is made (or
@@ -131,36 +188,7 @@ int demo(const std::vector<std::string>& raw) {
     std::printf("\nCópias em %s:\n", p.pasta_copias.c_str());
     mostra_copias(p.pasta_copias);
 
-    titulo("Cópias encontradas para repor (pezolva copies)");
-    const operacoes::CopiasEncontradas encontradas =
-        operacoes::lista_copias(separador_de_milhares());
-    for (const operacoes::CopiaListada& c : encontradas.copias) {
-        std::printf("  %-34s %-14s %-16s %10s KB\n", c.nome_fich.c_str(), c.bd.c_str(),
-                    c.data.c_str(), c.tamanho.c_str());
-    }
-    const auto principal =
-        std::find_if(encontradas.copias.begin(), encontradas.copias.end(),
-                     [&](const operacoes::CopiaListada& c) { return c.bd + ".mdb" == p.nome_bd; });
-    if (principal == encontradas.copias.end()) {
-        std::printf("Não foi encontrada nenhuma cópia da base de dados principal.\n");
-        return kFalhou;
-    }
-
-    titulo("Reposição de uma cópia num rascunho do projecto");
-    const std::string rascunho = (std::filesystem::path(caminho) / "rascunho").string();
-    std::printf(
-        "O rascunho %s recebe as bases de dados do projecto; a sua %s.mdb é danificada\n"
-        "e depois reposta a partir de %s (as bases de dados do projecto não mudam).\n",
-        rascunho.c_str(), principal->bd.c_str(), principal->nome_fich.c_str());
-    const demonstracao::ReposicaoRascunho reposta =
-        demonstracao::repoe_num_rascunho(p, *principal, rascunho);
-    if (reposta.falha) {
-        std::printf("A reposição falhou: %s\n", reposta.falha->c_str());
-        return kFalhou;
-    }
-    std::printf("Cópia concluida: %s tem %lld registos e é igual à cópia byte a byte: %s.\n",
-                reposta.base.c_str(), static_cast<long long>(reposta.registos),
-                reposta.igual_a_copia ? "sim" : "não");
+    if (!mostra_reposicao(p, caminho)) return kFalhou;
 
     titulo("Compactação de todas as bases de dados");
     espera_minuto_livre(p);
@@ -171,19 +199,7 @@ int demo(const std::vector<std::string>& raw) {
     titulo("Verificação da integridade");
     const bool consistente = mostra_verificacao();
 
-    titulo("Verificação de uma cópia com a estrutura alterada");
-    std::vector<std::string> alteracoes;
-    const demonstracao::Projecto divergente =
-        demonstracao::prepara_divergente(p, caminho + "-estrutura-diferente", alteracoes);
-    std::printf("Pasta: %s\nNa estrutura da base principal:\n", divergente.pasta.c_str());
-    for (const std::string& a : alteracoes) std::printf("  %s\n", a.c_str());
-    if (demonstracao::arranca(divergente, std::string(kProjectoDemo) + "-divergente",
-                              "Cópia com a estrutura alterada",
-                              true) != operacoes::Arranque::Pronto) {
-        std::printf("O arranque da cópia falhou.\n");
-        return kFalhou;
-    }
-    mostra_verificacao();
+    if (!mostra_divergente(p, caminho)) return kFalhou;
 
     titulo("Projectos registados neste posto");
     for (const operacoes::Projecto& e : operacoes::lista_projectos()) {

@@ -53,7 +53,28 @@ void repor_copias::constroi() {
     frame1_->setObjectName(QStringLiteral("Frame1"));
     auto* listas = new QHBoxLayout(frame1_);
     listas->setContentsMargins(0, 0, 0, 0);
+    listas->addWidget(constroi_pastas(), 1);
+    listas->addWidget(constroi_lista(), 3);
+    layout->addWidget(frame1_, 1);
 
+    auto* fundo = new QHBoxLayout;
+    fundo->addStretch(1);
+    auto* repor = botao(QStringLiteral("Repor"), QStringLiteral("Command1"), this);
+    auto* cancelar = botao(QStringLiteral("Cancelar"), QStringLiteral("Command2"), this);
+    fundo->addWidget(repor);
+    fundo->addWidget(cancelar);
+    layout->addLayout(fundo);
+    connect(repor, &QPushButton::clicked, this, [this] { repoe(); });
+    connect(cancelar, &QPushButton::clicked, this, &QDialog::reject);
+
+    constroi_painel();
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if (w->focusPolicy() != Qt::NoFocus) w->installEventFilter(this);
+    }
+}
+
+// "Pastas": the folders searched, and the buttons that change them.
+QWidget* repor_copias::constroi_pastas() {
     auto* frame2 = new QGroupBox(QStringLiteral("Pastas"), frame1_);
     frame2->setObjectName(QStringLiteral("Frame2"));
     auto* coluna_pastas = new QVBoxLayout(frame2);
@@ -72,8 +93,28 @@ void repor_copias::constroi() {
     auto* actualizar =
         botao(QStringLiteral("Actualizar ficheiros"), QStringLiteral("actualizar"), frame2);
     for (QPushButton* b : {adicionar, remover, actualizar}) coluna_pastas->addWidget(b);
-    listas->addWidget(frame2, 1);
 
+    connect(adicionar, &QPushButton::clicked, this, [this] {
+        if (logica_.adiciona_pasta()) procura();
+        mostra_pastas();
+    });
+    connect(remover, &QPushButton::clicked, this, [this] {
+        const QList<QTreeWidgetItem*> escolhida = pastas_->selectedItems();
+        const int linha =
+            escolhida.isEmpty() ? -1 : pastas_->indexOfTopLevelItem(escolhida.front());
+        if (logica_.remove_pasta(
+                linha < 0 ? std::nullopt
+                          : std::optional<std::size_t>(static_cast<std::size_t>(linha)))) {
+            mostra_pastas();
+            procura();
+        }
+    });
+    connect(actualizar, &QPushButton::clicked, this, [this] { procura(); });
+    return frame2;
+}
+
+// The copies found, in the seven columns; a heading's click sorts.
+QWidget* repor_copias::constroi_lista() {
     lista_copias_ = new QTreeWidget(frame1_);
     lista_copias_->setObjectName(QStringLiteral("ListView1"));
     lista_copias_->setRootIsDecorated(false);
@@ -96,67 +137,32 @@ void repor_copias::constroi() {
     }
     // The folder takes the width the window gains.
     cabecalho->setSectionResizeMode(4, QHeaderView::Stretch);
-    listas->addWidget(lista_copias_, 3);
-    layout->addWidget(frame1_, 1);
+    connect(cabecalho, &QHeaderView::sectionClicked, this, [this](int coluna) {
+        logica_.clique_cabecalho(coluna);
+        mostra_copias();
+    });
+    return lista_copias_;
+}
 
-    auto* fundo = new QHBoxLayout;
-    fundo->addStretch(1);
-    auto* repor = botao(QStringLiteral("Repor"), QStringLiteral("Command1"), this);
-    auto* cancelar = botao(QStringLiteral("Cancelar"), QStringLiteral("Command2"), this);
-    fundo->addWidget(repor);
-    fundo->addWidget(cancelar);
-    layout->addLayout(fundo);
-
-    // The progress panel, over the middle of the window while a search runs.
+// The progress panel, over the middle of the window while a search runs.
+void repor_copias::constroi_painel() {
     painel_ = new QFrame(this);
     painel_->setObjectName(QStringLiteral("Frame4"));
     painel_->setFrameShape(QFrame::Box);
     painel_->setAutoFillBackground(true);
     auto* coluna_painel = new QVBoxLayout(painel_);
-    auto* titulo = new QLabel(QStringLiteral("A procurar ficheiros..."), painel_);
-    titulo->setObjectName(QStringLiteral("Label9"));
-    auto* aviso = new QLabel(QStringLiteral("Por favor, não desligue o computador..."), painel_);
-    aviso->setObjectName(QStringLiteral("Label10"));
-    pasta_procurada_ = new QLabel(painel_);
-    pasta_procurada_->setObjectName(QStringLiteral("Label11"));
-    pasta_procurada_->setTextFormat(Qt::PlainText);
+    pasta_procurada_ = etiqueta(QString(), QStringLiteral("Label11"), painel_);
     pasta_procurada_->setMinimumWidth(1);
-    auto* reserva = new QLabel(painel_);
-    reserva->setObjectName(QStringLiteral("Label12"));
     barra_ = new QProgressBar(painel_);
     barra_->setObjectName(QStringLiteral("ProgressBar3"));
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{titulo, aviso, pasta_procurada_, reserva, barra_}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             etiqueta(QStringLiteral("A procurar ficheiros..."), QStringLiteral("Label9"), painel_),
+             etiqueta(QStringLiteral("Por favor, não desligue o computador..."),
+                      QStringLiteral("Label10"), painel_),
+             pasta_procurada_, etiqueta(QString(), QStringLiteral("Label12"), painel_), barra_}) {
         coluna_painel->addWidget(w);
     }
     painel_->hide();
-
-    connect(adicionar, &QPushButton::clicked, this, [this] {
-        if (logica_.adiciona_pasta()) procura();
-        mostra_pastas();
-    });
-    connect(remover, &QPushButton::clicked, this, [this] {
-        const QList<QTreeWidgetItem*> escolhida = pastas_->selectedItems();
-        const int linha =
-            escolhida.isEmpty() ? -1 : pastas_->indexOfTopLevelItem(escolhida.front());
-        if (logica_.remove_pasta(
-                linha < 0 ? std::nullopt
-                          : std::optional<std::size_t>(static_cast<std::size_t>(linha)))) {
-            mostra_pastas();
-            procura();
-        }
-    });
-    connect(actualizar, &QPushButton::clicked, this, [this] { procura(); });
-    connect(cabecalho, &QHeaderView::sectionClicked, this, [this](int coluna) {
-        logica_.clique_cabecalho(coluna);
-        mostra_copias();
-    });
-    connect(repor, &QPushButton::clicked, this, [this] { repoe(); });
-    connect(cancelar, &QPushButton::clicked, this, &QDialog::reject);
-
-    for (QWidget* w : findChildren<QWidget*>()) {
-        if (w->focusPolicy() != Qt::NoFocus) w->installEventFilter(this);
-    }
 }
 
 void repor_copias::showEvent(QShowEvent* event) {

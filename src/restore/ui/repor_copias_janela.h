@@ -43,6 +43,9 @@ class repor_copias : public QDialog {
 
   private:
     void constroi();
+    QWidget* constroi_pastas();
+    QWidget* constroi_lista();
+    void constroi_painel();
     void procura();
     void mostra_pastas();
     void mostra_copias();
