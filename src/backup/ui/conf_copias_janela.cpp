@@ -26,19 +26,6 @@ namespace {
 constexpr int kTwipsPorPixel = 15;
 constexpr int kLargurasLista[] = {1590, 2325, 1700};  // twips
 
-QString nome_indice(const char* nome, int indice) {
-    return QStringLiteral("%1(%2)").arg(QLatin1String(nome)).arg(indice);
-}
-
-QPlainTextEdit* log_box(const QString& nome, QWidget* pai) {
-    auto* t = new QPlainTextEdit(pai);
-    t->setObjectName(nome);
-    t->setReadOnly(true);
-    // A long path must not push the cause of an error out of sight.
-    t->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    return t;
-}
-
 QWidget* pagina_de_log(const QString& titulo, const QString& nome_etiqueta, QPlainTextEdit* caixa,
                        QWidget* pagina) {
     auto* layout = new QVBoxLayout(pagina);
@@ -63,9 +50,9 @@ void conf_copias::constroi() {
     }
     constroi_configuracao(*frame1_[0]);
     constroi_estado(*frame1_[1]);
-    text1_ = log_box(QStringLiteral("Text1"), frame1_[2]);
+    text1_ = caixa_de_log(QStringLiteral("Text1"), frame1_[2]);
     pagina_de_log(QStringLiteral("REGISTO"), QStringLiteral("Label6"), text1_, frame1_[2]);
-    text2_ = log_box(QStringLiteral("Text2"), frame1_[3]);
+    text2_ = caixa_de_log(QStringLiteral("Text2"), frame1_[3]);
     pagina_de_log(QStringLiteral("ERROS"), QStringLiteral("Label7"), text2_, frame1_[3]);
     constroi_progresso();
 

@@ -1,6 +1,7 @@
 #include "common/ui/controlos.h"
 
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace pezolva {
@@ -18,6 +19,20 @@ QPushButton* botao(const QString& texto, const QString& nome, QWidget* pai) {
     b->setAutoDefault(false);
     b->setDefault(false);
     return b;
+}
+
+QString nome_indice(const char* nome, int indice) {
+    return QStringLiteral("%1(%2)").arg(QLatin1String(nome)).arg(indice);
+}
+
+QPlainTextEdit* caixa_de_log(const QString& nome, QWidget* pai) {
+    auto* t = new QPlainTextEdit(pai);
+    t->setObjectName(nome);
+    t->setReadOnly(true);
+    t->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    t->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    t->setTabChangesFocus(true);
+    return t;
 }
 
 }  // namespace pezolva

@@ -3,6 +3,7 @@
 #include <QString>
 
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 class QWidget;
 
@@ -15,5 +16,12 @@ QLabel* etiqueta(const QString& texto, const QString& nome, QWidget* pai);
 // A button named `nome` that Enter never presses: in the component's
 // windows Enter moves to the next control.
 QPushButton* botao(const QString& texto, const QString& nome, QWidget* pai);
+
+// "Nome(3)": the name of the control at `indice` of a control array.
+QString nome_indice(const char* nome, int indice);
+
+// A log: read-only, wrapping anywhere so that a long path never hides the
+// cause after it, and Tab leaves it rather than being swallowed.
+QPlainTextEdit* caixa_de_log(const QString& nome, QWidget* pai);
 
 }  // namespace pezolva

@@ -18,22 +18,6 @@
 namespace pezolva {
 namespace {
 
-QString nome_indice(const char* nome, int indice) {
-    return QStringLiteral("%1(%2)").arg(QLatin1String(nome)).arg(indice);
-}
-
-// A log: read-only, wrapping anywhere so that a long path never hides the
-// cause after it, and Tab leaves it rather than being swallowed.
-QPlainTextEdit* caixa_de_log(const QString& nome, QWidget* pai) {
-    auto* t = new QPlainTextEdit(pai);
-    t->setObjectName(nome);
-    t->setReadOnly(true);
-    t->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    t->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    t->setTabChangesFocus(true);
-    return t;
-}
-
 void pagina_de_log(const QString& titulo, const QString& nome_etiqueta, QPlainTextEdit* caixa,
                    QWidget& pagina) {
     auto* layout = new QVBoxLayout(&pagina);
