@@ -26,14 +26,6 @@ namespace {
 constexpr int kTwipsPorPixel = 15;
 constexpr int kLargurasLista[] = {1590, 2325, 1700};  // twips
 
-QWidget* pagina_de_log(const QString& titulo, const QString& nome_etiqueta, QPlainTextEdit* caixa,
-                       QWidget* pagina) {
-    auto* layout = new QVBoxLayout(pagina);
-    layout->addWidget(etiqueta(titulo, nome_etiqueta, pagina));
-    layout->addWidget(caixa);
-    return pagina;
-}
-
 }  // namespace
 
 void conf_copias::constroi() {
@@ -51,9 +43,9 @@ void conf_copias::constroi() {
     constroi_configuracao(*frame1_[0]);
     constroi_estado(*frame1_[1]);
     text1_ = caixa_de_log(QStringLiteral("Text1"), frame1_[2]);
-    pagina_de_log(QStringLiteral("REGISTO"), QStringLiteral("Label6"), text1_, frame1_[2]);
+    pagina_de_log(QStringLiteral("REGISTO"), QStringLiteral("Label6"), text1_, *frame1_[2]);
     text2_ = caixa_de_log(QStringLiteral("Text2"), frame1_[3]);
-    pagina_de_log(QStringLiteral("ERROS"), QStringLiteral("Label7"), text2_, frame1_[3]);
+    pagina_de_log(QStringLiteral("ERROS"), QStringLiteral("Label7"), text2_, *frame1_[3]);
     constroi_progresso();
 
     auto* layout = new QVBoxLayout(this);

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace pezolva {
 
@@ -33,6 +34,13 @@ QPlainTextEdit* caixa_de_log(const QString& nome, QWidget* pai) {
     t->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     t->setTabChangesFocus(true);
     return t;
+}
+
+void pagina_de_log(const QString& titulo, const QString& nome_etiqueta, QPlainTextEdit* caixa,
+                   QWidget& pagina) {
+    auto* layout = new QVBoxLayout(&pagina);
+    layout->addWidget(etiqueta(titulo, nome_etiqueta, &pagina));
+    layout->addWidget(caixa);
 }
 
 }  // namespace pezolva

@@ -24,4 +24,9 @@ QString nome_indice(const char* nome, int indice);
 // cause after it, and Tab leaves it rather than being swallowed.
 QPlainTextEdit* caixa_de_log(const QString& nome, QWidget* pai);
 
+// Lays `pagina` out as a log page: its heading `titulo` (a label named
+// `nome_etiqueta`) above the log `caixa`.
+void pagina_de_log(const QString& titulo, const QString& nome_etiqueta, QPlainTextEdit* caixa,
+                   QWidget& pagina);
+
 }  // namespace pezolva

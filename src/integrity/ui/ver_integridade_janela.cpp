@@ -16,16 +16,6 @@
 #include "integrity/ui/ver_integridade.h"
 
 namespace pezolva {
-namespace {
-
-void pagina_de_log(const QString& titulo, const QString& nome_etiqueta, QPlainTextEdit* caixa,
-                   QWidget& pagina) {
-    auto* layout = new QVBoxLayout(&pagina);
-    layout->addWidget(etiqueta(titulo, nome_etiqueta, &pagina));
-    layout->addWidget(caixa);
-}
-
-}  // namespace
 
 void ver_integridade::constroi() {
     setObjectName(QStringLiteral("ver_integridade"));
