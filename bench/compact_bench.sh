@@ -21,10 +21,13 @@ fi
 "$P" start "$W/proj" bench base.mdb --answer nao-fazer >/dev/null
 ls -l "$W/proj/base.mdb"
 agora() { date +%s.%N; }
+rm -f "$W/razoes"
 for i in $(seq "$RUNS"); do
   rm -f "$W"/proj/base2*.mdb "$W/v.mdb"; sync
   t0=$(agora); "$P" compact --project bench base.mdb >/dev/null; t1=$(agora)
   rm -f "$W"/proj/base2*.mdb; sync
   t2=$(agora); "$P" --help >/dev/null; sqlite3 "$W/proj/base.mdb" "VACUUM INTO '$W/v.mdb'"; t3=$(agora)
-  echo "$t0 $t1 $t2 $t3" | awk '{c=$2-$1; v=$4-$3; printf "compact %.2f s   VACUUM INTO + arranque %.2f s   razão %.2f\n", c, v, c/v}'
+  echo "$t0 $t1 $t2 $t3" | awk '{c=$2-$1; v=$4-$3; printf "compact %.2f s   VACUUM INTO + arranque %.2f s   razão %.2f\n", c, v, c/v}' |
+    tee -a "$W/razoes"
 done
+sort -n -k11 "$W/razoes" | awk '{r[NR]=$11} END {printf "mediana das razões: %.2f (%d execuções; carga %s)\n", r[int((NR+1)/2)], NR, "'"$(cut -d' ' -f1-3 /proc/loadavg)"'"}'

@@ -8,6 +8,9 @@
 // read.  When JETCOMP_LOCK_FD names an inherited descriptor, it is the
 // source's companion lock, held exclusively by the program that started
 // this one; the source is then read under that lock instead of a new one.
+// When JETCOMP_NO_SYNC is "1", the destination is named without being
+// synced: the program that started this one syncs it itself, while it
+// checks it, before it relies on it.
 //
 // Exit status: 0 the destination is complete; 1 the compaction failed
 // (nothing left at the destination); 2 wrong use; 128 + n on signal n.
@@ -76,6 +79,12 @@ CompanionLock lock_herdado(const std::string& origem) {
     return CompanionLock::Adopt(std::atoi(fd), origem);
 }
 
+// Whether the starting program syncs the destination itself.
+CopySync sincronizacao() {
+    const char* v = std::getenv("JETCOMP_NO_SYNC");
+    return v != nullptr && std::string(v) == "1" ? CopySync::LeftToCaller : CopySync::Synced;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -86,7 +95,8 @@ int main(int argc, char** argv) {
     }
     const SignalInterruption sinais;
     try {
-        CompactToNewFile(p->origem, p->destino, ";pwd=" + p->palavra_passe, lock_herdado(p->origem));
+        CompactToNewFile(p->origem, p->destino, ";pwd=" + p->palavra_passe, lock_herdado(p->origem),
+                         sincronizacao());
     } catch (const EngineError& e) {
         if (const int sinal = interruption_requested()) end_as_signal(sinal);
         std::fprintf(stderr, "jetcomp: %d - %s\n", e.numero(), e.what());

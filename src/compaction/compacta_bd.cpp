@@ -6,6 +6,7 @@
 #include "compaction/nomes_compactacao.h"
 #include "compaction/troca_compactada.h"
 #include "engine/database.h"
+#include "engine/file_sync.h"
 #include "engine/interruption.h"
 #include "engine/lock_file.h"
 #include "engine/settle.h"
@@ -37,17 +38,27 @@ bool continua_bloqueada(Dialogs& d, const std::string& nomebd, const std::string
 }
 
 // Why the copy at `caminho` cannot take the database's place; nullopt when
-// it opens with the password and SQLite finds it sound.
+// it opens with the password, SQLite finds it sound, and it is on the disk.
+// Whatever tool wrote it, the copy is synced here, while it is checked:
+// ours leaves that to us so that the two overlap.
 std::optional<std::string> defeito_da_copia(FileSystem& files, const std::string& caminho,
                                             const std::string& passwd) {
     if (!files.exists(caminho)) return "a ferramenta não escreveu a cópia";
     std::optional<std::string> defeito;
     try {
-        engine::Database copia = engine::OpenDatabase(caminho, false, true, ";pwd=" + passwd);
-        const std::string v = copia.OpenRecordset("PRAGMA quick_check").Fields(std::size_t{0}).to_text();
-        if (v != "ok") defeito = "a cópia está danificada: " + v;
+        // Made before the connection opens the file and gone after it
+        // closes, so that closing its descriptor drops no lock of SQLite's.
+        engine::FileSync sincronizacao(caminho);
+        sincronizacao.Start();
+        {
+            engine::Database copia = engine::OpenDatabase(caminho, false, true, ";pwd=" + passwd);
+            const std::string v =
+                copia.OpenRecordset("PRAGMA quick_check").Fields(std::size_t{0}).to_text();
+            if (v != "ok") defeito = "a cópia está danificada: " + v;
+        }
+        sincronizacao.Wait();
     } catch (const engine::EngineError& e) {
-        defeito = e.descricao();
+        if (!defeito) defeito = e.descricao();
     }
     return defeito;
 }
@@ -68,9 +79,10 @@ std::optional<std::string> corre_ferramenta(Services& s, const AmbienteCompactac
     // A host that turned signals into a stop request (the unattended
     // operations) is not held for an hour by the tool.
     pedido.parar = [] { return engine::interruption_requested() != 0; };
+    pedido.ambiente = {"JETCOMP_NO_SYNC=1"};
     if (bloqueio.held()) {
         pedido.herdados = {bloqueio.descriptor()};
-        pedido.ambiente = {"JETCOMP_LOCK_FD=" + std::to_string(bloqueio.descriptor())};
+        pedido.ambiente.push_back("JETCOMP_LOCK_FD=" + std::to_string(bloqueio.descriptor()));
     }
     if (a.aviso != nullptr) {
         a.aviso->mostra("A COMPACTAR", nomebd);

@@ -53,7 +53,7 @@ std::string partial_compaction_path(const std::string& destination) {
 }
 
 void CompactToNewFile(const std::string& source, const std::string& destination, const std::string& connect,
-                      CompanionLock held) {
+                      CompanionLock held, CopySync sync) {
     std::error_code ec;
     if (std::filesystem::exists(destination, ec)) {
         throw EngineError(ErroBaseExiste, "A base de dados '" + destination + "' já existe.");
@@ -65,18 +65,12 @@ void CompactToNewFile(const std::string& source, const std::string& destination,
     remove_quietly(partial);
     const bool wal = in_wal_mode(source);
     try {
-        if (held.held()) {
-            CompactHeldDatabase(source, std::move(held), partial, connect);
-        } else {
-            CompactDatabase(source, partial, "", 0, connect);
-        }
+        // Synced once, below, rather than by VACUUM INTO and again here.
+        CompactHeldDatabase(source, std::move(held), partial, connect, CopySync::LeftToCaller);
         if (wal) restore_wal_mode(partial);
         struct stat from {};
         if (::stat(source.c_str(), &from) == 0) ::chmod(partial.c_str(), from.st_mode & 0777);
-        {
-            FileSync sync(partial);
-            sync.Wait();
-        }
+        if (sync == CopySync::Synced) FileSync(partial).Wait();
         // A stop asked for meanwhile wins over a copy that happened to end.
         if (interruption_requested() != 0) throw EngineError(ErroCancelado, "A operação foi interrompida.");
         LocalFileSystem files;

@@ -128,13 +128,13 @@ Database CreateDatabase(const std::string& path, const std::string& password) {
 
 void CompactDatabase(const std::string& source, const std::string& destination, const std::string& /*locale*/,
                      int /*options*/, const std::string& connect) {
-    check_openable(source);
-    CompactHeldDatabase(source, CompanionLock(source, CompanionLock::Mode::Shared), destination, connect);
+    CompactHeldDatabase(source, CompanionLock(), destination, connect);
 }
 
 void CompactHeldDatabase(const std::string& source, CompanionLock held, const std::string& destination,
-                         const std::string& connect) {
+                         const std::string& connect, CopySync sync) {
     check_openable(source);
+    if (!held.held()) held = CompanionLock(source, CompanionLock::Mode::Shared);
     Database from(open_locked(source, std::move(held), true, connect));
     std::error_code ec;
     const bool existed = fs::exists(destination, ec);
@@ -150,6 +150,9 @@ void CompactHeldDatabase(const std::string& source, CompanionLock held, const st
         throw EngineError(ErroCaminho, descricao);
     }
     detail::DbState& state = *from.state();
+    // VACUUM INTO writes its output with the source connection's
+    // synchronous level.
+    if (sync == CopySync::LeftToCaller) state.exec("PRAGMA main.synchronous=OFF");
     try {
         detail::Statement vacuum = state.prepare("VACUUM INTO ?1");
         vacuum.bind_text(1, detail::file_uri(destination, ""));

@@ -25,6 +25,11 @@ class DbState;
 class TransactionGuard;
 }
 
+// Whether a copy is made durable by the call that writes it, or left in
+// the system's cache for a caller that syncs it itself (while it checks the
+// copy, say) before anything relies on it.
+enum class CopySync { Synced, LeftToCaller };
+
 // An open database.  Copies share one connection; Close() closes it for
 // every copy and for the recordsets and table definitions opened from it.
 // The connection also closes when the last of them goes.  While open, the
@@ -79,7 +84,7 @@ private:
     friend Database open_database(const std::string&, bool, bool, const std::string&);
     friend Database CreateDatabase(const std::string&, const std::string&);
     friend void CompactHeldDatabase(const std::string&, CompanionLock, const std::string&,
-                                    const std::string&);
+                                    const std::string&, CopySync);
     friend bool SnapshotFile(Database&, const std::string&, mode_t);
     friend std::optional<std::int64_t> KeepStructureDefinitions(Database&, Database&,
                                                                 const std::vector<std::string>&);
@@ -133,9 +138,10 @@ void CompactDatabase(const std::string& source, const std::string& destination,
 // CompactDatabase for a source whose companion lock `held` the caller holds
 // already (CompanionLock::Adopt): the lock is kept for the call and not
 // taken again, so a program started by the holder of the exclusive lock can
-// read the database it is about to have replaced.
+// read the database it is about to have replaced.  When `held` holds
+// nothing, a shared lock is taken for the call, as CompactDatabase does.
 void CompactHeldDatabase(const std::string& source, CompanionLock held, const std::string& destination,
-                         const std::string& connect = "");
+                         const std::string& connect = "", CopySync sync = CopySync::Synced);
 
 // Database::NewPassword, as a function.
 void SetPassword(Database& database, const std::string& old_password, const std::string& new_password);

@@ -126,5 +126,19 @@ TEST_F(JetcompTest, AnInheritedLockIsUsedOnlyWhenItIsTheSourcesExclusiveOne) {
     ::close(fd);
 }
 
+TEST_F(JetcompTest, TheCopyIsSyncedBeforeItIsNamedUnlessTheCallerTakesThatOn) {
+    // Every sync of the copy under construction fails.
+    const QStringList disco_falha = {"strace", "-f", "-qq", "-o", "/dev/null", "-P",
+                                     QString::fromStdString(dir.file(".nova.mdb.parcial")),
+                                     "-e", "trace=fsync,fdatasync", "-e", "inject=fsync,fdatasync:error=EIO"};
+    const Saida sincroniza = corre(normal(), "segredo\n", disco_falha);
+    EXPECT_EQ(sincroniza.codigo, 1) << sincroniza.erros;
+    so_a_origem();
+
+    const Saida deixa = corre(normal(), "segredo\n", disco_falha, {"JETCOMP_NO_SYNC=1"});
+    EXPECT_EQ(deixa.codigo, 0) << deixa.erros;
+    EXPECT_TRUE(std::filesystem::exists(destino()));
+}
+
 }  // namespace
 }  // namespace pezolva

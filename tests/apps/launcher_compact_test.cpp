@@ -1,7 +1,9 @@
 // The launcher's compaction and re-install, run as a process.
 #include <sys/stat.h>
 
+#include <chrono>
 #include <csignal>
+#include <ctime>
 #include <regex>
 #include <thread>
 
@@ -26,6 +28,13 @@ protected:
             if (std::regex_match(n, datada)) nomes.push_back(n);
         }
         return nomes;
+    }
+    // Every name in the project folder, hidden ones included.
+    std::vector<std::string> nomes() {
+        std::vector<std::string> n;
+        for (const auto& e : std::filesystem::directory_iterator(pasta())) n.push_back(e.path().filename());
+        std::sort(n.begin(), n.end());
+        return n;
     }
 };
 
@@ -70,12 +79,6 @@ TEST_F(LauncherCompactTest, ASignalStopsTheToolAndLeavesTheFolderAsItWas) {
     testing::write_file(pasta() + "/jetcomp", "#!/bin/sh\ncp \"${1#-src:}\" \"${2#-dest:}\"\nexec sleep 60\n");
     ::chmod((pasta() + "/jetcomp").c_str(), 0755);
     const std::string antes = testing::read_file(pasta() + "/brasol.mdb");
-    const auto nomes = [&] {
-        std::vector<std::string> n;
-        for (const auto& e : std::filesystem::directory_iterator(pasta())) n.push_back(e.path().filename());
-        std::sort(n.begin(), n.end());
-        return n;
-    };
     const std::vector<std::string> ficheiros = nomes();
 
     QProcess p;
@@ -94,6 +97,34 @@ TEST_F(LauncherCompactTest, ASignalStopsTheToolAndLeavesTheFolderAsItWas) {
     EXPECT_NE(saida.find("brasol.mdb... não foi compactada: a compactação foi interrompida"), std::string::npos)
         << saida;
     EXPECT_EQ(saida.find("brasol_fotos"), std::string::npos) << saida;
+    EXPECT_EQ(testing::read_file(pasta() + "/brasol.mdb"), antes);
+    EXPECT_EQ(nomes(), ficheiros);
+}
+
+// The tool leaves the syncing of its copy to the launcher, which does it
+// while it checks the copy: a copy the disk refuses is never swapped in.
+TEST_F(LauncherCompactTest, ACopyTheDiskCannotKeepIsNotSwappedIn) {
+    if (QProcess::execute("strace", {"-qq", "-o", "/dev/null", "true"}) != 0) {
+        GTEST_SKIP() << "strace cannot trace here";
+    }
+    // The copy's name carries the second the compaction starts: every
+    // second of the next minute is watched, and only syncs of that file fail.
+    QStringList strace = {"strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=fsync,fdatasync",
+                          "-e", "inject=fsync,fdatasync:error=EIO"};
+    const auto agora = std::chrono::system_clock::now();
+    for (int s = 0; s < 60; ++s) {
+        const std::time_t t = std::chrono::system_clock::to_time_t(agora + std::chrono::seconds(s));
+        char momento[32];
+        std::strftime(momento, sizeof momento, "%d%m%Y%H%M%S", std::localtime(&t));
+        strace << "-P" << q(pasta() + "/brasol.mdb" + momento);
+    }
+    const std::string antes = testing::read_file(pasta() + "/brasol.mdb");
+    const std::vector<std::string> ficheiros = nomes();
+
+    const auto r = corre({"compact", "--project", "obras", "brasol.mdb"}, "kqa730418", "", false, strace);
+
+    EXPECT_EQ(r.saida, 1) << r.out << r.err;
+    EXPECT_NE(r.out.find("brasol.mdb... não foi compactada: Erro de disco"), std::string::npos) << r.out;
     EXPECT_EQ(testing::read_file(pasta() + "/brasol.mdb"), antes);
     EXPECT_EQ(nomes(), ficheiros);
 }
