@@ -87,13 +87,13 @@ void Sha256::update(const std::uint8_t* bytes, std::size_t size) {
 
 Digest Sha256::finish() {
     const std::uint64_t bits = length_ * 8;
-    const std::uint8_t one = 0x80;
-    update(&one, 1);
-    const std::uint8_t zero = 0;
-    while (buffered_ != 56) update(&zero, 1);
-    std::array<std::uint8_t, 8> tail{};
-    for (int i = 0; i < 8; ++i) tail[i] = static_cast<std::uint8_t>(bits >> (56 - 8 * i));
-    update(tail.data(), tail.size());
+    // The padding: a one bit, zeros up to 8 bytes short of a block, the
+    // length in bits.
+    std::array<std::uint8_t, 72> padding{};
+    padding[0] = 0x80;
+    const std::size_t zeros = (buffered_ < 56 ? 56 : 120) - buffered_ - 1;
+    for (int i = 0; i < 8; ++i) padding[1 + zeros + i] = static_cast<std::uint8_t>(bits >> (56 - 8 * i));
+    update(padding.data(), 1 + zeros + 8);
     Digest out{};
     for (int i = 0; i < 8; ++i) {
         out[4 * i] = static_cast<std::uint8_t>(state_[i] >> 24);
@@ -110,36 +110,51 @@ Digest sha256(std::string_view bytes) {
     return h.finish();
 }
 
-Digest hmac_sha256(std::string_view key, std::string_view message) {
-    std::array<std::uint8_t, 64> block{};
-    if (key.size() > block.size()) {
-        const Digest k = sha256(key);
-        std::memcpy(block.data(), k.data(), k.size());
-    } else {
-        std::memcpy(block.data(), key.data(), key.size());
+namespace {
+
+// HMAC-SHA-256 with one key for many messages: the key's two padded blocks
+// are hashed once, and each message starts from those states.
+class KeyedHmac {
+public:
+    explicit KeyedHmac(std::string_view key) {
+        std::array<std::uint8_t, 64> block{};
+        if (key.size() > block.size()) {
+            const Digest k = sha256(key);
+            std::memcpy(block.data(), k.data(), k.size());
+        } else {
+            std::memcpy(block.data(), key.data(), key.size());
+        }
+        std::array<std::uint8_t, 64> pad{};
+        for (std::size_t i = 0; i < block.size(); ++i) pad[i] = block[i] ^ 0x36;
+        inner_.update(pad.data(), pad.size());
+        for (std::size_t i = 0; i < block.size(); ++i) pad[i] = block[i] ^ 0x5c;
+        outer_.update(pad.data(), pad.size());
     }
-    std::array<std::uint8_t, 64> inner{}, outer{};
-    for (std::size_t i = 0; i < block.size(); ++i) {
-        inner[i] = block[i] ^ 0x36;
-        outer[i] = block[i] ^ 0x5c;
+    Digest mac(std::string_view message) const {
+        Sha256 in = inner_;
+        in.update(message);
+        const Digest inner_digest = in.finish();
+        Sha256 out = outer_;
+        out.update(inner_digest.data(), inner_digest.size());
+        return out.finish();
     }
-    Sha256 in;
-    in.update(inner.data(), inner.size());
-    in.update(message);
-    const Digest inner_digest = in.finish();
-    Sha256 out;
-    out.update(outer.data(), outer.size());
-    out.update(inner_digest.data(), inner_digest.size());
-    return out.finish();
-}
+
+private:
+    Sha256 inner_, outer_;
+};
+
+}  // namespace
+
+Digest hmac_sha256(std::string_view key, std::string_view message) { return KeyedHmac(key).mac(message); }
 
 Digest pbkdf2_sha256(std::string_view password, std::string_view salt, std::uint32_t iterations) {
+    const KeyedHmac hmac(password);
     std::string first(salt);
     first += std::string("\0\0\0\1", 4);
-    Digest u = hmac_sha256(password, first);
+    Digest u = hmac.mac(first);
     Digest t = u;
     for (std::uint32_t i = 1; i < iterations; ++i) {
-        u = hmac_sha256(password, as_text(u));
+        u = hmac.mac(as_text(u));
         for (std::size_t j = 0; j < t.size(); ++j) t[j] ^= u[j];
     }
     return t;

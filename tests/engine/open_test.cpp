@@ -71,6 +71,27 @@ TEST_F(OpenTest, PasswordIsKeptAsASaltedDigestAndCanChange) {
     EXPECT_NO_THROW(OpenDatabase(path("chave.mdb"), false, false, "").Close());
 }
 
+// Opening a file again skips the slow derivation once a password has opened
+// it: only that password, and only while the file keeps that digest.
+TEST_F(OpenTest, APasswordOnceAcceptedOpensNothingElse) {
+    make("chave.mdb", "", "kqa730418").Close();
+    fs::copy_file(path("chave.mdb"), path("copia.mdb"));
+    for (int vez = 0; vez < 2; ++vez) {
+        EXPECT_NO_THROW(OpenDatabase(path("chave.mdb"), false, true, ";pwd=kqa730418").Close());
+        EXPECT_NO_THROW(OpenDatabase(path("copia.mdb"), false, true, ";pwd=kqa730418").Close());
+        for (const char* errada : {"kqa73041", "kqa730418 ", "KQA730418", ""}) {
+            EXPECT_EQ(error_number([&] { OpenDatabase(path("copia.mdb"), false, true, std::string(";pwd=") + errada); }),
+                      ErroPalavraPasse)
+                << errada;
+        }
+    }
+    Database db = OpenDatabase(path("copia.mdb"), false, false, ";pwd=kqa730418");
+    db.NewPassword("kqa730418", "outra");
+    db.Close();
+    EXPECT_EQ(error_number([&] { OpenDatabase(path("copia.mdb"), false, true, ";pwd=kqa730418"); }), ErroPalavraPasse);
+    EXPECT_NO_THROW(OpenDatabase(path("chave.mdb"), false, true, ";pwd=kqa730418").Close());
+}
+
 // Permissions are tried as an ordinary user: root writes any file and any
 // folder.
 TEST_F(OpenTest, ReadWriteOpenOfAFileThatCannotBeWrittenFails) {

@@ -2,7 +2,11 @@
 
 #include <sys/random.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <deque>
+#include <mutex>
+#include <utility>
 
 #include "engine/quoting.h"
 #include "engine/sha256.h"
@@ -34,6 +38,34 @@ bool same(const std::string& a, const std::string& b) {
     return diff == 0;
 }
 
+// The gates this process has opened with the right password already.  A
+// backup opens one database several times (the live file, its snapshot,
+// the copy, on two threads), and each derivation costs milliseconds on
+// purpose; what is kept is a digest of the password with the gate's salt,
+// never the password.
+class OpenedGates {
+public:
+    bool contains(const std::string& gate, const Digest& proof) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return std::find(entries_.begin(), entries_.end(), std::pair{gate, proof}) != entries_.end();
+    }
+    void add(const std::string& gate, const Digest& proof) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (entries_.size() == kMost) entries_.pop_front();
+        entries_.emplace_back(gate, proof);
+    }
+
+private:
+    static constexpr std::size_t kMost = 32;
+    std::mutex mutex_;
+    std::deque<std::pair<std::string, Digest>> entries_;
+};
+
+OpenedGates& opened_gates() {
+    static OpenedGates gates;
+    return gates;
+}
+
 bool gate_exists(DbState& state, const std::string& schema = "main") {
     Statement s = state.prepare("SELECT 1 FROM " + quote_identifier(schema) +
                                 ".sqlite_schema WHERE type='table' AND name=?1 COLLATE NOCASE");
@@ -58,8 +90,12 @@ void check_password(DbState& state, const std::string& password, const std::stri
     const std::int64_t iterations = s.column_int64(1);
     const std::string stored = s.column_text(2);
     if (iterations < 1 || iterations > kMostIterations) throw wrong_password();
+    const std::string gate = salt + '\n' + std::to_string(iterations) + '\n' + stored;
+    const Digest proof = sha256(salt + '\n' + password);
+    if (opened_gates().contains(gate, proof)) return;
     const std::string digest = to_hex(pbkdf2_sha256(password, salt, static_cast<std::uint32_t>(iterations)));
     if (!same(digest, stored)) throw wrong_password();
+    opened_gates().add(gate, proof);
 }
 
 void check_storable_password(const std::string& password) {
