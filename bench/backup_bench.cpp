@@ -280,7 +280,7 @@ Result measure(const fs::path& folder, const tp::Opcoes& opcoes, int runs);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return usage(argv[0]);
+    if (argc < 2 || argv[1][0] == '-') return usage(argv[0]);
     const fs::path folder = fs::absolute(argv[1]);
     std::vector<std::int64_t> sizes;
     int runs = 5;

@@ -45,7 +45,7 @@ double segundos(F&& f) {
 
 int main(int argc, char** argv) {
     using namespace pezolva;
-    if (argc < 2) {
+    if (argc < 2 || argv[1][0] == '-') {
         std::fprintf(stderr, "Uso: bench_discovery PASTA [--files N] [--runs K]\n");
         return 2;
     }

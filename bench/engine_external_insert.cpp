@@ -77,7 +77,7 @@ void make_live(const std::string& path, int scale) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
+    if (argc < 2 || argv[1][0] == '-') {
         std::fprintf(stderr, "usage: %s <folder> [scale] [runs]\n", argv[0]);
         return 2;
     }

@@ -43,7 +43,8 @@ int uso(const char* programa) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) return uso(argv[0]);
+    // A folder is never taken from something that reads as an option.
+    if (argc < 2 || argv[1][0] == '-') return uso(argv[0]);
     const std::string pasta = argv[1];
     tp::Opcoes opcoes;
     opcoes.bytes = 1'000'000'000;

@@ -85,7 +85,7 @@ int corre(const std::string& comando) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
+    if (argc < 2 || argv[1][0] == '-') {
         std::fprintf(stderr, "uso: %s PASTA [--runs N] [--tabelas N]\n", argv[0]);
         return 2;
     }

@@ -23,8 +23,6 @@ namespace {
 
 using engine::EngineError;
 
-const char* const kLocalidade = ";LANGID=0x0409;CP=1252;COUNTRY=0";
-
 // The temporary names of one run: n is added to the run's token.
 enum : int { kEmConstrucao = 0, kCompactada = 1, kDeLado = 2, kInstantaneo = 3 };
 
@@ -246,7 +244,9 @@ std::string ConstrucaoCopia::compacta(const std::string& em_construcao, bool ja_
     if (ja_compacta) return em_construcao;
     const std::string compactada = temporarios_.claim(temporario(kCompactada));
     files_.create_file(compactada);  // private from its first byte
-    engine::CompactDatabase(em_construcao, compactada, kLocalidade, 0, plano_.ligacao);
+    // Synced by the caller while it checks the copy, not by VACUUM INTO
+    // before: the two then overlap.
+    engine::CompactHeldDatabase(em_construcao, {}, compactada, plano_.ligacao, engine::CopySync::LeftToCaller);
     temporarios_.remove(em_construcao);
     return compactada;
 }
@@ -290,9 +290,11 @@ bool ConstrucaoCopia::enche_verifica_e_nomeia(engine::Database& viva, engine::Da
     const std::string pronta = compacta(em_construcao, ja_compacta);
     tempos_.marca(ja_compacta ? "compactar (não foi preciso)" : "compactar");
     verifica_interrupcao();
-    // An uncompacted copy is synced while it is checked; a compacted one
-    // SQLite has synced already.
-    if (ja_compacta) sincronizacao.Start();
+    // The copy is synced while it is checked.  No connection has the
+    // compacted file open yet, so its sync may be opened now.
+    std::optional<engine::FileSync> sincronizacao_compactada;
+    engine::FileSync& a_sincronizar = ja_compacta ? sincronizacao : sincronizacao_compactada.emplace(pronta);
+    a_sincronizar.Start();
     std::vector<TabelaCopiada> copiadas;
     for (const Tabela& t : *tabelas) copiadas.push_back({t.nome, t.linhas});
     if (auto falha = verifica_copia(pronta, plano_.ligacao, copiadas)) {
@@ -301,7 +303,7 @@ bool ConstrucaoCopia::enche_verifica_e_nomeia(engine::Database& viva, engine::Da
                           para_o_utilizador(*falha));
         return false;
     }
-    if (ja_compacta) sincronizacao.Wait();
+    a_sincronizar.Wait();
     tempos_.marca("verificar");
     verifica_interrupcao();
     nomeia(pronta);

@@ -65,6 +65,20 @@ TEST_F(LauncherFaultsTest, AFullDiskOrAWriteErrorLeavesNoCopyAndTheGoodOnesAsThe
     }
 }
 
+TEST_F(LauncherFaultsTest, ACopyTheDiskCannotKeepIsNotNamed) {
+    // Every file the backup makes durable fails to sync: the first is the
+    // copy of the structure, and strace counts each thread's calls apart,
+    // so the copy's own sync on its thread fails too.
+    const Resultado r = corre({"backup", "--project", "obras", "brasol.mdb"}, "kqa730418", "", false,
+                              {"strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=fsync", "-e",
+                               "inject=fsync:error=EIO:when=1"});
+    EXPECT_EQ(r.saida, 1) << r.out << r.err;
+    EXPECT_EQ(linhas_de_erro(r.out), 1) << r.out;
+    EXPECT_NE(r.out.find("erro de entrada/saída no disco"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("concluido"), std::string::npos);
+    EXPECT_EQ(conteudo(), antes);
+}
+
 TEST_F(LauncherFaultsTest, ASignalEndsTheRunCleanlyWithItsExitStatus) {
     for (const auto& [sinal, saida] : {std::pair{"SIGTERM", 143}, std::pair{"SIGINT", 130}, std::pair{"SIGHUP", 129}}) {
         SCOPED_TRACE(sinal);
