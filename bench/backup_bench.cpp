@@ -8,9 +8,11 @@
 //  - "pezolva backup --project NAME brasol.mdb" as a child process (the
 //    whole run: start-up, structure copy, fill, compaction when needed,
 //    check, naming), with its peak memory from wait4.
-// While the backup runs, another user commits a change to the live
-// database every 10 ms; the longest a commit waits is what the backup
-// costs the other users.  Outputs are deleted between runs.  Prints the
+// The backup then runs once more while another user commits a change to
+// the live database every 10 ms: the longest a commit waits is what the
+// backup costs the other users (that run is timed apart, so that the
+// ratios compare the backup with the yardsticks under the same
+// conditions).  Outputs are deleted between runs.  Prints the
 // medians, the ratios of the backup to the yardsticks, the writer's
 // longest wait, the backup's peak memory and the medians of its own stage
 // times (PEZOLVA_TEMPOS), and the load average before and after.
@@ -238,6 +240,16 @@ const char* launcher() {
     return other != nullptr && *other != '\0' ? other : PEZOLVA_LAUNCHER;
 }
 
+// One "pezolva backup" of the test project's main database into an empty
+// copies folder, which it leaves empty again.
+Child run_backup(const std::vector<std::string>& env, const fs::path& output, const fs::path& copies) {
+    remove_all_in(copies);
+    Child backup = run({launcher(), "backup", "--project", kProjecto, tp::kPrincipal}, env, output);
+    if (!succeeded(backup)) throw std::runtime_error("pezolva backup falhou:\n" + backup.output);
+    remove_all_in(copies);
+    return backup;
+}
+
 int usage(const char* program) {
     std::fprintf(stderr, "uso: %s PASTA [--bytes N]... [--runs K] [--ocupado]\n", program);
     return 2;
@@ -356,15 +368,15 @@ Result measure(const fs::path& folder, const tp::Opcoes& opcoes, int runs) {
         const fs::path copies = folder / "copiaseg";
         const fs::path file_copy = folder / "bench_copia.mdb";
         const fs::path vacuum = folder / "bench_vacuum.mdb";
-        std::vector<double> copy_s, copy_sync_s, vacuum_s, backup_s, rss_mib, wait_s;
+        std::vector<double> copy_s, copy_sync_s, vacuum_s, backup_s, rss_mib, wait_s, with_writer_s;
         std::map<std::string, std::vector<double>> stage_s;
         std::vector<std::string> stage_order;
         const std::string load_before = load_average();
         for (int run_no = 0; run_no < runs; ++run_no) {
-            // Each run starts with another of the three, so none always
+            // Each run starts with another of the four, so none always
             // finds the page cache warmed by the same predecessor.
-            for (int step = 0; step < 3; ++step) {
-                switch ((run_no + step) % 3) {
+            for (int step = 0; step < 4; ++step) {
+                switch ((run_no + step) % 4) {
                     case 0: {
                         fs::remove(file_copy);
                         start = std::chrono::steady_clock::now();
@@ -384,28 +396,31 @@ Result measure(const fs::path& folder, const tp::Opcoes& opcoes, int runs) {
                         break;
                     }
                     case 2: {
-                        remove_all_in(copies);
-                        Writer writer(live);
-                        const Child backup = run({launcher(), "backup", "--project", kProjecto,
-                                                  tp::kPrincipal},
-                                                 env, output);
-                        wait_s.push_back(writer.stop());
-                        if (!succeeded(backup)) throw std::runtime_error("pezolva backup falhou:\n" + backup.output);
+                        // The backup alone, as VACUUM INTO and the copy ran.
+                        const Child backup = run_backup(env, output, copies);
                         backup_s.push_back(backup.seconds);
                         rss_mib.push_back(backup.max_rss_kib / 1024.0);
                         for (const auto& [stage, s] : stages(backup.output)) {
                             if (!stage_s.count(stage)) stage_order.push_back(stage);
                             stage_s[stage].push_back(s);
                         }
-                        remove_all_in(copies);
+                        break;
+                    }
+                    case 3: {
+                        // Another user committing every 10 ms meanwhile:
+                        // how long that user waits, and what it costs.
+                        Writer writer(live);
+                        const Child backup = run_backup(env, output, copies);
+                        wait_s.push_back(writer.stop());
+                        with_writer_s.push_back(backup.seconds);
                         break;
                     }
                 }
             }
             std::printf("  volta %d: cópia %.2f s (+fsync %.2f s), VACUUM INTO %.2f s, cópia de segurança %.2f s, "
-                        "%.1f MiB, espera máxima de quem escreve %.3f s\n",
+                        "%.1f MiB; com quem escreve %.2f s, espera máxima de quem escreve %.3f s\n",
                         run_no + 1, copy_s.back(), copy_sync_s.back(), vacuum_s.back(), backup_s.back(),
-                        rss_mib.back(), wait_s.back());
+                        rss_mib.back(), with_writer_s.back(), wait_s.back());
             std::fflush(stdout);
         }
         std::error_code ec;
@@ -421,6 +436,8 @@ Result measure(const fs::path& folder, const tp::Opcoes& opcoes, int runs) {
         std::printf("  pezolva backup                  %7.2f s  = %.2f x VACUUM INTO, %.2f x cópia com fsync, "
                     "%.2f x cópia sem fsync\n",
                     backup, backup / vac, backup / copy_sync, backup / copy);
+        std::printf("  pezolva backup com quem escreve  %7.2f s  = %.2f x VACUUM INTO\n", median(with_writer_s),
+                    median(with_writer_s) / vac);
         std::printf("  espera máxima de quem escreve durante a cópia de segurança: %.3f s (mediana das voltas %.3f s)\n",
                     *std::max_element(wait_s.begin(), wait_s.end()), median(wait_s));
         std::printf("  limite da espera: cópia sem fsync + 0.3 s = %.3f s, e abaixo do tempo de espera do motor (%.0f s)\n",
