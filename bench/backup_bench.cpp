@@ -17,7 +17,7 @@
 // longest wait, the backup's peak memory and the medians of its own stage
 // times (PEZOLVA_TEMPOS), and the load average before and after.
 //
-// Usage: bench_backup FOLDER [--bytes N]... [--runs K] [--ocupado]
+// Usage: bench_backup FOLDER [--bytes N]... [--runs K] [--ocupado] [--tabela]
 // One --bytes (1 GB when none) measures the project in FOLDER itself;
 // several measure one project each, in FOLDER/<N>, and end with a table
 // of every size: the ratio to VACUUM INTO, the seconds per GB against
@@ -26,14 +26,13 @@
 // engine's busy time-out.  --ocupado keeps a busy loop running on a thread
 // of this benchmark the whole time, so that the other core is taken, as on
 // a machine where something else computes.
+// --tabela ends with the table of every performance target: the rows above,
+// and "pezolva compact" of the project nearest 1 GB against VACUUM INTO plus
+// the launcher's start, bench_verify and bench_discovery (run as children,
+// in FOLDER/verificacao and FOLDER/descoberta).
 // PEZOLVA_BENCH_LAUNCHER names another launcher to measure (an earlier
 // build, say) in place of the one built beside this benchmark.
-#include <spawn.h>
 #include <sqlite3.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -56,111 +55,19 @@
 
 #include "engine/error.h"
 #include "testproject/projecto_teste.h"
+#include "medicao.h"
+#include "tabela_alvos.h"
 #include "relata_falha.h"
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 namespace tp = pezolva::testproject;
 
 namespace {
 
+using namespace bench;
+
 constexpr const char* kProjecto = "bench_backup";
 
-double median(std::vector<double> v) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-double seconds_since(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-std::string load_average() {
-    double load[3] = {0, 0, 0};
-    if (getloadavg(load, 3) != 3) return "?";
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2f %.2f %.2f", load[0], load[1], load[2]);
-    return text;
-}
-
-void fsync_file(const fs::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY);
-    if (fd < 0 || ::fsync(fd) != 0) {
-        if (fd >= 0) ::close(fd);
-        throw std::runtime_error("fsync de " + file.string() + ": " + std::strerror(errno));
-    }
-    ::close(fd);
-}
-
-// A child's end: exit status, wall time, peak memory and what it wrote.
-struct Child {
-    int status = -1;
-    double seconds = 0;
-    long max_rss_kib = 0;
-    std::string output;
-};
-
-// Runs `args` with the environment plus `extra` (NAME=value), standard
-// input from /dev/null and both outputs into `output_file`.  The password
-// travels in the environment, never on the command line.
-Child run(const std::vector<std::string>& args, const std::vector<std::string>& extra, const fs::path& output_file) {
-    std::vector<std::string> env_text;
-    for (char** e = environ; *e != nullptr; ++e) {
-        const std::string entry = *e;
-        const bool replaced = std::any_of(extra.begin(), extra.end(), [&](const std::string& x) {
-            return entry.compare(0, x.find('=') + 1, x, 0, x.find('=') + 1) == 0;
-        });
-        if (!replaced) env_text.push_back(entry);
-    }
-    env_text.insert(env_text.end(), extra.begin(), extra.end());
-    std::vector<char*> envp, argv;
-    for (std::string& e : env_text) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> arg_text = args;
-    for (std::string& a : arg_text) argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, output_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-
-    Child child;
-    pid_t pid = 0;
-    const auto start = std::chrono::steady_clock::now();
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) throw std::runtime_error(std::string("posix_spawn de ") + args[0] + ": " + std::strerror(rc));
-    rusage usage{};
-    if (wait4(pid, &child.status, 0, &usage) != pid) throw std::runtime_error("wait4 falhou");
-    child.seconds = seconds_since(start);
-    child.max_rss_kib = usage.ru_maxrss;
-    std::ifstream in(output_file);
-    std::stringstream text;
-    text << in.rdbuf();
-    child.output = text.str();
-    return child;
-}
-
-bool succeeded(const Child& c) { return WIFEXITED(c.status) && WEXITSTATUS(c.status) == 0; }
-
-void vacuum_into(const fs::path& database, const fs::path& destination) {
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(database.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close);
-    if (rc != SQLITE_OK) throw std::runtime_error("sqlite3_open_v2: " + std::string(sqlite3_errstr(rc)));
-    sqlite3_stmt* raw_statement = nullptr;
-    if (sqlite3_prepare_v2(db.get(), "VACUUM INTO ?1", -1, &raw_statement, nullptr) != SQLITE_OK) {
-        throw std::runtime_error(sqlite3_errmsg(db.get()));
-    }
-    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw_statement, sqlite3_finalize);
-    sqlite3_bind_text(statement.get(), 1, destination.c_str(), -1, SQLITE_TRANSIENT);
-    if (sqlite3_step(statement.get()) != SQLITE_DONE) throw std::runtime_error(sqlite3_errmsg(db.get()));
-}
 
 // Another user of the live database, on a thread of its own: a commit of
 // one changed row every 10 ms, each timed from BEGIN IMMEDIATE to the end
@@ -230,15 +137,6 @@ std::vector<std::pair<std::string, double>> stages(const std::string& output) {
     return out;
 }
 
-void remove_all_in(const fs::path& folder) {
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(folder, ec)) fs::remove(entry.path(), ec);
-}
-
-const char* launcher() {
-    const char* other = std::getenv("PEZOLVA_BENCH_LAUNCHER");
-    return other != nullptr && *other != '\0' ? other : PEZOLVA_LAUNCHER;
-}
 
 // One "pezolva backup" of the test project's main database into an empty
 // copies folder, which it leaves empty again.
@@ -251,13 +149,10 @@ Child run_backup(const std::vector<std::string>& env, const fs::path& output, co
 }
 
 int usage(const char* program) {
-    std::fprintf(stderr, "uso: %s PASTA [--bytes N]... [--runs K] [--ocupado]\n", program);
+    std::fprintf(stderr, "uso: %s PASTA [--bytes N]... [--runs K] [--ocupado] [--tabela]\n", program);
     return 2;
 }
 
-// The busy time-out of the engine's connections: a writer kept waiting
-// longer gets "bloqueada".
-constexpr double kBusyTimeout = 5.0;
 
 // A thread that spins until stopped: the other core, taken.
 class BusyLoop {
@@ -278,16 +173,23 @@ private:
     std::thread thread_;
 };
 
-// The medians of one size.
-struct Result {
-    double megabytes = 0;
-    double copy = 0, copy_sync = 0, vacuum = 0, backup = 0;
-    double longest_wait = 0;
-    double peak_mib = 0;
-    std::string load_before, load_after;
-};
-
 Result measure(const fs::path& folder, const tp::Opcoes& opcoes, int runs);
+
+// The table of every size: ratio to VACUUM INTO, seconds per GB against
+// the reference size's, memory, and the writer's wait against its limit.
+void print_sizes(const std::vector<Result>& results, const Result& reference, int runs, bool busy) {
+    const double reference_per_gb = reference.backup / (reference.megabytes / 1000);
+    std::printf("\nresumo%s (medianas de %d voltas):\n", busy ? ", com o outro núcleo ocupado" : "", runs);
+    std::printf("  %9s %8s %9s %8s %10s %9s %12s %10s  %s\n", "tamanho", "backup", "/VACUUM", "s/GB",
+                "s/GB rel.", "memória", "espera máx.", "limite", "carga antes / depois");
+    for (const Result& r : results) {
+        const double per_gb = r.backup / (r.megabytes / 1000);
+        const double limit = std::min(r.copy + 0.3, kBusyTimeout);
+        std::printf("  %6.0f MB %7.2fs %8.2fx %7.2fs %9.2fx %6.1f MiB %10.3fs %8.3fs%s  %s / %s\n", r.megabytes,
+                    r.backup, r.backup / r.vacuum, per_gb, per_gb / reference_per_gb, r.peak_mib, r.longest_wait,
+                    limit, r.longest_wait <= limit ? "" : " (!)", r.load_before.c_str(), r.load_after.c_str());
+    }
+}
 
 }  // namespace
 
@@ -296,7 +198,7 @@ int main(int argc, char** argv) {
     const fs::path folder = fs::absolute(argv[1]);
     std::vector<std::int64_t> sizes;
     int runs = 5;
-    bool busy = false;
+    bool busy = false, table = false;
     for (int k = 2; k < argc; ++k) {
         const std::string a = argv[k];
         if (a == "--bytes" && k + 1 < argc) {
@@ -305,6 +207,8 @@ int main(int argc, char** argv) {
             runs = std::max(1, std::atoi(argv[++k]));
         } else if (a == "--ocupado") {
             busy = true;
+        } else if (a == "--tabela") {
+            table = true;
         } else {
             return usage(argv[0]);
         }
@@ -321,22 +225,12 @@ int main(int argc, char** argv) {
             if (sizes.size() > 1) std::printf("\n== %lld bytes ==\n", static_cast<long long>(bytes));
             results.push_back(measure(here, opcoes, runs));
         }
-        if (results.size() < 2) return 0;
         // Linearity against the size nearest 1 GB.
         const Result& reference = *std::min_element(results.begin(), results.end(), [](const Result& a, const Result& b) {
             return std::abs(a.megabytes - 1000) < std::abs(b.megabytes - 1000);
         });
-        const double reference_per_gb = reference.backup / (reference.megabytes / 1000);
-        std::printf("\nresumo%s (medianas de %d voltas):\n", busy ? ", com o outro núcleo ocupado" : "", runs);
-        std::printf("  %9s %8s %9s %8s %10s %9s %12s %10s  %s\n", "tamanho", "backup", "/VACUUM", "s/GB",
-                    "s/GB rel.", "memória", "espera máx.", "limite", "carga antes / depois");
-        for (const Result& r : results) {
-            const double per_gb = r.backup / (r.megabytes / 1000);
-            const double limit = std::min(r.copy + 0.3, kBusyTimeout);
-            std::printf("  %6.0f MB %7.2fs %8.2fx %7.2fs %9.2fx %6.1f MiB %10.3fs %8.3fs%s  %s / %s\n", r.megabytes,
-                        r.backup, r.backup / r.vacuum, per_gb, per_gb / reference_per_gb, r.peak_mib, r.longest_wait,
-                        limit, r.longest_wait <= limit ? "" : " (!)", r.load_before.c_str(), r.load_after.c_str());
-        }
+        if (results.size() > 1) print_sizes(results, reference, runs, busy);
+        if (table) print_targets(results, reference, folder, runs, busy);
     } catch (const std::exception& e) {
         return relata_falha(e);
     }
@@ -459,6 +353,9 @@ Result measure(const fs::path& folder, const tp::Opcoes& opcoes, int runs) {
         result.peak_mib = *std::max_element(rss_mib.begin(), rss_mib.end());
         result.load_before = load_before;
         result.load_after = load_average();
+        result.live = live;
+        result.project = kProjecto;
+        result.env = env;
     }
     return result;
 }
