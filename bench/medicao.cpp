@@ -1,10 +1,10 @@
 #include "medicao.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -49,9 +49,8 @@ void fsync_file(const fs::path& file) {
     ::close(fd);
 }
 
-
-
-Child run(const std::vector<std::string>& args, const std::vector<std::string>& extra, const fs::path& output_file) {
+Child run(const std::vector<std::string>& args, const std::vector<std::string>& extra,
+          const fs::path& output_file) {
     std::vector<std::string> env_text;
     for (char** e = environ; *e != nullptr; ++e) {
         const std::string entry = *e;
@@ -71,7 +70,8 @@ Child run(const std::vector<std::string>& args, const std::vector<std::string>& 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, output_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 1, output_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
 
     Child child;
@@ -79,7 +79,9 @@ Child run(const std::vector<std::string>& args, const std::vector<std::string>& 
     const auto start = std::chrono::steady_clock::now();
     const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) throw std::runtime_error(std::string("posix_spawn de ") + args[0] + ": " + std::strerror(rc));
+    if (rc != 0)
+        throw std::runtime_error(std::string("posix_spawn de ") + args[0] + ": " +
+                                 std::strerror(rc));
     rusage usage{};
     if (wait4(pid, &child.status, 0, &usage) != pid) throw std::runtime_error("wait4 falhou");
     child.seconds = seconds_since(start);
@@ -97,14 +99,17 @@ void vacuum_into(const fs::path& database, const fs::path& destination) {
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(database.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
     std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close);
-    if (rc != SQLITE_OK) throw std::runtime_error("sqlite3_open_v2: " + std::string(sqlite3_errstr(rc)));
+    if (rc != SQLITE_OK)
+        throw std::runtime_error("sqlite3_open_v2: " + std::string(sqlite3_errstr(rc)));
     sqlite3_stmt* raw_statement = nullptr;
     if (sqlite3_prepare_v2(db.get(), "VACUUM INTO ?1", -1, &raw_statement, nullptr) != SQLITE_OK) {
         throw std::runtime_error(sqlite3_errmsg(db.get()));
     }
-    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw_statement, sqlite3_finalize);
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw_statement,
+                                                                    sqlite3_finalize);
     sqlite3_bind_text(statement.get(), 1, destination.c_str(), -1, SQLITE_TRANSIENT);
-    if (sqlite3_step(statement.get()) != SQLITE_DONE) throw std::runtime_error(sqlite3_errmsg(db.get()));
+    if (sqlite3_step(statement.get()) != SQLITE_DONE)
+        throw std::runtime_error(sqlite3_errmsg(db.get()));
 }
 
 void remove_all_in(const fs::path& folder) {

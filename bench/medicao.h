@@ -26,7 +26,8 @@ struct Child {
 // Runs `args` with the environment plus `extra` (NAME=value), standard
 // input from /dev/null and both outputs into `output_file`.  The password
 // travels in the environment, never on the command line.
-Child run(const std::vector<std::string>& args, const std::vector<std::string>& extra, const fs::path& output_file);
+Child run(const std::vector<std::string>& args, const std::vector<std::string>& extra,
+          const fs::path& output_file);
 bool succeeded(const Child& c);
 
 // SQLite's VACUUM INTO of `database`, synced as SQLite syncs it.

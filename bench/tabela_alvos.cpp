@@ -17,8 +17,8 @@ namespace {
 // keep its own.
 void remove_dated(const fs::path& live) {
     const std::string name = live.filename().string();
-    const std::regex dated(std::regex_replace(name.substr(0, name.size() - 4), std::regex(R"([.^$|()\[\]{}*+?\\])"),
-                                              R"(\$&)") +
+    const std::regex dated(std::regex_replace(name.substr(0, name.size() - 4),
+                                              std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)") +
                            "[0-9]{12}\\.mdb");
     std::error_code ec;
     for (const auto& e : fs::directory_iterator(live.parent_path(), ec)) {
@@ -34,12 +34,15 @@ double compaction_ratio(const Result& r, int runs) {
     std::vector<double> ratios;
     for (int k = 0; k < runs; ++k) {
         remove_dated(r.live);
-        const Child compact = run({launcher(), "compact", "--project", r.project, r.live.filename().string()}, r.env,
-                                  output);
-        if (!succeeded(compact)) throw std::runtime_error("pezolva compact falhou:\n" + compact.output);
+        const Child compact =
+            run({launcher(), "compact", "--project", r.project, r.live.filename().string()}, r.env,
+                output);
+        if (!succeeded(compact))
+            throw std::runtime_error("pezolva compact falhou:\n" + compact.output);
         remove_dated(r.live);
         const auto start = std::chrono::steady_clock::now();
-        if (!succeeded(run({launcher(), "--help"}, r.env, output))) throw std::runtime_error("pezolva --help falhou");
+        if (!succeeded(run({launcher(), "--help"}, r.env, output)))
+            throw std::runtime_error("pezolva --help falhou");
         vacuum_into(r.live, vacuum);
         ratios.push_back(compact.seconds / seconds_since(start));
         fs::remove(vacuum);
@@ -50,9 +53,10 @@ double compaction_ratio(const Result& r, int runs) {
 
 // Runs a sibling benchmark and reads the number after `label` in what it
 // printed.
-double sibling_figure(const std::string& program, const std::vector<std::string>& args, const std::string& label,
-                      const fs::path& output) {
-    std::vector<std::string> command = {(fs::read_symlink("/proc/self/exe").parent_path() / program).string()};
+double sibling_figure(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& label, const fs::path& output) {
+    std::vector<std::string> command = {
+        (fs::read_symlink("/proc/self/exe").parent_path() / program).string()};
     command.insert(command.end(), args.begin(), args.end());
     const Child child = run(command, {}, output);
     fs::remove(output);
@@ -67,8 +71,9 @@ double sibling_figure(const std::string& program, const std::vector<std::string>
 void row(const std::string& measure, const std::string& figure, const std::string& target) {
     std::size_t characters = 0;
     for (const unsigned char c : measure) characters += (c & 0xC0) != 0x80;
-    std::printf("  %s%s %-14s %s\n", measure.c_str(), std::string(characters < 58 ? 58 - characters : 0, ' ').c_str(),
-                figure.c_str(), target.c_str());
+    std::printf("  %s%s %-14s %s\n", measure.c_str(),
+                std::string(characters < 58 ? 58 - characters : 0, ' ').c_str(), figure.c_str(),
+                target.c_str());
 }
 
 std::string format(const char* pattern, double value) {
@@ -81,36 +86,44 @@ std::string megabytes(double mb) { return std::to_string(static_cast<long>(mb + 
 
 }  // namespace
 
-void print_targets(const std::vector<Result>& sizes, const Result& reference, const fs::path& folder, int runs,
-                   bool busy) {
+void print_targets(const std::vector<Result>& sizes, const Result& reference,
+                   const fs::path& folder, int runs, bool busy) {
     std::printf("\na medir a compactação, a verificação e a procura de cópias...\n");
     std::fflush(stdout);
     const double compact = compaction_ratio(reference, runs);
-    const double verify = sibling_figure("bench_verify", {(folder / "verificacao").string(), "--runs", "3"},
-                                         "pezolva verify (processo)", folder / "bench_verify.txt");
-    const double discovery = sibling_figure("bench_discovery", {(folder / "descoberta").string(), "--runs", "5"},
-                                            "procura (mediana de 5):", folder / "bench_discovery.txt");
+    const double verify =
+        sibling_figure("bench_verify", {(folder / "verificacao").string(), "--runs", "3"},
+                       "pezolva verify (processo)", folder / "bench_verify.txt");
+    const double discovery =
+        sibling_figure("bench_discovery", {(folder / "descoberta").string(), "--runs", "5"},
+                       "procura (mediana de 5):", folder / "bench_discovery.txt");
 
     const double reference_per_gb = reference.backup / (reference.megabytes / 1000);
     std::printf("\nalvos%s:\n", busy ? " (com o outro núcleo ocupado)" : "");
     row("medida", "agora", "alvo");
     row("cópia de segurança de " + megabytes(reference.megabytes) + " / VACUUM INTO (com fsync)",
-        format("%.2f x", reference.backup / reference.vacuum), busy ? "<= 2.0 x" : "<= 1.6 x (1.5 x, o chão)");
+        format("%.2f x", reference.backup / reference.vacuum),
+        busy ? "<= 2.0 x" : "<= 1.6 x (1.5 x, o chão)");
     double peak = 0;
     for (const Result& r : sizes) {
         peak = std::max(peak, r.peak_mib);
         if (&r == &reference) continue;
-        row("tempo por GB a " + megabytes(r.megabytes) + " / o de " + megabytes(reference.megabytes),
-            format("%.2f x", r.backup / (r.megabytes / 1000) / reference_per_gb), "0.85 x a 1.15 x");
+        row("tempo por GB a " + megabytes(r.megabytes) + " / o de " +
+                megabytes(reference.megabytes),
+            format("%.2f x", r.backup / (r.megabytes / 1000) / reference_per_gb),
+            "0.85 x a 1.15 x");
     }
-    row("memória máxima da cópia de segurança, em todos os tamanhos", format("%.1f MiB", peak), "<= 64 MiB");
+    row("memória máxima da cópia de segurança, em todos os tamanhos", format("%.1f MiB", peak),
+        "<= 64 MiB");
     for (const Result& r : sizes) {
-        row("espera máxima de quem escreve, " + megabytes(r.megabytes), format("%.3f s", r.longest_wait),
+        row("espera máxima de quem escreve, " + megabytes(r.megabytes),
+            format("%.3f s", r.longest_wait),
             format("<= %.3f s (cópia do ficheiro + 0.3 s)", std::min(r.copy + 0.3, kBusyTimeout)) +
                 format(", < %.0f s", kBusyTimeout));
     }
     row("pezolva verify de duas bases de 1 500 tabelas", format("%.3f s", verify), "< 1 s");
-    row("procura de cópias: 10 000 ficheiros, 3 linhas do registo", format("%.3f s", discovery), "< 0.2 s");
+    row("procura de cópias: 10 000 ficheiros, 3 linhas do registo", format("%.3f s", discovery),
+        "< 0.2 s");
     row("pezolva compact de " + megabytes(reference.megabytes) + " / (VACUUM INTO + arranque)",
         format("%.2f x", compact), "<= 1.1 x");
 }

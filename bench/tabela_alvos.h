@@ -28,7 +28,7 @@ constexpr double kBusyTimeout = 5.0;
 // Measures the other rows (compaction on the project of `reference`,
 // `runs` times; verification; discovery, in FOLDER/verificacao and
 // FOLDER/descoberta) and prints the whole table.
-void print_targets(const std::vector<Result>& sizes, const Result& reference, const std::filesystem::path& folder,
-                   int runs, bool busy);
+void print_targets(const std::vector<Result>& sizes, const Result& reference,
+                   const std::filesystem::path& folder, int runs, bool busy);
 
 }  // namespace bench

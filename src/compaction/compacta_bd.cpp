@@ -10,6 +10,7 @@
 #include "engine/interruption.h"
 #include "engine/lock_file.h"
 #include "engine/settle.h"
+#include "engine/whole_file_check.h"
 
 namespace pezolva {
 namespace {
@@ -50,11 +51,8 @@ std::optional<std::string> defeito_da_copia(FileSystem& files, const std::string
         // closes, so that closing its descriptor drops no lock of SQLite's.
         engine::FileSync sincronizacao(caminho);
         sincronizacao.Start();
-        {
-            engine::Database copia = engine::OpenDatabase(caminho, false, true, ";pwd=" + passwd);
-            const std::string v =
-                copia.OpenRecordset("PRAGMA quick_check").Fields(std::size_t{0}).to_text();
-            if (v != "ok") defeito = "a cópia está danificada: " + v;
+        if (auto v = engine::QuickCheckOnTwoConnections(caminho, ";pwd=" + passwd)) {
+            defeito = "a cópia está danificada: " + *v;
         }
         sincronizacao.Wait();
     } catch (const engine::EngineError& e) {

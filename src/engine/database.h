@@ -90,6 +90,7 @@ private:
                                                                 const std::vector<std::string>&);
     friend RuleScan ScanRows(const std::string&, const std::string&, const std::function<void()>&,
                              const std::function<void(const std::string&)>&);
+    friend std::optional<std::string> QuickCheckOnTwoConnections(const std::string&, const std::string&);
     explicit Database(std::shared_ptr<detail::DbState> state) : state_(std::move(state)) {}
     // The shared state of an open database; ErroObjectoFechado otherwise.
     std::shared_ptr<detail::DbState> state() const;
