@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "engine/detail/vector_state.h"
+
 namespace pezolva::engine::detail {
 namespace {
 
@@ -195,6 +197,7 @@ Statement::Statement(Statement&& other) noexcept
     : db_(other.db_), stmt_(std::exchange(other.stmt_, nullptr)), path_(std::move(other.path_)) {}
 
 bool Statement::step() {
+    clear_upper_vector_state();
     const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
