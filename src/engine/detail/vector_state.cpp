@@ -13,7 +13,12 @@ namespace {
 // baseline instruction set; called only where the processor has AVX.
 __attribute__((target("avx"))) void zero_upper() { _mm256_zeroupper(); }
 
-const bool has_avx = __builtin_cpu_supports("avx");
+// Asked once, when the library loads; the processor's description is read
+// first, as this may run before the other constructors.
+const bool has_avx = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx") != 0;
+}();
 
 }  // namespace
 
