@@ -37,6 +37,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -46,7 +47,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <cmath>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -54,10 +54,10 @@
 #include <vector>
 
 #include "engine/error.h"
-#include "testproject/projecto_teste.h"
 #include "medicao.h"
-#include "tabela_alvos.h"
 #include "relata_falha.h"
+#include "tabela_alvos.h"
+#include "testproject/projecto_teste.h"
 
 namespace fs = std::filesystem;
 namespace tp = pezolva::testproject;
@@ -68,12 +68,11 @@ using namespace bench;
 
 constexpr const char* kProjecto = "bench_backup";
 
-
 // Another user of the live database, on a thread of its own: a commit of
 // one changed row every 10 ms, each timed from BEGIN IMMEDIATE to the end
 // of COMMIT, until stopped.
 class Writer {
-public:
+  public:
     explicit Writer(const fs::path& database) {
         sqlite3* raw = nullptr;
         if (sqlite3_open_v2(database.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
@@ -94,7 +93,7 @@ public:
     }
     int commits() const { return commits_; }
 
-private:
+  private:
     void loop() {
         const char* change =
             "BEGIN IMMEDIATE; UPDATE BUPS SET BUP_ULT_TAMANHO = coalesce(BUP_ULT_TAMANHO, 0) "
@@ -132,15 +131,16 @@ std::vector<std::pair<std::string, double>> stages(const std::string& output) {
         const std::size_t name = line.find(": ", 8);
         const std::size_t value = line.rfind(' ', line.size() - 3);
         if (name == std::string::npos || value == std::string::npos || value <= name) continue;
-        out.emplace_back(line.substr(name + 2, value - name - 2), std::atof(line.c_str() + value + 1));
+        out.emplace_back(line.substr(name + 2, value - name - 2),
+                         std::atof(line.c_str() + value + 1));
     }
     return out;
 }
 
-
 // One "pezolva backup" of the test project's main database into an empty
 // copies folder, which it leaves empty again.
-Child run_backup(const std::vector<std::string>& env, const fs::path& output, const fs::path& copies) {
+Child run_backup(const std::vector<std::string>& env, const fs::path& output,
+                 const fs::path& copies) {
     remove_all_in(copies);
     Child backup = run({launcher(), "backup", "--project", kProjecto, tp::kPrincipal}, env, output);
     if (!succeeded(backup)) throw std::runtime_error("pezolva backup falhou:\n" + backup.output);
@@ -149,14 +149,14 @@ Child run_backup(const std::vector<std::string>& env, const fs::path& output, co
 }
 
 int usage(const char* program) {
-    std::fprintf(stderr, "uso: %s PASTA [--bytes N]... [--runs K] [--ocupado] [--tabela]\n", program);
+    std::fprintf(stderr, "uso: %s PASTA [--bytes N]... [--runs K] [--ocupado] [--tabela]\n",
+                 program);
     return 2;
 }
 
-
 // A thread that spins until stopped: the other core, taken.
 class BusyLoop {
-public:
+  public:
     BusyLoop() {
         thread_ = std::thread([this] {
             volatile std::uint64_t n = 0;
@@ -168,7 +168,7 @@ public:
         thread_.join();
     }
 
-private:
+  private:
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };
@@ -179,15 +179,17 @@ Result measure(const fs::path& folder, const tp::Opcoes& opcoes, int runs);
 // the reference size's, memory, and the writer's wait against its limit.
 void print_sizes(const std::vector<Result>& results, const Result& reference, int runs, bool busy) {
     const double reference_per_gb = reference.backup / (reference.megabytes / 1000);
-    std::printf("\nresumo%s (medianas de %d voltas):\n", busy ? ", com o outro núcleo ocupado" : "", runs);
-    std::printf("  %9s %8s %9s %8s %10s %9s %12s %10s  %s\n", "tamanho", "backup", "/VACUUM", "s/GB",
-                "s/GB rel.", "memória", "espera máx.", "limite", "carga antes / depois");
+    std::printf("\nresumo%s (medianas de %d voltas):\n", busy ? ", com o outro núcleo ocupado" : "",
+                runs);
+    std::printf("  %9s %8s %9s %8s %10s %9s %12s %10s  %s\n", "tamanho", "backup", "/VACUUM",
+                "s/GB", "s/GB rel.", "memória", "espera máx.", "limite", "carga antes / depois");
     for (const Result& r : results) {
         const double per_gb = r.backup / (r.megabytes / 1000);
         const double limit = std::min(r.copy + 0.3, kBusyTimeout);
-        std::printf("  %6.0f MB %7.2fs %8.2fx %7.2fs %9.2fx %6.1f MiB %10.3fs %8.3fs%s  %s / %s\n", r.megabytes,
-                    r.backup, r.backup / r.vacuum, per_gb, per_gb / reference_per_gb, r.peak_mib, r.longest_wait,
-                    limit, r.longest_wait <= limit ? "" : " (!)", r.load_before.c_str(), r.load_after.c_str());
+        std::printf("  %6.0f MB %7.2fs %8.2fx %7.2fs %9.2fx %6.1f MiB %10.3fs %8.3fs%s  %s / %s\n",
+                    r.megabytes, r.backup, r.backup / r.vacuum, per_gb, per_gb / reference_per_gb,
+                    r.peak_mib, r.longest_wait, limit, r.longest_wait <= limit ? "" : " (!)",
+                    r.load_before.c_str(), r.load_after.c_str());
     }
 }
 
@@ -222,13 +224,15 @@ int main(int argc, char** argv) {
             tp::Opcoes opcoes;
             opcoes.bytes = bytes;
             const fs::path here = sizes.size() == 1 ? folder : folder / std::to_string(bytes);
-            if (sizes.size() > 1) std::printf("\n== %lld bytes ==\n", static_cast<long long>(bytes));
+            if (sizes.size() > 1)
+                std::printf("\n== %lld bytes ==\n", static_cast<long long>(bytes));
             results.push_back(measure(here, opcoes, runs));
         }
         // Linearity against the size nearest 1 GB.
-        const Result& reference = *std::min_element(results.begin(), results.end(), [](const Result& a, const Result& b) {
-            return std::abs(a.megabytes - 1000) < std::abs(b.megabytes - 1000);
-        });
+        const Result& reference =
+            *std::min_element(results.begin(), results.end(), [](const Result& a, const Result& b) {
+                return std::abs(a.megabytes - 1000) < std::abs(b.megabytes - 1000);
+            });
         if (results.size() > 1) print_sizes(results, reference, runs, busy);
         if (table) print_targets(results, reference, folder, runs, busy);
     } catch (const std::exception& e) {
@@ -246,18 +250,20 @@ Result measure(const fs::path& folder, const tp::Opcoes& opcoes, int runs) {
         auto start = std::chrono::steady_clock::now();
         const tp::Projecto projecto = tp::reutiliza_ou_cria(folder.string(), opcoes);
         const fs::path live = projecto.principal.caminho;
-        std::printf("projecto %s: %s, %.1f MB (pronto em %.1f s)\n", folder.c_str(), live.filename().c_str(),
-                    fs::file_size(live) / 1e6, seconds_since(start));
+        std::printf("projecto %s: %s, %.1f MB (pronto em %.1f s)\n", folder.c_str(),
+                    live.filename().c_str(), fs::file_size(live) / 1e6, seconds_since(start));
 
         const fs::path settings = folder / "definicoes";
         const fs::path output = folder / "bench_saida.txt";
-        const std::vector<std::string> env = {"XDG_CONFIG_HOME=" + settings.string(),
-                                              std::string("PEZOLVA_PASSWORD=") + projecto.principal.palavra_passe,
-                                              "QT_QPA_PLATFORM=offscreen", "PEZOLVA_TEMPOS=1"};
-        const Child registered = run({launcher(), "start", folder.string(), kProjecto, tp::kPrincipal,
-                                      "--answer", "nao-fazer"},
+        const std::vector<std::string> env = {
+            "XDG_CONFIG_HOME=" + settings.string(),
+            std::string("PEZOLVA_PASSWORD=") + projecto.principal.palavra_passe,
+            "QT_QPA_PLATFORM=offscreen", "PEZOLVA_TEMPOS=1"};
+        const Child registered = run({launcher(), "start", folder.string(), kProjecto,
+                                      tp::kPrincipal, "--answer", "nao-fazer"},
                                      env, output);
-        if (!succeeded(registered)) throw std::runtime_error("pezolva start falhou:\n" + registered.output);
+        if (!succeeded(registered))
+            throw std::runtime_error("pezolva start falhou:\n" + registered.output);
 
         const fs::path copies = folder / "copiaseg";
         const fs::path file_copy = folder / "bench_copia.mdb";
@@ -311,10 +317,12 @@ Result measure(const fs::path& folder, const tp::Opcoes& opcoes, int runs) {
                     }
                 }
             }
-            std::printf("  volta %d: cópia %.2f s (+fsync %.2f s), VACUUM INTO %.2f s, cópia de segurança %.2f s, "
-                        "%.1f MiB; com quem escreve %.2f s, espera máxima de quem escreve %.3f s\n",
-                        run_no + 1, copy_s.back(), copy_sync_s.back(), vacuum_s.back(), backup_s.back(),
-                        rss_mib.back(), with_writer_s.back(), wait_s.back());
+            std::printf(
+                "  volta %d: cópia %.2f s (+fsync %.2f s), VACUUM INTO %.2f s, cópia de segurança "
+                "%.2f s, "
+                "%.1f MiB; com quem escreve %.2f s, espera máxima de quem escreve %.3f s\n",
+                run_no + 1, copy_s.back(), copy_sync_s.back(), vacuum_s.back(), backup_s.back(),
+                rss_mib.back(), with_writer_s.back(), wait_s.back());
             std::fflush(stdout);
         }
         std::error_code ec;
@@ -322,20 +330,26 @@ Result measure(const fs::path& folder, const tp::Opcoes& opcoes, int runs) {
 
         const double copy = median(copy_s), copy_sync = median(copy_sync_s), vac = median(vacuum_s),
                      backup = median(backup_s);
-        std::printf("\n%d voltas, medianas (carga antes %s, depois %s):\n", runs, load_before.c_str(),
-                    load_average().c_str());
+        std::printf("\n%d voltas, medianas (carga antes %s, depois %s):\n", runs,
+                    load_before.c_str(), load_average().c_str());
         std::printf("  cópia do ficheiro, sem fsync    %7.2f s\n", copy);
         std::printf("  cópia do ficheiro, com fsync    %7.2f s\n", copy_sync);
         std::printf("  VACUUM INTO (com fsync)         %7.2f s\n", vac);
-        std::printf("  pezolva backup                  %7.2f s  = %.2f x VACUUM INTO, %.2f x cópia com fsync, "
-                    "%.2f x cópia sem fsync\n",
-                    backup, backup / vac, backup / copy_sync, backup / copy);
-        std::printf("  pezolva backup com quem escreve  %7.2f s  = %.2f x VACUUM INTO\n", median(with_writer_s),
-                    median(with_writer_s) / vac);
-        std::printf("  espera máxima de quem escreve durante a cópia de segurança: %.3f s (mediana das voltas %.3f s)\n",
-                    *std::max_element(wait_s.begin(), wait_s.end()), median(wait_s));
-        std::printf("  limite da espera: cópia sem fsync + 0.3 s = %.3f s, e abaixo do tempo de espera do motor (%.0f s)\n",
-                    copy + 0.3, kBusyTimeout);
+        std::printf(
+            "  pezolva backup                  %7.2f s  = %.2f x VACUUM INTO, %.2f x cópia com "
+            "fsync, "
+            "%.2f x cópia sem fsync\n",
+            backup, backup / vac, backup / copy_sync, backup / copy);
+        std::printf("  pezolva backup com quem escreve  %7.2f s  = %.2f x VACUUM INTO\n",
+                    median(with_writer_s), median(with_writer_s) / vac);
+        std::printf(
+            "  espera máxima de quem escreve durante a cópia de segurança: %.3f s (mediana das "
+            "voltas %.3f s)\n",
+            *std::max_element(wait_s.begin(), wait_s.end()), median(wait_s));
+        std::printf(
+            "  limite da espera: cópia sem fsync + 0.3 s = %.3f s, e abaixo do tempo de espera do "
+            "motor (%.0f s)\n",
+            copy + 0.3, kBusyTimeout);
         std::printf("  memória máxima da cópia de segurança: %.1f MiB (mediana %.1f MiB)\n",
                     *std::max_element(rss_mib.begin(), rss_mib.end()), median(rss_mib));
         std::printf("  etapas da cópia de segurança (medianas, as de 0.05 s ou mais):\n");

@@ -24,22 +24,11 @@
 #include "restore/copias_encontradas.h"
 #include "restore/onde_procurar.h"
 #include "testproject/projecto_teste.h"
+#include "tempo.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double mediana(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-template <typename F>
-double segundos(F&& f) {
-    const auto inicio = Clock::now();
-    f();
-    return std::chrono::duration<double>(Clock::now() - inicio).count();
-}
 
 }  // namespace
 
@@ -93,17 +82,17 @@ int main(int argc, char** argv) {
     std::vector<double> procura, listagem;
     std::size_t encontradas = 0;
     for (int r = 0; r < vezes; ++r) {
-        procura.push_back(segundos([&] {
+        procura.push_back(bench::seconds([&] {
             const restore::OndeProcurar onde = restore::onde_procurar(projecto);
             auto lista = restore::procura_copias(files, onde.pastas, onde.bases, " ");
             restore::ordena(lista, 2, true);
             encontradas = lista.size();
         }));
-        listagem.push_back(segundos([&] { files.list_files(copias); }));
+        listagem.push_back(bench::seconds([&] { files.list_files(copias); }));
     }
     std::printf("ficheiros na pasta: %d, linhas do registo: 3, cópias encontradas: %zu\n",
                 ficheiros, encontradas);
-    std::printf("procura (mediana de %d): %.4f s\n", vezes, mediana(procura));
-    std::printf("listagem da pasta, uma vez (mediana): %.4f s\n", mediana(listagem));
+    std::printf("procura (mediana de %d): %.4f s\n", vezes, bench::median(procura));
+    std::printf("listagem da pasta, uma vez (mediana): %.4f s\n", bench::median(listagem));
     return 0;
 }

@@ -16,6 +16,7 @@
 #include "engine/database.h"
 #include "engine/quoting.h"
 #include "relata_falha.h"
+#include "tempo.h"
 
 namespace fs = std::filesystem;
 using pezolva::engine::CompactDatabase;
@@ -45,32 +46,33 @@ CREATE INDEX ix_linhas_artigo ON Linhas (Artigo);
 
 const char* const kTables[] = {"Clientes", "Artigos", "Facturas", "Linhas"};  // relation order
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double seconds_since(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 void make_live(const std::string& path, int scale) {
     Database db = CreateDatabase(path);
     db.Execute(kSchema);
     db.Execute("BEGIN");
     const std::string n = std::to_string(scale);
-    db.Execute("WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 50000 * " + n + ") "
+    db.Execute("WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 50000 * " +
+               n +
+               ") "
                "INSERT INTO Clientes SELECT i, 'Cliente ' || i || ' ' || hex(randomblob(20)), "
                "'Rua ' || hex(randomblob(40)), printf('%09d', i), i % 2 FROM s");
-    db.Execute("WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 5000) "
-               "INSERT INTO Artigos SELECT printf('A%06d', i), 'Artigo ' || hex(randomblob(30)), i % 500 + 0.25 FROM s");
-    db.Execute("WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 200000 * " + n + ") "
-               "INSERT INTO Facturas SELECT i, 1 + (i * 7919) % (50000 * " + n + "), "
-               "date('2005-01-01', '+' || (i % 6000) || ' days') || ' 10:00:00', i * 1.5, "
-               "CASE WHEN i % 3 = 0 THEN NULL ELSE hex(randomblob(25)) END FROM s");
-    db.Execute("WITH RECURSIVE s(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM s WHERE i < 800000 * " + n + " - 1) "
-               "INSERT INTO Linhas SELECT 1 + i / 4, i % 4, printf('A%06d', 1 + i % 5000), i % 9 + 1, "
-               "(i % 1000) / 4.0 FROM s");
+    db.Execute(
+        "WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 5000) "
+        "INSERT INTO Artigos SELECT printf('A%06d', i), 'Artigo ' || hex(randomblob(30)), i % 500 "
+        "+ 0.25 FROM s");
+    db.Execute(
+        "WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 200000 * " + n +
+        ") "
+        "INSERT INTO Facturas SELECT i, 1 + (i * 7919) % (50000 * " +
+        n +
+        "), "
+        "date('2005-01-01', '+' || (i % 6000) || ' days') || ' 10:00:00', i * 1.5, "
+        "CASE WHEN i % 3 = 0 THEN NULL ELSE hex(randomblob(25)) END FROM s");
+    db.Execute(
+        "WITH RECURSIVE s(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM s WHERE i < 800000 * " + n +
+        " - 1) "
+        "INSERT INTO Linhas SELECT 1 + i / 4, i % 4, printf('A%06d', 1 + i % 5000), i % 9 + 1, "
+        "(i % 1000) / 4.0 FROM s");
     db.Execute("COMMIT");
 }
 
@@ -91,7 +93,8 @@ int main(int argc, char** argv) {
         if (!fs::exists(live)) {
             auto start = std::chrono::steady_clock::now();
             make_live(live, scale);
-            std::printf("made %s: %.0f MB in %.1f s\n", live.c_str(), fs::file_size(live) / 1e6, seconds_since(start));
+            std::printf("made %s: %.0f MB in %.1f s\n", live.c_str(), fs::file_size(live) / 1e6,
+                        bench::seconds_since(start));
         }
         fs::remove(structure);
         CreateDatabase(structure).Execute(kSchema);
@@ -105,7 +108,7 @@ int main(int argc, char** argv) {
             fs::remove(vacuum);
             auto start = std::chrono::steady_clock::now();
             CompactDatabase(live, vacuum);
-            vacuums.push_back(seconds_since(start));
+            vacuums.push_back(bench::seconds_since(start));
             fs::remove(vacuum);
 
             // The backup's way: structure copy, one count and one insert per
@@ -119,31 +122,35 @@ int main(int argc, char** argv) {
             Database db = OpenDatabase(live);
             total = 0;
             for (const char* table : kTables) {
-                const auto count =
-                    db.OpenRecordset(std::string("select count(*) from ") + table).Fields(std::size_t{0}).to_integer();
-                db.Execute(std::string("insert into ") + table + " in " + quote_literal(copy) + " select * from " + table);
-                if (count != db.RecordsAffected()) std::printf("%s: %lld rows, %lld kept\n", table,
-                                                               static_cast<long long>(*count),
-                                                               static_cast<long long>(db.RecordsAffected()));
+                const auto count = db.OpenRecordset(std::string("select count(*) from ") + table)
+                                       .Fields(std::size_t{0})
+                                       .to_integer();
+                db.Execute(std::string("insert into ") + table + " in " + quote_literal(copy) +
+                           " select * from " + table);
+                if (count != db.RecordsAffected())
+                    std::printf("%s: %lld rows, %lld kept\n", table, static_cast<long long>(*count),
+                                static_cast<long long>(db.RecordsAffected()));
                 total += db.RecordsAffected();
             }
             db.Close();
-            inserts.push_back(seconds_since(start));
+            inserts.push_back(bench::seconds_since(start));
             start = std::chrono::steady_clock::now();
             CompactDatabase(copy, compacted);
-            compactions.push_back(seconds_since(start));
+            compactions.push_back(bench::seconds_since(start));
             fs::remove(copy);
             fs::remove(compacted);
         }
-        const double vacuum_s = median(vacuums);
-        const double insert_s = median(inserts);
-        const double compact_s = median(compactions);
-        std::printf("database %.0f MB, %lld rows, %d runs, medians:\n", fs::file_size(live) / 1e6, total, runs);
+        const double vacuum_s = bench::median(vacuums);
+        const double insert_s = bench::median(inserts);
+        const double compact_s = bench::median(compactions);
+        std::printf("database %.0f MB, %lld rows, %d runs, medians:\n", fs::file_size(live) / 1e6,
+                    total, runs);
         std::printf("VACUUM INTO                 %7.2f s\n", vacuum_s);
-        std::printf("counts and external inserts %7.2f s  (%.2f x VACUUM INTO)\n", insert_s, insert_s / vacuum_s);
+        std::printf("counts and external inserts %7.2f s  (%.2f x VACUUM INTO)\n", insert_s,
+                    insert_s / vacuum_s);
         std::printf("compaction of the copy      %7.2f s\n", compact_s);
-        std::printf("whole copy                  %7.2f s  (%.2f x VACUUM INTO)\n", insert_s + compact_s,
-                    (insert_s + compact_s) / vacuum_s);
+        std::printf("whole copy                  %7.2f s  (%.2f x VACUUM INTO)\n",
+                    insert_s + compact_s, (insert_s + compact_s) / vacuum_s);
     } catch (const std::exception& e) {
         return relata_falha(e);
     }

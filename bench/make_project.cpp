@@ -17,8 +17,8 @@
 #include <string>
 
 #include "engine/error.h"
-#include "testproject/projecto_teste.h"
 #include "relata_falha.h"
+#include "testproject/projecto_teste.h"
 
 namespace tp = pezolva::testproject;
 
@@ -51,7 +51,8 @@ int main(int argc, char** argv) {
     for (int k = 2; k < argc; ++k) {
         const std::string a = argv[k];
         std::int64_t v = 0;
-        if ((a == "--bytes" || a == "--linhas" || a == "--semente") && k + 1 < argc && numero(argv[k + 1], v)) {
+        if ((a == "--bytes" || a == "--linhas" || a == "--semente") && k + 1 < argc &&
+            numero(argv[k + 1], v)) {
             ++k;
             if (a == "--bytes") opcoes.bytes = v;
             if (a == "--linhas") opcoes.bytes = 0, opcoes.linhas = v;
@@ -67,12 +68,13 @@ int main(int argc, char** argv) {
         }
     }
     opcoes.progresso = [](const tp::Etapa& e) {
-        std::printf("  %-18s %-34s %12lld linhas %8.2f s\n", e.ficheiro.c_str(), e.descricao.c_str(),
-                    static_cast<long long>(e.linhas), e.segundos);
+        std::printf("  %-18s %-34s %12lld linhas %8.2f s\n", e.ficheiro.c_str(),
+                    e.descricao.c_str(), static_cast<long long>(e.linhas), e.segundos);
         std::fflush(stdout);
     };
 
-    const std::int64_t linhas = opcoes.bytes > 0 ? tp::linhas_para_bytes(opcoes.bytes) : opcoes.linhas;
+    const std::int64_t linhas =
+        opcoes.bytes > 0 ? tp::linhas_para_bytes(opcoes.bytes) : opcoes.linhas;
     std::printf("Projecto de teste em %s: %lld linhas nas maiores tabelas%s%s\n", pasta.c_str(),
                 static_cast<long long>(linhas), opcoes.chaves_na_carga ? ", relações na carga" : "",
                 opcoes.indices_na_carga ? ", índices antes das linhas" : "");
@@ -83,23 +85,27 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         return relata_falha(e);
     }
-    const double segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
+    const double segundos =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
 
     std::int64_t total = 0;
     for (const tp::BaseDados* bd : projecto.bases()) {
         std::int64_t da_base = 0;
         for (const auto& [tabela, n] : bd->linhas) da_base += n;
         total += da_base;
-        std::printf("%s: %.1f MB, %lld linhas\n", bd->caminho.c_str(), std::filesystem::file_size(bd->caminho) / 1e6,
-                    static_cast<long long>(da_base));
-        for (const auto& [tabela, n] : bd->linhas) std::printf("  %-24s %12lld\n", tabela.c_str(), static_cast<long long>(n));
+        std::printf("%s: %.1f MB, %lld linhas\n", bd->caminho.c_str(),
+                    std::filesystem::file_size(bd->caminho) / 1e6, static_cast<long long>(da_base));
+        for (const auto& [tabela, n] : bd->linhas)
+            std::printf("  %-24s %12lld\n", tabela.c_str(), static_cast<long long>(n));
     }
     rusage uso_recursos{};
     getrusage(RUSAGE_SELF, &uso_recursos);
-    const std::string pedidos = opcoes.bytes > 0 ? " (pedidos " + std::to_string(opcoes.bytes / 1'000'000) + " MB)" : "";
-    std::printf("tempo total %.1f s; base principal %.1f MB%s; %lld linhas em todas as tabelas; "
-                "memória máxima %.1f MiB\n",
-                segundos, std::filesystem::file_size(projecto.principal.caminho) / 1e6, pedidos.c_str(),
-                static_cast<long long>(total), uso_recursos.ru_maxrss / 1024.0);
+    const std::string pedidos =
+        opcoes.bytes > 0 ? " (pedidos " + std::to_string(opcoes.bytes / 1'000'000) + " MB)" : "";
+    std::printf(
+        "tempo total %.1f s; base principal %.1f MB%s; %lld linhas em todas as tabelas; "
+        "memória máxima %.1f MiB\n",
+        segundos, std::filesystem::file_size(projecto.principal.caminho) / 1e6, pedidos.c_str(),
+        static_cast<long long>(total), uso_recursos.ru_maxrss / 1024.0);
     return 0;
 }

@@ -21,17 +21,6 @@ extern char** environ;
 
 namespace bench {
 
-double median(std::vector<double> v) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-double seconds_since(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 std::string load_average() {
     double load[3] = {0, 0, 0};
     if (getloadavg(load, 3) != 3) return "?";

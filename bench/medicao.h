@@ -1,16 +1,15 @@
 #pragma once
 // What the benchmarks share: timing, child processes, the yardstick.
-#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include "tempo.h"
 
 namespace bench {
 
 namespace fs = std::filesystem;
 
-double median(std::vector<double> v);
-double seconds_since(std::chrono::steady_clock::time_point start);
 // The load averages of 1, 5 and 15 minutes, as text.
 std::string load_average();
 void fsync_file(const fs::path& file);

@@ -1,10 +1,10 @@
 #include "tabela_alvos.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <regex>
 #include <stdexcept>
 
 #include "medicao.h"
@@ -17,12 +17,16 @@ namespace {
 // keep its own.
 void remove_dated(const fs::path& live) {
     const std::string name = live.filename().string();
-    const std::regex dated(std::regex_replace(name.substr(0, name.size() - 4),
-                                              std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)") +
-                           "[0-9]{12}\\.mdb");
+    const std::string stem = name.substr(0, name.size() - 4);
+    const auto dated = [&](const std::string& n) {
+        return n.size() == stem.size() + 16 && n.compare(0, stem.size(), stem) == 0 &&
+               n.compare(n.size() - 4, 4, ".mdb") == 0 &&
+               std::all_of(n.begin() + static_cast<long>(stem.size()), n.end() - 4,
+                           [](unsigned char c) { return std::isdigit(c) != 0; });
+    };
     std::error_code ec;
     for (const auto& e : fs::directory_iterator(live.parent_path(), ec)) {
-        if (std::regex_match(e.path().filename().string(), dated)) fs::remove(e.path(), ec);
+        if (dated(e.path().filename().string())) fs::remove(e.path(), ec);
     }
 }
 

@@ -11,11 +11,10 @@
 //
 // Usage: bench_verify FOLDER [--runs N] [--tabelas N]
 // The folder keeps the files (and the launcher's settings) for later runs.
-#include <QApplication>
-#include <QPushButton>
-
 #include <sys/wait.h>
 
+#include <QApplication>
+#include <QPushButton>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -31,6 +30,7 @@
 #include "interface/estado.h"
 #include "pezolva/mnt.h"
 #include "relata_falha.h"
+#include "tempo.h"
 
 namespace {
 
@@ -39,12 +39,16 @@ using pezolva::integrity::EstadoVerificacao;
 using pezolva::integrity::Relatorio;
 
 std::string esquema(int tabelas) {
-    std::string sql = "create table parametros (versao TEXT(20)); insert into parametros values ('1');";
+    std::string sql =
+        "create table parametros (versao TEXT(20)); insert into parametros values ('1');";
     for (int t = 0; t < tabelas; ++t) {
         const std::string n = "tabela_" + std::to_string(t);
         sql += "create table " + n + " (id INTEGER PRIMARY KEY";
-        for (int c = 1; c < 10; ++c) sql += ", campo_" + std::to_string(c) + (c % 2 ? " TEXT(40)" : " LONG");
-        if (t % 2 == 1) sql += ", constraint rel_" + n + " foreign key (campo_2) references tabela_" + std::to_string(t - 1) + "(id)";
+        for (int c = 1; c < 10; ++c)
+            sql += ", campo_" + std::to_string(c) + (c % 2 ? " TEXT(40)" : " LONG");
+        if (t % 2 == 1)
+            sql += ", constraint rel_" + n + " foreign key (campo_2) references tabela_" +
+                   std::to_string(t - 1) + "(id)";
         sql += "); create index ix1_" + n + " on " + n + "(campo_1); ";
     }
     return sql;
@@ -60,21 +64,12 @@ void prepara(const std::string& pasta, int tabelas) {
         db.Execute("begin;" + sql + "commit;");
     }
     pezolva::engine::OpenDatabase(pasta + "/grande.mdb.tmp")
-        .Execute("create table BUPS (BUP_NOME_BD TEXT(255), BUP_ULT_NOME_ESTRUTURA TEXT(255), BUP_PASSWD TEXT(20));"
-                 "insert into BUPS values ('grande.mdb', 'grande.ebd', NULL);");
+        .Execute(
+            "create table BUPS (BUP_NOME_BD TEXT(255), BUP_ULT_NOME_ESTRUTURA TEXT(255), "
+            "BUP_PASSWD TEXT(20));"
+            "insert into BUPS values ('grande.mdb', 'grande.ebd', NULL);");
     fs::rename(pasta + "/grande.mdb.tmp", pasta + "/grande.mdb");
     fs::rename(pasta + "/grande.ebd.tmp", pasta + "/grande.ebd");
-}
-
-double segundos(const std::function<void()>& f) {
-    const auto inicio = std::chrono::steady_clock::now();
-    f();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
-}
-
-double mediana(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 int corre(const std::string& comando) {
@@ -102,7 +97,8 @@ int main(int argc, char** argv) {
     try {
         prepara(pasta, tabelas);
         const std::string lancador = std::string("'") + PEZOLVA_LAUNCHER + "'";
-        if (corre(lancador + " start '" + pasta + "' bench-verify grande.mdb >/dev/null 2>&1") != 0) {
+        if (corre(lancador + " start '" + pasta + "' bench-verify grande.mdb >/dev/null 2>&1") !=
+            0) {
             std::fprintf(stderr, "o arranque do projecto falhou\n");
             return 1;
         }
@@ -114,38 +110,40 @@ int main(int argc, char** argv) {
         std::vector<double> verify, execucao, contagem, janela, arranque;
         for (int r = 0; r < runs; ++r) {
             int saida = 0;
-            verify.push_back(segundos([&] { saida = corre(lancador + " verify --project bench-verify >/dev/null"); }));
+            verify.push_back(bench::seconds(
+                [&] { saida = corre(lancador + " verify --project bench-verify >/dev/null"); }));
             if (saida != 0) std::fprintf(stderr, "pezolva verify saiu com %d\n", saida);
-            execucao.push_back(segundos([&] {
+            execucao.push_back(bench::seconds([&] {
                 EstadoVerificacao e;
                 Relatorio rel;
                 pezolva::integrity::verifica_projecto(projecto, e, rel);
             }));
-            contagem.push_back(segundos([&] {
+            contagem.push_back(bench::seconds([&] {
                 EstadoVerificacao e;
                 Relatorio rel;
-                pezolva::engine::Database db = pezolva::engine::OpenDatabase(projecto.base_principal(), false, true);
+                pezolva::engine::Database db =
+                    pezolva::engine::OpenDatabase(projecto.base_principal(), false, true);
                 pezolva::integrity::Verificacao v(pasta, e, rel);
                 v.conta_objectos(*v.carrega_bups(db));
             }));
-            janela.push_back(segundos([&] {
+            janela.push_back(bench::seconds([&] {
                 pezolva::ver_integridade j(projecto);
                 j.carrega_projecto();
                 j.show();
                 j.verifica();
             }));
-            arranque.push_back(segundos([&] {
+            arranque.push_back(bench::seconds([&] {
                 std::string c = pasta, n = "bench-verify", bd = "grande.mdb", d, w;
                 bool lancador_flag = false;
                 pezolva::mnt().actualiza_path(c, n, bd, d, w, lancador_flag);
             }));
         }
         std::printf("%d tabelas por base, %d execuções (medianas):\n", tabelas, runs);
-        std::printf("  pezolva verify (processo)          %.3f s\n", mediana(verify));
-        std::printf("  verificação sem janela             %.3f s\n", mediana(execucao));
-        std::printf("  contagem da janela ao carregar     %.3f s\n", mediana(contagem));
-        std::printf("  janela completa (carga + Verificar) %.3f s\n", mediana(janela));
-        std::printf("  actualiza_path sem amostra         %.3f s\n", mediana(arranque));
+        std::printf("  pezolva verify (processo)          %.3f s\n", bench::median(verify));
+        std::printf("  verificação sem janela             %.3f s\n", bench::median(execucao));
+        std::printf("  contagem da janela ao carregar     %.3f s\n", bench::median(contagem));
+        std::printf("  janela completa (carga + Verificar) %.3f s\n", bench::median(janela));
+        std::printf("  actualiza_path sem amostra         %.3f s\n", bench::median(arranque));
     } catch (const std::exception& e) {
         return relata_falha(e);
     }

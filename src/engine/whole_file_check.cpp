@@ -1,13 +1,12 @@
 #include "engine/whole_file_check.h"
 
 #include <algorithm>
-#include <atomic>
-#include <future>
 #include <limits>
 #include <vector>
 
 #include "engine/database.h"
 #include "engine/detail/db_state.h"
+#include "engine/detail/two_connections.h"
 #include "engine/quoting.h"
 
 namespace pezolva::engine {
@@ -115,28 +114,17 @@ std::optional<std::string> QuickCheckOnTwoConnections(const std::string& path,
         return findings(state, "PRAGMA main.quick_check");
     }
 
-    std::atomic<std::size_t> next{0};
     std::vector<std::optional<std::string>> found(parts.size() + 1);
-    const auto work = [&](detail::DbState& on) {
-        for (std::size_t i = next++; i < parts.size(); i = next++) {
-            found[i] =
-                findings(on, "PRAGMA main.quick_check(" + quote_literal(parts[i].table) + ")");
-        }
-    };
-    std::future<void> second = std::async(std::launch::async, [&] {
-        Database other = OpenDatabase(path, false, true, connect);
-        found.back() =
-            damage_as_finding([&] { return unaccounted_pages(*other.state(), page_count); });
-        work(*other.state());
-    });
-    try {
-        work(state);
-    } catch (...) {
-        next = parts.size();  // the other thread stops at its next table
-        second.wait();
-        throw;
-    }
-    second.get();
+    detail::ShareOnTwoConnections(
+        first, path, connect, parts.size(),
+        [&](Database& other) {
+            found.back() =
+                damage_as_finding([&] { return unaccounted_pages(*other.state(), page_count); });
+        },
+        [&](Database& on, std::size_t i, bool) {
+            found[i] = findings(*on.state(),
+                                "PRAGMA main.quick_check(" + quote_literal(parts[i].table) + ")");
+        });
     std::string all;
     for (const auto& f : found) {
         if (f) all += (all.empty() ? "" : "\n") + *f;

@@ -2,15 +2,15 @@
 
 #include <algorithm>
 #include <atomic>
-#include <future>
-#include <memory>
 #include <iterator>
+#include <memory>
 #include <tuple>
 
 #include "engine/detail/connection_text.h"
 #include "engine/detail/db_state.h"
 #include "engine/detail/external_insert_rules.h"
 #include "engine/detail/schema_reader.h"
+#include "engine/detail/two_connections.h"
 #include "engine/quoting.h"
 
 namespace pezolva::engine {
@@ -19,9 +19,12 @@ namespace {
 using SchemaEntry = std::tuple<std::string, std::string, std::string, std::string>;
 
 std::vector<SchemaEntry> schema_entries(detail::DbState& state) {
-    detail::Statement s = state.prepare("SELECT type, name, tbl_name, coalesce(sql, '') FROM main.sqlite_schema");
+    detail::Statement s =
+        state.prepare("SELECT type, name, tbl_name, coalesce(sql, '') FROM main.sqlite_schema");
     std::vector<SchemaEntry> entries;
-    while (s.step()) entries.emplace_back(s.column_text(0), s.column_text(1), s.column_text(2), s.column_text(3));
+    while (s.step())
+        entries.emplace_back(s.column_text(0), s.column_text(1), s.column_text(2),
+                             s.column_text(3));
     std::sort(entries.begin(), entries.end());
     return entries;
 }
@@ -29,7 +32,8 @@ std::vector<SchemaEntry> schema_entries(detail::DbState& state) {
 // The settings of the file's header that shape its pages or travel with it.
 std::vector<std::string> header_settings(detail::DbState& state) {
     std::vector<std::string> values;
-    for (const char* pragma : {"page_size", "encoding", "auto_vacuum", "user_version", "application_id"}) {
+    for (const char* pragma :
+         {"page_size", "encoding", "auto_vacuum", "user_version", "application_id"}) {
         values.push_back(state.value(std::string("PRAGMA main.") + pragma).to_text());
     }
     return values;
@@ -37,16 +41,18 @@ std::vector<std::string> header_settings(detail::DbState& state) {
 
 }  // namespace
 
-std::optional<std::int64_t> KeepStructureDefinitions(Database& source, Database& structure,
-                                                     const std::vector<std::string>& structure_rows) {
+std::optional<std::int64_t> KeepStructureDefinitions(
+    Database& source, Database& structure, const std::vector<std::string>& structure_rows) {
     detail::DbState& a = *source.state();
     std::vector<SchemaEntry> extra;
     try {
         detail::DbState& b = *structure.state();
         if (header_settings(a) != header_settings(b)) return std::nullopt;
         const std::vector<SchemaEntry> mine = schema_entries(a), wanted = schema_entries(b);
-        if (!std::includes(mine.begin(), mine.end(), wanted.begin(), wanted.end())) return std::nullopt;
-        std::set_difference(mine.begin(), mine.end(), wanted.begin(), wanted.end(), std::back_inserter(extra));
+        if (!std::includes(mine.begin(), mine.end(), wanted.begin(), wanted.end()))
+            return std::nullopt;
+        std::set_difference(mine.begin(), mine.end(), wanted.begin(), wanted.end(),
+                            std::back_inserter(extra));
     } catch (const EngineError&) {
         return std::nullopt;
     }
@@ -60,7 +66,8 @@ std::optional<std::int64_t> KeepStructureDefinitions(Database& source, Database&
     };
     for (const SchemaEntry& e : extra) {
         const std::string& name = std::get<1>(e);
-        if (name.rfind("sqlite_", 0) == 0 && (std::get<0>(e) != "index" || !is_extra_table(std::get<2>(e)))) {
+        if (name.rfind("sqlite_", 0) == 0 &&
+            (std::get<0>(e) != "index" || !is_extra_table(std::get<2>(e)))) {
             return std::nullopt;
         }
     }
@@ -88,14 +95,16 @@ std::optional<std::int64_t> KeepStructureDefinitions(Database& source, Database&
         detail::TransactionGuard changing(a, true);
         for (const std::string& t : structure_rows) {
             a.exec("DELETE FROM main." + quote_identifier(t));
-            a.exec("INSERT INTO main." + quote_identifier(t) + " SELECT * FROM pz_estrutura." + quote_identifier(t));
+            a.exec("INSERT INTO main." + quote_identifier(t) + " SELECT * FROM pz_estrutura." +
+                   quote_identifier(t));
         }
         // Tables first (their indexes and triggers go with them), then what
         // is left of views, triggers and indexes.
         for (const char* kind : {"table", "view", "trigger", "index"}) {
             for (const SchemaEntry& e : extra) {
                 if (std::get<0>(e) != kind || std::get<1>(e).rfind("sqlite_", 0) == 0) continue;
-                a.exec(std::string("DROP ") + kind + " IF EXISTS main." + quote_identifier(std::get<1>(e)));
+                a.exec(std::string("DROP ") + kind + " IF EXISTS main." +
+                       quote_identifier(std::get<1>(e)));
             }
         }
         changing.commit();
@@ -124,12 +133,16 @@ std::vector<Search> searches(detail::DbState& state, std::vector<TableRows>& tab
         // its rows, and the search for a wrong type stops at the first.
         out.push_back({index, "SELECT count(*) FROM " + table->qualified(), true});
         if (const std::string types = detail::type_condition(*table); !types.empty()) {
-            out.push_back({index, "SELECT 1 FROM " + table->qualified() + " AS c WHERE " + types + " LIMIT 1", false});
+            out.push_back(
+                {index, "SELECT 1 FROM " + table->qualified() + " AS c WHERE " + types + " LIMIT 1",
+                 false});
         }
         for (const detail::ForeignKey& k : table->keys) {
             // A key to a table that is not there has no parent row to find.
-            if (!detail::read_rule_table(state, "main", k.parent)) broken = true;
-            else out.push_back({index, detail::key_check(*table, k).any_orphan, false});
+            if (!detail::read_rule_table(state, "main", k.parent))
+                broken = true;
+            else
+                out.push_back({index, detail::key_check(*table, k).any_orphan, false});
         }
     }
     return out;
@@ -137,13 +150,13 @@ std::vector<Search> searches(detail::DbState& state, std::vector<TableRows>& tab
 
 }  // namespace
 
-RuleScan ScanRows(const std::string& path, const std::string& connect, const std::function<void()>& beside,
+RuleScan ScanRows(const std::string& path, const std::string& connect,
+                  const std::function<void()>& beside,
                   const std::function<void(const std::string&)>& counted) {
     RuleScan scan;
     Database first = OpenDatabase(path, false, true, connect);
     const std::vector<Search> all = searches(*first.state(), scan.tables, scan.rule_broken);
 
-    std::atomic<std::size_t> next{0};
     std::atomic<bool> broken{false};
     std::vector<std::int64_t> rows(scan.tables.size(), 0);
     std::unique_ptr<std::atomic<bool>[]> done(new std::atomic<bool>[scan.tables.size()]);
@@ -155,11 +168,14 @@ RuleScan ScanRows(const std::string& path, const std::string& connect, const std
             if (counted) counted(scan.tables[told].name);
         }
     };
-    const auto work = [&](Database& db, bool calling_thread) {
-        detail::DbState& state = *db.state();
-        for (std::size_t i = next++; i < all.size() && !broken; i = next++) {
+    detail::ShareOnTwoConnections(
+        first, path, connect, all.size(),
+        [&](Database&) {
+            if (beside) beside();
+        },
+        [&](Database& db, std::size_t i, bool calling_thread) {
             const Search& search = all[i];
-            detail::Statement s = state.prepare(search.sql);
+            detail::Statement s = db.state()->prepare(search.sql);
             const bool found = s.step();
             if (search.counts) {
                 rows[search.table] = s.column_int64(0);
@@ -168,21 +184,8 @@ RuleScan ScanRows(const std::string& path, const std::string& connect, const std
                 broken = true;
             }
             if (calling_thread) tell(false);
-        }
-    };
-    std::future<void> second = std::async(std::launch::async, [&] {
-        if (beside) beside();
-        Database db = OpenDatabase(path, false, true, connect);
-        work(db, false);
-    });
-    try {
-        work(first, true);
-    } catch (...) {
-        next = all.size();  // the other thread stops at its next search
-        second.wait();
-        throw;
-    }
-    second.get();
+        },
+        [&] { return broken.load(); });
     for (std::size_t t = 0; t < rows.size(); ++t) scan.tables[t].rows = rows[t];
     scan.rule_broken = scan.rule_broken || broken;
     tell(true);
