@@ -93,8 +93,19 @@ std::optional<std::string> le_do_terminal(const std::string& pergunta) {
 
 }  // namespace
 
+const std::optional<std::string>& palavra_passe_do_ambiente() {
+    static const std::optional<std::string> lida = []() -> std::optional<std::string> {
+        const char* env = std::getenv("PEZOLVA_PASSWORD");
+        if (env == nullptr) return std::nullopt;
+        std::string texto = env;
+        ::unsetenv("PEZOLVA_PASSWORD");
+        return texto;
+    }();
+    return lida;
+}
+
 std::string obtem_password(const Argumentos& args, const std::string& pergunta) {
-    if (const char* env = std::getenv("PEZOLVA_PASSWORD")) return env;
+    if (const auto& env = palavra_passe_do_ambiente()) return *env;
     if (auto ficheiro = args.valor("--password-file")) {
         std::ifstream in(*ficheiro);
         if (!in) throw UsoErrado{"não foi possível ler o ficheiro " + *ficheiro};

@@ -41,4 +41,9 @@ class Argumentos {
 // Throws UsoErrado when none of them can give it.
 std::string obtem_password(const Argumentos& args, const std::string& pergunta);
 
+// PEZOLVA_PASSWORD, read once and then taken out of this process's
+// environment, so that no program it starts (the compaction tool, the
+// workstation's set-up) inherits it.  main calls it first of all.
+const std::optional<std::string>& palavra_passe_do_ambiente();
+
 }  // namespace pezolva::cli

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "comandos.h"
+#include "copias_terminal.h"
 #include "pezolva/reposicao.h"
 #include "projecto_terminal.h"
 
@@ -52,11 +53,18 @@ int restore(const std::vector<std::string>& raw) {
         return kFalhou;
     }
     if (confirma(args, *copia) != Confirmacao::Sim) return kFalhou;
-    if (const auto falha = operacoes::repoe(*copia)) {
-        std::fprintf(stderr, "%s\n", falha->c_str());
+    const operacoes::ResultadoReposicao r = operacoes::repoe(*copia);
+    if (r.sinal != 0) {
+        std::fprintf(stderr, "pezolva: reposição interrompida pelo sinal %s; %s.\n",
+                     nome_sinal(r.sinal).c_str(),
+                     r.falha ? "a base de dados ficou como estava" : "a cópia já tinha substituído a base de dados");
+        return 128 + r.sinal;
+    }
+    if (r.falha) {
+        std::fprintf(stderr, "%s\n", r.falha->c_str());
         return kFalhou;
     }
-    std::printf("Cópia concluida\n");
+    std::printf("%s\n", r.mensagem.c_str());
     return kSucesso;
 }
 

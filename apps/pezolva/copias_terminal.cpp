@@ -8,7 +8,6 @@
 #include "progresso_terminal.h"
 
 namespace pezolva::cli {
-namespace {
 
 std::string nome_sinal(int sinal) {
     switch (sinal) {
@@ -22,6 +21,8 @@ std::string nome_sinal(int sinal) {
             return std::to_string(sinal);
     }
 }
+
+namespace {
 
 void imprime_log(const char* titulo, const std::string& texto) {
     if (texto.empty()) return;

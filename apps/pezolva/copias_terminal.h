@@ -12,4 +12,7 @@ namespace pezolva::cli {
 // 1 otherwise.
 int corre_copias(const std::vector<std::string>& escolhidas);
 
+// "SIGINT", "SIGTERM", "SIGHUP", or the number of another signal.
+std::string nome_sinal(int sinal);
+
 }  // namespace pezolva::cli

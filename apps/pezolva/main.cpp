@@ -12,6 +12,7 @@
 
 int main(int argc, char** argv) {
     using namespace pezolva::cli;
+    palavra_passe_do_ambiente();  // out of the environment before any child can start
     const std::string subcomando = argc < 2 ? "" : argv[1];
     const std::vector<std::string> args(argv + (argc < 2 ? argc : 2), argv + argc);
     if (subcomando == "--help" || subcomando == "-h" || subcomando == "help") {

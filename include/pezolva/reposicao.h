@@ -51,9 +51,23 @@ PEZOLVA_EXPORT std::optional<CopiaListada> procura_copia(const std::string& copi
 // The question the user answers before a restore: three lines.
 PEZOLVA_EXPORT std::string pergunta_reposicao();
 
-// Replaces the database of `copia` in the project folder by the copy.
-// nullopt when it did ("Cópia concluida"); otherwise the message the
-// window shows (why, on its last line), and the database is as it was.
-PEZOLVA_EXPORT std::optional<std::string> repoe(const CopiaListada& copia);
+// How a restore went.
+struct ResultadoReposicao {
+    // nullopt when the copy replaced the database; otherwise the message
+    // the window shows (why, on its last line), and the database is as it
+    // was.
+    std::optional<std::string> falha;
+    // When it did: "Cópia concluida", and for the main database whose
+    // register could not be carried, a line saying it is made anew.
+    std::string mensagem;
+    // The signal (SIGINT, SIGTERM, SIGHUP) that came during the restore, 0
+    // when none: the work stopped before the swap if it could, and the
+    // host should then end as that signal asks (status 128 + sinal).
+    int sinal = 0;
+};
+
+// Replaces the database of `copia` in the project folder by the copy.  The
+// main database keeps its register of backups.
+PEZOLVA_EXPORT ResultadoReposicao repoe(const CopiaListada& copia);
 
 }  // namespace pezolva::operacoes

@@ -9,6 +9,7 @@
 #include "engine/file_sync.h"
 #include "engine/interruption.h"
 #include "engine/lock_file.h"
+#include "engine/lock_sharing.h"
 #include "engine/settle.h"
 #include "engine/whole_file_check.h"
 
@@ -134,6 +135,9 @@ bool compacta_bd(Services& s, const AmbienteCompactacao& a, const std::string& c
     engine::CompanionLock bloqueio;
     try {
         if (!s.files.exists(base)) throw engine::file_not_found(base);
+        if (auto recusa = engine::locks_not_shared(s.files, caminhobd)) {
+            throw engine::EngineError(engine::ErroEmUso, *recusa);
+        }
         bloqueio = engine::CompanionLock(base, engine::CompanionLock::Mode::Exclusive);
         apaga_sobras_compactacao(s.files, caminhobd, nomebd);
         if (s.files.exists(temporario)) {

@@ -6,6 +6,9 @@
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <cerrno>
+#include <string_view>
+
+extern char** environ;
 
 namespace pezolva {
 namespace {
@@ -32,15 +35,26 @@ QStringList lista(const std::vector<std::string>& textos) {
     return l;
 }
 
+}  // namespace
+
+std::vector<std::string> ambiente_dos_filhos() {
+    static constexpr std::string_view kSegredo = "PEZOLVA_PASSWORD=";
+    std::vector<std::string> ambiente;
+    for (char** v = environ; v != nullptr && *v != nullptr; ++v) {
+        if (!std::string_view(*v).starts_with(kSegredo)) ambiente.emplace_back(*v);
+    }
+    return ambiente;
+}
+
+namespace {
+
 void prepara(QProcess& processo, const PedidoExecucao& pedido) {
     processo.setProgram(QString::fromStdString(pedido.programa));
     processo.setArguments(lista(pedido.argumentos));
         processo.setStandardOutputFile(QProcess::nullDevice());
-    if (!pedido.ambiente.empty()) {
-        QStringList ambiente = QProcess::systemEnvironment();
-        ambiente << lista(pedido.ambiente);
-        processo.setEnvironment(ambiente);
-    }
+    // Always an environment of our own: the inherited one, less what a
+    // host may have left in it that no child is to see.
+    processo.setEnvironment(lista(ambiente_dos_filhos()) << lista(pedido.ambiente));
     if (!pedido.herdados.empty()) {
         const std::vector<int> herdados = pedido.herdados;
         // Runs in the child between fork and exec: only async-signal-safe calls.

@@ -57,6 +57,12 @@ struct ResultadoExecucao {
     bool parada = false;
 };
 
+// The environment every program the component starts gets: this
+// process's own, less the launcher's password variable (PEZOLVA_PASSWORD),
+// should a host have left it there.  A secret reaches a child on its
+// standard input only.
+std::vector<std::string> ambiente_dos_filhos();
+
 // Settles the window state: missing, below 0 or above 6 gives 6.
 int estado_janela_efectivo(std::optional<int> estado);
 

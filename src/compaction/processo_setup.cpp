@@ -9,8 +9,7 @@
 #include <vector>
 
 #include "common/file_system.h"
-
-extern char** environ;
+#include "compaction/executa_e_espera.h"
 
 namespace pezolva {
 
@@ -25,7 +24,11 @@ ProcessoSetup::ProcessoSetup(const std::string& programa, const std::string& pas
     std::vector<char> nome(programa.begin(), programa.end());
     nome.push_back('\0');
     char* argv[] = {nome.data(), nullptr};
-    const int erro = posix_spawn(&pid_, programa.c_str(), &accoes, &atributos, argv, environ);
+    std::vector<std::string> ambiente = ambiente_dos_filhos();
+    std::vector<char*> envp;
+    for (std::string& variavel : ambiente) envp.push_back(variavel.data());
+    envp.push_back(nullptr);
+    const int erro = posix_spawn(&pid_, programa.c_str(), &accoes, &atributos, argv, envp.data());
     posix_spawn_file_actions_destroy(&accoes);
     posix_spawnattr_destroy(&atributos);
     if (erro != 0) {

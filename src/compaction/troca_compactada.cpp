@@ -2,16 +2,17 @@
 
 #include <sys/stat.h>
 
-#include <vector>
+#include <optional>
 
 #include "compaction/nomes_compactacao.h"
 #include "engine/compact_file.h"
+#include "engine/error.h"
+#include "engine/journals_aside.h"
 #include "engine/lock_file.h"
+#include "engine/swap_lock.h"
 
 namespace pezolva {
 namespace {
-
-constexpr const char* kDiarios[] = {"-journal", "-wal"};
 
 bool mesmo_ficheiro(const std::string& a, const std::string& b) {
     struct stat sa {}, sb {};
@@ -24,24 +25,6 @@ void apaga_se_existe(FileSystem& files, const std::string& caminho) {
         if (files.exists(caminho)) files.remove(caminho);
     } catch (const FileError&) {
     }
-}
-
-// Step 2: journals left beside the database go beside its dated name; the
-// shared-memory index is only a cache and goes.  Returns those moved.
-std::vector<std::string> leva_diarios(FileSystem& files, const FicheirosCompactacao& f) {
-    std::vector<std::string> levados;
-    try {
-        for (const char* fim : kDiarios) {
-            if (!files.exists(f.base + fim)) continue;
-            files.rename_no_replace(f.base + fim, f.antiga + fim);
-            levados.push_back(fim);
-        }
-    } catch (const FileError&) {
-        for (const std::string& fim : levados) files.rename_no_replace(f.antiga + fim, f.base + fim);
-        throw;
-    }
-    apaga_se_existe(files, f.base + "-shm");
-    return levados;
 }
 
 }  // namespace
@@ -61,20 +44,22 @@ std::optional<std::string> troca_compactada(FileSystem& files, const FicheirosCo
     } catch (const FileError& e) {
         return e.what();
     }
-    std::vector<std::string> levados;
+    std::optional<engine::SwapLock> sqlite;
+    std::optional<engine::JournalsAside> diarios;
+    const auto desfaz = [&](const std::string& causa) {
+        if (diarios) diarios->bring_back();
+        apaga_se_existe(files, f.antiga);
+        return causa;
+    };
     try {
-        levados = leva_diarios(files, f);
+        sqlite.emplace(f.base);
+        diarios.emplace(files, f.base, f.antiga);
         files.set_permissions(f.temporario, files.permissions(f.base).value_or(0600));
         files.exchange(f.temporario, f.base);
     } catch (const FileError& e) {
-        for (const std::string& fim : levados) {
-            try {
-                files.rename_no_replace(f.antiga + fim, f.base + fim);
-            } catch (const FileError&) {
-            }
-        }
-        apaga_se_existe(files, f.antiga);
-        return e.what();
+        return desfaz(e.what());
+    } catch (const engine::EngineError& e) {
+        return desfaz(e.descricao());
     }
     // The old file, now also under the temporary name: only that name goes.
     apaga_se_existe(files, f.temporario);

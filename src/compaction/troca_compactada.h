@@ -19,8 +19,9 @@ struct FicheirosCompactacao {
 // database:
 //  1. the old database gets its dated name as a second name (a hard link,
 //     refused when that name exists: a same-minute collision);
-//  2. journals SQLite could not bring into it go with it, under the dated
-//     name;
+//  2. SQLite's own exclusive lock is taken on it too (a program that has
+//     it open through SQLite alone is seen), and journals SQLite could not
+//     bring into it go with it, under the dated name;
 //  3. the copy takes the old file's permission bits and is swapped into
 //     the name in one step; the old file's extra name goes.
 // On failure everything is put back (the database as it was, no dated

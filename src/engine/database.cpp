@@ -105,6 +105,11 @@ Database OpenDatabase(const std::string& path, bool exclusive, bool read_only, c
     return open_database(path, exclusive, read_only, connect);
 }
 
+Database OpenHeldDatabase(const std::string& path, const std::string& connect) {
+    check_openable(path);
+    return Database(open_locked(path, CompanionLock(), true, connect));
+}
+
 Database CreateDatabase(const std::string& path, const std::string& password) {
     detail::check_storable_password(password);
     std::error_code ec;

@@ -83,6 +83,7 @@ private:
     friend class CopySession;
     friend Database open_database(const std::string&, bool, bool, const std::string&);
     friend Database CreateDatabase(const std::string&, const std::string&);
+    friend Database OpenHeldDatabase(const std::string&, const std::string&);
     friend void CompactHeldDatabase(const std::string&, CompanionLock, const std::string&,
                                     const std::string&, CopySync);
     friend bool SnapshotFile(Database&, const std::string&, mode_t);
@@ -122,6 +123,10 @@ private:
 // cannot be written) or ErroPalavraPasse.  Foreign keys are enforced.
 Database OpenDatabase(const std::string& path, bool exclusive = false, bool read_only = false,
                       const std::string& connect = ";pwd=");
+
+// Opens a database read-only for the holder of its exclusive companion
+// lock, who could not take the companion again; otherwise as OpenDatabase.
+Database OpenHeldDatabase(const std::string& path, const std::string& connect);
 
 // Creates a new, empty database with `password` ("" for none).
 // ErroBaseExiste when the file exists; ErroArgumento, and no file, for a

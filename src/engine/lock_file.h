@@ -9,15 +9,22 @@ namespace pezolva::engine {
 // (created when missing).  Holders of the exclusive lock may replace,
 // rename or delete the database; nobody else may.  A companion is deleted
 // only with its database, by the holder of the exclusive lock: deleting
-// it otherwise would let two holders lock two different files.  Not
-// reliable on network file systems.
+// it otherwise would let two holders lock two different files.  A
+// companion is made with its database's permission bits and group, so that
+// every user who may write the database may lock it.  Whether locks reach
+// other machines depends on the folder's file system (lock_sharing.h).
+//
+// A companion that exists but cannot be opened for writing (another
+// user's, made private) cannot tell whether someone holds it: it counts as
+// held for whoever would replace or delete the database.
 
 // "<folder>/.<name>.lock" for "<folder>/<name>".
 std::string companion_path(const std::string& database_path);
 
 // True when somebody (another process, or a database or lock held
 // elsewhere in this process) holds the companion lock, so the exclusive
-// lock cannot be had now.  False when the companion does not exist.
+// lock cannot be had now, or when the companion cannot be opened for
+// writing to ask.  False when the companion does not exist.
 bool InUse(const std::string& database_path);
 
 // A held companion lock, released when the object goes.  Moves, never
@@ -27,9 +34,11 @@ public:
     enum class Mode { Shared, Exclusive };
 
     // Takes the lock without waiting.  Throws EngineError (ErroEmUso) when
-    // another holder prevents it.  When the companion cannot be created or
-    // opened (a read-only folder), holds nothing: nobody else can hold it
-    // either.
+    // another holder prevents it, and, for the exclusive lock, when the
+    // companion exists but cannot be opened for writing or locked.  When
+    // there is no companion and none can be made (a folder nobody can
+    // change), holds nothing; a shared lock that cannot be had holds
+    // nothing either.
     CompanionLock(const std::string& database_path, Mode mode);
     CompanionLock() = default;  // holds nothing
     ~CompanionLock();

@@ -20,6 +20,10 @@ void TemporaryFiles::remove(const std::string& path) { give_up(path, true); }
 
 void TemporaryFiles::release(const std::string& path) { give_up(path, false); }
 
+void TemporaryFiles::keep(const std::string& path) {
+    std::erase_if(claimed_, [&](const Claimed& c) { return c.path == path; });
+}
+
 void TemporaryFiles::give_up(const std::string& path, bool with_file) {
     auto it = std::find_if(claimed_.begin(), claimed_.end(),
                            [&](const Claimed& c) { return c.path == path; });

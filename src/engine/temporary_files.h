@@ -36,6 +36,10 @@ class TemporaryFiles {
     // Gives up a claimed name whose file has been renamed to its final
     // name: only its companions go.
     void release(const std::string& path);
+    // Gives up a claimed name and touches nothing of it: for a name that
+    // now holds the only copy of a database (a swap whose undo failed),
+    // left for the next run's recovery to put back.
+    void keep(const std::string& path);
 
   private:
     struct Claimed {

@@ -1,5 +1,6 @@
 // The unattended restore: the copies found, one named, and the replacement.
 #include "common/text.h"
+#include "engine/interruption.h"
 #include "interface/estado.h"
 #include "interface/para_o_anfitriao.h"
 #include "pezolva/reposicao.h"
@@ -71,12 +72,25 @@ std::optional<CopiaListada> procura_copia(const std::string& copia) {
 
 std::string pergunta_reposicao() { return restore::pergunta_reposicao(); }
 
-std::optional<std::string> repoe(const CopiaListada& copia) {
+ResultadoReposicao repoe(const CopiaListada& copia) {
     return para_o_anfitriao([&] {
         exige_projecto();
         const ProjectoActual& projecto = estado().projecto_actual;
-        return restore::repoe_encontrada(servicos(), projecto, restore::onde_procurar(projecto),
-                                         encontrada(copia));
+        const restore::OndeProcurar onde = restore::onde_procurar(projecto);
+        ResultadoReposicao r;
+        bool registo_recriado = false;
+        {
+            // A signal stops the work before the swap, and what it wrote
+            // goes, rather than the host dying half-way.
+            const engine::SignalInterruption sinais;
+            r.falha = restore::repoe_encontrada(servicos(), projecto, onde, encontrada(copia),
+                                                &registo_recriado);
+            r.sinal = engine::interruption_requested();
+        }
+        // The request would stop every later statement of this process.
+        engine::clear_interruption();
+        if (!r.falha) r.mensagem = restore::copia_concluida(registo_recriado);
+        return r;
     });
 }
 

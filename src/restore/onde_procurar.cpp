@@ -28,7 +28,10 @@ OndeProcurar onde_procurar(const ProjectoActual& projecto) {
         onde.pastas = std::move(pastas);
         onde.bases = std::move(bases);
         onde.ligacoes = std::move(ligacoes);
-    } catch (const engine::EngineError&) {
+    } catch (const engine::EngineError& e) {
+        // A wrong password is no damage: nothing is to be restored over a
+        // database the user could not open.
+        if (e.numero() == engine::ErroPalavraPasse) throw;
         // Precisely when the main database is damaged it must be restorable.
         onde.sem_registo = true;
         junta_pasta(onde.pastas, join_path(projecto.caminho, "copiaseg"));

@@ -22,9 +22,10 @@ struct OndeProcurar {
 };
 
 // The folders and databases of the current project's register, as the
-// restore window starts with them.  Never throws: a register that cannot
-// be read gives the project folder and its "copiaseg" folder, and the main
-// database alone.
+// restore window starts with them.  A register that cannot be read gives
+// the project folder and its "copiaseg" folder, and the main database
+// alone; but a password that does not open the main database is refused
+// as at the start (EngineError ErroPalavraPasse), never taken for damage.
 OndeProcurar onde_procurar(const ProjectoActual& projecto);
 
 // The connect string that opens the database listed as `nome` (without

@@ -2,7 +2,9 @@
 
 #include "common/escolhe_pasta.h"
 #include "common/text.h"
+#include "engine/error.h"
 #include "engine/temporary_files.h"
+#include "restore/registo_reposto.h"
 #include "restore/reposicao.h"
 
 namespace pezolva::restore {
@@ -21,13 +23,19 @@ std::string falha_reposicao() {
            "operação.";
 }
 
+std::string copia_concluida(bool registo_recriado) {
+    return registo_recriado ? std::string(kCopiaConcluida) + "\n" + kRegistoRecriado : kCopiaConcluida;
+}
+
 std::optional<std::string> repoe_encontrada(Services& servicos, const ProjectoActual& projecto,
-                                            const OndeProcurar& onde,
-                                            const CopiaEncontrada& copia) {
-    const auto falha =
-        repoe_copia(servicos.files,
-                    {join_path(copia.caminho, copia.nome_fich), projecto.caminho, copia.bd,
-                     ligacao_de(onde, projecto, copia.bd), engine::random_token(servicos.random)});
+                                            const OndeProcurar& onde, const CopiaEncontrada& copia,
+                                            bool* registo_recriado) {
+    const bool principal = iequals(copia.bd, nome_procurado(projecto.nome_bd));
+    const auto falha = repoe_copia(
+        servicos.files,
+        {join_path(copia.caminho, copia.nome_fich), projecto.caminho, copia.bd,
+         ligacao_de(onde, projecto, copia.bd), engine::random_token(servicos.random), principal},
+        registo_recriado);
     // The cause goes under the usual two lines: "bloqueada" is only the
     // likeliest of them.
     if (falha) return falha_reposicao() + "\n\n" + *falha;
@@ -47,7 +55,14 @@ void ReporCopias::prepara_lista() {
     copias_.clear();
     sentido_ordem_ = 1;
     coluna_ordem_ = 2;
-    onde_ = onde_procurar(projecto_);
+    try {
+        onde_ = onde_procurar(projecto_);
+    } catch (const engine::EngineError& e) {
+        onde_ = {};
+        pastas_.clear();
+        informa(servicos_.dialogs, std::to_string(e.numero()) + " - " + e.descricao(), "Erro", Icon::Critical);
+        return;
+    }
     pastas_ = onde_.pastas;
     if (onde_.sem_registo && !ja_avisou_) {
         ja_avisou_ = true;
@@ -107,11 +122,13 @@ bool ReporCopias::repor(std::optional<std::size_t> seleccionada) {
     const Answer resposta = servicos_.dialogs.show(
         Message{pergunta_reposicao(), Icon::Question, "Atenção", Buttons::YesNoCancel, Answer::No});
     if (resposta != Answer::Yes) return false;
-    if (const auto falha = repoe_encontrada(servicos_, projecto_, onde_, copias_[*seleccionada])) {
+    bool registo_recriado = false;
+    if (const auto falha =
+            repoe_encontrada(servicos_, projecto_, onde_, copias_[*seleccionada], &registo_recriado)) {
         informa(servicos_.dialogs, *falha, "Atenção", Icon::Information);
         return false;
     }
-    informa(servicos_.dialogs, kCopiaConcluida, "Atenção", Icon::Information);
+    informa(servicos_.dialogs, copia_concluida(registo_recriado), "Atenção", Icon::Information);
     return true;
 }
 

@@ -89,10 +89,16 @@ class ReporCopias {
 };
 
 // Replaces the database of the copy found `copia` by it, with the
-// database's password.  nullopt when done; otherwise the message to show
-// (the usual two lines, then why), and the database is as it was.
+// database's password; the main database keeps its register.  nullopt when
+// done; otherwise the message to show (the usual two lines, then why), and
+// the database is as it was.  `registo_recriado`, when given, tells
+// whether the main database's register could not be carried.
 std::optional<std::string> repoe_encontrada(Services& servicos, const ProjectoActual& projecto,
-                                            const OndeProcurar& onde, const CopiaEncontrada& copia);
+                                            const OndeProcurar& onde, const CopiaEncontrada& copia,
+                                            bool* registo_recriado = nullptr);
+
+// "Cópia concluida", and when the register could not be carried, so.
+std::string copia_concluida(bool registo_recriado);
 
 // The question asked before a copy replaces a database, and the messages
 // of the restore.

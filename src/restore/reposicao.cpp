@@ -2,16 +2,22 @@
 
 #include "common/text.h"
 #include "engine/database.h"
+#include "engine/interruption.h"
+#include "engine/journals_aside.h"
 #include "engine/lock_file.h"
+#include "engine/lock_sharing.h"
 #include "engine/put_in_place.h"
 #include "engine/settle.h"
-#include "engine/temporary_files.h"
+#include "engine/swap_lock.h"
+#include "restore/registo_reposto.h"
 #include "restore/sobras_reposicao.h"
 
 namespace pezolva::restore {
 namespace {
 
 using engine::EngineError;
+
+constexpr const char* kInterrompida = "A reposição foi interrompida: a base de dados ficou como estava.";
 
 // The database file of `nome` in `pasta`: the one whose name matches
 // without regard to letter case, or the name a new one gets.
@@ -27,64 +33,108 @@ bool tem_conteudo(FileSystem& files, const std::string& caminho) {
     return files.file_size(caminho).value_or(0) > 0;
 }
 
-// The copy as a file of its own beside the database, or why not.
-std::optional<std::string> prepara(FileSystem& files, const PedidoReposicao& p,
-                                   const std::string& novo) {
-    files.copy_file(p.copia, novo);  // synced before it returns
-    engine::Database db = engine::OpenDatabase(novo, false, true, p.ligacao);
+// Why `novo` cannot take the database's place; nullopt when it opens with
+// the password and SQLite finds it sound.
+std::optional<std::string> defeito(const Substituicao& s) {
+    engine::Database db = engine::OpenDatabase(s.novo, false, true, s.ligacao);
     const std::string verificacao =
         db.OpenRecordset("PRAGMA quick_check").Fields(std::size_t{0}).to_text();
-    if (verificacao != "ok") return "A cópia " + p.copia + " está danificada: " + verificacao;
+    if (verificacao != "ok") return "A cópia " + s.origem + " está danificada: " + verificacao;
     return std::nullopt;
 }
 
-// Leaves no journal beside the database that SQLite could apply to the
-// restored file.  A database SQLite can read has them applied to itself
-// first; one it cannot read (the usual reason for a restore) can make no
-// use of them, and they go.
-void assenta_diarios(FileSystem& files, const std::string& bd) {
+// A database SQLite can read has its journals applied to itself; those of
+// one it cannot read (the usual reason for a restore) go aside with it.
+void assenta_diarios(const std::string& bd) {
     try {
         engine::SettleJournals(bd);
     } catch (const EngineError&) {
-        for (const char* fim : {"-journal", "-wal", "-shm"}) {
-            if (files.exists(bd + fim)) files.remove(bd + fim);
-        }
     }
 }
 
-// Under the database's exclusive lock: the checked copy takes the
-// database's name, and the old file goes.
-std::optional<std::string> substitui(FileSystem& files, const PedidoReposicao& p,
-                                     const std::string& bd) {
-    engine::TemporaryFiles temporarios(files);
-    const std::string novo = temporarios.claim(temporario_reposicao(bd, p.token));
-    if (auto falha = prepara(files, p, novo)) return falha;
-    if (files.exists(bd)) {
-        assenta_diarios(files, bd);
-        files.set_permissions(novo, files.permissions(bd).value_or(0600));
+// Step 5, for the holder of the exclusive lock: `novo` takes the name.
+void troca(FileSystem& files, engine::TemporaryFiles& temporarios, const Substituicao& s) {
+    const std::string anterior = temporarios.claim(anterior_reposicao(s.bd, s.token));
+    std::optional<engine::SwapLock> sqlite;
+    std::optional<engine::JournalsAside> diarios;
+    if (files.exists(s.bd)) {
+        files.set_permissions(s.novo, files.permissions(s.bd).value_or(0600));
+        sqlite.emplace(s.bd);
+        diarios.emplace(files, s.bd, anterior);
     }
-    const std::string anterior = temporarios.claim(anterior_reposicao(bd, p.token));
-    const std::optional<std::string> antiga = engine::put_in_place(files, novo, bd, anterior);
+    std::optional<std::string> antiga;
+    try {
+        if (engine::interruption_requested() != 0) throw EngineError(engine::ErroCancelado, kInterrompida);
+        antiga = engine::put_in_place(files, s.novo, s.bd, anterior);
+    } catch (...) {
+        if (!files.exists(s.bd) && files.exists(anterior)) {
+            // The undo failed: the old database is only there now.
+            temporarios.keep(anterior);
+            throw;
+        }
+        if (diarios) diarios->bring_back();
+        throw;
+    }
+    if (sqlite) sqlite->release();
     if (antiga) temporarios.remove(*antiga);
-    if (antiga != novo) temporarios.release(novo);
+    if (antiga != s.novo) temporarios.release(s.novo);
     temporarios.release(anterior);
+}
+
+// Steps 2 to 5, under the database's exclusive lock.
+std::optional<std::string> sob_bloqueio(FileSystem& files, engine::TemporaryFiles& temporarios,
+                                        const Substituicao& s, bool* registo_recriado) {
+    engine::ExclusiveLock bloqueio(s.bd);
+    if (auto falha = defeito(s)) return falha;
+    if (s.principal) {
+        const bool transportado = files.exists(s.bd) && transporta_registo(s.bd, s.novo, s.ligacao);
+        if (registo_recriado != nullptr) *registo_recriado = !transportado;
+    }
+    if (files.exists(s.bd)) assenta_diarios(s.bd);
+    troca(files, temporarios, s);
     return std::nullopt;
+}
+
+std::string deixada_de_lado(const Substituicao& s) {
+    return "A base de dados anterior ficou em " + anterior_reposicao(s.bd, s.token) +
+           " e volta ao seu nome na próxima abertura do projecto.";
 }
 
 }  // namespace
 
-std::optional<std::string> repoe_copia(FileSystem& files, const PedidoReposicao& p) {
+std::optional<std::string> substitui_base(FileSystem& files, engine::TemporaryFiles& temporarios,
+                                          const Substituicao& s, bool* registo_recriado) {
+    if (files.exists(s.bd) && files.is_read_only(s.bd)) return "A base de dados " + s.bd + " é só de leitura.";
+    std::string pasta, nome;
+    separa_ultimo(s.bd, '/', nome, pasta);
+    if (auto recusa = engine::locks_not_shared(files, pasta.empty() ? "." : pasta)) return recusa;
+    try {
+        return sob_bloqueio(files, temporarios, s, registo_recriado);
+    } catch (const EngineError& e) {
+        if (e.numero() == engine::ErroCancelado) return kInterrompida;
+        return e.descricao();
+    } catch (const FileError& e) {
+        if (!files.exists(s.bd) && files.exists(anterior_reposicao(s.bd, s.token))) {
+            return std::string(e.what()) + "\n" + deixada_de_lado(s);
+        }
+        return e.what();
+    }
+}
+
+std::optional<std::string> repoe_copia(FileSystem& files, const PedidoReposicao& p, bool* registo_recriado) {
     if (p.nome.empty()) return "A cópia não indica a base de dados a substituir.";
     recupera_reposicoes(files, p.pasta_projecto);
     const std::string bd = alvo(files, p.pasta_projecto, p.nome);
-    if (files.exists(bd) && files.is_read_only(bd))
-        return "A base de dados " + bd + " é só de leitura.";
     if (tem_conteudo(files, p.copia + "-journal") || tem_conteudo(files, p.copia + "-wal")) {
         return "A cópia " + p.copia + " tem um diário por aplicar ao lado.";
     }
     try {
-        engine::ExclusiveLock bloqueio(bd);
-        return substitui(files, p, bd);
+        engine::TemporaryFiles temporarios(files);
+        const std::string novo = temporarios.claim(temporario_reposicao(bd, p.token));
+        files.copy_file(p.copia, novo);  // synced before it returns
+        if (engine::interruption_requested() != 0) return kInterrompida;
+        return substitui_base(files, temporarios, {bd, novo, p.copia, p.ligacao, p.token, p.principal},
+                              registo_recriado);
     } catch (const EngineError& e) {
         return e.descricao();
     } catch (const FileError& e) {

@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "engine/delete_database.h"
 #include "engine/error.h"
+#include "engine/journals_aside.h"
 #include "engine/lock_file.h"
 
 namespace pezolva::restore {
@@ -43,11 +44,19 @@ bool e_sobra(const std::string& nome) {
 }
 
 // Puts an old database set aside back under its name, which is empty: a
-// restore killed between its two renames.  Under the database's exclusive
+// restore killed between its two renames, or one whose undo failed.  Under the database's exclusive
 // lock, so nobody creates the name meanwhile.
 void devolve(FileSystem& files, const std::string& anterior, const std::string& bd) {
     engine::ExclusiveLock bloqueio(bd);
-    if (!files.exists(bd)) files.rename_no_replace(anterior, bd);
+    if (files.exists(bd)) return;
+    // Its journals went aside with it.
+    engine::JournalsAside diarios(files, anterior, bd);
+    try {
+        files.rename_no_replace(anterior, bd);
+    } catch (const FileError&) {
+        diarios.bring_back();
+        throw;
+    }
 }
 
 }  // namespace

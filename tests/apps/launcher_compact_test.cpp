@@ -73,6 +73,27 @@ TEST_F(LauncherCompactTest, ReinstallRunsTheSetupProgramAndWaitsForIt) {
     EXPECT_TRUE(std::filesystem::exists(pasta() + "/setupposto/instalado"));
 }
 
+// The password reaches the compaction tool on its standard input only:
+// neither its arguments nor its environment carry it, nor the set-up
+// program's, though the launcher was given it in its own environment.
+TEST_F(LauncherCompactTest, NoChildHasThePasswordInItsArgumentsOrEnvironment) {
+    const auto espiao = [&](const std::string& programa, const std::string& relato) {
+        testing::write_file(programa, "#!/bin/sh\n{ echo \"$@\"; cat /proc/$$/environ; } > '" + relato + "'\nexit 1\n");
+        ::chmod(programa.c_str(), 0755);
+    };
+    espiao(pasta() + "/jetcomp", pasta() + "/visto-jetcomp");
+    std::filesystem::create_directories(pasta() + "/setupposto");
+    espiao(pasta() + "/setupposto/setup", pasta() + "/visto-setup");
+    corre({"compact", "--project", "obras", "brasol.mdb"}, "kqa730418");
+    corre({"reinstall", "--project", "obras"}, "kqa730418");
+    for (const std::string relato : {"/visto-jetcomp", "/visto-setup"}) {
+        ASSERT_TRUE(std::filesystem::exists(pasta() + relato)) << relato << " did not run";
+        const std::string visto = testing::read_file(pasta() + relato);
+        EXPECT_EQ(visto.find("kqa730418"), std::string::npos) << relato << ": " << visto;
+        EXPECT_EQ(visto.find("PEZOLVA_PASSWORD"), std::string::npos) << relato;
+    }
+}
+
 // SIGTERM while the tool runs: the tool is stopped, what it wrote removed,
 // nothing else compacted, and the launcher ends as the signal asks.
 TEST_F(LauncherCompactTest, ASignalStopsTheToolAndLeavesTheFolderAsItWas) {

@@ -1,4 +1,6 @@
 // pezolva copies and pezolva restore, run as a user or a script runs them.
+#include <sys/stat.h>
+
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -27,6 +29,18 @@ class LauncherReposicaoTest : public LauncherBackupTest {
     std::string principal() { return testing::read_file(pasta() + "/brasol.mdb"); }
     void danifica_principal() {
         testing::write_file(pasta() + "/brasol.mdb", std::string(8192, '\0'));
+    }
+
+    // The register's rows of the main database, every column, in order.
+    std::vector<std::string> registo() {
+        engine::Database db = engine::OpenDatabase(pasta() + "/brasol.mdb", false, true, ";pwd=kqa730418");
+        std::vector<std::string> linhas;
+        for (auto r = db.OpenRecordset("select * from BUPS order by BUP_NOME_BD"); !r.IsEOF(); r.MoveNext()) {
+            std::string linha;
+            for (std::size_t i = 0; i < r.FieldDefs().Count(); ++i) linha += r.Fields(i).to_text() + "|";
+            linhas.push_back(linha);
+        }
+        return linhas;
     }
 
     std::string copia_principal;
@@ -106,6 +120,100 @@ TEST_F(LauncherReposicaoTest, ADatabaseAnotherProgramHasOpenIsNotReplaced) {
     EXPECT_NE(r.err.find("Provavelmente, está bloqueada por algum utilizador."), std::string::npos)
         << r.err;
     EXPECT_TRUE(principal() == antes) << "the database changed";
+}
+
+TEST_F(LauncherReposicaoTest, TheMainDatabaseKeepsItsRegisterAcrossARestore) {
+    ASSERT_EQ(corre({"copies", "--project", "obras"}, "kqa730418").saida, 0);
+    {
+        engine::Database db = engine::OpenDatabase(pasta() + "/brasol.mdb", false, false, ";pwd=kqa730418");
+        db.Execute("update BUPS set BUP_N_COPIAS_A_MANTER = 9");
+    }
+    const std::vector<std::string> antes = registo();
+    const auto r = repoe({q(copia_principal), "--yes"});
+    EXPECT_EQ(r.saida, 0) << r.err;
+    EXPECT_EQ(r.out.find("criado de novo"), std::string::npos) << r.out;
+    EXPECT_EQ(registo(), antes);
+    const auto arranque =
+        corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "nao-fazer"}, "kqa730418");
+    EXPECT_EQ(arranque.saida, 0) << arranque.err;
+    EXPECT_EQ((arranque.out + arranque.err).find("BUPS"), std::string::npos) << arranque.out << arranque.err;
+    EXPECT_EQ(registo(), antes);
+
+    // From a damaged database nothing can be carried: the user is told.
+    danifica_principal();
+    const auto danificada = repoe({q(copia_principal), "--yes"});
+    EXPECT_EQ(danificada.saida, 0) << danificada.err;
+    EXPECT_NE(danificada.out.find("criado de novo"), std::string::npos) << danificada.out;
+    EXPECT_EQ((danificada.out + danificada.err).find("BUPS"), std::string::npos);
+}
+
+TEST_F(LauncherReposicaoTest, AWrongPasswordIsRefusedNotTakenForADamagedDatabase) {
+    const auto r = corre({"copies", "--project", "obras"}, "errada");
+    EXPECT_EQ(r.saida, 1) << r.out;
+    EXPECT_EQ(r.err.find("só as cópias da base de dados principal"), std::string::npos) << r.err;
+    const std::string antes = principal();
+    EXPECT_EQ(repoe({q(copia_principal), "--yes"}, "errada").saida, 1);
+    EXPECT_TRUE(principal() == antes) << "the database changed";
+}
+
+// A signal in the middle of the swap: the restore ends as the signal asks,
+// with the database either the old one or the copy, and nothing else left.
+TEST_F(LauncherReposicaoTest, ASignalEndsTheRestoreCleanlyWithItsExitStatus) {
+    if (QProcess::execute("strace", {"-qq", "-o", "/dev/null", "true"}) != 0)
+        GTEST_SKIP() << "no strace here";
+    danifica_principal();  // so that the restored file is the copy, byte for byte
+    for (const auto& [sinal, saida] : {std::pair{"SIGTERM", 143}, std::pair{"SIGINT", 130}, std::pair{"SIGHUP", 129}}) {
+        SCOPED_TRACE(sinal);
+        const QStringList strace{"strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=renameat2",
+                                 "-e", QString("inject=renameat2:signal=%1:when=1").arg(sinal)};
+        const auto r = corre({"restore", "--project", "obras", q(copia_principal), "--yes"}, "kqa730418", "",
+                             false, strace);
+        EXPECT_EQ(r.saida, saida) << r.out << r.err;
+        EXPECT_NE(r.err.find("interrompida pelo sinal"), std::string::npos) << r.err;
+        EXPECT_TRUE(principal() == bytes_da_copia) << "the database is neither the old one nor the copy";
+        for (const auto& e : std::filesystem::directory_iterator(pasta()))
+            EXPECT_EQ(e.path().string().find("pezolva-reposicao"), std::string::npos) << e.path();
+    }
+}
+
+// Two users of one machine share the project: a setgid folder of a group
+// both belong to, its files group-writable.  The first (this process, with
+// umask 077) holds the main database through the engine; the second runs
+// the launcher.
+TEST_F(LauncherReposicaoTest, AnotherUsersHoldStopsTheRestoreAndTheCompactionUntilItLetsGo) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a second user needs root to become it (setpriv); as one user, "
+                        "ADatabaseAnotherProgramHasOpenIsNotReplaced covers the hold";
+    ASSERT_EQ(corre({"copies", "--project", "obras"}, "kqa730418").saida, 0);
+    constexpr gid_t kEquipa = testing::kUtilizadorComum;
+    ::chmod(dir.str().c_str(), 0755);
+    testing::entrega_ao_utilizador_comum(dir.file("config"));
+    testing::entrega_ao_utilizador_comum(dir.file("data"));
+    for (const std::string& pasta_equipa : {pasta(), pasta() + "/copiaseg"}) {
+        for (const auto& e : std::filesystem::directory_iterator(pasta_equipa)) {
+            if (e.path().filename().string().ends_with(".lock")) std::filesystem::remove(e.path());
+            else if (e.is_regular_file()) ::chmod(e.path().c_str(), 0660);
+            ::chown(e.path().c_str(), 0, kEquipa);
+        }
+        ::chown(pasta_equipa.c_str(), 0, kEquipa);
+        ::chmod(pasta_equipa.c_str(), 02770);
+    }
+    const std::string antes = principal();
+    const mode_t umask_antes = ::umask(077);
+    auto aberta = std::make_optional(
+        engine::OpenDatabase(pasta() + "/brasol.mdb", false, true, ";pwd=kqa730418"));
+    ::umask(umask_antes);
+    const auto restore = corre({"restore", "--project", "obras", q(copia_principal), "--yes"}, "kqa730418", "", true);
+    EXPECT_EQ(restore.saida, 1) << restore.out << restore.err;
+    EXPECT_NE(restore.err.find("Provavelmente, está bloqueada por algum utilizador."), std::string::npos)
+        << restore.err;
+    const auto compact = corre({"compact", "--project", "obras", "brasol.mdb"}, "kqa730418", "", true);
+    EXPECT_EQ(compact.saida, 1) << compact.out << compact.err;
+    EXPECT_TRUE(principal() == antes) << "the database changed under its holder";
+
+    aberta.reset();
+    const auto depois = corre({"restore", "--project", "obras", q(copia_principal), "--yes"}, "kqa730418", "", true);
+    EXPECT_EQ(depois.saida, 0) << depois.out << depois.err;
 }
 
 // The machine failing under the restore, at the system-call level: the copy's

@@ -47,5 +47,16 @@ TEST_F(OndeProcurarTest, ADamagedMainDatabaseIsRestoredFromTheCopiesFolder) {
     EXPECT_FALSE(db.OpenRecordset("select * from BUPS").IsEOF());
 }
 
+TEST_F(OndeProcurarTest, AWrongPasswordIsRefusedNotTakenForDamage) {
+    ProjectoActual errado = projecto;
+    errado.passwd = "não é esta";
+    try {
+        onde_procurar(errado);
+        ADD_FAILURE() << "a wrong password was taken for a damaged database";
+    } catch (const engine::EngineError& e) {
+        EXPECT_EQ(e.numero(), engine::ErroPalavraPasse);
+    }
+}
+
 }  // namespace
 }  // namespace pezolva::restore

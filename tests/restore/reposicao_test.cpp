@@ -2,10 +2,16 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include <csignal>
 
 #include <filesystem>
 
+#include <sqlite3.h>
+
 #include "engine/database.h"
+#include "engine/interruption.h"
 #include "engine/lock_file.h"
 #include "restore/sobras_reposicao.h"
 #include "support/faulty_file_system.h"
@@ -37,9 +43,22 @@ class ReposicaoTest : public ::testing::Test {
             engine::OpenDatabase(caminho, false, true, std::string(";pwd=") + kPasse);
         return db.OpenRecordset("SELECT quem FROM t").Fields(std::size_t{0}).to_text();
     }
-    std::optional<std::string> repoe(const std::string& nome = "brasol") {
+    std::optional<std::string> repoe(const std::string& nome = "brasol", bool principal = false,
+                                     bool* registo_recriado = nullptr) {
         return repoe_copia(files,
-                           {copia(), dir.file("proj"), nome, std::string(";pwd=") + kPasse, 42});
+                           {copia(), dir.file("proj"), nome, std::string(";pwd=") + kPasse, 42, principal},
+                           registo_recriado);
+    }
+    // The register's rows, in order, one text each; empty when there is none.
+    std::vector<std::string> registo(const std::string& caminho) {
+        engine::Database db = engine::OpenDatabase(caminho, false, true, std::string(";pwd=") + kPasse);
+        std::vector<std::string> linhas;
+        for (auto r = db.OpenRecordset("select BUP_NOME_BD, BUP_PASSWD, BUP_N_COPIAS_A_MANTER from bups order by 1");
+             !r.IsEOF(); r.MoveNext()) {
+            linhas.push_back(r.Fields(std::size_t{0}).to_text() + "|" + r.Fields(std::size_t{1}).to_text() + "|" +
+                             r.Fields(std::size_t{2}).to_text());
+        }
+        return linhas;
     }
     std::vector<std::string> ficheiros() {
         auto nomes = LocalFileSystem().list_files(dir.file("proj"));
@@ -184,6 +203,107 @@ TEST_F(ReposicaoTest, LeftoversOfAKilledRestoreAreReclaimedAndTheDatabaseNeverLo
         EXPECT_TRUE(std::filesystem::exists(
             dir.file("proj/brasol.mdb.0123456789abcdef.pezolva-reposicao")));
     }
+}
+
+TEST_F(ReposicaoTest, TheMainDatabaseKeepsItsRegisterOrSaysItIsMadeAnew) {
+    {
+        engine::Database db = engine::OpenDatabase(bd(), false, false, std::string(";pwd=") + kPasse);
+        db.Execute("CREATE TABLE bups (BUP_NOME_BD TEXT(50), BUP_PASSWD TEXT(20), BUP_N_COPIAS_A_MANTER SMALLINT)");
+        db.Execute("CREATE UNIQUE INDEX PrimaryKey ON bups (BUP_NOME_BD)");
+        db.Execute("INSERT INTO bups VALUES ('brasol.mdb', NULL, 7), ('fotos.mdb', 'segredo', 3)");
+    }
+    const std::vector<std::string> antes = registo(bd());
+    bool recriado = true;
+    EXPECT_EQ(repoe("brasol", true, &recriado), std::nullopt);
+    EXPECT_FALSE(recriado);
+    EXPECT_EQ(quem(bd()), "da cópia");
+    EXPECT_EQ(registo(bd()), antes);
+
+    // A database SQLite cannot read has no register to give.
+    testing::write_file(bd(), std::string(8192, '\0'));
+    EXPECT_EQ(repoe("brasol", true, &recriado), std::nullopt);
+    EXPECT_TRUE(recriado);
+    EXPECT_EQ(testing::read_file(bd()), testing::read_file(copia()));
+}
+
+// The second rename of a swap fails, and so does putting the old file
+// back: the old database is then only under its set-aside name, which is
+// kept for the next run to put back.
+TEST_F(ReposicaoTest, AFailedUndoLeavesTheOldDatabaseForTheNextRunToPutBack) {
+    files.fail("exchange", 0, EINVAL);
+    files.fail_from("rename_no_replace", 2, EIO);
+    const auto falha = repoe();
+    ASSERT_TRUE(falha);
+    EXPECT_NE(falha->find(anterior_reposicao(bd(), 42)), std::string::npos) << *falha;
+    ASSERT_TRUE(std::filesystem::exists(anterior_reposicao(bd(), 42))) << "the only copy was removed";
+    EXPECT_EQ(quem(anterior_reposicao(bd(), 42)), "viva");
+
+    testing::FaultyFileSystem sem_falhas;
+    recupera_reposicoes(sem_falhas, dir.file("proj"));
+    EXPECT_EQ(quem(bd()), "viva");
+    EXPECT_EQ(ficheiros(), (std::vector<std::string>{".brasol.mdb.lock", "brasol.mdb"}));
+}
+
+// A program that reaches the database through SQLite alone, in the middle
+// of a write: its journal is what makes that write undoable, and the
+// database is not replaced under it.
+TEST_F(ReposicaoTest, ADatabaseInTheMiddleOfAnotherProgramsWriteKeepsItsJournalAndIsNotReplaced) {
+    sqlite3* outro = nullptr;
+    ASSERT_EQ(sqlite3_open(bd().c_str(), &outro), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(outro, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; UPDATE t SET quem = 'a meio'",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    ASSERT_TRUE(std::filesystem::exists(bd() + "-journal"));
+    const std::string diario = testing::read_file(bd() + "-journal");
+    const std::string antes = testing::read_file(bd());
+    const auto falha = repoe();
+    EXPECT_TRUE(falha);
+    EXPECT_EQ(testing::read_file(bd() + "-journal"), diario) << "the journal of a live write went";
+    EXPECT_EQ(testing::read_file(bd()), antes);
+    sqlite3_exec(outro, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(outro);
+    EXPECT_EQ(quem(bd()), "viva");
+    EXPECT_EQ(repoe(), std::nullopt) << "once it is let go";
+}
+
+// Journals SQLite could not apply go aside with the old file, and come back
+// when the swap is undone.
+TEST_F(ReposicaoTest, JournalsOfAnUnreadableDatabaseComeBackWhenTheSwapIsUndone) {
+    testing::write_file(bd(), std::string(8192, '\0'));  // damaged
+    testing::write_file(bd() + "-journal", "páginas por aplicar");
+    files.fail("exchange", 0, EIO);
+    EXPECT_TRUE(repoe());
+    EXPECT_EQ(testing::read_file(bd() + "-journal"), "páginas por aplicar");
+    files.fail("exchange", -1);
+    EXPECT_EQ(repoe(), std::nullopt);
+    EXPECT_EQ(quem(bd()), "da cópia");
+    EXPECT_FALSE(std::filesystem::exists(bd() + "-journal")) << "it goes with the old file";
+}
+
+TEST_F(ReposicaoTest, AnInterruptionBeforeTheSwapLeavesTheDatabaseAndNoTemporaryFile) {
+    const std::string antes = testing::read_file(bd());
+    engine::request_interruption(SIGTERM);
+    const auto falha = repoe();
+    engine::clear_interruption();
+    ASSERT_TRUE(falha);
+    EXPECT_NE(falha->find("interrompida"), std::string::npos) << *falha;
+    EXPECT_EQ(testing::read_file(bd()), antes);
+    EXPECT_EQ(ficheiros(), (std::vector<std::string>{".brasol.mdb.lock", "brasol.mdb"}));
+}
+
+// Where the folder's file system may keep locks to this machine, nobody
+// can tell whether another workstation has the database open.
+TEST_F(ReposicaoTest, AFolderWhoseFileSystemKeepsLocksToItselfIsRefused) {
+    struct stat st {};
+    ASSERT_EQ(::stat(dir.file("proj").c_str(), &st), 0);
+    files.substitute("/proc/self/mountinfo", "40 25 " + std::to_string(major(st.st_dev)) + ":" +
+                                                 std::to_string(minor(st.st_dev)) +
+                                                 " / /mnt/obras rw,nosuid - fuse.sshfs servidor:/obras rw\n");
+    const std::string antes = testing::read_file(bd());
+    const auto falha = repoe();
+    ASSERT_TRUE(falha);
+    EXPECT_NE(falha->find("fuse.sshfs"), std::string::npos) << *falha;
+    EXPECT_EQ(testing::read_file(bd()), antes);
 }
 
 }  // namespace

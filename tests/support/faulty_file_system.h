@@ -17,8 +17,14 @@ public:
     // Operation names: "remove", "rename_no_replace", "link_no_replace", "exchange",
     // "copy_file", "create_directory", "write_file_atomic".
     void fail(const std::string& operation, int call = 0, int error_number = ENOSPC) {
-        failures_[operation] = {call, error_number};
+        failures_[operation] = {call, error_number, false};
     }
+    // Every call of `operation` from the Nth on fails.
+    void fail_from(const std::string& operation, int call, int error_number = ENOSPC) {
+        failures_[operation] = {call, error_number, true};
+    }
+    // `read_file` of `path` gives `content` (a mount table, say).
+    void substitute(const std::string& path, const std::string& content) { substitutes_[path] = content; }
     void report_size(std::uint64_t size) { size_ = size; }
     int calls(const std::string& operation) const {
         auto it = calls_.find(operation);
@@ -57,6 +63,10 @@ public:
         check("write_file_atomic");
         LocalFileSystem::write_file_atomic(path, content);
     }
+    std::optional<std::string> read_file(const std::string& path) override {
+        if (auto it = substitutes_.find(path); it != substitutes_.end()) return it->second;
+        return LocalFileSystem::read_file(path);
+    }
     std::optional<std::uint64_t> file_size(const std::string& path) override {
         if (size_) return size_;
         return LocalFileSystem::file_size(path);
@@ -66,11 +76,13 @@ private:
     struct Failure {
         int call;
         int error_number;
+        bool from;  // this call and every later one
     };
     void check(const std::string& operation) {
         const int n = ++calls_[operation];
         auto it = failures_.find(operation);
-        if (it != failures_.end() && (it->second.call == 0 || it->second.call == n)) {
+        if (it != failures_.end() &&
+            (it->second.call == 0 || it->second.call == n || (it->second.from && n >= it->second.call))) {
             throw FileError(it->second.error_number, "Falha simulada em " + operation + ": " +
                                                          describe_errno(it->second.error_number));
         }
@@ -78,6 +90,7 @@ private:
 
     std::map<std::string, Failure> failures_;
     std::map<std::string, int> calls_;
+    std::map<std::string, std::string> substitutes_;
     std::optional<std::uint64_t> size_;
 };
 
