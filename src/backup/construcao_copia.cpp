@@ -258,11 +258,15 @@ void ConstrucaoCopia::nomeia(const std::string& pronta) {
     std::optional<engine::ExclusiveLock> em_uso;
     if (files_.exists(plano_.caminho_copia)) em_uso.emplace(plano_.caminho_copia);
     const std::string de_lado = temporarios_.claim(temporario(kDeLado));
+    files_.take_unconfirmed();  // what came before is not this copy's
     const std::optional<std::string> antiga =
         engine::put_in_place(files_, pronta, plano_.caminho_copia, de_lado);
     if (antiga) temporarios_.remove(*antiga);
     if (antiga != pronta) temporarios_.release(pronta);
     temporarios_.release(de_lado);
+    // The copy keeps its name (it is complete), but a copy the disk may not
+    // keep is no reason to delete older ones: the run fails here.
+    if (auto por_confirmar = files_.take_unconfirmed()) throw FileError(EIO, *por_confirmar);
 }
 
 bool ConstrucaoCopia::enche_verifica_e_nomeia(engine::Database& viva, engine::Database& copia,

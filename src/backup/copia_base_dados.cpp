@@ -107,6 +107,11 @@ bool CopiaBaseDados::prepara_pasta(Pedido& p) {
             em_bytes(sobras.bytes) + " bytes) deixados na pasta " + pasta_copia +
             " por cópias interrompidas da base de dados " + p.plano.caminho_bd + ".");
     }
+    if (sobras.deixados > 0) {
+        log_.regista_mensagem("Ficaram " + std::to_string(sobras.deixados) + " ficheiros temporários na pasta " +
+                              pasta_copia + " que outra cópia da base de dados " + p.plano.caminho_bd +
+                              " pode estar a usar.");
+    }
     return true;
 }
 

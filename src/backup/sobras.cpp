@@ -39,7 +39,10 @@ Sobras recupera_sobras(FileSystem& files, const std::string& pasta, const std::s
             bytes += files.file_size(join_path(pasta, nome)).value_or(0);
         const std::string caminho = join_path(pasta, temporario);
         try {
-            if (!engine::delete_database(files, caminho)) continue;  // a live backup's
+            if (!engine::delete_database(files, caminho)) {  // a live backup's, or maybe
+                sobras.deixados += static_cast<int>(nomes.size());
+                continue;
+            }
         } catch (const FileError&) {
             continue;
         } catch (const engine::EngineError&) {

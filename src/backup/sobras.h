@@ -11,6 +11,9 @@ namespace pezolva::backup {
 struct Sobras {
     int ficheiros = 0;
     std::uint64_t bytes = 0;
+    // Files left where they are: a live process holds them, or their lock
+    // cannot be asked (another user's, made private), which is the same.
+    int deixados = 0;
 };
 
 // Removes from the folder `pasta` what earlier backups of the database

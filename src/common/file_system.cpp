@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <utility>
 
 namespace pezolva {
 namespace {
@@ -45,11 +46,6 @@ std::string parent_of(const std::string& path) {
     if (p == std::string::npos) return ".";
     if (p == 0) return "/";
     return path.substr(0, p);
-}
-
-void sync_folder(const std::string& folder) {
-    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) ::fsync(dir.get());
 }
 
 std::string temporary_sibling(const std::string& path) {
@@ -133,6 +129,22 @@ bool create_directories(FileSystem& files, const std::string& path) {
     return files.is_directory(path);
 }
 
+int LocalFileSystem::sync_folder(const std::string& folder) {
+    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() < 0) return 0;  // a folder we may not read: as before, not asked
+    // EINVAL: a file system that has nothing to sync for a folder.
+    return ::fsync(dir.get()) == 0 || errno == EINVAL ? 0 : errno;
+}
+
+void LocalFileSystem::confirm(const std::string& name) {
+    const int error_number = sync_folder(parent_of(name));
+    if (error_number != 0 && !unconfirmed_) {
+        unconfirmed_ = "O disco não confirmou o novo nome " + name + ": " + describe_errno(error_number) + ".";
+    }
+}
+
+std::optional<std::string> LocalFileSystem::take_unconfirmed() { return std::exchange(unconfirmed_, std::nullopt); }
+
 bool LocalFileSystem::exists(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0;
@@ -174,14 +186,14 @@ void LocalFileSystem::rename_no_replace(const std::string& from, const std::stri
                   RENAME_NOREPLACE) != 0) {
         fail(errno, "Não foi possível mudar o nome de " + from + " para " + to);
     }
-    sync_folder(parent_of(to));
+    confirm(to);
 }
 
 void LocalFileSystem::link_no_replace(const std::string& from, const std::string& to) {
     if (::link(from.c_str(), to.c_str()) != 0) {
         fail(errno, "Não foi possível dar a " + from + " o nome " + to);
     }
-    sync_folder(parent_of(to));
+    confirm(to);
 }
 
 void LocalFileSystem::create_file(const std::string& path) {
@@ -193,7 +205,7 @@ void LocalFileSystem::exchange(const std::string& a, const std::string& b) {
     if (::syscall(SYS_renameat2, AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) != 0) {
         fail(errno, "Não foi possível trocar " + a + " com " + b);
     }
-    sync_folder(parent_of(b));
+    confirm(b);
 }
 
 void LocalFileSystem::copy_file(const std::string& from, const std::string& to) {
@@ -243,7 +255,7 @@ void LocalFileSystem::write_file_atomic(const std::string& path, const std::stri
         ::unlink(temporary.c_str());
         fail(error_number, "Não foi possível gravar " + path);
     }
-    sync_folder(parent_of(path));
+    confirm(path);
 }
 
 std::optional<std::string> LocalFileSystem::read_file(const std::string& path) {

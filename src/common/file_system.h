@@ -78,6 +78,14 @@ public:
     virtual std::optional<unsigned> permissions(const std::string& path) = 0;
     // Sets them; throws FileError.
     virtual void set_permissions(const std::string& path, unsigned bits) = 0;
+
+    // A rename, link or swap is on the disk only once its folder is synced.
+    // When that sync fails the new name stays (the file under it is
+    // complete), but the disk did not confirm it: the next call gives the
+    // message saying so (for the first such name since the last call), and
+    // the operation that made it must not report success nor delete what
+    // it would otherwise have replaced.  nullopt when all were confirmed.
+    virtual std::optional<std::string> take_unconfirmed() { return std::nullopt; }
 };
 
 // The real file system of this machine.
@@ -100,6 +108,15 @@ public:
     void set_read_only(const std::string& path, bool read_only) override;
     std::optional<unsigned> permissions(const std::string& path) override;
     void set_permissions(const std::string& path, unsigned bits) override;
+    std::optional<std::string> take_unconfirmed() override;
+
+protected:
+    // fsync of the folder; the errno when it failed, 0 otherwise.
+    virtual int sync_folder(const std::string& folder);
+
+private:
+    void confirm(const std::string& name);
+    std::optional<std::string> unconfirmed_;
 };
 
 // Creates a folder and any missing parents; true when it exists at the end.

@@ -115,7 +115,16 @@ bool compacta_bd(Services& s, const AmbienteCompactacao& a, const std::string& c
                  DetalheCompactacao* detalhe) {
     DetalheCompactacao ignorado;
     DetalheCompactacao& d = detalhe != nullptr ? *detalhe : ignorado;
-    const std::optional<std::string> ferramenta = procura_jetcomp(s.files, caminhobd, a.pastas_programa);
+    std::string passada;
+    const std::optional<std::string> ferramenta = procura_jetcomp(s.files, caminhobd, a.pastas_programa, &passada);
+    if (!passada.empty()) {
+        // The tool gets the password: one anybody else could have put there
+        // is never run.
+        informa(s.dialogs,
+                "A compactação de " + nomebd + " usa " + ferramenta.value_or("(nenhuma ferramenta instalada)") +
+                    "; " + passada + ".",
+                "Atenção", Icon::Warning);
+    }
     if (!ferramenta) {
         d.causa = "não foi encontrado o programa jetcomp";
         informa(s.dialogs,
@@ -163,6 +172,7 @@ bool compacta_bd(Services& s, const AmbienteCompactacao& a, const std::string& c
     if (s.files.exists(engine::companion_path(temporario))) s.files.remove(engine::companion_path(temporario));
 
     const std::optional<std::string> antiga = nome_antiga(nomebd, s.clock.now());
+    s.files.take_unconfirmed();  // what came before is not this compaction's
     std::optional<std::string> falha =
         antiga ? troca_compactada(s.files, {base, temporario, join_path(caminhobd, *antiga)})
                : std::optional<std::string>("o nome " + nomebd + " não dá nome à base antiga");
@@ -179,6 +189,12 @@ bool compacta_bd(Services& s, const AmbienteCompactacao& a, const std::string& c
         return false;
     }
     d.antiga = *antiga;
+    if (auto por_confirmar = s.files.take_unconfirmed()) {
+        // In place and complete, but not known to be on the disk.
+        d.causa = *por_confirmar;
+        informa(s.dialogs, *por_confirmar, "Atenção", Icon::Critical);
+        return false;
+    }
     return true;
 }
 

@@ -26,7 +26,9 @@ struct DetalheCompactacao {
 
 // Compacts the database `nomebd` in `caminhobd` with the compaction tool:
 //  1. finds the tool (the database's folder, its "jetcomp4" subfolder, then
-//     the program folders);
+//     the program folders), passing over, with a message saying which tool
+//     runs and why, one in the database's folder that another user could
+//     have put or changed there (procura_jetcomp);
 //  2. when `bloqueado`, asks whether to go on;
 //  3. takes the database's exclusive in-use lock, held to the end (a
 //     database open elsewhere is not compacted), removes what an earlier

@@ -1,5 +1,8 @@
 #include "compaction/nomes_compactacao.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
 #include <cstdio>
 
@@ -58,13 +61,33 @@ bool e_nome_antiga(const std::string& nomebd, const std::string& f) {
            f.compare(corte + 12, 4, ".mdb") == 0;
 }
 
+std::optional<std::string> nao_confiavel(const std::string& pasta, const std::string& ferramenta) {
+    std::vector<std::string> caminho = {pasta};
+    for (std::size_t barra = ferramenta.find('/', pasta.size() + 1); barra != std::string::npos;
+         barra = ferramenta.find('/', barra + 1)) {
+        caminho.push_back(ferramenta.substr(0, barra));
+    }
+    caminho.push_back(ferramenta);
+    for (const std::string& c : caminho) {
+        struct stat st {};
+        if (::stat(c.c_str(), &st) != 0) return c + " não pode ser examinado";
+        if (st.st_uid != ::geteuid() && st.st_uid != 0) return c + " pertence a outro utilizador";
+        if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) return c + " pode ser alterado por outros utilizadores";
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> procura_jetcomp(FileSystem& files, const std::string& caminhobd,
-                                           const std::vector<std::string>& pastas_programa) {
-    std::vector<std::string> candidatos = {join_path(caminhobd, "jetcomp4/jetcomp"),
-                                           join_path(caminhobd, "jetcomp")};
-    for (const std::string& pasta : pastas_programa) candidatos.push_back(join_path(pasta, "jetcomp"));
-    for (const std::string& c : candidatos) {
-        if (files.exists(c) && !files.is_directory(c)) return c;
+                                           const std::vector<std::string>& pastas_programa, std::string* passada) {
+    const auto existe = [&](const std::string& c) { return files.exists(c) && !files.is_directory(c); };
+    for (const std::string& c : {join_path(caminhobd, "jetcomp4/jetcomp"), join_path(caminhobd, "jetcomp")}) {
+        if (!existe(c)) continue;
+        const std::optional<std::string> porque = nao_confiavel(caminhobd, c);
+        if (!porque) return c;
+        if (passada != nullptr && passada->empty()) *passada = "não foi usado " + c + ": " + *porque;
+    }
+    for (const std::string& pasta : pastas_programa) {
+        if (existe(join_path(pasta, "jetcomp"))) return join_path(pasta, "jetcomp");
     }
     return std::nullopt;
 }

@@ -29,7 +29,19 @@ bool e_nome_antiga(const std::string& nomebd, const std::string& ficheiro);
 // The compaction tool: "jetcomp4/jetcomp" in the database's folder, else
 // "jetcomp" there, else "jetcomp" in each of `pastas_programa` (beside the
 // installed launcher) in turn; nullopt when none exists.
+//
+// The tool gets the database's password, and a project folder is often
+// shared: one found there runs only when it and every folder from the
+// database's folder down to it belong to this user or to root and can be
+// written by neither group nor others (tool_confiavel).  Otherwise it is
+// passed over for the installed one, and `passada`, when given, says why.
 std::optional<std::string> procura_jetcomp(FileSystem& files, const std::string& caminhobd,
-                                           const std::vector<std::string>& pastas_programa);
+                                           const std::vector<std::string>& pastas_programa,
+                                           std::string* passada = nullptr);
+
+// Why `ferramenta`, inside `pasta`, may have been put there by someone
+// else: nullopt when it and each folder from `pasta` down to it belong to
+// this user or root and are not writable by group or others.
+std::optional<std::string> nao_confiavel(const std::string& pasta, const std::string& ferramenta);
 
 }  // namespace pezolva

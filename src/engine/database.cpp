@@ -30,14 +30,7 @@ EngineError database_exists(const std::string& path) {
 }
 
 detail::ConnectionPtr connect(const std::string& path, const std::string& uri, int flags) {
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(uri.c_str(), &raw, flags | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
-    detail::ConnectionPtr connection(raw);
-    if (rc != SQLITE_OK) {
-        if (!connection) throw EngineError(ErroMotor, "Memória insuficiente para abrir '" + path + "'.");
-        throw detail::last_error(connection.get(), path);
-    }
-    sqlite3_extended_result_codes(connection.get(), 1);
+    detail::ConnectionPtr connection = detail::open_connection(path, uri, flags);
     sqlite3_busy_timeout(connection.get(), kBusyTimeoutMs);
     sqlite3_progress_handler(connection.get(), kStepsBetweenChecks, stop_when_interrupted, nullptr);
     return connection;

@@ -14,15 +14,8 @@ struct SwapLock::State {
 };
 
 SwapLock::SwapLock(const std::string& path) {
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(detail::file_uri(path, "mode=rw").c_str(), &raw,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
-    detail::ConnectionPtr connection(raw);
-    if (rc != SQLITE_OK) {
-        if (!connection) throw EngineError(ErroMotor, "Memória insuficiente para abrir '" + path + "'.");
-        throw detail::last_error(connection.get(), path);
-    }
-    sqlite3_extended_result_codes(connection.get(), 1);
+    detail::ConnectionPtr connection =
+        detail::open_connection(path, detail::file_uri(path, "mode=rw"), SQLITE_OPEN_READWRITE);
     sqlite3_busy_timeout(connection.get(), kBusyTimeoutMs);
     try {
         detail::exec(connection.get(), "PRAGMA locking_mode=EXCLUSIVE", path);

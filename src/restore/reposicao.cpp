@@ -91,8 +91,10 @@ std::optional<std::string> sob_bloqueio(FileSystem& files, engine::TemporaryFile
         if (registo_recriado != nullptr) *registo_recriado = !transportado;
     }
     if (files.exists(s.bd)) assenta_diarios(s.bd);
+    files.take_unconfirmed();  // what came before is not this restore's
     troca(files, temporarios, s);
-    return std::nullopt;
+    // The copy is in place, complete: only the disk's word is missing.
+    return files.take_unconfirmed();
 }
 
 std::string deixada_de_lado(const Substituicao& s) {

@@ -88,6 +88,8 @@ TEST_F(CopiaFalhasTest, LeftoversOfKilledRunsAreReclaimedUnlessAliveOrOfAnotherD
     EXPECT_FALSE(files.exists(morta + "-journal"));
     EXPECT_FALSE(files.exists(engine::companion_path(morta)));
     EXPECT_TRUE(files.exists(viva)) << "a backup running elsewhere keeps its file";
+    EXPECT_NE(log.mensagens().find("Ficaram 2 ficheiros temporários na pasta " + pasta_copias()), std::string::npos)
+        << log.mensagens();
     EXPECT_TRUE(files.exists(outra)) << "another database's leftovers are its own backup's to reclaim";
 }
 
@@ -178,6 +180,27 @@ TEST_F(CopiaFalhasTest, ASameMinuteCopyIsSwappedInOneStep) {
     EXPECT_NE(testing::read_file(copia_feita()), "cópia anterior");
     EXPECT_EQ(ficheiros(pasta_copias()), (std::vector<std::string>{".brasol200505191407.mdb.lock",
                                                                    "brasol200505191407.mdb"}));
+}
+
+// The copy's new name was not confirmed by the disk: the copy stays (it is
+// complete), the run fails, and no older copy goes on its strength.
+TEST_F(CopiaFalhasTest, ANameTheDiskDidNotConfirmFailsTheRunAndDeletesNoOldCopy) {
+    create_directories(files, pasta_copias());
+    principal().Execute("update BUPS set BUP_N_COPIAS_A_MANTER = 1 where BUP_NOME_BD = 'brasol.mdb'");
+    const std::string antiga = pasta_copias() + "/brasol200001010000.mdb";
+    cria_copia_antiga("brasol200001010000.mdb");
+    files.fail("sync_folder", 0, EIO);
+    copia("brasol.mdb");
+    EXPECT_NE(log.erros().find("O disco não confirmou o novo nome " + copia_feita()), std::string::npos)
+        << log.erros();
+    EXPECT_TRUE(std::filesystem::exists(antiga));
+    EXPECT_NO_THROW(linhas(copia_feita(), "turnos"));
+
+    files.fail("sync_folder", -1);
+    log.limpa();
+    copia("brasol.mdb");
+    EXPECT_EQ(log.erros(), "");
+    EXPECT_FALSE(std::filesystem::exists(antiga)) << "kept only while the new copy was unconfirmed";
 }
 
 TEST_F(CopiaFalhasTest, TheReplacedCopyThatCannotBeRemovedIsReclaimedByTheNextRun) {

@@ -3,8 +3,11 @@
 #include <filesystem>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "support/fixtures.h"
+#include "support/sem_privilegios.h"
 
 namespace pezolva {
 namespace {
@@ -58,6 +61,40 @@ TEST(NomesCompactacao, TheToolIsLookedForInTheSubfolderThenTheFolderThenBesideTh
     EXPECT_EQ(procura_jetcomp(files, pasta, {programas}), pasta + "/jetcomp");
     testing::write_file(pasta + "/jetcomp4/jetcomp", "");
     EXPECT_EQ(procura_jetcomp(files, pasta, {programas}), pasta + "/jetcomp4/jetcomp");
+}
+
+// The tool gets the password: one that someone else could have put in a
+// shared project folder is passed over for the installed one.
+TEST(NomesCompactacao, AToolInTheProjectFolderRunsOnlyWhenNobodyElseCouldHavePutItThere) {
+    testing::TempDir dir;
+    LocalFileSystem files;
+    const std::string pasta = dir.file("p"), programas = dir.file("bin");
+    std::filesystem::create_directories(pasta + "/jetcomp4");
+    std::filesystem::create_directories(programas);
+    ::chmod(pasta.c_str(), 0755);
+    ::chmod((pasta + "/jetcomp4").c_str(), 0755);
+    testing::write_file(programas + "/jetcomp", "");
+    testing::write_file(pasta + "/jetcomp4/jetcomp", "");
+    ::chmod((pasta + "/jetcomp4/jetcomp").c_str(), 0755);
+    std::string passada;
+    EXPECT_EQ(procura_jetcomp(files, pasta, {programas}, &passada), pasta + "/jetcomp4/jetcomp");
+    EXPECT_EQ(passada, "");
+
+    for (const std::string& aberto : {pasta, pasta + "/jetcomp4", pasta + "/jetcomp4/jetcomp"}) {
+        SCOPED_TRACE(aberto);
+        ::chmod(aberto.c_str(), 0775);
+        passada.clear();
+        EXPECT_EQ(procura_jetcomp(files, pasta, {programas}, &passada), programas + "/jetcomp");
+        EXPECT_NE(passada.find(pasta + "/jetcomp4/jetcomp"), std::string::npos) << passada;
+        EXPECT_NE(passada.find("alterado por outros"), std::string::npos) << passada;
+        ::chmod(aberto.c_str(), 0755);
+    }
+    ::chown((pasta + "/jetcomp4/jetcomp").c_str(), testing::kUtilizadorComum, static_cast<gid_t>(-1));
+    if (::geteuid() != testing::kUtilizadorComum) {
+        passada.clear();
+        EXPECT_EQ(procura_jetcomp(files, pasta, {programas}, &passada), programas + "/jetcomp");
+        EXPECT_NE(passada.find("outro utilizador"), std::string::npos) << passada;
+    }
 }
 
 }  // namespace

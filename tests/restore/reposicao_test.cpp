@@ -266,18 +266,13 @@ TEST_F(ReposicaoTest, ADatabaseInTheMiddleOfAnotherProgramsWriteKeepsItsJournalA
     EXPECT_EQ(repoe(), std::nullopt) << "once it is let go";
 }
 
-// Journals SQLite could not apply go aside with the old file, and come back
-// when the swap is undone.
-TEST_F(ReposicaoTest, JournalsOfAnUnreadableDatabaseComeBackWhenTheSwapIsUndone) {
-    testing::write_file(bd(), std::string(8192, '\0'));  // damaged
-    testing::write_file(bd() + "-journal", "páginas por aplicar");
-    files.fail("exchange", 0, EIO);
-    EXPECT_TRUE(repoe());
-    EXPECT_EQ(testing::read_file(bd() + "-journal"), "páginas por aplicar");
-    files.fail("exchange", -1);
-    EXPECT_EQ(repoe(), std::nullopt);
+TEST_F(ReposicaoTest, ANewNameTheDiskDidNotConfirmIsAFailureThoughTheCopyStaysInPlace) {
+    files.fail("sync_folder", 0, EIO);
+    const auto falha = repoe();
+    ASSERT_TRUE(falha);
+    EXPECT_NE(falha->find("O disco não confirmou o novo nome " + bd()), std::string::npos) << *falha;
     EXPECT_EQ(quem(bd()), "da cópia");
-    EXPECT_FALSE(std::filesystem::exists(bd() + "-journal")) << "it goes with the old file";
+    for (const std::string& f : ficheiros()) EXPECT_EQ(f.find("pezolva-reposicao"), std::string::npos) << f;
 }
 
 TEST_F(ReposicaoTest, AnInterruptionBeforeTheSwapLeavesTheDatabaseAndNoTemporaryFile) {

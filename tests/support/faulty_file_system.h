@@ -15,7 +15,8 @@ namespace pezolva::testing {
 class FaultyFileSystem : public LocalFileSystem {
 public:
     // Operation names: "remove", "rename_no_replace", "link_no_replace", "exchange",
-    // "copy_file", "create_directory", "write_file_atomic".
+    // "copy_file", "create_directory", "write_file_atomic", and "sync_folder"
+    // (the folder's sync after a new name: the name stays, unconfirmed).
     void fail(const std::string& operation, int call = 0, int error_number = ENOSPC) {
         failures_[operation] = {call, error_number, false};
     }
@@ -70,6 +71,16 @@ public:
     std::optional<std::uint64_t> file_size(const std::string& path) override {
         if (size_) return size_;
         return LocalFileSystem::file_size(path);
+    }
+
+protected:
+    int sync_folder(const std::string& folder) override {
+        try {
+            check("sync_folder");
+        } catch (const FileError& e) {
+            return e.error_number();
+        }
+        return LocalFileSystem::sync_folder(folder);
     }
 
 private:

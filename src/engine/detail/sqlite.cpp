@@ -182,6 +182,18 @@ EngineError last_error(sqlite3* db, const std::string& path) {
     return translate_error(sqlite3_extended_errcode(db), sqlite3_errmsg(db), path);
 }
 
+ConnectionPtr open_connection(const std::string& path, const std::string& uri, int flags) {
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(uri.c_str(), &raw, flags | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+    ConnectionPtr connection(raw);
+    if (rc != SQLITE_OK) {
+        if (!connection) throw EngineError(ErroMotor, "Memória insuficiente para abrir '" + path + "'.");
+        throw last_error(connection.get(), path);
+    }
+    sqlite3_extended_result_codes(connection.get(), 1);
+    return connection;
+}
+
 Statement::Statement(sqlite3* db, std::string_view sql, const std::string& path,
                      std::string_view* tail)
     : db_(db), path_(path) {

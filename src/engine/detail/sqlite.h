@@ -28,6 +28,11 @@ EngineError translate_error(int extended_code, std::string_view message, const s
 // The error for the last failure of `db`.
 EngineError last_error(sqlite3* db, const std::string& path);
 
+// A connection to `path` through `uri` ("file:" URI; `flags` besides
+// SQLITE_OPEN_URI and SQLITE_OPEN_NOMUTEX), with extended result codes.
+// Throws EngineError naming `path` when SQLite cannot open it.
+ConnectionPtr open_connection(const std::string& path, const std::string& uri, int flags);
+
 // When `thrown` was made from the last failure of `db` and that failure is
 // one of the files or the connection rather than of a statement (a full
 // disk, an input/output error, damage, a lock, a file that cannot be
