@@ -13,15 +13,14 @@ namespace pezolva::restore {
 // live one's place; a register the copy had is replaced.  For the holder
 // of the live database's exclusive lock.  True when carried; false when
 // the live database cannot be read with the password `ligacao` or has no
-// register: the restored database then gets a fresh one at the project's
-// next start, and `novo` is as it was.  Throws EngineError when `novo`
+// register (the restore then makes a fresh one), and `novo` is as it was.  Throws EngineError when `novo`
 // cannot be written (it is then as it was).
 bool transporta_registo(const std::string& viva, const std::string& novo, const std::string& ligacao);
 
 // Said after a restore of the main database whose register could not be
-// carried.
+// carried: a fresh one, with the default rows, took its place.
 inline constexpr const char* kRegistoRecriado =
-    "O registo das cópias de segurança não pôde ser lido da base de dados substituída: é criado de "
-    "novo, com os valores por omissão, na próxima abertura do projecto.";
+    "O registo das cópias de segurança não pôde ser lido da base de dados substituída: foi criado de "
+    "novo, com os valores por omissão.";
 
 }  // namespace pezolva::restore

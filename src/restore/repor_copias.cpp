@@ -2,7 +2,9 @@
 
 #include "common/escolhe_pasta.h"
 #include "common/text.h"
+#include "engine/database.h"
 #include "engine/error.h"
+#include "register/bups.h"
 #include "engine/temporary_files.h"
 #include "restore/registo_reposto.h"
 #include "restore/reposicao.h"
@@ -27,15 +29,42 @@ std::string copia_concluida(bool registo_recriado) {
     return registo_recriado ? std::string(kCopiaConcluida) + "\n" + kRegistoRecriado : kCopiaConcluida;
 }
 
+namespace {
+
+// A restored main database whose live register could not be carried gets
+// a fresh one now, as a start would make it, so that no window of this
+// session meets a database without it.  False when the copy had one of
+// its own, which stays.  One that cannot be made now is made at the next
+// start.
+bool recria_registo(Services& servicos, const ProjectoActual& projecto) {
+    try {
+        engine::Database db = engine::OpenDatabase(projecto.base_principal(), false, false, projecto.ligacao());
+        try {
+            db.TableDef(bups::kTabela);
+            return false;
+        } catch (const engine::EngineError& e) {
+            if (e.numero() != engine::ErroItemInexistente) throw;
+        }
+        cria_bups(db, projecto, servicos.dialogs);
+    } catch (const engine::EngineError&) {
+    }
+    return true;
+}
+
+}  // namespace
+
 std::optional<std::string> repoe_encontrada(Services& servicos, const ProjectoActual& projecto,
                                             const OndeProcurar& onde, const CopiaEncontrada& copia,
                                             bool* registo_recriado) {
     const bool principal = iequals(copia.bd, nome_procurado(projecto.nome_bd));
+    bool sem_registo = false;
     const auto falha = repoe_copia(
         servicos.files,
         {join_path(copia.caminho, copia.nome_fich), projecto.caminho, copia.bd,
          ligacao_de(onde, projecto, copia.bd), engine::random_token(servicos.random), principal},
-        registo_recriado);
+        &sem_registo);
+    if (!falha && sem_registo) sem_registo = recria_registo(servicos, projecto);
+    if (registo_recriado != nullptr) *registo_recriado = sem_registo;
     // The cause goes under the usual two lines: "bloqueada" is only the
     // likeliest of them.
     if (falha) return falha_reposicao() + "\n\n" + *falha;

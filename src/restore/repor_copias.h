@@ -89,10 +89,11 @@ class ReporCopias {
 };
 
 // Replaces the database of the copy found `copia` by it, with the
-// database's password; the main database keeps its register.  nullopt when
-// done; otherwise the message to show (the usual two lines, then why), and
-// the database is as it was.  `registo_recriado`, when given, tells
-// whether the main database's register could not be carried.
+// database's password; the main database keeps its register, or, when the
+// live one cannot be read, gets a fresh one at once (unless the copy has
+// its own).  nullopt when done; otherwise the message to show (the usual
+// two lines, then why), and the database is as it was.
+// `registo_recriado`, when given, tells whether the register was made anew.
 std::optional<std::string> repoe_encontrada(Services& servicos, const ProjectoActual& projecto,
                                             const OndeProcurar& onde, const CopiaEncontrada& copia,
                                             bool* registo_recriado = nullptr);

@@ -145,6 +145,7 @@ TEST_F(LauncherReposicaoTest, TheMainDatabaseKeepsItsRegisterAcrossARestore) {
     EXPECT_EQ(danificada.saida, 0) << danificada.err;
     EXPECT_NE(danificada.out.find("criado de novo"), std::string::npos) << danificada.out;
     EXPECT_EQ((danificada.out + danificada.err).find("BUPS"), std::string::npos);
+    EXPECT_FALSE(registo().empty()) << "a fresh register, at once";
 }
 
 TEST_F(LauncherReposicaoTest, AWrongPasswordIsRefusedNotTakenForADamagedDatabase) {
