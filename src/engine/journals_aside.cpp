@@ -7,6 +7,12 @@ JournalsAside::JournalsAside(FileSystem& files, const std::string& database, con
     try {
         for (const char* ending : {"-journal", "-wal"}) {
             if (!files_.exists(database_ + ending)) continue;
+            if (files_.file_size(database_ + ending).value_or(1) == 0) {
+                // Nothing in it to apply (the one SwapLock's connection
+                // opens, say): it goes like the index.
+                remove_quietly(database_ + ending);
+                continue;
+            }
             files_.rename_no_replace(database_ + ending, aside_ + ending);
             moved_.push_back(ending);
         }
@@ -14,10 +20,13 @@ JournalsAside::JournalsAside(FileSystem& files, const std::string& database, con
         bring_back();
         throw;
     }
+    remove_quietly(database_ + "-shm");  // rebuilt from the WAL by whoever opens the file next
+}
+
+void JournalsAside::remove_quietly(const std::string& path) {
     try {
-        if (files_.exists(database_ + "-shm")) files_.remove(database_ + "-shm");
+        if (files_.exists(path)) files_.remove(path);
     } catch (const FileError&) {
-        // Rebuilt from the WAL by whoever opens the file next.
     }
 }
 

@@ -10,7 +10,8 @@ namespace pezolva::engine {
 // The journals of a database that is about to lose its name, moved with
 // it: the rollback journal and the WAL SQLite could not bring into the
 // file go beside the name the old file takes (`aside`), where they still
-// belong to it; the shared-memory index is only a cache and goes.  Nothing
+// belong to it; the shared-memory index is only a cache, and an empty
+// journal holds nothing to apply: they go.  Nothing
 // is deleted that an undo would need: `bring_back` puts them beside the
 // database again.  For the holder of the database's exclusive lock.
 class JournalsAside {
@@ -24,6 +25,8 @@ public:
     void bring_back();
 
 private:
+    void remove_quietly(const std::string& path);
+
     FileSystem& files_;
     std::string database_;
     std::string aside_;

@@ -13,14 +13,16 @@ namespace pezolva::restore {
 // live one's place; a register the copy had is replaced.  For the holder
 // of the live database's exclusive lock.  True when carried; false when
 // the live database cannot be read with the password `ligacao` or has no
-// register (the restore then makes a fresh one), and `novo` is as it was.  Throws EngineError when `novo`
+// register (a fresh one is made at the next start, or at once by the
+// restore window), and `novo` is as it was.  Throws EngineError when `novo`
 // cannot be written (it is then as it was).
 bool transporta_registo(const std::string& viva, const std::string& novo, const std::string& ligacao);
 
 // Said after a restore of the main database whose register could not be
-// carried: a fresh one, with the default rows, took its place.
+// carried: a fresh one, with the default rows, takes its place (at once in
+// the restore window, at the next start otherwise).
 inline constexpr const char* kRegistoRecriado =
-    "O registo das cópias de segurança não pôde ser lido da base de dados substituída: foi criado de "
+    "O registo das cópias de segurança não pôde ser lido da base de dados substituída: é criado de "
     "novo, com os valores por omissão.";
 
 }  // namespace pezolva::restore

@@ -32,10 +32,9 @@ std::string copia_concluida(bool registo_recriado) {
 namespace {
 
 // A restored main database whose live register could not be carried gets
-// a fresh one now, as a start would make it, so that no window of this
-// session meets a database without it.  False when the copy had one of
-// its own, which stays.  One that cannot be made now is made at the next
-// start.
+// a fresh one now, as the next start would make it.  False when the copy
+// had one of its own, which stays.  One that cannot be made now is made at
+// the next start.
 bool recria_registo(Services& servicos, const ProjectoActual& projecto) {
     try {
         engine::Database db = engine::OpenDatabase(projecto.base_principal(), false, false, projecto.ligacao());
@@ -57,13 +56,12 @@ std::optional<std::string> repoe_encontrada(Services& servicos, const ProjectoAc
                                             const OndeProcurar& onde, const CopiaEncontrada& copia,
                                             bool* registo_recriado) {
     const bool principal = iequals(copia.bd, nome_procurado(projecto.nome_bd));
-    bool sem_registo = false;
+    bool sem_registo = false;  // the live register could not be carried
     const auto falha = repoe_copia(
         servicos.files,
         {join_path(copia.caminho, copia.nome_fich), projecto.caminho, copia.bd,
          ligacao_de(onde, projecto, copia.bd), engine::random_token(servicos.random), principal},
         &sem_registo);
-    if (!falha && sem_registo) sem_registo = recria_registo(servicos, projecto);
     if (registo_recriado != nullptr) *registo_recriado = sem_registo;
     // The cause goes under the usual two lines: "bloqueada" is only the
     // likeliest of them.
@@ -157,6 +155,9 @@ bool ReporCopias::repor(std::optional<std::size_t> seleccionada) {
         informa(servicos_.dialogs, *falha, "Atenção", Icon::Information);
         return false;
     }
+    // The windows of this session open the main database without a start
+    // in between.
+    if (registo_recriado) registo_recriado = recria_registo(servicos_, projecto_);
     informa(servicos_.dialogs, copia_concluida(registo_recriado), "Atenção", Icon::Information);
     return true;
 }

@@ -67,7 +67,8 @@ class ReporCopias {
 
     // "Repor": the copy at `seleccionada` (an index into copias()) replaces
     // its database in the project folder, after the user says "Sim".  True
-    // when it did.
+    // when it did.  A main database whose register could not be carried
+    // gets a fresh one at once: the other windows open it next.
     bool repor(std::optional<std::size_t> seleccionada);
 
     const std::vector<std::string>& pastas() const { return pastas_; }
@@ -89,11 +90,10 @@ class ReporCopias {
 };
 
 // Replaces the database of the copy found `copia` by it, with the
-// database's password; the main database keeps its register, or, when the
-// live one cannot be read, gets a fresh one at once (unless the copy has
-// its own).  nullopt when done; otherwise the message to show (the usual
-// two lines, then why), and the database is as it was.
-// `registo_recriado`, when given, tells whether the register was made anew.
+// database's password; the main database keeps its register.  nullopt when
+// done; otherwise the message to show (the usual two lines, then why), and
+// the database is as it was.  `registo_recriado`, when given, tells whether
+// the live register could not be carried (a fresh one is then made).
 std::optional<std::string> repoe_encontrada(Services& servicos, const ProjectoActual& projecto,
                                             const OndeProcurar& onde, const CopiaEncontrada& copia,
                                             bool* registo_recriado = nullptr);

@@ -19,6 +19,11 @@ TEST(JournalsAsideTest, JournalsGoWithTheOldFileAndComeBackOnUndo) {
     testing::write_file(bd + "-journal", "páginas por aplicar");
     testing::write_file(bd + "-wal", "registos por aplicar");
     testing::write_file(bd + "-shm", "índice");
+    JournalsAside sem_nada(files, dir.file("vazia.mdb"), dir.file(".vazia.anterior"));
+    testing::write_file(dir.file("vazia.mdb-wal"), "");
+    JournalsAside vazio(files, dir.file("vazia.mdb"), dir.file(".vazia.anterior"));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("vazia.mdb-wal"))) << "an empty WAL holds nothing to keep";
+    EXPECT_FALSE(std::filesystem::exists(dir.file(".vazia.anterior-wal")));
     JournalsAside diarios(files, bd, de_lado);
     EXPECT_FALSE(std::filesystem::exists(bd + "-journal"));
     EXPECT_FALSE(std::filesystem::exists(bd + "-shm"));

@@ -161,5 +161,21 @@ TEST_F(ReporCopiasTest, AnUnreadableRegisterIsToldOnceAndTheMainDatabaseCanStill
     EXPECT_FALSE(db.OpenRecordset("select * from BUPS").IsEOF());
 }
 
+// The other windows of the session open the main database next, with no
+// start in between: a register that could not be carried is made at once.
+TEST_F(ReporCopiasTest, AMainDatabaseWhoseRegisterCouldNotBeCarriedGetsAFreshOneAtOnce) {
+    {
+        engine::Database copia = engine::OpenDatabase(pasta_copias() + "/brasol200505191407.mdb", false, false,
+                                                      projecto.ligacao());
+        copia.Execute("drop table BUPS");  // as the backup makes them
+    }
+    testing::write_file(projecto.base_principal(), std::string(8192, '\0'));  // damaged
+    activa();
+    dialogs.queue_answer(Answer::Yes);
+    EXPECT_TRUE(janela.repor(indice("brasol200505191407.mdb")));
+    EXPECT_EQ(ultima_mensagem(), copia_concluida(true));
+    EXPECT_FALSE(principal().OpenRecordset("select * from BUPS").IsEOF());
+}
+
 }  // namespace
 }  // namespace pezolva::restore
