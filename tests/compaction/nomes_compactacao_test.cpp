@@ -48,12 +48,20 @@ TEST(NomesCompactacao, WhatAKilledCompactionLeavesIsRecognisedAndNothingElse) {
     }
 }
 
-TEST(NomesCompactacao, TheToolIsLookedForInTheSubfolderThenTheFolderThenBesideTheLauncher) {
+// A project folder "p" with its "jetcomp4" subfolder, and the launcher's "bin".
+struct PastasJetcomp {
+    PastasJetcomp() {
+        std::filesystem::create_directories(pasta + "/jetcomp4");
+        std::filesystem::create_directories(programas);
+    }
     testing::TempDir dir;
     LocalFileSystem files;
     const std::string pasta = dir.file("p"), programas = dir.file("bin");
-    std::filesystem::create_directories(pasta + "/jetcomp4");
-    std::filesystem::create_directories(programas);
+};
+
+TEST(NomesCompactacao, TheToolIsLookedForInTheSubfolderThenTheFolderThenBesideTheLauncher) {
+    PastasJetcomp p;
+    auto& [dir, files, pasta, programas] = p;
     EXPECT_EQ(procura_jetcomp(files, pasta, {programas}), std::nullopt);
     testing::write_file(programas + "/jetcomp", "");
     EXPECT_EQ(procura_jetcomp(files, pasta, {programas}), programas + "/jetcomp");
@@ -66,11 +74,8 @@ TEST(NomesCompactacao, TheToolIsLookedForInTheSubfolderThenTheFolderThenBesideTh
 // The tool gets the password: one that someone else could have put in a
 // shared project folder is passed over for the installed one.
 TEST(NomesCompactacao, AToolInTheProjectFolderRunsOnlyWhenNobodyElseCouldHavePutItThere) {
-    testing::TempDir dir;
-    LocalFileSystem files;
-    const std::string pasta = dir.file("p"), programas = dir.file("bin");
-    std::filesystem::create_directories(pasta + "/jetcomp4");
-    std::filesystem::create_directories(programas);
+    PastasJetcomp p;
+    auto& [dir, files, pasta, programas] = p;
     ::chmod(pasta.c_str(), 0755);
     ::chmod((pasta + "/jetcomp4").c_str(), 0755);
     testing::write_file(programas + "/jetcomp", "");

@@ -11,26 +11,32 @@ namespace pezolva::engine {
 namespace {
 
 TEST(LockSharingTest, LocalNfsAndSmb3ShareLocksFuseLocalLocksAndUnknownTypesDoNot) {
-    const auto partilha = [](const std::string& tipo, const std::string& opcoes, const std::string& nucleo = "6.1.0") {
-        return !locks_not_shared_on(tipo, opcoes, nucleo).has_value();
+    struct Caso {
+        const char* tipo;
+        const char* opcoes;
+        const char* nucleo;
+        bool partilha;
     };
-    EXPECT_TRUE(partilha("ext4", "rw,relatime"));
-    EXPECT_TRUE(partilha("btrfs", "rw"));
-    EXPECT_TRUE(partilha("nfs4", "rw,vers=4.2,local_lock=none"));
-    EXPECT_TRUE(partilha("nfs", "rw,vers=3,local_lock=posix"));
-    EXPECT_FALSE(partilha("nfs", "rw,vers=3,local_lock=flock"));
-    EXPECT_FALSE(partilha("nfs4", "rw,local_lock=all"));
-    EXPECT_TRUE(partilha("cifs", "rw,vers=3.1.1,cache=strict"));
-    EXPECT_FALSE(partilha("cifs", "rw,vers=3.1.1", "5.4.0-150-generic"));
-    EXPECT_FALSE(partilha("cifs", "rw,vers=2.1"));
-    EXPECT_FALSE(partilha("cifs", "rw,vers=3.0,nobrl"));
-    EXPECT_TRUE(partilha("smb3", "rw,vers=3.1.1"));
-    EXPECT_FALSE(partilha("fuse.sshfs", "rw"));
-    EXPECT_FALSE(partilha("fuseblk", "rw"));
-    EXPECT_FALSE(partilha("9p", "rw"));
-    const auto recusa = locks_not_shared_on("fuse.sshfs", "rw", "6.1.0");
-    ASSERT_TRUE(recusa);
-    EXPECT_NE(recusa->find("fuse.sshfs"), std::string::npos) << *recusa;
+    for (const Caso& c : {Caso{"ext4", "rw,relatime", "6.1.0", true},
+                          Caso{"btrfs", "rw", "6.1.0", true},
+                          Caso{"nfs4", "rw,vers=4.2,local_lock=none", "6.1.0", true},
+                          Caso{"nfs", "rw,vers=3,local_lock=posix", "6.1.0", true},
+                          Caso{"nfs", "rw,vers=3,local_lock=flock", "6.1.0", false},
+                          Caso{"nfs4", "rw,local_lock=all", "6.1.0", false},
+                          Caso{"cifs", "rw,vers=3.1.1,cache=strict", "6.1.0", true},
+                          Caso{"cifs", "rw,vers=3.1.1", "5.4.0-150-generic", false},
+                          Caso{"cifs", "rw,vers=2.1", "6.1.0", false},
+                          Caso{"cifs", "rw,vers=3.0,nobrl", "6.1.0", false},
+                          Caso{"smb3", "rw,vers=3.1.1", "6.1.0", true},
+                          Caso{"fuse.sshfs", "rw", "6.1.0", false},
+                          Caso{"fuseblk", "rw", "6.1.0", false},
+                          Caso{"9p", "rw", "6.1.0", false}}) {
+        const auto recusa = locks_not_shared_on(c.tipo, c.opcoes, c.nucleo);
+        EXPECT_EQ(!recusa.has_value(), c.partilha) << c.tipo << " " << c.opcoes << " " << c.nucleo;
+        if (recusa) {
+            EXPECT_NE(recusa->find(c.tipo), std::string::npos) << *recusa;
+        }
+    }
 }
 
 // The folder's own line of the mount table decides, found by its device.
