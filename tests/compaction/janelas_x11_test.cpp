@@ -53,7 +53,7 @@ TEST(JanelasX11, AWindowOfTheSetupsClassIsFoundWhileItExistsMappedOrNotAndNotOnc
     auto janelas = janelas_do_ecra();
     ASSERT_TRUE(janelas.has_value());
     EXPECT_EQ(procura_janela(*janelas, kTituloJanelaSetup, kClasseJanelaSetup), janela);
-    EXPECT_EQ(procura_janela(*janelas, "Instala??o*", "InstallShield_Win"), janela);
+    EXPECT_EQ(procura_janela(*janelas, "Instala*posto", "InstallShield_Win"), janela);
 
     xcb_unmap_window(c, moldura);
     sincroniza(c);
