@@ -37,7 +37,9 @@ constexpr Ajuda kAjudas[] = {
      "estão em atraso (por omissão), todas, ou as indicadas pelo nome.  Mostra o\n"
      "progresso e, no fim, o registo e os erros.\n"
      "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
-     "Saída: 0 sem erros, 1 com erros, 2 uso errado.\n"},
+     "Um sinal (SIGINT, SIGTERM, SIGHUP) pára a cópia no passo seguinte e apaga os\n"
+     "seus ficheiros temporários.\n"
+     "Saída: 0 sem erros, 1 com erros, 2 uso errado, 128+n sinal n.\n"},
     {"copies",
      "Uso: pezolva copies --project NOME [--json]\n"
      "Lista as cópias de segurança das bases de dados do projecto que a janela\n"
@@ -91,6 +93,7 @@ const char* ajuda(const std::string& subcomando) {
     return "Uso: pezolva                 abre o programa de manutenção (janelas)\n"
            "     pezolva projects [--json]\n"
            "     pezolva start PASTA NOME BD_PRINCIPAL [--descr TEXTO]\n"
+           "                   [--answer fazer|nao-fazer|configurar]\n"
            "     pezolva backup --project NOME [--due | --all | BASE_DE_DADOS...]\n"
            "     pezolva copies --project NOME [--json]\n"
            "     pezolva restore --project NOME COPIA [--yes]\n"

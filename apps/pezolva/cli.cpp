@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <stdexcept>
 
 namespace pezolva::cli {
 
@@ -108,15 +109,15 @@ std::string obtem_password(const Argumentos& args, const std::string& pergunta) 
     if (const auto& env = palavra_passe_do_ambiente()) return *env;
     if (auto ficheiro = args.valor("--password-file")) {
         std::ifstream in(*ficheiro);
-        if (!in) throw UsoErrado{"não foi possível ler o ficheiro " + *ficheiro};
+        if (!in) throw std::runtime_error("não foi possível ler o ficheiro " + *ficheiro);
         std::string linha;
         std::getline(in, linha);
         if (!linha.empty() && linha.back() == '\r') linha.pop_back();
         return linha;
     }
     if (auto lida = le_do_terminal(pergunta)) return *lida;
-    throw UsoErrado{
-        "falta a palavra-passe: defina PEZOLVA_PASSWORD ou use --password-file FICHEIRO"};
+    throw std::runtime_error(
+        "falta a palavra-passe: defina PEZOLVA_PASSWORD ou use --password-file FICHEIRO");
 }
 
 }  // namespace pezolva::cli

@@ -38,7 +38,8 @@ class Argumentos {
 // PEZOLVA_PASSWORD (set but empty means an empty password), the file named
 // by --password-file (its first line), or the terminal without echo.  Never
 // from the command line, where any local user could read it.
-// Throws UsoErrado when none of them can give it.
+// Throws std::runtime_error (a failure, exit 1: the command was right) when
+// none of them can give it or the file cannot be read.
 std::string obtem_password(const Argumentos& args, const std::string& pergunta);
 
 // PEZOLVA_PASSWORD, read once and then taken out of this process's

@@ -1,5 +1,6 @@
 #include "common/text.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace pezolva {
@@ -40,12 +41,33 @@ std::string trim(std::string_view text) {
     return std::string(text);
 }
 
+namespace {
+
+bool continues_char(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
+
+}  // namespace
+
 std::size_t char_count(std::string_view text) {
-    std::size_t n = 0;
-    for (char c : text) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) { return !continues_char(c); }));
+}
+
+std::optional<std::size_t> offset_after_chars(std::string_view text, std::size_t chars) {
+    std::size_t i = 0;
+    for (std::size_t n = 0; n < chars; ++n) {
+        if (i >= text.size()) return std::nullopt;
+        ++i;
+        while (i < text.size() && continues_char(text[i])) ++i;
     }
-    return n;
+    return i;
+}
+
+std::optional<std::size_t> offset_of_last_chars(std::string_view text, std::size_t chars) {
+    std::size_t i = text.size();
+    for (std::size_t n = 0; n < chars;) {
+        if (i == 0) return std::nullopt;
+        if (!continues_char(text[--i])) ++n;
+    }
+    return i;
 }
 
 void separa_primeiro(std::string text, char separator, std::string& antes, std::string& depois) {

@@ -16,8 +16,16 @@ bool iends_with(std::string_view text, std::string_view suffix);
 // Text without leading and trailing blanks (spaces and tabs).
 std::string trim(std::string_view text);
 
+// UTF-8 texts counted by character: a character is a byte that does not
+// continue another (not 10xxxxxx) with the continuation bytes after it.
 // Number of characters (not bytes) in a UTF-8 text.
 std::size_t char_count(std::string_view text);
+// The byte offset just after the first `chars` characters; nullopt when the
+// text has fewer.
+std::optional<std::size_t> offset_after_chars(std::string_view text, std::size_t chars);
+// The byte offset where the last `chars` characters begin; nullopt when the
+// text has fewer.
+std::optional<std::size_t> offset_of_last_chars(std::string_view text, std::size_t chars);
 
 // Splits `text` at the first `separator`: `antes` is what precedes it and
 // `depois` what follows; without a separator `antes` is the whole text and

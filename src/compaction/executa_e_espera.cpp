@@ -84,13 +84,7 @@ Fim espera_fim(Processo& processo, const PedidoExecucao& pedido) {
 
 }  // namespace
 
-int estado_janela_efectivo(std::optional<int> estado) {
-    if (!estado || *estado < 0 || *estado > 6) return 6;
-    return *estado;
-}
-
 ResultadoExecucao executa_e_espera(const PedidoExecucao& pedido) {
-    (void)estado_janela_efectivo(pedido.estado_janela);
     Processo processo;
     prepara(processo, pedido);
     processo.start(QIODevice::ReadWrite);

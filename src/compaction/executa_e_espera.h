@@ -22,9 +22,10 @@ inline constexpr std::int32_t kFalhaArranque = static_cast<std::int32_t>(0x80040
 struct PedidoExecucao {
     std::string programa;               // path of the program; never run through a shell
     std::vector<std::string> argumentos;  // each one passed as it is
-    // 0 hidden ... 6 minimised without focus; missing, below 0 or above 6
-    // gives 6.  Recorded for the started program's windows; a program
-    // without windows (the compaction tool) ignores it.
+    // 0 hidden ... 6 minimised without focus, as callers ask for the
+    // started program's windows.  X11 gives a starting program no such
+    // request, so it is not applied: the programs started (the compaction
+    // tool, the set-up) show or hide their own windows.
     std::optional<int> estado_janela;
     std::optional<int> tempo_limite_ms;  // missing: no limit
     // Written to the program's standard input, which is then closed: a
@@ -62,9 +63,6 @@ struct ResultadoExecucao {
 // should a host have left it there.  A secret reaches a child on its
 // standard input only.
 std::vector<std::string> ambiente_dos_filhos();
-
-// Settles the window state: missing, below 0 or above 6 gives 6.
-int estado_janela_efectivo(std::optional<int> estado);
 
 // Starts the program and waits for it up to the time-out.  A program that
 // cannot be started (missing, not executable) gives kFalhaArranque plus the

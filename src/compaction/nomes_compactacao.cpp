@@ -6,19 +6,10 @@
 #include <cctype>
 #include <cstdio>
 
+#include "common/text.h"
+
 namespace pezolva {
 namespace {
-
-// Bytes of the last `n` characters of a UTF-8 text; npos when it has fewer.
-std::size_t inicio_dos_ultimos(const std::string& texto, int n) {
-    std::size_t i = texto.size();
-    while (n > 0) {
-        if (i == 0) return std::string::npos;
-        --i;
-        if ((static_cast<unsigned char>(texto[i]) & 0xC0) != 0x80) --n;
-    }
-    return i;
-}
 
 bool so_algarismos(const std::string& texto, std::size_t desde, std::size_t quantos) {
     if (texto.size() < desde + quantos) return false;
@@ -38,9 +29,9 @@ std::string nome_temporario(const std::string& nomebd, const DateTime& t) {
 }
 
 std::optional<std::string> nome_antiga(const std::string& nomebd, const DateTime& momento) {
-    const std::size_t corte = inicio_dos_ultimos(nomebd, 4);
-    if (corte == std::string::npos) return std::nullopt;
-    return nomebd.substr(0, corte) + momento.stamp() + ".mdb";
+    const auto corte = offset_of_last_chars(nomebd, 4);
+    if (!corte) return std::nullopt;
+    return nomebd.substr(0, *corte) + momento.stamp() + ".mdb";
 }
 
 bool e_sobra_temporaria(const std::string& nomebd, const std::string& f) {
@@ -55,10 +46,10 @@ bool e_sobra_temporaria(const std::string& nomebd, const std::string& f) {
 }
 
 bool e_nome_antiga(const std::string& nomebd, const std::string& f) {
-    const std::size_t corte = inicio_dos_ultimos(nomebd, 4);
-    if (corte == std::string::npos || f.size() != corte + 16) return false;
-    return f.compare(0, corte, nomebd, 0, corte) == 0 && so_algarismos(f, corte, 12) &&
-           f.compare(corte + 12, 4, ".mdb") == 0;
+    const auto corte = offset_of_last_chars(nomebd, 4);
+    if (!corte || f.size() != *corte + 16) return false;
+    return f.compare(0, *corte, nomebd, 0, *corte) == 0 && so_algarismos(f, *corte, 12) &&
+           f.compare(*corte + 12, 4, ".mdb") == 0;
 }
 
 std::optional<std::string> nao_confiavel(const std::string& pasta, const std::string& ferramenta) {

@@ -1,94 +1,40 @@
 #include "compaction/padrao_like.h"
 
+#include <fnmatch.h>
+
 #include <string>
 
 namespace pezolva {
 namespace {
 
-// UTF-8 decoded to code points; a byte that is not valid UTF-8 stands for
-// itself.
-std::u32string caracteres(std::string_view t) {
-    std::u32string r;
-    for (std::size_t i = 0; i < t.size();) {
-        const auto b = static_cast<unsigned char>(t[i]);
-        const int n = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 1;
-        char32_t c = n == 1 ? b : b & (0x7F >> n);
-        bool valido = i + n <= t.size();
-        for (int k = 1; valido && k < n; ++k) {
-            const auto seguinte = static_cast<unsigned char>(t[i + k]);
-            valido = (seguinte & 0xC0) == 0x80;
-            c = (c << 6) | (seguinte & 0x3F);
+// The pattern as fnmatch(3) reads it: a "#" outside a list becomes "[0-9]";
+// the rest (*, ?, [...], [!...]) is fnmatch's own.
+std::string para_fnmatch(std::string_view padrao) {
+    std::string r;
+    bool na_lista = false;
+    for (std::size_t i = 0; i < padrao.size(); ++i) {
+        const char c = padrao[i];
+        if (na_lista) {
+            // A "]" right after "[" or "[!" is a member, not the end.
+            const bool primeiro = padrao[i - 1] == '[' || (padrao[i - 1] == '!' && padrao[i - 2] == '[');
+            if (c == ']' && !primeiro) na_lista = false;
+            r += c;
+        } else if (c == '[') {
+            na_lista = padrao.find(']', i + 2) != std::string_view::npos;
+            r += c;
+        } else {
+            r += c == '#' ? std::string("[0-9]") : std::string(1, c);
         }
-        if (!valido) {
-            r.push_back(b);
-            ++i;
-            continue;
-        }
-        r.push_back(c);
-        i += n;
     }
     return r;
-}
-
-// Matches one character against the list that starts after "[" at `p`;
-// `fim` gets the position after "]".  False when the list is not closed.
-bool na_lista(const std::u32string& padrao, std::size_t p, char32_t c, std::size_t& fim, bool& casa) {
-    bool negada = p < padrao.size() && padrao[p] == U'!';
-    if (negada) ++p;
-    bool encontrado = false;
-    for (bool primeiro = true; p < padrao.size(); primeiro = false) {
-        if (padrao[p] == U']' && !primeiro) {
-            fim = p + 1;
-            casa = encontrado != negada;
-            return true;
-        }
-        const char32_t de = padrao[p];
-        if (p + 2 < padrao.size() && padrao[p + 1] == U'-' && padrao[p + 2] != U']') {
-            encontrado = encontrado || (de <= c && c <= padrao[p + 2]);
-            p += 3;
-        } else {
-            encontrado = encontrado || c == de;
-            ++p;
-        }
-    }
-    return false;
-}
-
-bool corresponde(const std::u32string& t, std::size_t i, const std::u32string& p, std::size_t j) {
-    while (j < p.size()) {
-        const char32_t q = p[j];
-        if (q == U'*') {
-            while (j < p.size() && p[j] == U'*') ++j;
-            if (j == p.size()) return true;
-            for (std::size_t k = i; k <= t.size(); ++k) {
-                if (corresponde(t, k, p, j)) return true;
-            }
-            return false;
-        }
-        if (i == t.size()) return false;
-        if (q == U'[') {
-            std::size_t fim = 0;
-            bool casa = false;
-            if (!na_lista(p, j + 1, t[i], fim, casa) || !casa) return false;
-            j = fim;
-        } else if (q == U'?') {
-            ++j;
-        } else if (q == U'#') {
-            if (t[i] < U'0' || t[i] > U'9') return false;
-            ++j;
-        } else {
-            if (t[i] != q) return false;
-            ++j;
-        }
-        ++i;
-    }
-    return i == t.size();
 }
 
 }  // namespace
 
 bool corresponde_like(std::string_view texto, std::string_view padrao) {
-    return corresponde(caracteres(texto), 0, caracteres(padrao), 0);
+    if (padrao == "*") return true;
+    if (padrao.find_first_of("*?#[") == std::string_view::npos) return texto == padrao;
+    return ::fnmatch(para_fnmatch(padrao).c_str(), std::string(texto).c_str(), FNM_NOESCAPE) == 0;
 }
 
 }  // namespace pezolva

@@ -39,76 +39,90 @@ std::vector<std::string> header_settings(detail::DbState& state) {
     return values;
 }
 
-}  // namespace
-
-std::optional<std::int64_t> KeepStructureDefinitions(
-    Database& source, Database& structure, const std::vector<std::string>& structure_rows) {
-    detail::DbState& a = *source.state();
+// What the source defines beyond the structure, or nullopt when the two
+// differ otherwise: another header, or a definition of the structure that
+// the source lacks or defines differently.
+std::optional<std::vector<SchemaEntry>> extra_definitions(detail::DbState& source,
+                                                          detail::DbState& structure) {
+    if (header_settings(source) != header_settings(structure)) return std::nullopt;
+    const std::vector<SchemaEntry> mine = schema_entries(source), wanted = schema_entries(structure);
+    if (!std::includes(mine.begin(), mine.end(), wanted.begin(), wanted.end())) return std::nullopt;
     std::vector<SchemaEntry> extra;
-    try {
-        detail::DbState& b = *structure.state();
-        if (header_settings(a) != header_settings(b)) return std::nullopt;
-        const std::vector<SchemaEntry> mine = schema_entries(a), wanted = schema_entries(b);
-        if (!std::includes(mine.begin(), mine.end(), wanted.begin(), wanted.end()))
-            return std::nullopt;
-        std::set_difference(mine.begin(), mine.end(), wanted.begin(), wanted.end(),
-                            std::back_inserter(extra));
-    } catch (const EngineError&) {
-        return std::nullopt;
-    }
-    // An extra entry of SQLite's own goes only with its extra table (the
-    // index of a UNIQUE constraint); sqlite_sequence or sqlite_stat1 of
-    // the source's own would tell of rows the structure knows nothing of.
+    std::set_difference(mine.begin(), mine.end(), wanted.begin(), wanted.end(), std::back_inserter(extra));
+    return extra;
+}
+
+// An extra entry of SQLite's own goes only with its extra table (the
+// index of a UNIQUE constraint); sqlite_sequence or sqlite_stat1 of the
+// source's own would tell of rows the structure knows nothing of.
+bool extras_can_go(const std::vector<SchemaEntry>& extra) {
     const auto is_extra_table = [&extra](const std::string& name) {
         return std::any_of(extra.begin(), extra.end(), [&](const SchemaEntry& e) {
             return std::get<0>(e) == "table" && std::get<1>(e) == name;
         });
     };
-    for (const SchemaEntry& e : extra) {
-        const std::string& name = std::get<1>(e);
-        if (name.rfind("sqlite_", 0) == 0 &&
-            (std::get<0>(e) != "index" || !is_extra_table(std::get<2>(e)))) {
-            return std::nullopt;
+    return std::none_of(extra.begin(), extra.end(), [&](const SchemaEntry& e) {
+        return std::get<1>(e).rfind("sqlite_", 0) == 0 &&
+               (std::get<0>(e) != "index" || !is_extra_table(std::get<2>(e)));
+    });
+}
+
+// The structure database attached read-only to `state` for as long as the
+// object lives; attached outside any transaction, as SQLite requires.
+class AttachedStructure {
+public:
+    AttachedStructure(detail::DbState& state, const std::string& path) : state_(state) {
+        detail::Statement attach = state_.prepare("ATTACH ?1 AS pz_estrutura");
+        attach.bind_text(1, detail::file_uri(path, "mode=ro"));
+        attach.run();
+    }
+    ~AttachedStructure() { sqlite3_exec(state_.db(), "DETACH pz_estrutura", nullptr, nullptr, nullptr); }
+    AttachedStructure(const AttachedStructure&) = delete;
+    AttachedStructure& operator=(const AttachedStructure&) = delete;
+
+private:
+    detail::DbState& state_;
+};
+
+// In one transaction: the rows of `structure_rows` taken from the attached
+// structure, then the extra definitions dropped, tables first (their
+// indexes and triggers go with them), then what is left of views,
+// triggers and indexes.
+void keep_structure(detail::DbState& a, const std::vector<SchemaEntry>& extra,
+                    const std::vector<std::string>& structure_rows) {
+    detail::TransactionGuard changing(a, true);
+    for (const std::string& t : structure_rows) {
+        a.exec("DELETE FROM main." + quote_identifier(t));
+        a.exec("INSERT INTO main." + quote_identifier(t) + " SELECT * FROM pz_estrutura." + quote_identifier(t));
+    }
+    for (const char* kind : {"table", "view", "trigger", "index"}) {
+        for (const SchemaEntry& e : extra) {
+            if (std::get<0>(e) != kind || std::get<1>(e).rfind("sqlite_", 0) == 0) continue;
+            a.exec(std::string("DROP ") + kind + " IF EXISTS main." + quote_identifier(std::get<1>(e)));
         }
     }
-    std::string structure_path;
-    if (!structure_rows.empty()) structure_path = structure.state()->path();
-    if (!extra.empty() || !structure_rows.empty()) {
+    changing.commit();
+}
+
+}  // namespace
+
+std::optional<std::int64_t> KeepStructureDefinitions(
+    Database& source, Database& structure, const std::vector<std::string>& structure_rows) {
+    detail::DbState& a = *source.state();
+    std::optional<std::vector<SchemaEntry>> extra;
+    try {
+        extra = extra_definitions(a, *structure.state());
+    } catch (const EngineError&) {
+        return std::nullopt;
+    }
+    if (!extra || !extras_can_go(*extra)) return std::nullopt;
+    if (!extra->empty() || !structure_rows.empty()) {
         a.exec("PRAGMA foreign_keys=OFF");
         a.exec("PRAGMA main.journal_mode=MEMORY");
     }
-    // Attached outside the transaction, as SQLite requires.
-    struct Attached {
-        detail::DbState& state;
-        bool on = false;
-        ~Attached() {
-            if (on) sqlite3_exec(state.db(), "DETACH pz_estrutura", nullptr, nullptr, nullptr);
-        }
-    } attached{a};
-    if (!structure_rows.empty()) {
-        detail::Statement attach = a.prepare("ATTACH ?1 AS pz_estrutura");
-        attach.bind_text(1, detail::file_uri(structure_path, "mode=ro"));
-        attach.run();
-        attached.on = true;
-    }
-    {
-        detail::TransactionGuard changing(a, true);
-        for (const std::string& t : structure_rows) {
-            a.exec("DELETE FROM main." + quote_identifier(t));
-            a.exec("INSERT INTO main." + quote_identifier(t) + " SELECT * FROM pz_estrutura." +
-                   quote_identifier(t));
-        }
-        // Tables first (their indexes and triggers go with them), then what
-        // is left of views, triggers and indexes.
-        for (const char* kind : {"table", "view", "trigger", "index"}) {
-            for (const SchemaEntry& e : extra) {
-                if (std::get<0>(e) != kind || std::get<1>(e).rfind("sqlite_", 0) == 0) continue;
-                a.exec(std::string("DROP ") + kind + " IF EXISTS main." +
-                       quote_identifier(std::get<1>(e)));
-            }
-        }
-        changing.commit();
-    }
+    std::optional<AttachedStructure> attached;
+    if (!structure_rows.empty()) attached.emplace(a, structure.state()->path());
+    keep_structure(a, *extra, structure_rows);
     return a.value("PRAGMA main.freelist_count").to_integer().value_or(-1);
 }
 

@@ -13,21 +13,6 @@ namespace {
 constexpr std::size_t kCarimbo = 12;
 constexpr std::string_view kExtensao = ".mdb";
 
-// Byte offset after the first `chars` characters of a UTF-8 text, or
-// nullopt when it has fewer.
-std::optional<std::size_t> depois_de(std::string_view texto, std::size_t chars) {
-    const auto continua = [&](std::size_t k) {
-        return (static_cast<unsigned char>(texto[k]) & 0xC0) == 0x80;
-    };
-    std::size_t i = 0;
-    for (std::size_t n = 0; n < chars; ++n) {
-        if (i >= texto.size()) return std::nullopt;
-        ++i;
-        while (i < texto.size() && continua(i)) ++i;
-    }
-    return i;
-}
-
 std::uint64_t milhares(std::uint64_t bytes) { return (bytes + 500) / 1000; }
 
 const std::string& coluna(const CopiaEncontrada& c, int n) {
@@ -54,7 +39,7 @@ std::string nome_procurado(const std::string& nome_bd) {
 }
 
 std::optional<std::string> carimbo_de_copia(const std::string& nome, const std::string& ficheiro) {
-    const auto fim_nome = depois_de(ficheiro, char_count(nome));
+    const auto fim_nome = offset_after_chars(ficheiro, char_count(nome));
     if (!fim_nome || !iequals(std::string_view(ficheiro).substr(0, *fim_nome), nome))
         return std::nullopt;
     const std::string_view resto = std::string_view(ficheiro).substr(*fim_nome);

@@ -62,10 +62,16 @@ TEST_F(LauncherTest, PasswordComesFromAFileNeverFromTheCommandLine) {
                           "--password-file", QString::fromStdString(dir.file("pw"))});
     EXPECT_EQ(r.saida, 0) << r.err;
     EXPECT_EQ(corre({"start", "a", "b", "c", "--password", "x"}, "").saida, 2);
-    // Nothing to read it from: no variable, no file, no terminal.
+    // Nothing to read it from (no variable, no file, no terminal), or a
+    // file that cannot be read: the command was right, the run failed.
     const auto sem = corre({"start", QString::fromStdString(dir.file("p")), "p", "quesim.mdb"});
-    EXPECT_EQ(sem.saida, 2);
+    EXPECT_EQ(sem.saida, 1);
     EXPECT_NE(sem.err.find("PEZOLVA_PASSWORD"), std::string::npos) << sem.err;
+    EXPECT_EQ(sem.err.find("Uso:"), std::string::npos) << sem.err;
+    const auto ilegivel = corre({"start", QString::fromStdString(dir.file("p")), "p", "quesim.mdb",
+                                 "--password-file", QString::fromStdString(dir.file("nao-existe"))});
+    EXPECT_EQ(ilegivel.saida, 1);
+    EXPECT_NE(ilegivel.err.find(dir.file("nao-existe")), std::string::npos) << ilegivel.err;
 }
 
 TEST_F(LauncherTest, WrongUsageExitsWithTwoAndHelpWithZero) {

@@ -78,5 +78,22 @@ TEST(CaseBlindNames, FoldAsciiAndPortugueseAccents) {
     EXPECT_EQ(char_count("Últ. Data"), 9u);
 }
 
+// Names are cut by character: a cut inside a two-, three- or four-byte
+// character would leave a name that is not UTF-8.
+TEST(Utf8Offsets, CutsFallBetweenCharactersAndFewerCharactersGiveNothing) {
+    const std::string nome = "açã€𝄞x";  // 1 + 2 + 2 + 3 + 4 + 1 bytes
+    EXPECT_EQ(offset_after_chars(nome, 0), 0u);
+    EXPECT_EQ(offset_after_chars(nome, 3), 5u);
+    EXPECT_EQ(offset_after_chars(nome, 5), 12u);
+    EXPECT_EQ(offset_after_chars(nome, 6), nome.size());
+    EXPECT_EQ(offset_after_chars(nome, 7), std::nullopt);
+    EXPECT_EQ(offset_of_last_chars(nome, 0), nome.size());
+    EXPECT_EQ(offset_of_last_chars(nome, 2), 8u);
+    EXPECT_EQ(offset_of_last_chars(nome, 4), 3u);
+    EXPECT_EQ(offset_of_last_chars(nome, 6), 0u);
+    EXPECT_EQ(offset_of_last_chars(nome, 7), std::nullopt);
+    EXPECT_EQ(offset_of_last_chars("", 1), std::nullopt);
+}
+
 }  // namespace
 }  // namespace pezolva

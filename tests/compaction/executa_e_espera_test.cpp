@@ -71,13 +71,5 @@ TEST(ExecutaEEspera, AStopRequestKillsTheProgramAndSaysSo) {
     EXPECT_FALSE(std::filesystem::exists(marca));
 }
 
-TEST(ExecutaEEspera, WindowStatesOutsideTheirRangeGiveMinimisedWithoutFocus) {
-    EXPECT_EQ(estado_janela_efectivo(std::nullopt), 6);
-    EXPECT_EQ(estado_janela_efectivo(9), 6);
-    EXPECT_EQ(estado_janela_efectivo(-1), 6);
-    EXPECT_EQ(estado_janela_efectivo(0), 0);
-    EXPECT_EQ(estado_janela_efectivo(5), 5);
-}
-
 }  // namespace
 }  // namespace pezolva

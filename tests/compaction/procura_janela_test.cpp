@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "compaction/espera_setup_regra.h"
-
 namespace pezolva {
 namespace {
 
@@ -24,36 +22,6 @@ TEST(ProcuraJanela, FindsTheWindowWhereverTheWindowManagerPutsIt) {
     // A window's children are searched before the window itself.
     EXPECT_EQ(procura_janela(raiz, "*", "*"), 2u);
     EXPECT_EQ(procura_janela({}, "*", "*"), std::nullopt);
-}
-
-// The rule of the wait, with a display whose window comes and goes as the
-// test says, and a process that ends when it says.
-struct Cenario {
-    std::optional<bool> janela = false;
-    bool vivo = true;
-    EsperaSetup espera{{[this] { return janela; }, [this] { return vivo; }}};
-};
-
-TEST(EsperaSetupRegra, EndsWhenTheWindowHasComeAndGone) {
-    Cenario c;
-    EXPECT_FALSE(c.espera.tique());
-    c.janela = true;
-    EXPECT_FALSE(c.espera.tique());
-    EXPECT_TRUE(c.espera.visto());
-    EXPECT_FALSE(c.espera.tique());
-    c.janela = false;
-    EXPECT_TRUE(c.espera.tique());
-}
-
-TEST(EsperaSetupRegra, EndsWhenTheSetupEndsWithoutAWindowOrWithoutADisplay) {
-    for (const std::optional<bool> ecra : {std::optional<bool>(false), std::optional<bool>()}) {
-        Cenario c;
-        c.janela = ecra;
-        EXPECT_FALSE(c.espera.tique());
-        c.vivo = false;
-        EXPECT_TRUE(c.espera.tique());
-        EXPECT_FALSE(c.espera.visto());
-    }
 }
 
 }  // namespace

@@ -45,14 +45,6 @@ class ReporCopiasTest : public testing::BackupFixture {
     ReporCopias janela{services, projecto, "."};
 };
 
-TEST_F(ReporCopiasTest, OnlyTheFirstActivationPreparesAndSearches) {
-    activa();
-    janela.junta_pasta("/pasta/juntada");
-    EXPECT_FALSE(janela.primeira_activacao());
-    EXPECT_FALSE(janela.primeira_activacao());
-    EXPECT_EQ(janela.pastas().back(), "/pasta/juntada");
-}
-
 TEST_F(ReporCopiasTest, HeadingsSortKeepingTheDirectionForANewColumnAndFlippingItForTheSame) {
     activa();
     EXPECT_EQ(nomes(), (std::vector<std::string>{"brasol200612312359.mdb", "log200601010000.mdb",

@@ -13,62 +13,10 @@
 #include "engine/database.h"
 #include "engine/interruption.h"
 #include "engine/lock_file.h"
-#include "restore/sobras_reposicao.h"
-#include "support/faulty_file_system.h"
-#include "support/temp_dir.h"
+#include "reposicao_fixture.h"
 
 namespace pezolva::restore {
 namespace {
-
-constexpr const char* kPasse = "kqa730418";
-
-class ReposicaoTest : public ::testing::Test {
-  protected:
-    ReposicaoTest() {
-        std::filesystem::create_directories(dir.file("proj"));
-        std::filesystem::create_directories(dir.file("copias"));
-        cria(bd(), "viva");
-        cria(copia(), "da cópia");
-    }
-    std::string bd() { return dir.file("proj/brasol.mdb"); }
-    std::string copia() { return dir.file("copias/brasol200505191407.mdb"); }
-    // A database with the password and one row saying what it is.
-    void cria(const std::string& caminho, const std::string& quem) {
-        engine::Database db = engine::CreateDatabase(caminho, kPasse);
-        db.Execute("CREATE TABLE t (quem TEXT)");
-        db.Execute("INSERT INTO t VALUES ('" + quem + "')");
-    }
-    std::string quem(const std::string& caminho) {
-        engine::Database db =
-            engine::OpenDatabase(caminho, false, true, std::string(";pwd=") + kPasse);
-        return db.OpenRecordset("SELECT quem FROM t").Fields(std::size_t{0}).to_text();
-    }
-    std::optional<std::string> repoe(const std::string& nome = "brasol", bool principal = false,
-                                     bool* registo_recriado = nullptr) {
-        return repoe_copia(files,
-                           {copia(), dir.file("proj"), nome, std::string(";pwd=") + kPasse, 42, principal},
-                           registo_recriado);
-    }
-    // The register's rows, in order, one text each; empty when there is none.
-    std::vector<std::string> registo(const std::string& caminho) {
-        engine::Database db = engine::OpenDatabase(caminho, false, true, std::string(";pwd=") + kPasse);
-        std::vector<std::string> linhas;
-        for (auto r = db.OpenRecordset("select BUP_NOME_BD, BUP_PASSWD, BUP_N_COPIAS_A_MANTER from bups order by 1");
-             !r.IsEOF(); r.MoveNext()) {
-            linhas.push_back(r.Fields(std::size_t{0}).to_text() + "|" + r.Fields(std::size_t{1}).to_text() + "|" +
-                             r.Fields(std::size_t{2}).to_text());
-        }
-        return linhas;
-    }
-    std::vector<std::string> ficheiros() {
-        auto nomes = LocalFileSystem().list_files(dir.file("proj"));
-        std::sort(nomes.begin(), nomes.end());
-        return nomes;
-    }
-
-    testing::TempDir dir;
-    testing::FaultyFileSystem files;
-};
 
 TEST_F(ReposicaoTest, TheCopyTakesThePlaceOfTheDatabaseWithItsModeAndNothingElseStays) {
     ::chmod(bd().c_str(), 0640);
@@ -164,45 +112,6 @@ TEST_F(ReposicaoTest, WhereNamesCannotBeSwappedTheOldDatabaseIsSetAsideThenRemov
     EXPECT_EQ(repoe(), std::nullopt);
     EXPECT_EQ(quem(bd()), "da cópia");
     EXPECT_EQ(ficheiros(), (std::vector<std::string>{".brasol.mdb.lock", "brasol.mdb"}));
-}
-
-// What a restore killed at each point leaves, and what the next run makes
-// of it: the database is never lost, and nothing stays for the user.
-TEST_F(ReposicaoTest, LeftoversOfAKilledRestoreAreReclaimedAndTheDatabaseNeverLost) {
-    const std::string novo = temporario_reposicao(bd(), 7);
-    const std::string anterior = anterior_reposicao(bd(), 7);
-    {
-        SCOPED_TRACE("killed between setting the old database aside and naming the new one");
-        std::filesystem::rename(bd(), anterior);
-        std::filesystem::copy_file(copia(), novo);
-        testing::write_file(engine::companion_path(novo), "");
-        EXPECT_EQ(recupera_reposicoes(files, dir.file("proj")), 3);
-        EXPECT_EQ(quem(bd()), "viva");
-        EXPECT_EQ(ficheiros(), (std::vector<std::string>{".brasol.mdb.lock", "brasol.mdb"}));
-    }
-    {
-        SCOPED_TRACE("killed after naming the new one: the old one goes");
-        std::filesystem::copy_file(bd(), anterior);
-        recupera_reposicoes(files, dir.file("proj"));
-        EXPECT_EQ(quem(bd()), "viva");
-        EXPECT_EQ(ficheiros(), (std::vector<std::string>{".brasol.mdb.lock", "brasol.mdb"}));
-    }
-    {
-        SCOPED_TRACE("a live restore's files are left alone");
-        std::filesystem::copy_file(copia(), novo);
-        engine::CompanionLock viva(novo, engine::CompanionLock::Mode::Shared);
-        EXPECT_EQ(recupera_reposicoes(files, dir.file("proj")), 0);
-        EXPECT_TRUE(std::filesystem::exists(novo));
-    }
-    {
-        SCOPED_TRACE("another file that only looks alike is never touched");
-        testing::write_file(dir.file("proj/.brasol.mdb.pezolva-reposicao"), "meu");
-        testing::write_file(dir.file("proj/brasol.mdb.0123456789abcdef.pezolva-reposicao"), "meu");
-        recupera_reposicoes(files, dir.file("proj"));
-        EXPECT_TRUE(std::filesystem::exists(dir.file("proj/.brasol.mdb.pezolva-reposicao")));
-        EXPECT_TRUE(std::filesystem::exists(
-            dir.file("proj/brasol.mdb.0123456789abcdef.pezolva-reposicao")));
-    }
 }
 
 TEST_F(ReposicaoTest, TheMainDatabaseKeepsItsRegisterOrSaysItIsMadeAnew) {

@@ -1,15 +1,18 @@
 #include "engine/detail/password_gate.h"
 
-#include <sys/random.h>
+#include <openssl/crypto.h>
+#include <openssl/evp.h>
+#include <openssl/hmac.h>
+#include <openssl/rand.h>
 
 #include <algorithm>
-#include <cerrno>
+#include <array>
+#include <cstdint>
 #include <deque>
 #include <mutex>
 #include <utility>
 
 #include "engine/quoting.h"
-#include "engine/sha256.h"
 
 namespace pezolva::engine::detail {
 namespace {
@@ -17,32 +20,70 @@ namespace {
 constexpr std::uint32_t kIterations = 10000;
 constexpr std::int64_t kMostIterations = 10'000'000;  // a damaged row must not hang the open
 
+using Digest = std::array<unsigned char, 32>;
+
 std::string random_bytes(std::size_t count) {
     std::string bytes(count, '\0');
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::getrandom(bytes.data() + done, count - done, 0);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw EngineError(ErroMotor, "Não foi possível obter números aleatórios do sistema.");
-        }
-        done += static_cast<std::size_t>(n);
+    if (RAND_bytes(reinterpret_cast<unsigned char*>(bytes.data()), static_cast<int>(count)) != 1) {
+        throw EngineError(ErroMotor, "Não foi possível obter números aleatórios do sistema.");
     }
     return bytes;
 }
 
+std::string to_hex(const unsigned char* bytes, std::size_t size) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(size * 2);
+    for (std::size_t i = 0; i < size; ++i) {
+        hex += kDigits[bytes[i] >> 4];
+        hex += kDigits[bytes[i] & 0x0f];
+    }
+    return hex;
+}
+
+std::string to_hex(const std::string& bytes) {
+    return to_hex(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+}
+
+// The stored digest: PBKDF2 with HMAC-SHA-256, one 32-byte block, over the
+// salt's hex text as stored, written as lower-case hex.
+std::string derive(const std::string& password, const std::string& salt, std::uint32_t iterations) {
+    Digest key{};
+    if (PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()),
+                          reinterpret_cast<const unsigned char*>(salt.data()), static_cast<int>(salt.size()),
+                          static_cast<int>(iterations), EVP_sha256(), static_cast<int>(key.size()),
+                          key.data()) != 1) {
+        throw EngineError(ErroMotor, "Não foi possível verificar a palavra-passe.");
+    }
+    return to_hex(key.data(), key.size());
+}
+
 bool same(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    unsigned char diff = 0;
-    for (std::size_t i = 0; i < a.size(); ++i) diff |= static_cast<unsigned char>(a[i] ^ b[i]);
-    return diff == 0;
+    return a.size() == b.size() && CRYPTO_memcmp(a.data(), b.data(), a.size()) == 0;
+}
+
+// What the cache of opened gates keeps for a password: an HMAC under a key
+// drawn once per process, so that the memory holds nothing a dictionary
+// could be run against outside this process.
+Digest cache_proof(const std::string& salt, const std::string& password) {
+    static const std::string key = random_bytes(32);
+    const std::string message = salt + '\n' + password;
+    Digest proof{};
+    unsigned int size = 0;
+    if (HMAC(EVP_sha256(), key.data(), static_cast<int>(key.size()),
+             reinterpret_cast<const unsigned char*>(message.data()), message.size(), proof.data(),
+             &size) == nullptr ||
+        size != proof.size()) {
+        throw EngineError(ErroMotor, "Não foi possível verificar a palavra-passe.");
+    }
+    return proof;
 }
 
 // The gates this process has opened with the right password already.  A
 // backup opens one database several times (the live file, its snapshot,
 // the copy, on two threads), and each derivation costs milliseconds on
-// purpose; what is kept is a digest of the password with the gate's salt,
-// never the password.
+// purpose; what is kept is a keyed digest of the password with the gate's
+// salt (cache_proof), never the password nor a plain digest of it.
 class OpenedGates {
 public:
     bool contains(const std::string& gate, const Digest& proof) {
@@ -91,10 +132,9 @@ void check_password(DbState& state, const std::string& password, const std::stri
     const std::string stored = s.column_text(2);
     if (iterations < 1 || iterations > kMostIterations) throw wrong_password();
     const std::string gate = salt + '\n' + std::to_string(iterations) + '\n' + stored;
-    const Digest proof = sha256(salt + '\n' + password);
+    const Digest proof = cache_proof(salt, password);
     if (opened_gates().contains(gate, proof)) return;
-    const std::string digest = to_hex(pbkdf2_sha256(password, salt, static_cast<std::uint32_t>(iterations)));
-    if (!same(digest, stored)) throw wrong_password();
+    if (!same(derive(password, salt, static_cast<std::uint32_t>(iterations)), stored)) throw wrong_password();
     opened_gates().add(gate, proof);
 }
 
@@ -126,7 +166,7 @@ void write_password(DbState& state, const std::string& password) {
         Statement s = state.prepare("INSERT INTO " + table + " VALUES (?1, ?2, ?3)");
         s.bind_text(1, salt);
         s.bind_int64(2, kIterations);
-        s.bind_text(3, to_hex(pbkdf2_sha256(password, salt, kIterations)));
+        s.bind_text(3, derive(password, salt, kIterations));
         s.run();
     }
     if (transaction) transaction->commit();

@@ -143,6 +143,36 @@ std::string rebuilt_table_sql(const CreateTable& table, std::string_view sql, co
     return out + "\n)" + table.tail;
 }
 
+namespace {
+
+// The rows of `table` into the new table `new_name`, but the dropped and the
+// generated columns, with their rowids unless the new table makes its own
+// (an INTEGER primary key, or no rowid on either side).
+void copy_rows(DbState& state, const StoredTable& table, const CreateTable& parsed, const RebuildPlan& plan,
+               const std::string& new_name) {
+    std::string columns;
+    for (const ColumnDef& c : parsed.columns) {
+        if ((!plan.drop_column.empty() && iequals(c.name, plan.drop_column)) || is_generated(c)) continue;
+        columns += (columns.empty() ? "" : ", ") + quote_identifier(c.name);
+    }
+    if (columns.empty()) return;
+    const std::optional<StoredTable> created = find_table(state, new_name);
+    const std::optional<CreateTable> created_parsed = parse_create_table(created->sql);
+    const std::vector<std::string> key = primary_key_columns(state, new_name);
+    bool alias = false;
+    if (key.size() == 1) {
+        for (const Field& f : read_fields(state, new_name)) {
+            if (iequals(f.Name(), key[0])) alias = iequals(trim(f.DeclaredType()), "INTEGER");
+        }
+    }
+    const bool copy_rowid = !alias && !without_rowid(parsed) && !without_rowid(*created_parsed);
+    const std::string rowid = copy_rowid ? "_rowid_, " : "";
+    state.exec("INSERT INTO " + quote_identifier(new_name) + " (" + rowid + columns + ") SELECT " + rowid + columns +
+               " FROM " + quote_identifier(table.name));
+}
+
+}  // namespace
+
 void rebuild_table(DbState& state, const StoredTable& table, const RebuildPlan& plan) {
     const std::optional<CreateTable> parsed = parse_create_table(table.sql);
     if (!parsed) {
@@ -174,27 +204,8 @@ void rebuild_table(DbState& state, const StoredTable& table, const RebuildPlan& 
     while (find_table(state, new_name, true)) new_name += "_";
     state.exec(rebuilt_table_sql(*parsed, table.sql, plan, new_name));
 
-    // 4. The rows, with their rowids unless the new table makes its own.
-    std::string columns;
-    for (const ColumnDef& c : parsed->columns) {
-        if ((!plan.drop_column.empty() && iequals(c.name, plan.drop_column)) || is_generated(c)) continue;
-        columns += (columns.empty() ? "" : ", ") + quote_identifier(c.name);
-    }
-    const std::optional<StoredTable> created = find_table(state, new_name);
-    const std::optional<CreateTable> created_parsed = parse_create_table(created->sql);
-    const std::vector<std::string> key = primary_key_columns(state, new_name);
-    bool alias = false;
-    if (key.size() == 1) {
-        for (const Field& f : read_fields(state, new_name)) {
-            if (iequals(f.Name(), key[0])) alias = iequals(trim(f.DeclaredType()), "INTEGER");
-        }
-    }
-    const bool copy_rowid = !alias && !without_rowid(*parsed) && !without_rowid(*created_parsed);
-    if (!columns.empty()) {
-        const std::string rowid = copy_rowid ? "_rowid_, " : "";
-        state.exec("INSERT INTO " + quote_identifier(new_name) + " (" + rowid + columns + ") SELECT " + rowid +
-                   columns + " FROM " + quote_identifier(table.name));
-    }
+    // 4. The rows.
+    copy_rows(state, table, *parsed, plan, new_name);
 
     // 5. The old table out, the new one in its place, its indexes and
     //    triggers back.

@@ -49,6 +49,19 @@ TEST_F(ReporCopiasJanelaTest, FirstShownItSearchesAndListsTheNewestFirstWithTheK
     EXPECT_EQ(janela.findChild<QPushButton*>("remover")->text(), "Remover  Pasta");
 }
 
+// Shown again (after a dialog over it, say), the window keeps its folders
+// and its list: only the first showing prepares and searches.
+TEST_F(ReporCopiasJanelaTest, ShownAgainItKeepsItsListAndSearchesNoMore) {
+    mostra();
+    auto* pastas = janela.findChild<QTreeWidget*>("List1");
+    const int n_pastas = pastas->topLevelItemCount();
+    cria_copia_antiga("brasol200701010000.mdb");
+    janela.hide();
+    mostra();
+    EXPECT_EQ(coluna(0), (QStringList{"brasol200612312359.mdb", "brasol200505191407.mdb"}));
+    EXPECT_EQ(pastas->topLevelItemCount(), n_pastas);
+}
+
 TEST_F(ReporCopiasJanelaTest, EnterMovesTheFocusAndEscapeDoesNotClose) {
     mostra();
     auto* pastas = janela.findChild<QTreeWidget*>("List1");
