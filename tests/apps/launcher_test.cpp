@@ -29,6 +29,18 @@ TEST_F(LauncherTest, StartRegistersTheProjectAndKeepsThePasswordOut) {
     EXPECT_EQ(ini().find("segredo"), std::string::npos);
 }
 
+// A start that does not mention the description keeps the registered one;
+// --descr "" clears it on purpose.
+TEST_F(LauncherTest, StartWithoutDescrKeepsTheRegisteredDescription) {
+    base_em(dir.file("p1"), "quesim.mdb");
+    const QString pasta = QString::fromStdString(dir.file("p1"));
+    ASSERT_EQ(corre({"start", pasta, "obras", "quesim.mdb", "--descr", "Obras Públicas"}, "x").saida, 0);
+    ASSERT_EQ(corre({"start", pasta, "OBRAS", "quesim.mdb"}, "x").saida, 0);
+    EXPECT_EQ(corre({"projects"}).out, "obras\tObras Públicas\t" + dir.file("p1") + "\tquesim.mdb\n");
+    ASSERT_EQ(corre({"start", pasta, "obras", "quesim.mdb", "--descr", ""}, "x").saida, 0);
+    EXPECT_EQ(corre({"projects"}).out, "obras\t\t" + dir.file("p1") + "\tquesim.mdb\n");
+}
+
 // Whatever a project's texts hold, "projects --json" is JSON that gives
 // them back exactly.
 TEST_F(LauncherTest, ProjectsJsonGivesEveryTextBackExactly) {
@@ -86,6 +98,12 @@ TEST_F(LauncherTest, DemoCreatesTheFolderAndRegistersTheProject) {
     EXPECT_TRUE(files.is_directory(dir.file("demo")));
     EXPECT_NE(r.out.find("pezolva-demo"), std::string::npos) << r.out;
     EXPECT_EQ(corre({"projects"}).out.substr(0, 13), "pezolva-demo\t");
+    // It ends saying how to open it in the windows, its fixed password
+    // (the one its start used) included.
+    EXPECT_NE(r.out.find("Execute pezolva sem argumentos, escolha o projecto pezolva-demo e dê a "
+                         "palavra-passe\n" + std::string(testproject::kPassePrincipal) + " ("),
+              std::string::npos)
+        << r.out;
 }
 
 TEST_F(LauncherBackupTest, StartWithoutAnAnswerOnlyShowsTheQuestion) {

@@ -2,8 +2,11 @@
 
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QVBoxLayout>
+#include <memory>
 
 namespace pezolva {
 
@@ -24,6 +27,19 @@ QPushButton* botao(const QString& texto, const QString& nome, QWidget* pai) {
 
 QString nome_indice(const char* nome, int indice) {
     return QStringLiteral("%1(%2)").arg(QLatin1String(nome)).arg(indice);
+}
+
+void so_separadores_visiveis(QTabWidget& tabs) {
+    // Qt's tab bar moves onto hidden tabs with the arrow keys: the last
+    // visible current tab is put back whenever a hidden one becomes current.
+    auto anterior = std::make_shared<int>(tabs.currentIndex());
+    QObject::connect(&tabs, &QTabWidget::currentChanged, &tabs, [t = QPointer<QTabWidget>(&tabs), anterior](int i) {
+        if (i < 0 || t->isTabVisible(i)) {
+            *anterior = i;
+        } else if (*anterior >= 0 && *anterior < t->count() && t->isTabVisible(*anterior)) {
+            t->setCurrentIndex(*anterior);
+        }
+    });
 }
 
 QPlainTextEdit* caixa_de_log(const QString& nome, QWidget* pai) {
