@@ -11,9 +11,9 @@
 #include <cctype>
 #include <optional>
 #include <string_view>
-#include <sstream>
 #include <vector>
 
+#include "common/bandeira.h"
 #include "common/clock.h"
 #include "common/settings_lines.h"
 #include "common/text.h"
@@ -200,18 +200,6 @@ private:
     int fd_ = -1;
 };
 
-// Marks a store's edit in progress for the length of a scope.
-class EditFlag {
-public:
-    explicit EditFlag(bool& flag) : flag_(flag) { flag_ = true; }
-    ~EditFlag() { flag_ = false; }
-    EditFlag(const EditFlag&) = delete;
-    EditFlag& operator=(const EditFlag&) = delete;
-
-private:
-    bool& flag_;
-};
-
 // A name made safe as a file name: "/" cannot stand in one.
 std::string file_name_for(const std::string& application) {
     std::string name;
@@ -346,7 +334,7 @@ void IniSettingsStore::edit(const std::string& application,
     Notices notices;
     try {
         const FolderLock lock(folder_);
-        const EditFlag flag(editing_);
+        const Bandeira editando(editing_);
         const std::string path = file_of(application);
         std::optional<std::string> before = read_text(path);
         std::optional<std::vector<SettingsLine>> read;

@@ -9,6 +9,7 @@
 
 #include <cctype>
 #include <deque>
+#include <functional>
 #include <filesystem>
 #include <optional>
 
@@ -37,7 +38,8 @@ protected:
 
     // Runs the window program answering the password questions in order
     // (nullopt: cancelled) and recording them.
-    int corre(std::deque<std::optional<std::string>> respostas) {
+    int corre(std::deque<std::optional<std::string>> respostas,
+              const std::function<void(JanelaPrincipal&)>& na_janela = {}) {
         const PedePalavraPasse pede = [&](const std::string& pergunta) {
             perguntas.push_back(pergunta);
             if (respostas.empty()) return std::optional<std::string>();
@@ -46,7 +48,11 @@ protected:
             return r;
         };
         return programa_janelas(
-            m, pede, [&](JanelaPrincipal&) { ++janelas_mostradas; },
+            m, pede,
+            [&](JanelaPrincipal& janela) {
+                ++janelas_mostradas;
+                if (na_janela) na_janela(janela);
+            },
             [&](const std::string& texto) { avisos.push_back(texto); });
     }
     // Answers each showing of the project chooser with the button of
@@ -110,6 +116,20 @@ TEST_F(JanelasTest, CancellingThePasswordGoesBackToTheChoice) {
     EXPECT_EQ(janelas_mostradas, 0);
     EXPECT_EQ(avisos, (std::vector<std::string>{"A palavra-passe da base de dados de obras foi recusada três "
                                                 "vezes. Escolha o projecto de novo."}));
+}
+
+// "Compactar todas as bases de dados" ends saying how each database went,
+// here a main database the tool could not compact (no tool beside the test).
+TEST_F(JanelasTest, CompactingEverythingEndsWithASummary) {
+    EXPECT_EQ(corre({"kqa730418"},
+                    [](JanelaPrincipal& janela) { janela.findChild<QPushButton*>(QStringLiteral("compactar"))->click(); }),
+              kSucesso);
+    ASSERT_FALSE(t.dialogs.shown().empty());
+    const Message& resumo = t.dialogs.shown().back();
+    EXPECT_EQ(resumo.title, "Compactação");
+    EXPECT_EQ(resumo.icon, Icon::Warning);
+    EXPECT_EQ(resumo.text.rfind("Bases de dados compactadas: 0 de 1.\n\nbrasol.mdb: não foi compactada", 0), 0u)
+        << resumo.text;
 }
 
 // Escape on the main window does nothing: it is no dialog to dismiss.

@@ -29,6 +29,35 @@ TEST_F(LauncherTest, StartRegistersTheProjectAndKeepsThePasswordOut) {
     EXPECT_EQ(ini().find("segredo"), std::string::npos);
 }
 
+// Settings a person saved from a Windows editor are read and kept as they
+// were; a file of garbage is set aside, said where, and the list is empty.
+TEST_F(LauncherTest, SettingsAsPeopleLeaveThemNeverStopTheLauncher) {
+    const std::string pasta = dir.file("config/pelvor");
+    std::filesystem::create_directories(pasta);
+    const std::string windows = "[Projectos]\r\nNomes=obras\r\n[obras]\r\ndescr=Gest\xE3o\r\npath=/x\r\nnome_bd=b.mdb\r\n";
+    testing::write_file(pasta + "/ZOLVA.ini", windows);
+    const auto lido = corre({"projects"});
+    EXPECT_EQ(lido.saida, 0) << lido.err;
+    EXPECT_EQ(lido.out, "obras\tGestão\t/x\tb.mdb\n");
+    EXPECT_NE(lido.err.find("Windows-1252"), std::string::npos) << lido.err;
+    EXPECT_EQ(ini(), windows);
+
+    static const char kLixo[] = "\x7F" "ELF\x02\x01\x01\0\0\0\xFF\xFE\n\x01\x02";
+    testing::write_file(pasta + "/ZOLVA.ini", std::string(kLixo, sizeof kLixo - 1));
+    const auto vazio = corre({"projects"});
+    EXPECT_EQ(vazio.saida, 0) << vazio.err;
+    EXPECT_EQ(vazio.out, "");
+    EXPECT_NE(vazio.err.find(pasta + "/ZOLVA.ini."), std::string::npos) << vazio.err;
+    int postos_de_lado = 0;
+    for (const auto& e : std::filesystem::directory_iterator(pasta)) {
+        if (e.path().extension() == ".ilegivel") {
+            ++postos_de_lado;
+            EXPECT_EQ(testing::read_file(e.path().string()), std::string(kLixo, sizeof kLixo - 1));
+        }
+    }
+    EXPECT_EQ(postos_de_lado, 1);
+}
+
 // A start that does not mention the description keeps the registered one;
 // --descr "" clears it on purpose.
 TEST_F(LauncherTest, StartWithoutDescrKeepsTheRegisteredDescription) {

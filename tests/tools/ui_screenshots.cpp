@@ -7,7 +7,9 @@
 #include <QElapsedTimer>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
@@ -107,6 +109,15 @@ void copias(const QString& pasta) {
         janela.carrega_projecto();
         janela.forma_completa();
         guarda(janela, pasta, "conf_copias_completa");
+        // The arrows on the tab bar: the hidden tabs stay out of reach.
+        janela.show();
+        QTabBar* barra = janela.findChild<QTabWidget*>("SSTab1")->tabBar();
+        barra->setFocus();
+        QTest::keyClick(barra, Qt::Key_Right);
+        QTest::keyClick(barra, Qt::Key_Right);
+        QApplication::processEvents();
+        grava_png(janela, pasta, "conf_copias_setas_no_separador");
+        janela.close();
     }
     {
         conf_copias janela(servicos, projecto);

@@ -30,15 +30,24 @@ QString nome_indice(const char* nome, int indice) {
 }
 
 void so_separadores_visiveis(QTabWidget& tabs) {
-    // Qt's tab bar moves onto hidden tabs with the arrow keys: the last
-    // visible current tab is put back whenever a hidden one becomes current.
+    // Qt's tab bar moves onto hidden tabs with the arrow keys: a hidden tab
+    // made current passes the move on to the next visible tab the same way,
+    // or, when there is none, puts back the tab that was current.
     auto anterior = std::make_shared<int>(tabs.currentIndex());
     QObject::connect(&tabs, &QTabWidget::currentChanged, &tabs, [t = QPointer<QTabWidget>(&tabs), anterior](int i) {
         if (i < 0 || t->isTabVisible(i)) {
             *anterior = i;
-        } else if (*anterior >= 0 && *anterior < t->count() && t->isTabVisible(*anterior)) {
-            t->setCurrentIndex(*anterior);
+            return;
         }
+        const int passo = i > *anterior ? 1 : -1;
+        int destino = *anterior;
+        for (int j = i + passo; j >= 0 && j < t->count(); j += passo) {
+            if (t->isTabVisible(j)) {
+                destino = j;
+                break;
+            }
+        }
+        if (destino >= 0 && destino < t->count() && t->isTabVisible(destino)) t->setCurrentIndex(destino);
     });
 }
 

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QSplitter>
 #include <QTreeView>
 
 #include "common/ui/colunas_ficheiros.h"
@@ -31,6 +32,8 @@ std::unique_ptr<QFileDialog> janela_escolhe_ficheiro(const QString& pasta, const
         cabecalho->setSectionResizeMode(0, QHeaderView::Stretch);
         for (int c = 1; c < cabecalho->count(); ++c) cabecalho->setSectionResizeMode(c, QHeaderView::ResizeToContents);
     }
+    // The places on the left keep their names ("Computador") whole.
+    if (auto* divisor = janela->findChild<QSplitter*>(QStringLiteral("splitter"))) divisor->setSizes({150, 570});
     janela->resize(720, 440);
     return janela;
 }
