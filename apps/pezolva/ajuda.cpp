@@ -23,6 +23,7 @@ constexpr Ajuda kAjudas[] = {
      "houver cópias em atraso, pergunta se as faz.  A resposta vem de --answer ou\n"
      "do terminal; sem nenhum dos dois a pergunta só é mostrada.  \"fazer\" faz as\n"
      "cópias aqui, no terminal.\n"
+     "Sem --descr, o projecto guarda a descrição que já tinha.\n"
      "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
      "Saída: 0 sucesso, 1 a operação falhou, 2 uso errado.\n"},
     {"demo",

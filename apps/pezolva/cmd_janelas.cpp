@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 
 #include "arranque.h"
 #include "cli.h"
@@ -13,7 +14,7 @@
 namespace pezolva::cli {
 
 int programa_janelas(pezolva::mnt& m, const PedePalavraPasse& pede,
-                     const std::function<void(JanelaPrincipal&)>& mostra) {
+                     const std::function<void(JanelaPrincipal&)>& mostra, const Avisa& avisa) {
     int saida = kFalhou;
     fronteira([&] {
         for (;;) {
@@ -21,8 +22,19 @@ int programa_janelas(pezolva::mnt& m, const PedePalavraPasse& pede,
             bool ha_mais = false;
             if (!m.selecciona_projectos(p.nome, p.descr, p.caminho, p.nome_bd, ha_mais)) return;
             const PalavraPasse passwd = pede_palavra_passe(p, pede);
-            if (passwd.fim == PalavraPasse::Fim::Cancelada) return;
-            if (passwd.fim == PalavraPasse::Fim::Errada) continue;  // the choice again
+            const bool ha_escolha = operacoes::lista_projectos().size() > 1;
+            // Cancelled: back to the choice, unless there is none to make.
+            if (passwd.fim == PalavraPasse::Fim::Cancelada) {
+                if (ha_escolha) continue;
+                return;
+            }
+            if (passwd.fim == PalavraPasse::Fim::Errada) {
+                if (avisa) {
+                    avisa("A palavra-passe da base de dados de " + p.nome + " foi recusada três vezes." +
+                          (ha_escolha ? " Escolha o projecto de novo." : ""));
+                }
+                continue;  // the choice again
+            }
             if (operacoes::arranca_projecto(p, passwd.texto, true) != operacoes::Arranque::Pronto) {
                 return;
             }
@@ -49,7 +61,11 @@ int janelas(int argc, char** argv) {
         if (!aceite) return std::nullopt;
         return lida.toStdString();
     };
-    return programa_janelas(m, pede, [](JanelaPrincipal& janela) { janela.exec(); });
+    const auto avisa = [](const std::string& texto) {
+        QMessageBox::information(QApplication::activeWindow(), QStringLiteral("Atenção"),
+                                 QString::fromStdString(texto));
+    };
+    return programa_janelas(m, pede, [](JanelaPrincipal& janela) { janela.exec(); }, avisa);
 }
 
 }  // namespace pezolva::cli

@@ -84,6 +84,15 @@ int lembrete(const Argumentos& args) {
     }
 }
 
+// The description to register: --descr when given, else the one the
+// project already has, so that a start that does not mention it leaves it
+// as it was (a new project gets none).
+std::string descricao(const Argumentos& args, const std::string& nome) {
+    if (const auto dada = args.valor("--descr")) return *dada;
+    const std::optional<operacoes::Projecto> registado = operacoes::procura_projecto(nome);
+    return registado ? registado->descr : std::string();
+}
+
 }  // namespace
 
 int start(const std::vector<std::string>& raw) {
@@ -94,7 +103,7 @@ int start(const std::vector<std::string>& raw) {
     projecto.caminho = args.posicionais()[0];
     projecto.nome = args.posicionais()[1];
     projecto.nome_bd = args.posicionais()[2];
-    projecto.descr = args.valor("--descr").value_or("");
+    projecto.descr = descricao(args, projecto.nome);
     const std::string passwd = obtem_password(args, "Palavra-passe de " + projecto.nome_bd + ": ");
     if (operacoes::arranca_projecto(projecto, passwd, false) != operacoes::Arranque::Pronto) {
         return kFalhou;

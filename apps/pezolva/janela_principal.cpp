@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
@@ -91,6 +92,7 @@ JanelaPrincipal::JanelaPrincipal(const operacoes::Projecto& projecto,
     copias_->setHeaderLabels({QStringLiteral("Base de dados"), QStringLiteral("Última cópia"),
                               QStringLiteral("Estado")});
     copias_->setTextElideMode(Qt::ElideMiddle);
+    copias_->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
     copias_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     copias_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     copias_->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
@@ -100,7 +102,8 @@ JanelaPrincipal::JanelaPrincipal(const operacoes::Projecto& projecto,
     sem_registo_->setWordWrap(true);
     sem_registo_->hide();
     coluna_copias->addWidget(sem_registo_);
-    layout->addWidget(caixa_copias);
+    // The height the window gains goes to the register's table.
+    layout->addWidget(caixa_copias, 1);
 
     auto* caixa_operacoes = new QGroupBox(QStringLiteral("Operações"), this);
     auto* grelha = new QGridLayout(caixa_operacoes);
@@ -167,9 +170,18 @@ void JanelaPrincipal::mostra_estado_copias() {
             item->setFont(2, f);
         }
     }
-    copias_->setFixedHeight(copias_->header()->sizeHint().height() +
-                            copias_->sizeHintForRow(0) * static_cast<int>(registo.size()) +
-                            2 * copias_->frameWidth() + 2);
+    // Every row in sight at the window's first size; more when it grows.
+    copias_->setMinimumHeight(copias_->header()->sizeHint().height() +
+                              copias_->sizeHintForRow(0) * static_cast<int>(registo.size()) +
+                              2 * copias_->frameWidth() + 2);
+}
+
+void JanelaPrincipal::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void JanelaPrincipal::resizeEvent(QResizeEvent* event) {

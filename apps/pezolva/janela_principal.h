@@ -47,6 +47,9 @@ class JanelaPrincipal : public QDialog {
     void mostra_estado_copias();
 
   protected:
+    // Escape closes a dialog; the main window stays (it ends by "Sair" or
+    // its close button).
+    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -66,12 +69,17 @@ std::vector<Operacao> operacoes_do_lancador(pezolva::mnt& m);
 // The launcher's icon, drawn: a database with the round arrow of its backup.
 QIcon icone_pezolva();
 
+// Tells the user something (a message box in the window program).
+using Avisa = std::function<void(const std::string& texto)>;
+
 // The window program once its QApplication exists: the project choice, its
-// password (three tries, then the choice again), the start, and the main
-// window, which `mostra` shows.  No error leaves it: one that nothing else
+// password (three tries, then the choice again, after `avisa` said why),
+// the start, and the main window, which `mostra` shows.  Cancelling the
+// password goes back to the choice when there is one to make (more than
+// one project), else ends.  No error leaves it: one that nothing else
 // handled is shown at the boundary.  Returns the exit status: 0 when the
 // main window was shown.
 int programa_janelas(pezolva::mnt& m, const PedePalavraPasse& pede,
-                     const std::function<void(JanelaPrincipal&)>& mostra);
+                     const std::function<void(JanelaPrincipal&)>& mostra, const Avisa& avisa = {});
 
 }  // namespace pezolva::cli

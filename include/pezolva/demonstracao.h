@@ -3,7 +3,9 @@
 // A demonstration project for a host that shows what the component does
 // (the launcher's "demo"): a project folder with a main database, its
 // companions and their structure databases, filled with realistic rows.
-// Its passwords stay inside the component.
+// Its one password, the main database's, is fixed and public (palavra_passe)
+// so that a person can open the demonstration in the windows: it protects
+// nothing but throw-away rows.
 
 #include <cstddef>
 #include <cstdint>
@@ -43,6 +45,11 @@ PEZOLVA_EXPORT std::string pasta_por_omissao();
 // Throws erro, changing nothing, for an incomplete project (naming a
 // missing file) or a file that does not open.
 PEZOLVA_EXPORT Projecto prepara(const std::string& pasta, std::int64_t linhas);
+
+// The password of the demonstration's databases, the one password the
+// component ever gives out: the demonstration is made to be opened by
+// anyone.
+PEZOLVA_EXPORT std::string palavra_passe();
 
 // Starts the project in `pasta` under the name `nome` as a host's start
 // does (operacoes::arranca_projecto), with the main database's password;

@@ -5,33 +5,27 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <cctype>
 #include <optional>
 #include <string_view>
-#include <sstream>
 #include <vector>
 
+#include "common/bandeira.h"
+#include "common/clock.h"
+#include "common/settings_lines.h"
 #include "common/text.h"
 
 namespace pezolva {
 namespace {
 
-std::vector<std::string> split_lines(const std::string& content) {
-    std::vector<std::string> lines;
-    std::istringstream in(content);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 // The section named by a header line "[name]", or nullopt.
 std::optional<std::string> section_of(const std::string& line) {
-    const std::string t = trim(line);
-    if (t.size() < 2 || t.front() != '[' || t.back() != ']') return std::nullopt;
-    return t.substr(1, t.size() - 2);
+    std::string name;
+    if (!is_section_header(line, &name)) return std::nullopt;
+    return name;
 }
 
 bool is_comment(const std::string& line) {
@@ -86,36 +80,16 @@ std::string decode(const std::string& raw) {
     return out;
 }
 
-// True when `text` is well-formed UTF-8 with no NUL byte: what a person's
-// settings file holds.  Anything else is not ours to rewrite.
-bool is_text(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c == 0) return false;
-        std::size_t more = 0;
-        if (c < 0x80) more = 0;
-        else if (c >= 0xC2 && c <= 0xDF) more = 1;
-        else if (c >= 0xE0 && c <= 0xEF) more = 2;
-        else if (c >= 0xF0 && c <= 0xF4) more = 3;
-        else return false;
-        if (i + more >= text.size() && more > 0) return false;
-        for (std::size_t k = 1; k <= more; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-        }
-        i += more + 1;
-    }
-    return true;
-}
-
 // The lines of one settings file, with an edit's changes made on them.
 class IniLines : public SettingsEdit {
 public:
-    explicit IniLines(const std::string& content) : lines_(split_lines(content)) {}
+    explicit IniLines(std::vector<SettingsLine> lines) : lines_(std::move(lines)) {}
 
     std::string get(const std::string& section, const std::string& key,
                     const std::string& fallback) const override {
         bool in_section = false;
-        for (const std::string& line : lines_) {
+        for (const SettingsLine& l : lines_) {
+            const std::string& line = l.text;
             if (auto name = section_of(line)) {
                 in_section = iequals(*name, section);
             } else if (in_section) {
@@ -136,38 +110,42 @@ public:
         bool in_section = false;
         std::optional<std::size_t> insert_at;
         for (std::size_t i = 0; i < lines_.size(); ++i) {
-            if (auto name = section_of(lines_[i])) {
+            if (auto name = section_of(lines_[i].text)) {
                 in_section = iequals(*name, section);
                 if (in_section && !insert_at) insert_at = i + 1;
                 continue;
             }
             if (!in_section) continue;
-            if (auto e = entry_of(lines_[i])) {
+            if (auto e = entry_of(lines_[i].text)) {
                 if (iequals(e->first, key)) {
                     // The key keeps the spelling it was first written with.
-                    lines_[i] = e->first + "=" + encode(value);
+                    lines_[i] = line_of(e->first + "=" + encode(value));
                     return;
                 }
                 insert_at = i + 1;
             }
         }
-        const std::string entry = key + "=" + encode(value);
+        const SettingsLine entry = line_of(key + "=" + encode(value));
         if (insert_at) {
             lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(*insert_at), entry);
             return;
         }
-        if (!lines_.empty() && !trim(lines_.back()).empty()) lines_.emplace_back();
-        lines_.push_back("[" + section + "]");
+        if (!lines_.empty() && !trim(lines_.back().text).empty()) lines_.push_back(line_of(""));
+        lines_.push_back(line_of("[" + section + "]"));
         lines_.push_back(entry);
     }
 
+    // The file's new content: each line the edit did not write as it was
+    // read, bytes that are not UTF-8 included.
     std::string text() const {
         std::string content;
-        for (const std::string& line : lines_) content += line + "\n";
+        for (const SettingsLine& line : lines_) content += line.raw + "\n";
         return content;
     }
 
 private:
+    static SettingsLine line_of(const std::string& text) { return {text, text, false, false}; }
+
     // A section or key that a line could not hold so that it reads back as
     // itself: a line break or "]" ends a header; blanks around a key are
     // trimmed on reading, "=" ends it, and "[", ";" or "#" could make its
@@ -183,17 +161,16 @@ private:
         }
     }
 
-    // A text that is not UTF-8 would leave a file that is_text refuses to
-    // read, and with it every setting of the application: refused before
-    // anything is written.
+    // The store writes UTF-8 only: bytes that are not would be read back
+    // as Windows-1252, another text than the one given.
     static void check_text(const std::string& section, const std::string& key,
                            const std::string& value) {
-        if (!is_text(section) || !is_text(key) || !is_text(value)) {
+        if (!is_utf8_text(section) || !is_utf8_text(key) || !is_utf8_text(value)) {
             throw FileError(EILSEQ, "As definições só guardam texto UTF-8.");
         }
     }
 
-    std::vector<std::string> lines_;
+    std::vector<SettingsLine> lines_;
 };
 
 // Holds an exclusive advisory lock on the settings folder's lock file for
@@ -268,14 +245,52 @@ std::string IniSettingsStore::file_of(const std::string& application) {
 
 std::optional<std::string> IniSettingsStore::read_text(const std::string& path) {
     std::optional<std::string> content = files_.read_file(path);
-    if (!content) return std::nullopt;
     // A byte-order mark is not part of the first line.
-    if (content->rfind("\xEF\xBB\xBF", 0) == 0) content->erase(0, 3);
-    if (!is_text(*content)) {
-        throw FileError(EILSEQ, "O ficheiro de definições " + path +
-                                    " não é texto UTF-8: não foi lido nem alterado.");
-    }
+    if (content && content->rfind("\xEF\xBB\xBF", 0) == 0) content->erase(0, 3);
     return content;
+}
+
+std::string IniSettingsStore::set_aside(const std::string& path) {
+    const std::string stamp = SystemClock().now().stamp();
+    for (int n = 1;; ++n) {
+        const std::string aside = path + "." + stamp + (n > 1 ? "-" + std::to_string(n) : "") + ".ilegivel";
+        try {
+            files_.rename_no_replace(path, aside);
+            return aside;
+        } catch (const FileError& e) {
+            if (e.error_number() != EEXIST || n >= 99) throw;
+        }
+    }
+}
+
+std::optional<std::vector<SettingsLine>> IniSettingsStore::lines_of(const std::string& path,
+                                                                    const std::string& content,
+                                                                    Notices& notices) {
+    std::vector<SettingsLine> lines = split_settings_lines(content);
+    if (holds_no_settings(lines)) {
+        const std::string aside = set_aside(path);
+        notices.push_back({"O ficheiro de definições " + path +
+                               " não tinha definições que se pudessem ler: foi guardado como " + aside +
+                               " e as definições recomeçam vazias.",
+                           true});
+        return std::nullopt;
+    }
+    const bool converted = std::any_of(lines.begin(), lines.end(),
+                                       [](const SettingsLine& l) { return l.converted || l.unreadable; });
+    if (converted && noted_.insert(path).second) {
+        notices.push_back({"O ficheiro de definições " + path +
+                               " tem linhas que não são UTF-8: foram lidas como Windows-1252 e são "
+                               "guardadas como estavam.",
+                           false});
+    }
+    return lines;
+}
+
+void IniSettingsStore::tell(const Notices& notices) {
+    for (const Notice& n : notices) {
+        if (on_notice_) on_notice_(n.text, n.important);
+        else std::fprintf(stderr, "%s\n", n.text.c_str());
+    }
 }
 
 void IniSettingsStore::remove_leftovers(const std::string& path) {
@@ -292,9 +307,23 @@ void IniSettingsStore::remove_leftovers(const std::string& path) {
 
 std::string IniSettingsStore::get(const std::string& application, const std::string& section,
                                   const std::string& key, const std::string& fallback) {
-    const auto content = read_text(file_of(application));
+    const std::string path = file_of(application);
+    std::optional<std::string> content = read_text(path);
     if (!content) return fallback;
-    return IniLines(*content).get(section, key, fallback);
+    Notices notices;
+    std::optional<std::vector<SettingsLine>> lines;
+    if (holds_no_settings(split_settings_lines(*content))) {
+        // Set aside under the lock, from a fresh read, unless an edit of
+        // this store already holds it.
+        std::optional<FolderLock> lock;
+        if (!editing_) lock.emplace(folder_);
+        content = read_text(path);
+        if (content) lines = lines_of(path, *content, notices);
+    } else {
+        lines = lines_of(path, *content, notices);
+    }
+    tell(notices);
+    return lines ? IniLines(std::move(*lines)).get(section, key, fallback) : fallback;
 }
 
 void IniSettingsStore::edit(const std::string& application,
@@ -302,15 +331,25 @@ void IniSettingsStore::edit(const std::string& application,
     if (!create_directories(files_, folder_)) {
         throw FileError(ENOENT, "Não foi possível criar a pasta de configuração " + folder_);
     }
-    const FolderLock lock(folder_);
-    const std::string path = file_of(application);
-    const std::optional<std::string> before = read_text(path);
-    IniLines lines(before.value_or(""));
-    change(lines);
-    if (lock.held()) remove_leftovers(path);
-    const std::string after = lines.text();
-    if (before && after == *before) return;
-    files_.write_file_atomic(path, after);
+    Notices notices;
+    try {
+        const FolderLock lock(folder_);
+        const Bandeira editando(editing_);
+        const std::string path = file_of(application);
+        std::optional<std::string> before = read_text(path);
+        std::optional<std::vector<SettingsLine>> read;
+        if (before) read = lines_of(path, *before, notices);
+        if (!read) before.reset();  // none, or set aside: the edit starts a new file
+        IniLines lines(read ? std::move(*read) : std::vector<SettingsLine>());
+        change(lines);
+        if (lock.held()) remove_leftovers(path);
+        const std::string after = lines.text();
+        if (!before || after != *before) files_.write_file_atomic(path, after);
+    } catch (...) {
+        tell(notices);
+        throw;
+    }
+    tell(notices);
 }
 
 }  // namespace pezolva

@@ -2,9 +2,12 @@
 
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "common/file_system.h"
+#include "common/settings_lines.h"
 
 namespace pezolva {
 
@@ -23,9 +26,9 @@ public:
 // is a text.  Applications, sections and keys compare without regard to
 // case.  A missing key reads as the caller's default.
 //
-// Settings that exist but cannot be read (no permission, not a text) are
-// never taken for empty ones: reads and edits then throw FileError naming
-// the file and the cause, and the file is left as it is.
+// Settings that exist but cannot be read (no permission, a folder in the
+// file's place) are never taken for empty ones: reads and edits then throw
+// FileError naming the file and the cause, and the file is left as it is.
 class SettingsStore {
 public:
     virtual ~SettingsStore() = default;
@@ -55,6 +58,15 @@ public:
 // C-style escapes.  A section or key that a line could not hold (a line
 // break, "]" in a section, "=" in a key) is refused with FileError.
 //
+// Files are written in UTF-8, but people edit them with what they have: a
+// line that is not UTF-8 is read as Windows-1252, and a line holding a NUL
+// byte is not read at all; both are written back byte for byte while no
+// edit changes them.  A file with no section header among lines that are
+// not blank or comments (binary garbage, another format) holds nothing the
+// store could read: it is renamed "<file>.<yyyymmddhhnn>.ilegivel" (never
+// deleted) and the settings start empty.  Each of these is told once
+// through the notice handler (standard error by default).
+//
 // Each edit holds an advisory lock on the folder's ".lock" from its read to
 // its write, so two programs editing at once lose nothing; the file is
 // rewritten atomically, only when something changed, and keeps every other
@@ -75,15 +87,41 @@ public:
     // The file that holds an application's settings (it may not exist yet).
     std::string file_of(const std::string& application);
 
+    // Receives what the store tells about the files it read: `important`
+    // when settings were set aside (a person should see it), else a note
+    // for the message log.
+    using NoticeHandler = std::function<void(const std::string& text, bool important)>;
+    void on_notice(NoticeHandler handler) { on_notice_ = std::move(handler); }
+
 private:
-    // The file's text, nullopt when there is no file; throws FileError when
-    // it cannot be read or is not UTF-8 text.
+    struct Notice {
+        std::string text;
+        bool important;
+    };
+    using Notices = std::vector<Notice>;
+
+    // The file's bytes less a byte-order mark, nullopt when there is no
+    // file; throws FileError when it cannot be read.
     std::optional<std::string> read_text(const std::string& path);
+    // The lines of `content`, read from `path`; nullopt when they hold no
+    // settings and the file was set aside (the lock held).  Throws
+    // FileError when it cannot be set aside.
+    std::optional<std::vector<SettingsLine>> lines_of(const std::string& path, const std::string& content,
+                                                      Notices& notices);
+    // Renames `path` to a dated name beside it, which it returns.
+    std::string set_aside(const std::string& path);
+    void tell(const Notices& notices);
     // Removes "<file>.<16 hex digits>.tmp" siblings of `path`.
     void remove_leftovers(const std::string& path);
 
     std::string folder_;
     FileSystem& files_;
+    NoticeHandler on_notice_;
+    // Files whose conversion was already told.
+    std::set<std::string> noted_;
+    // An edit holds the folder's lock: a read made inside it must not wait
+    // for it.
+    bool editing_ = false;
 };
 
 }  // namespace pezolva

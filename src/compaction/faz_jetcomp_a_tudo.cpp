@@ -1,5 +1,6 @@
 #include "compaction/faz_jetcomp_a_tudo.h"
 
+#include "common/file_system.h"
 #include "common/text.h"
 #include "engine/database.h"
 #include "engine/interruption.h"
@@ -30,6 +31,23 @@ bool faz_jetcomp_a_tudo(Services& s, const AmbienteCompactacao& a, const Project
         todas = compacta(nomebd, nulo_para(registo[bups::kPasswd], "").to_text()) && todas;
     }
     return todas;
+}
+
+std::string resumo_compactacao(const std::vector<CompactacaoFeita>& feitas) {
+    if (feitas.empty()) return "Nenhuma base de dados foi compactada.";
+    std::size_t compactadas = 0;
+    std::string linhas;
+    for (const CompactacaoFeita& f : feitas) {
+        linhas += "\n" + f.nomebd;
+        if (f.compactada) {
+            ++compactadas;
+            linhas += ": compactada; a anterior ficou em " + file_name_of(f.detalhe.antiga) + ".";
+        } else {
+            linhas += ": não foi compactada" + (f.detalhe.causa.empty() ? "." : " (" + f.detalhe.causa + ").");
+        }
+    }
+    return "Bases de dados compactadas: " + std::to_string(compactadas) + " de " +
+           std::to_string(feitas.size()) + ".\n" + linhas;
 }
 
 }  // namespace pezolva

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "common/services.h"
 #include "compaction/compacta_bd.h"
@@ -30,5 +31,17 @@ using DepoisDeCompactar =
 bool faz_jetcomp_a_tudo(Services& servicos, const AmbienteCompactacao& ambiente, const ProjectoActual& projecto,
                         const std::function<bool(const std::string& nfich)>& era_readonly,
                         const DepoisDeCompactar& depois = {}, const AntesDeCompactar& antes = {});
+
+// One database's compaction, as a run's summary lists it.
+struct CompactacaoFeita {
+    std::string nomebd;
+    bool compactada = false;
+    DetalheCompactacao detalhe;
+};
+
+// What a run did, for the person who asked for it: how many of the
+// databases tried were compacted, then one line each, with the dated file
+// that keeps the old database or the cause of the failure.
+std::string resumo_compactacao(const std::vector<CompactacaoFeita>& feitas);
 
 }  // namespace pezolva

@@ -97,11 +97,11 @@ void Verificacao::conta_objectos(const std::vector<LinhaRegisto>& linhas) {
     estado_.mostra();
 }
 
-FimVerificacao Verificacao::executa(engine::Database& principal) {
+FimVerificacao Verificacao::executa(engine::Database& principal, bool mantem_contagem) {
     if (estado_.a_verificar) return FimVerificacao::Interrompida;
     estado_.a_verificar = true;
     estado_.n_geral = 0;
-    relatorio_.limpa();
+    if (!mantem_contagem) relatorio_.limpa();
     FimVerificacao fim = FimVerificacao::Falhou;
     try {
         fim = percorre(principal);
@@ -169,7 +169,12 @@ FimVerificacao verifica_projecto(const ProjectoActual& projecto, EstadoVerificac
         relatorio.regista_erro(linha_de_erro(e.numero(), e.descricao()));
         return FimVerificacao::Falhou;
     }
-    return Verificacao(projecto.caminho, estado, relatorio).executa(principal);
+    relatorio.limpa();
+    Verificacao verificacao(projecto.caminho, estado, relatorio);
+    const auto linhas = verificacao.carrega_bups(principal);
+    if (!linhas) return FimVerificacao::Falhou;
+    verificacao.conta_objectos(*linhas);
+    return verificacao.executa(principal, true);
 }
 
 }  // namespace pezolva::integrity

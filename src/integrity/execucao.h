@@ -67,8 +67,10 @@ public:
     // `principal` compared until the end, a failure of the run, or the
     // flag a_verificar cleared; the log ends with "Concluido." and the
     // visited counters come back to zero.  Does nothing (and gives
-    // Interrompida) while a run is already in progress.
-    FimVerificacao executa(engine::Database& principal);
+    // Interrompida) while a run is already in progress.  With
+    // `mantem_contagem` the lines of a count pass made just before stay
+    // ahead of the run's, where no window keeps them in view.
+    FimVerificacao executa(engine::Database& principal, bool mantem_contagem = false);
 
 private:
     FimVerificacao percorre(engine::Database& principal);
@@ -84,9 +86,11 @@ private:
 
 namespace pezolva::integrity {
 
-// The run on a project without a window: its main database opened
-// read-only, then Verificacao::executa.  A main database that cannot be
-// opened is a failure of the run ("número - descrição").
+// The run on a project without a window, as the window makes it: its main
+// database opened read-only, the register loaded (a missing or empty one
+// is the line of carrega_bups, and no run), the count pass, then
+// Verificacao::executa.  A main database that cannot be opened is a
+// failure of the run ("número - descrição").
 FimVerificacao verifica_projecto(const ProjectoActual& projecto, EstadoVerificacao& estado, Relatorio& relatorio);
 
 }  // namespace pezolva::integrity

@@ -50,6 +50,8 @@ Projecto prepara(const std::string& pasta, std::int64_t linhas) {
     });
 }
 
+std::string palavra_passe() { return testproject::kPassePrincipal; }
+
 operacoes::Arranque arranca(const Projecto& projecto, const std::string& nome,
                             const std::string& descr, bool vem_de_pezolva) {
     return operacoes::arranca_projecto({nome, descr, projecto.pasta, projecto.nome_bd},

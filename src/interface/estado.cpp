@@ -1,6 +1,7 @@
 #include "interface/estado.h"
 
 #include <QApplication>
+#include <cstdio>
 #include <memory>
 
 #include "common/console_dialogs.h"
@@ -41,6 +42,14 @@ private:
 };
 
 struct ServicosDoSistema {
+    ServicosDoSistema() {
+        // Settings set aside are said to the user; a file read as
+        // Windows-1252 only goes to the message log.
+        settings.on_notice([this](const std::string& texto, bool importante) {
+            if (importante) informa(dialogs, texto, "Atenção", Icon::Warning);
+            else std::fprintf(stderr, "%s\n", texto.c_str());
+        });
+    }
     DialogsDoAnfitriao dialogs;
     SystemClock clock;
     SystemRandom random;

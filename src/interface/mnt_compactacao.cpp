@@ -15,12 +15,28 @@ namespace pezolva {
 bool mnt::faz_jetcomp_a_tudo() {
     return para_o_anfitriao([&] {
         exige_projecto();
-        const AmbienteDoAnfitriao a;
-        return pezolva::faz_jetcomp_a_tudo(servicos(), a.ambiente(), estado().projecto_actual,
-                                           [this](const std::string& nfich) {
-                                               std::string f = nfich;
-                                               return era_readonly(f);
-                                           });
+        std::vector<CompactacaoFeita> feitas;
+        bool todas = false;
+        {
+            const AmbienteDoAnfitriao a;
+            todas = pezolva::faz_jetcomp_a_tudo(
+                servicos(), a.ambiente(), estado().projecto_actual,
+                [this](const std::string& nfich) {
+                    std::string f = nfich;
+                    return era_readonly(f);
+                },
+                [&](const std::string& nomebd, bool ok, const DetalheCompactacao& d) {
+                    feitas.push_back({nomebd, ok, d});
+                });
+        }
+        // The launcher's user asked for the run and sees how it went (the
+        // wait window alone may flash too briefly to be read); the
+        // management application's start keeps it silent.
+        if (estado().projecto_actual.vem_de_pezolva) {
+            informa(servicos().dialogs, resumo_compactacao(feitas), "Compactação",
+                    todas ? Icon::Information : Icon::Warning);
+        }
+        return todas;
     });
 }
 

@@ -1,10 +1,16 @@
 // The launcher's window program in the test's own process: the password
 // question, the start and the main window, with scripted dialogs.
+#include <QApplication>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <deque>
+#include <functional>
+#include <filesystem>
 #include <optional>
 
 #include "arranque.h"
@@ -32,7 +38,8 @@ protected:
 
     // Runs the window program answering the password questions in order
     // (nullopt: cancelled) and recording them.
-    int corre(std::deque<std::optional<std::string>> respostas) {
+    int corre(std::deque<std::optional<std::string>> respostas,
+              const std::function<void(JanelaPrincipal&)>& na_janela = {}) {
         const PedePalavraPasse pede = [&](const std::string& pergunta) {
             perguntas.push_back(pergunta);
             if (respostas.empty()) return std::optional<std::string>();
@@ -40,14 +47,37 @@ protected:
             respostas.pop_front();
             return r;
         };
-        return programa_janelas(m, pede, [&](JanelaPrincipal&) { ++janelas_mostradas; });
+        return programa_janelas(
+            m, pede,
+            [&](JanelaPrincipal& janela) {
+                ++janelas_mostradas;
+                if (na_janela) na_janela(janela);
+            },
+            [&](const std::string& texto) { avisos.push_back(texto); });
+    }
+    // Answers each showing of the project chooser with the button of
+    // `botoes` in turn ("Command1(0)" selects, "Command1(1)" cancels).
+    void responde_escolhas(std::deque<QString> botoes) {
+        auto* relogio = new QTimer(&relogios);
+        QObject::connect(relogio, &QTimer::timeout, [this, relogio, botoes]() mutable {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr || modal->objectName() != "escolhe_proj" || botoes.empty()) return;
+            ++escolhas_mostradas;
+            modal->findChild<QPushButton*>(botoes.front())->click();
+            botoes.pop_front();
+            if (botoes.empty()) relogio->stop();
+        });
+        relogio->start(5);
     }
 
     testing::TestServices t;
     ServicosSubstituidos substitutos{t.services};
     pezolva::mnt m;
     std::vector<std::string> perguntas;
+    std::vector<std::string> avisos;
     int janelas_mostradas = 0;
+    int escolhas_mostradas = 0;
+    QObject relogios;
 };
 
 const std::string kPergunta = "Palavra-passe da base de dados de obras:";
@@ -61,6 +91,8 @@ TEST_F(JanelasTest, AWrongPasswordIsSaidAndAskedAgainThreeTimesThenTheChoice) {
     EXPECT_EQ(perguntas,
               (std::vector<std::string>{kPergunta, kErrada, kErrada, kPergunta, kErrada}));
     EXPECT_EQ(janelas_mostradas, 0);
+    EXPECT_EQ(avisos, (std::vector<std::string>{
+                          "A palavra-passe da base de dados de obras foi recusada três vezes."}));
     EXPECT_TRUE(t.dialogs.shown().empty()) << t.dialogs.shown()[0].text;
     EXPECT_EQ(testing::read_file(t.settings.file_of("ZOLVA")), zolva);
 
@@ -71,13 +103,58 @@ TEST_F(JanelasTest, AWrongPasswordIsSaidAndAskedAgainThreeTimesThenTheChoice) {
     EXPECT_EQ(estado().projecto_actual.projecto, "obras");
 }
 
+// With projects to choose from, cancelling the password goes back to the
+// choice, and three wrong ones say why the choice came back.
+TEST_F(JanelasTest, CancellingThePasswordGoesBackToTheChoice) {
+    t.settings.save("ZOLVA", "Projectos", "Nomes", "obras;outra");
+    t.settings.save("ZOLVA", "outra", "path", pasta());
+    t.settings.save("ZOLVA", "outra", "nome_bd", "brasol.mdb");
+    responde_escolhas({"Command1(0)", "Command1(0)", "Command1(1)"});
+    EXPECT_EQ(corre({std::nullopt, "errada", "errada", "errada"}), kFalhou);
+    EXPECT_EQ(escolhas_mostradas, 3);
+    EXPECT_EQ(perguntas.size(), 4u);
+    EXPECT_EQ(janelas_mostradas, 0);
+    EXPECT_EQ(avisos, (std::vector<std::string>{"A palavra-passe da base de dados de obras foi recusada três "
+                                                "vezes. Escolha o projecto de novo."}));
+}
+
+// "Compactar todas as bases de dados" ends saying how each database went,
+// here a main database the tool could not compact (no tool beside the test).
+TEST_F(JanelasTest, CompactingEverythingEndsWithASummary) {
+    EXPECT_EQ(corre({"kqa730418"},
+                    [](JanelaPrincipal& janela) { janela.findChild<QPushButton*>(QStringLiteral("compactar"))->click(); }),
+              kSucesso);
+    ASSERT_FALSE(t.dialogs.shown().empty());
+    const Message& resumo = t.dialogs.shown().back();
+    EXPECT_EQ(resumo.title, "Compactação");
+    EXPECT_EQ(resumo.icon, Icon::Warning);
+    EXPECT_EQ(resumo.text.rfind("Bases de dados compactadas: 0 de 1.\n\nbrasol.mdb: não foi compactada", 0), 0u)
+        << resumo.text;
+}
+
+// Escape on the main window does nothing: it is no dialog to dismiss.
+TEST_F(JanelasTest, EscapeLeavesTheMainWindowOpen) {
+    JanelaPrincipal janela({"obras", "", pasta(), "brasol.mdb"}, {});
+    janela.show();
+    QTest::keyClick(&janela, Qt::Key_Escape);
+    EXPECT_TRUE(janela.isVisible());
+    EXPECT_EQ(janela.result(), QDialog::Rejected);
+    janela.findChild<QPushButton*>(QStringLiteral("sair"))->click();
+    EXPECT_FALSE(janela.isVisible());
+    EXPECT_EQ(janela.result(), QDialog::Accepted);
+}
+
 // No error leaves the window program or a button of its main window: it is
 // shown as "número - descrição" (critical, "Erro") and the program goes on.
 TEST_F(JanelasTest, ErrorsStopAtTheBoundaryAndTheWindowGoesOn) {
-    testing::write_file(t.settings.file_of("ZOLVA"), std::string("\xFF\xFE[\0P\0]\0", 8));
+    // Settings that cannot be read: a folder in the file's place.
+    const std::string zolva = t.settings.file_of("ZOLVA");
+    std::filesystem::remove(zolva);
+    std::filesystem::create_directory(zolva);
     EXPECT_EQ(corre({"kqa730418"}), kFalhou);
     ASSERT_EQ(t.dialogs.shown().size(), 1u);
-    EXPECT_EQ(t.dialogs.shown()[0].text.rfind("84 - O ficheiro de definições ", 0), 0u)
+    EXPECT_NE(t.dialogs.shown()[0].text.find(zolva), std::string::npos) << t.dialogs.shown()[0].text;
+    EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(t.dialogs.shown()[0].text[0])))
         << t.dialogs.shown()[0].text;
     EXPECT_EQ(t.dialogs.shown()[0].title, "Erro");
     EXPECT_EQ(t.dialogs.shown()[0].icon, Icon::Critical);

@@ -29,6 +29,47 @@ TEST_F(LauncherTest, StartRegistersTheProjectAndKeepsThePasswordOut) {
     EXPECT_EQ(ini().find("segredo"), std::string::npos);
 }
 
+// Settings a person saved from a Windows editor are read and kept as they
+// were; a file of garbage is set aside, said where, and the list is empty.
+TEST_F(LauncherTest, SettingsAsPeopleLeaveThemNeverStopTheLauncher) {
+    const std::string pasta = dir.file("config/pelvor");
+    std::filesystem::create_directories(pasta);
+    const std::string windows = "[Projectos]\r\nNomes=obras\r\n[obras]\r\ndescr=Gest\xE3o\r\npath=/x\r\nnome_bd=b.mdb\r\n";
+    testing::write_file(pasta + "/ZOLVA.ini", windows);
+    const auto lido = corre({"projects"});
+    EXPECT_EQ(lido.saida, 0) << lido.err;
+    EXPECT_EQ(lido.out, "obras\tGestão\t/x\tb.mdb\n");
+    EXPECT_NE(lido.err.find("Windows-1252"), std::string::npos) << lido.err;
+    EXPECT_EQ(ini(), windows);
+
+    static const char kLixo[] = "\x7F" "ELF\x02\x01\x01\0\0\0\xFF\xFE\n\x01\x02";
+    testing::write_file(pasta + "/ZOLVA.ini", std::string(kLixo, sizeof kLixo - 1));
+    const auto vazio = corre({"projects"});
+    EXPECT_EQ(vazio.saida, 0) << vazio.err;
+    EXPECT_EQ(vazio.out, "");
+    EXPECT_NE(vazio.err.find(pasta + "/ZOLVA.ini."), std::string::npos) << vazio.err;
+    int postos_de_lado = 0;
+    for (const auto& e : std::filesystem::directory_iterator(pasta)) {
+        if (e.path().extension() == ".ilegivel") {
+            ++postos_de_lado;
+            EXPECT_EQ(testing::read_file(e.path().string()), std::string(kLixo, sizeof kLixo - 1));
+        }
+    }
+    EXPECT_EQ(postos_de_lado, 1);
+}
+
+// A start that does not mention the description keeps the registered one;
+// --descr "" clears it on purpose.
+TEST_F(LauncherTest, StartWithoutDescrKeepsTheRegisteredDescription) {
+    base_em(dir.file("p1"), "quesim.mdb");
+    const QString pasta = QString::fromStdString(dir.file("p1"));
+    ASSERT_EQ(corre({"start", pasta, "obras", "quesim.mdb", "--descr", "Obras Públicas"}, "x").saida, 0);
+    ASSERT_EQ(corre({"start", pasta, "OBRAS", "quesim.mdb"}, "x").saida, 0);
+    EXPECT_EQ(corre({"projects"}).out, "obras\tObras Públicas\t" + dir.file("p1") + "\tquesim.mdb\n");
+    ASSERT_EQ(corre({"start", pasta, "obras", "quesim.mdb", "--descr", ""}, "x").saida, 0);
+    EXPECT_EQ(corre({"projects"}).out, "obras\t\t" + dir.file("p1") + "\tquesim.mdb\n");
+}
+
 // Whatever a project's texts hold, "projects --json" is JSON that gives
 // them back exactly.
 TEST_F(LauncherTest, ProjectsJsonGivesEveryTextBackExactly) {
@@ -92,6 +133,12 @@ TEST_F(LauncherTest, DemoCreatesTheFolderAndRegistersTheProject) {
     EXPECT_TRUE(files.is_directory(dir.file("demo")));
     EXPECT_NE(r.out.find("pezolva-demo"), std::string::npos) << r.out;
     EXPECT_EQ(corre({"projects"}).out.substr(0, 13), "pezolva-demo\t");
+    // It ends saying how to open it in the windows, its fixed password
+    // (the one its start used) included.
+    EXPECT_NE(r.out.find("Execute pezolva sem argumentos, escolha o projecto pezolva-demo e dê a "
+                         "palavra-passe\n" + std::string(testproject::kPassePrincipal) + " ("),
+              std::string::npos)
+        << r.out;
 }
 
 TEST_F(LauncherBackupTest, StartWithoutAnAnswerOnlyShowsTheQuestion) {

@@ -73,8 +73,23 @@ TEST_F(LauncherVerifyTest, ARunThatCannotFinishExitsOne) {
     EXPECT_EQ(r.saida, 1);
     const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
     EXPECT_FALSE(o["terminou"].toBool());
-    ASSERT_EQ(o["erros"].toArray().size(), 1);
-    EXPECT_TRUE(o["erros"][0].toString().startsWith("Não foi possível abrir o ficheiro " + q(pasta()) + "/estr_f.ebd.\n"));
+    ASSERT_EQ(o["erros"].toArray().size(), 2);
+    EXPECT_EQ(o["erros"][0].toString(), "O ficheiro estr_f.ebd não foi encontrado. Configure os parâmetros de Backups");
+    EXPECT_TRUE(o["erros"][1].toString().startsWith("Não foi possível abrir o ficheiro " + q(pasta()) + "/estr_f.ebd.\n"));
+}
+
+// A missing or empty register is one line and no run, whichever it is.
+TEST_F(LauncherVerifyTest, AMissingOrEmptyRegisterIsOneLineAndExitsOne) {
+    engine::Database principal = engine::OpenDatabase(pasta() + "/brasol.mdb", false, false,
+                                                      std::string(";pwd=") + testproject::kPassePrincipal);
+    principal.Execute("delete * from BUPS");
+    principal.Close();
+    const std::string linha = "Não foi encontrada a tabela BUPS na base de dados principal.";
+    const auto vazio = corre({"verify", "--project", "obras"}, testproject::kPassePrincipal);
+    EXPECT_EQ(vazio.saida, 1);
+    EXPECT_EQ(vazio.out.find("3021"), std::string::npos) << vazio.out;
+    EXPECT_EQ(vazio.out.find("A verificar"), std::string::npos) << vazio.out;
+    EXPECT_EQ(vazio.out.rfind(linha + "\n", 0), 0u) << vazio.out;
 }
 
 // Without a display the sampled verification reports on the terminal: a

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <algorithm>
+#include <regex>
 #include <thread>
 #include <vector>
 
@@ -84,17 +85,8 @@ TEST_F(SettingsStoreTest, AFileThatCannotBeReadIsNeverReplaced) {
         }
     };
 
-    // Not text: UTF-16 as some editors write it, and a stray NUL.
-    create_directories(files, dir.file("config/pelvor"));
-    for (const std::string& conteudo : {std::string("\xFF\xFE[\0P\0]\0", 8),
-                                       std::string("[Projectos]\nNomes=a\0b\n", 21)}) {
-        testing::write_file(ini, conteudo);
-        falha_sem_mudar("não texto");
-        EXPECT_EQ(testing::read_file(ini), conteudo);
-    }
-
     // A folder where the file should be.
-    std::filesystem::remove(ini);
+    create_directories(files, dir.file("config/pelvor"));
     std::filesystem::create_directory(ini);
     falha_sem_mudar("pasta");
     EXPECT_TRUE(std::filesystem::is_directory(ini));
@@ -123,6 +115,92 @@ TEST_F(SettingsStoreTest, AFileThatCannotBeReadIsNeverReplaced) {
     EXPECT_EQ(falhas, 2);
     ::chmod(ini.c_str(), 0600);
     EXPECT_EQ(testing::read_file(ini), guardado);
+}
+
+// Settings as people leave them: a line saved by a Windows editor is read
+// as Windows-1252 and stays byte for byte, a damaged line (a NUL) is not
+// read and stays too; an edit changes only the lines it writes.
+TEST_F(SettingsStoreTest, LinesThatAreNotUtf8AreReadAsWindows1252AndKeptAsTheyWere) {
+    std::vector<std::pair<std::string, bool>> avisos;
+    store.on_notice([&](const std::string& texto, bool importante) { avisos.emplace_back(texto, importante); });
+    const std::string ini = store.file_of("ZOLVA");
+    create_directories(files, dir.file("config/pelvor"));
+    static const char kMisto[] = "[Projectos]\r\nNomes=obras;gest\xE3o\r\n"
+                                 "\x81\xFE\x01lixo sem sentido\xC3\n"
+                                 "[obras]\ndescr=Obras P\xFA" "blicas \x80 1\npath=/d\0ados\n"
+                                 "[gest\xE3o]\ndescr=Gest\xC3\xA3o\n";
+    const std::string misto(kMisto, sizeof kMisto - 1);
+    testing::write_file(ini, misto);
+    EXPECT_EQ(store.get("ZOLVA", "Projectos", "Nomes", ""), "obras;gestão");
+    EXPECT_EQ(store.get("ZOLVA", "obras", "descr", ""), "Obras Públicas € 1");
+    EXPECT_EQ(store.get("ZOLVA", "obras", "path", "nenhum"), "nenhum");  // the NUL line
+    EXPECT_EQ(store.get("ZOLVA", "GESTÃO", "descr", ""), "Gestão");
+    // Told once, as a note, naming the file.
+    ASSERT_EQ(avisos.size(), 1u);
+    EXPECT_FALSE(avisos[0].second);
+    EXPECT_NE(avisos[0].first.find(ini), std::string::npos) << avisos[0].first;
+    EXPECT_NE(avisos[0].first.find("Windows-1252"), std::string::npos) << avisos[0].first;
+
+    store.save("ZOLVA", "obras", "nome_bd", "brasol.mdb");
+    std::string esperado = misto;
+    esperado.erase(std::remove(esperado.begin(), esperado.end(), '\r'), esperado.end());
+    esperado.insert(esperado.find("path=/d"), "nome_bd=brasol.mdb\n");
+    EXPECT_EQ(testing::read_file(ini), esperado);
+    // A line the edit writes is UTF-8 from then on.
+    store.save("ZOLVA", "obras", "descr", "Obras Públicas");
+    EXPECT_NE(testing::read_file(ini).find("descr=Obras Públicas\n"), std::string::npos);
+    EXPECT_EQ(store.get("ZOLVA", "obras", "descr", ""), "Obras Públicas");
+    EXPECT_EQ(avisos.size(), 1u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("config/pelvor")), {}), 2);  // and .lock
+}
+
+// A file with no section at all holds nothing to read: it is set aside
+// under a dated name (never deleted), said once, and the settings start
+// empty; reads and edits both do it.
+TEST_F(SettingsStoreTest, AFileWithoutSectionsIsSetAsideAndTheSettingsStartEmpty) {
+    std::vector<std::pair<std::string, bool>> avisos;
+    store.on_notice([&](const std::string& texto, bool importante) { avisos.emplace_back(texto, importante); });
+    const std::string ini = store.file_of("ZOLVA");
+    const std::string pasta = dir.file("config/pelvor");
+    create_directories(files, pasta);
+    static const char kLixo[] = "\xFF\xFE[\0P\0]\0\n\x00\x13\x87 garbage\n";
+    const std::string lixo(kLixo, sizeof kLixo - 1);
+    const auto postos_de_lado = [&] {
+        std::vector<std::string> nomes;
+        for (const auto& e : std::filesystem::directory_iterator(pasta)) {
+            const std::string nome = e.path().filename().string();
+            if (nome.rfind("ZOLVA.ini.", 0) == 0) nomes.push_back(nome);
+        }
+        std::sort(nomes.begin(), nomes.end());
+        return nomes;
+    };
+    for (int passo = 0; passo < 2; ++passo) {
+        testing::write_file(ini, lixo);
+        if (passo == 0) {
+            EXPECT_EQ(store.get("ZOLVA", "Projectos", "Nomes", "vazio"), "vazio");
+            EXPECT_FALSE(std::filesystem::exists(ini));
+        } else {
+            store.save("ZOLVA", "Projectos", "Nomes", "obras");
+            EXPECT_EQ(testing::read_file(ini), "[Projectos]\nNomes=obras\n");
+        }
+        // Dated to the minute; a second one in the same minute gets "-2".
+        const std::vector<std::string> nomes = postos_de_lado();
+        ASSERT_EQ(nomes.size(), static_cast<std::size_t>(passo + 1));
+        for (const std::string& nome : nomes) {
+            EXPECT_TRUE(std::regex_match(nome, std::regex(R"(ZOLVA\.ini\.[0-9]{12}(-2)?\.ilegivel)"))) << nome;
+            EXPECT_EQ(testing::read_file(pasta + "/" + nome), lixo);
+        }
+        ASSERT_EQ(avisos.size(), static_cast<std::size_t>(passo + 1));
+        EXPECT_TRUE(avisos.back().second);
+        const std::string& aviso = avisos.back().first;
+        EXPECT_TRUE(std::any_of(nomes.begin(), nomes.end(), [&](const std::string& n) {
+            return aviso.find(pasta + "/" + n + " ") != std::string::npos;
+        })) << aviso;
+    }
+    // Comments and blank lines alone are a file, not garbage.
+    testing::write_file(ini, "; nada ainda\n\n");
+    EXPECT_EQ(store.get("ZOLVA", "Projectos", "Nomes", ""), "");
+    EXPECT_EQ(postos_de_lado().size(), 2u);
 }
 
 // Two programs editing at once: each edit is one read-modify-write, so no
@@ -168,7 +246,7 @@ TEST_F(SettingsStoreTest, SectionsAndKeysALineCannotHoldAreRefused) {
              {"obras", "[x"}, {"obras", " k"}, {"obras", ";k"}}) {
         EXPECT_THROW(store.save("ZOLVA", seccao, chave, "v"), FileError) << seccao << chave;
     }
-    // Bytes that are not UTF-8 would make the whole file unreadable.
+    // Bytes that are not UTF-8 would read back as another text.
     EXPECT_THROW(store.save("ZOLVA", "obras", "descr", "ab\xFF" "c"), FileError);
     EXPECT_THROW(store.save("ZOLVA", "obras\xC3", "descr", "v"), FileError);
     EXPECT_EQ(store.get("ZOLVA", "Projectos", "Nomes", ""), "a");

@@ -30,13 +30,15 @@ protected:
     bool faz() {
         return faz_jetcomp_a_tudo(
             t.services, ambiente, projecto, [&](const std::string& f) { return era_readonly(t.files, t.dialogs, f); },
-            [&](const std::string& nome, bool ok, const DetalheCompactacao&) {
+            [&](const std::string& nome, bool ok, const DetalheCompactacao& d) {
                 feitas.push_back(nome + (ok ? " ok" : " falhou"));
+                resultados.push_back({nome, ok, d});
             });
     }
 
     ProjectoActual projecto;
     std::vector<std::string> feitas;
+    std::vector<CompactacaoFeita> resultados;
 };
 
 TEST_F(FazJetcompATudoTest, AFailureInTheMiddleMakesTheWholeFalseAndTheLoopGoesOn) {
@@ -51,6 +53,18 @@ TEST_F(FazJetcompATudoTest, AFailureInTheMiddleMakesTheWholeFalseAndTheLoopGoesO
     EXPECT_EQ(t.dialogs.shown()[1].text, falha_reparar("falta.mdb"));
     EXPECT_TRUE(std::filesystem::exists(em("log200505191407.mdb")));
     EXPECT_EQ(obras(em("log.mdb"), "logpw"), 300);
+
+    // The summary: how many, then each database with its dated file or why not.
+    const std::string resumo = resumo_compactacao(resultados);
+    EXPECT_EQ(resumo.rfind("Bases de dados compactadas: 2 de 3.\n\n"
+                           "brasol.mdb: compactada; a anterior ficou em brasol200505191407.mdb.\n"
+                           "falta.mdb: não foi compactada",
+                           0),
+              0u)
+        << resumo;
+    EXPECT_NE(resumo.find("\nlog.mdb: compactada; a anterior ficou em log200505191407.mdb."), std::string::npos)
+        << resumo;
+    EXPECT_EQ(resumo_compactacao({}), "Nenhuma base de dados foi compactada.");
 }
 
 TEST_F(FazJetcompATudoTest, TrueOnlyWhenEveryCompactionSucceeded) {

@@ -146,6 +146,31 @@ TEST_F(ExecucaoTest, AMissingOrEmptyRegisterFailsTheRun) {
     EXPECT_THAT(relatorio.erros(), ElementsAre(::testing::MatchesRegex("[0-9]+ - .+")));
 }
 
+// Without a window the run is made as the window makes it: no register is
+// one line and no run; a file the count pass cannot open is told by its
+// structure name, and the run then stops at that row.
+TEST_F(ExecucaoTest, TheRunWithoutAWindowLoadsTheRegisterAndCountsFirst) {
+    const std::string sem_registo = "Não foi encontrada a tabela BUPS na base de dados principal.";
+    principal().Execute("delete * from BUPS");
+    EXPECT_EQ(verifica_projecto(projecto, estado, relatorio), FimVerificacao::Falhou);
+    EXPECT_THAT(relatorio.registo(), ElementsAre(sem_registo));
+    EXPECT_THAT(relatorio.falhas(), ElementsAre(sem_registo));
+    principal().DeleteTableDef("BUPS");
+    EXPECT_EQ(verifica_projecto(projecto, estado, relatorio), FimVerificacao::Falhou);
+    EXPECT_THAT(relatorio.registo(), ElementsAre(sem_registo));
+}
+
+TEST_F(ExecucaoTest, TheRunWithoutAWindowKeepsTheCountPassLines) {
+    std::filesystem::remove(p.fotos.estrutura);
+    EXPECT_EQ(verifica_projecto(projecto, estado, relatorio), FimVerificacao::Falhou);
+    ASSERT_EQ(relatorio.erros().size(), 2u);
+    EXPECT_EQ(relatorio.erros()[0], std::string("O ficheiro ") + testproject::kEstruturaFotos +
+                                        " não foi encontrado. Configure os parâmetros de Backups");
+    EXPECT_THAT(relatorio.erros()[1], StartsWith("Não foi possível abrir o ficheiro " +
+                                                 caminho(testproject::kEstruturaFotos) + ".\r\n"));
+    EXPECT_EQ(relatorio.registo().back(), "Concluido.");
+}
+
 // The verification opens both files read-only: a structure that cannot be
 // written is verified like any other.
 TEST_F(ExecucaoTest, AReadOnlyStructureIsVerified) {

@@ -2,11 +2,14 @@
 // PNG, so that a person can look at it.  Run by hand:
 //   xvfb-run -a build/tests/tools/ui_screenshots /tmp/shots
 #include <QApplication>
+#include <QFileDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPixmap>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
@@ -14,6 +17,7 @@
 
 #include "backup/ui/conf_copias.h"
 #include "common/scripted_dialogs.h"
+#include "common/ui/escolhe_ficheiro.h"
 #include "common/ui/navegador_pastas.h"
 #include "common/ui/pergunta.h"
 #include "compaction/ui/espera_setup.h"
@@ -29,19 +33,29 @@
 
 namespace {
 
-void guarda(QWidget& janela, const QString& pasta, const QString& nome) {
-    janela.show();
-    QApplication::processEvents();
-    const QString ficheiro = QDir(pasta).filePath(nome + ".png");
-    janela.grab().save(ficheiro);
-    std::printf("%s\n", ficheiro.toLocal8Bit().constData());
-    janela.close();
-}
-
 void grava_png(QWidget& janela, const QString& pasta, const QString& nome) {
     const QString ficheiro = QDir(pasta).filePath(nome + ".png");
     janela.grab().save(ficheiro);
     std::printf("%s\n", ficheiro.toLocal8Bit().constData());
+}
+
+// The window at its default size, then enlarged ("_ampliada"), to see
+// where the space it gains goes.
+void grava_ampliada(QWidget& janela, const QString& pasta, const QString& nome) {
+    grava_png(janela, pasta, nome);
+    const QSize antes = janela.size();
+    janela.resize(antes.width() * 3 / 2, antes.height() * 3 / 2);
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    grava_png(janela, pasta, nome + "_ampliada");
+    janela.resize(antes);
+    QApplication::processEvents();
+}
+
+void guarda(QWidget& janela, const QString& pasta, const QString& nome) {
+    janela.show();
+    QApplication::processEvents();
+    grava_ampliada(janela, pasta, nome);
+    janela.close();
 }
 
 // A small test project started as a host starts it, with the services
@@ -95,6 +109,15 @@ void copias(const QString& pasta) {
         janela.carrega_projecto();
         janela.forma_completa();
         guarda(janela, pasta, "conf_copias_completa");
+        // The arrows on the tab bar: the hidden tabs stay out of reach.
+        janela.show();
+        QTabBar* barra = janela.findChild<QTabWidget*>("SSTab1")->tabBar();
+        barra->setFocus();
+        QTest::keyClick(barra, Qt::Key_Right);
+        QTest::keyClick(barra, Qt::Key_Right);
+        QApplication::processEvents();
+        grava_png(janela, pasta, "conf_copias_setas_no_separador");
+        janela.close();
     }
     {
         conf_copias janela(servicos, projecto);
@@ -115,7 +138,7 @@ void copias(const QString& pasta) {
         }
         janela.findChild<QPushButton*>("Command1")->click();
         QApplication::processEvents();
-        grava_png(janela, pasta, "conf_copias_erros");
+        grava_ampliada(janela, pasta, "conf_copias_erros");
         janela.close();
     }
 }
@@ -141,19 +164,40 @@ void reposicao(const QString& pasta) {
         repor_copias janela(servicos, projecto);
         janela.show();
         for (int i = 0; i < 5; ++i) QApplication::processEvents();
-        grava_png(janela, pasta, "repor_copias");
-        janela.resize(1100, 460);
-        QApplication::processEvents();
-        grava_png(janela, pasta, "repor_copias_larga");
+        grava_ampliada(janela, pasta, "repor_copias");
+        // A copy chosen, then "Adicionar Pasta" cancelled: the project
+        // folder is searched again, the choice and the focus stay.
+        auto& lista = janela.lista();
+        lista.setCurrentItem(lista.topLevelItem(std::min(2, lista.topLevelItemCount() - 1)));
+        auto* adicionar = janela.findChild<QPushButton*>("Command3(0)");
+        adicionar->setFocus();
+        amostra.dialogs.queue_folder(std::nullopt);
+        adicionar->click();
+        for (int i = 0; i < 5; ++i) QApplication::processEvents();
+        grava_png(janela, pasta, "repor_copias_apos_adicionar_cancelado");
         janela.close();
     }
     NavegadorPastas navegador(QString::fromStdString(copias), QStringLiteral("Seleccione a pasta"));
     navegador.show();
-    // Its folders load in the background.
+    // Grabbed at once: it opens on its start, before the rest has loaded.
+    QApplication::processEvents();
+    grava_png(navegador, pasta, "escolhe_pasta_ao_abrir");
     QElapsedTimer espera;
     espera.start();
     while (espera.elapsed() < 1500) QApplication::processEvents(QEventLoop::AllEvents, 50);
-    grava_png(navegador, pasta, "escolhe_pasta");
+    grava_ampliada(navegador, pasta, "escolhe_pasta");
+    navegador.close();
+
+    // The structure file chooser, in details, on the project folder.
+    const auto ficheiro = janela_escolhe_ficheiro(
+        QString::fromStdString(teste.pasta),
+        {QStringLiteral("Estrutura de Base de Dados (*.ebd)"), QStringLiteral("Todos os ficheiros (*.*)")}, nullptr);
+    ficheiro->selectNameFilter(QStringLiteral("Todos os ficheiros (*.*)"));
+    ficheiro->show();
+    espera.restart();
+    while (espera.elapsed() < 1500) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    grava_ampliada(*ficheiro, pasta, "escolhe_ficheiro");
+    ficheiro->close();
 }
 
 // The verification window on a project under an 80-character path whose
@@ -198,7 +242,7 @@ void integridade(const QString& pasta) {
     for (int i = 0; i < 3; ++i) {
         tabs->setCurrentIndex(i);
         QApplication::processEvents();
-        grava_png(janela, pasta, nomes[i]);
+        grava_ampliada(janela, pasta, nomes[i]);
     }
     janela.close();
     ver_integridade compacta(projecto);

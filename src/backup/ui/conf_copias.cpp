@@ -15,6 +15,7 @@
 #include "common/bandeira.h"
 #include "common/text.h"
 #include "common/ui/centra_form.h"
+#include "common/ui/controlos.h"
 #include "engine/error.h"
 
 namespace pezolva {
@@ -26,6 +27,7 @@ conf_copias::conf_copias(Services& servicos, ProjectoActual& projecto, QWidget* 
     faz_copias_->setChecked(projecto_.faz_copias);
     for (int i = 1; i < 4; ++i) tabs_->setTabVisible(i, false);
     tabs_->setCurrentIndex(0);
+    so_separadores_visiveis(*tabs_);
     frame4_->hide();
     ajusta_tamanho(10995, 6510);
     centra_form(*this);

@@ -183,9 +183,10 @@ void conf_copias::constroi_botoes(QWidget& pagina) {
     direita->addStretch();
     direita->addLayout(botoes);
     auto* layout = new QHBoxLayout(&pagina);
-    // The fields keep their natural width; the list and the statistics take the rest.
-    layout->addLayout(esquerda, 1);
-    layout->addLayout(direita, 0);
+    // The width the window gains goes to the list and to the fields, whose
+    // paths (structure, destination) need it as much.
+    layout->addLayout(esquerda, 3);
+    layout->addLayout(direita, 2);
 }
 
 void conf_copias::ordena_tabulacao() {

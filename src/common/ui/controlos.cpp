@@ -2,8 +2,11 @@
 
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QVBoxLayout>
+#include <memory>
 
 namespace pezolva {
 
@@ -24,6 +27,28 @@ QPushButton* botao(const QString& texto, const QString& nome, QWidget* pai) {
 
 QString nome_indice(const char* nome, int indice) {
     return QStringLiteral("%1(%2)").arg(QLatin1String(nome)).arg(indice);
+}
+
+void so_separadores_visiveis(QTabWidget& tabs) {
+    // Qt's tab bar moves onto hidden tabs with the arrow keys: a hidden tab
+    // made current passes the move on to the next visible tab the same way,
+    // or, when there is none, puts back the tab that was current.
+    auto anterior = std::make_shared<int>(tabs.currentIndex());
+    QObject::connect(&tabs, &QTabWidget::currentChanged, &tabs, [t = QPointer<QTabWidget>(&tabs), anterior](int i) {
+        if (i < 0 || t->isTabVisible(i)) {
+            *anterior = i;
+            return;
+        }
+        const int passo = i > *anterior ? 1 : -1;
+        int destino = *anterior;
+        for (int j = i + passo; j >= 0 && j < t->count(); j += passo) {
+            if (t->isTabVisible(j)) {
+                destino = j;
+                break;
+            }
+        }
+        if (destino >= 0 && destino < t->count() && t->isTabVisible(destino)) t->setCurrentIndex(destino);
+    });
 }
 
 QPlainTextEdit* caixa_de_log(const QString& nome, QWidget* pai) {

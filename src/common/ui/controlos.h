@@ -5,6 +5,7 @@
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class QTabWidget;
 class QWidget;
 
 namespace pezolva {
@@ -28,5 +29,10 @@ QPlainTextEdit* caixa_de_log(const QString& nome, QWidget* pai);
 // `nome_etiqueta`) above the log `caixa`.
 void pagina_de_log(const QString& titulo, const QString& nome_etiqueta, QPlainTextEdit* caixa,
                    QWidget& pagina);
+
+// Keeps a hidden tab of `tabs` out of reach: a key, the wheel or a
+// shortcut that would make one current leaves the current tab as it was.
+// The window itself still shows a tab by making it visible first.
+void so_separadores_visiveis(QTabWidget& tabs);
 
 }  // namespace pezolva

@@ -11,15 +11,21 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "common/ui/colunas_ficheiros.h"
+#include "common/ui/traducao_qt.h"
+
 namespace pezolva {
 
 NavegadorPastas::NavegadorPastas(const QString& inicio, const QString& prompt, QWidget* parent)
     : QDialog(parent),
       modelo_(new QFileSystemModel(this)),
+      colunas_(new ColunasEmPortugues(this)),
       arvore_(new QTreeView(this)),
       estado_(new QLabel(this)),
       ok_(nullptr) {
+    instala_traducao_qt();
     setObjectName(QStringLiteral("escolhe_pasta"));
+    setLocale(ColunasEmPortugues::portugues());
     setWindowTitle(inicio);
     auto* layout = new QVBoxLayout(this);
     auto* pergunta = new QLabel(prompt, this);
@@ -33,12 +39,16 @@ NavegadorPastas::NavegadorPastas(const QString& inicio, const QString& prompt, Q
 
     modelo_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     modelo_->setReadOnly(true);
-    modelo_->setRootPath(QDir::rootPath());
-    arvore_->setModel(modelo_);
+    // The starting folder is the one loaded first, so that the browser
+    // opens on it rather than on the root.
+    const QString a_carregar = QDir(inicio.trimmed()).exists() ? inicio.trimmed() : QDir::rootPath();
+    modelo_->setRootPath(a_carregar);
+    colunas_->setSourceModel(modelo_);
+    arvore_->setModel(colunas_);
     arvore_->setObjectName(QStringLiteral("pastas"));
     arvore_->setHeaderHidden(true);
     for (int coluna = 1; coluna < modelo_->columnCount(); ++coluna) arvore_->hideColumn(coluna);
-    arvore_->setRootIndex(modelo_->index(QDir::rootPath()));
+    arvore_->setRootIndex(colunas_->mapFromSource(modelo_->index(QDir::rootPath())));
     layout->addWidget(arvore_, 1);
 
     auto* botoes = new QDialogButtonBox(this);
@@ -50,10 +60,11 @@ NavegadorPastas::NavegadorPastas(const QString& inicio, const QString& prompt, Q
 
     connect(arvore_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { mostra_seleccao(); });
-    const QModelIndex comeco = modelo_->index(inicio);
+    const QModelIndex comeco = colunas_->mapFromSource(modelo_->index(inicio.trimmed()));
     if (comeco.isValid()) {
         arvore_->setCurrentIndex(comeco);
         arvore_->expand(comeco);
+        arvore_->scrollTo(comeco, QAbstractItemView::PositionAtCenter);
         // The folders load in the background, in no set order: the
         // starting one is brought into sight as each arrives, until the user
         // takes over.
@@ -75,7 +86,14 @@ NavegadorPastas::NavegadorPastas(const QString& inicio, const QString& prompt, Q
 
 QString NavegadorPastas::pasta() const {
     const QModelIndex actual = arvore_->currentIndex();
-    return actual.isValid() ? modelo_->filePath(actual) : QString();
+    return actual.isValid() ? modelo_->filePath(colunas_->mapToSource(actual)) : QString();
+}
+
+void NavegadorPastas::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // In sight from the first paint, with the size the window has now.
+    if (seguir_inicio_ && arvore_->currentIndex().isValid())
+        arvore_->scrollTo(arvore_->currentIndex(), QAbstractItemView::PositionAtCenter);
 }
 
 void NavegadorPastas::mostra_seleccao() {

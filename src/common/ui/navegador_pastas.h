@@ -10,6 +10,8 @@ class QTreeView;
 
 namespace pezolva {
 
+class ColunasEmPortugues;
+
 // The folder browser: the folders of the file system as a tree, with the
 // prompt above it and, under the prompt, a status line that shows the path
 // of the folder selected.  The title bar shows the folder it started on.
@@ -24,12 +26,14 @@ class NavegadorPastas : public QDialog {
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* objecto, QEvent* evento) override;
 
   private:
     void mostra_seleccao();
 
     QFileSystemModel* modelo_;
+    ColunasEmPortugues* colunas_;
     QTreeView* arvore_;
     QLabel* estado_;
     QPushButton* ok_;

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "common/text.h"
+#include "common/ui/escolhe_ficheiro.h"
 #include "common/ui/navegador_pastas.h"
 #include "common/ui/pergunta.h"
 
@@ -107,11 +108,10 @@ std::optional<std::string> QtDialogs::choose_file(const std::string& start_folde
         parts << QString::fromStdString(mostra ? f.description
                                                : f.description + " (" + f.patterns + ")");
     }
-    const QString file = QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(),
-                                                      QString::fromStdString(start_folder),
-                                                      parts.join(QLatin1String(";;")));
-    if (file.isEmpty()) return std::nullopt;
-    return file.toStdString();
+    const std::unique_ptr<QFileDialog> janela =
+        janela_escolhe_ficheiro(QString::fromStdString(start_folder), parts, QApplication::activeWindow());
+    if (janela->exec() != QDialog::Accepted || janela->selectedFiles().isEmpty()) return std::nullopt;
+    return janela->selectedFiles().front().toStdString();
 }
 
 }  // namespace pezolva

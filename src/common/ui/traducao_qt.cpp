@@ -96,6 +96,10 @@ constexpr Traducao kTraducoes[] = {
     {"QFileSystemModel", "Unknown", "Desconhecido"},
     {"QFileSystemModel", "%1 File", "Ficheiro %1"},
     {"QFileSystemModel", "File Folder", "Pasta"},
+    {"QAbstractFileIconProvider", "Drive", "Unidade"},
+    {"QAbstractFileIconProvider", "Folder", "Pasta"},
+    {"QAbstractFileIconProvider", "File Folder", "Pasta"},
+    {"QAbstractFileIconProvider", "Unknown", "Desconhecido"},
     // Context menus of text fields and logs.
     {"QLineEdit", "&Undo", "&Anular"},
     {"QLineEdit", "&Redo", "&Refazer"},

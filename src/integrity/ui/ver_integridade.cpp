@@ -121,6 +121,8 @@ void ver_integridade::showEvent(QShowEvent* event) {
         // Centred once its layout has its size, not before.
         centrada_ = true;
         centra_form(*this);
+        // Space starts the run; with nothing to verify, it closes.
+        (command1_->isEnabled() ? command1_ : command2_)->setFocus(Qt::ActiveWindowFocusReason);
     }
     // Queued so that the window is painted before a compact run starts.
     QMetaObject::invokeMethod(this, &ver_integridade::activa, Qt::QueuedConnection);

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -15,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "common/ui/centra_form.h"
+#include "common/file_system.h"
 #include "common/ui/controlos.h"
 
 namespace pezolva {
@@ -88,10 +90,10 @@ QWidget* repor_copias::constroi_pastas() {
     pastas_->setSelectionMode(QAbstractItemView::SingleSelection);
     pastas_->setTextElideMode(Qt::ElideMiddle);
     coluna_pastas->addWidget(pastas_, 1);
-    auto* adicionar = botao(QStringLiteral("Adicionar Pasta"), QStringLiteral("adicionar"), frame2);
-    auto* remover = botao(QStringLiteral("Remover  Pasta"), QStringLiteral("remover"), frame2);
-    auto* actualizar =
-        botao(QStringLiteral("Actualizar ficheiros"), QStringLiteral("actualizar"), frame2);
+    // The control array Command3: add, remove, search again.
+    auto* adicionar = botao(QStringLiteral("Adicionar Pasta"), nome_indice("Command3", 0), frame2);
+    auto* remover = botao(QStringLiteral("Remover  Pasta"), nome_indice("Command3", 1), frame2);
+    auto* actualizar = botao(QStringLiteral("Actualizar ficheiros"), nome_indice("Command3", 2), frame2);
     for (QPushButton* b : {adicionar, remover, actualizar}) coluna_pastas->addWidget(b);
 
     connect(adicionar, &QPushButton::clicked, this, [this] {
@@ -138,10 +140,29 @@ QWidget* repor_copias::constroi_lista() {
     // The folder takes the width the window gains.
     cabecalho->setSectionResizeMode(4, QHeaderView::Stretch);
     connect(cabecalho, &QHeaderView::sectionClicked, this, [this](int coluna) {
+        lembra_escolhida();
         logica_.clique_cabecalho(coluna);
         mostra_copias();
     });
+    // The headings are reached by Tab too: the arrows sort by the visible
+    // column beside the current one, Space turns the order round, as
+    // clicks on the headings do.
+    cabecalho->setFocusPolicy(Qt::TabFocus);
+    cabecalho->setToolTip(QStringLiteral("Ordenar: setas para mudar de coluna, Espaço para inverter a ordem"));
+    cabecalho->setAccessibleName(QStringLiteral("Cabeçalhos das cópias"));
     return lista_copias_;
+}
+
+// A key on the headings: the heading it would click, or -1.
+int repor_copias::cabecalho_da_tecla(int tecla) const {
+    const int actual = logica_.coluna_ordem();
+    if (tecla == Qt::Key_Space) return actual;
+    const int passo = tecla == Qt::Key_Right ? 1 : tecla == Qt::Key_Left ? -1 : 0;
+    if (passo == 0) return -1;
+    for (int c = actual + passo; c >= 0 && c < restore::kColunas; c += passo) {
+        if (!lista_copias_->isColumnHidden(c)) return c;
+    }
+    return -1;
 }
 
 // The progress panel, over the middle of the window while a search runs.
@@ -181,6 +202,10 @@ void repor_copias::showEvent(QShowEvent* event) {
 void repor_copias::procura() {
     if (a_procurar_) return;
     a_procurar_ = true;
+    // The list is disabled while it searches, and Qt then gives the focus
+    // to the next control it can: "Repor".  It goes back where it was.
+    const QPointer<QWidget> foco = QApplication::focusWidget();
+    lembra_escolhida();
     restore::PainelProcura painel;
     painel.inicio = [this](int maximo) {
         lista_copias_->clear();
@@ -208,7 +233,15 @@ void repor_copias::procura() {
     logica_.procura_copias(painel);
     a_procurar_ = false;
     mostra_copias();
-    if (fechar_) QDialog::done(resultado_);
+    if (fechar_) {
+        QDialog::done(resultado_);
+        return;
+    }
+    if (foco && foco->isEnabled() && foco->isVisible() && foco->window() == this) {
+        foco->setFocus(Qt::OtherFocusReason);
+    } else if (QApplication::focusWidget() == findChild<QPushButton*>(QStringLiteral("Command1"))) {
+        lista_copias_->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void repor_copias::mostra_pastas() {
@@ -219,8 +252,16 @@ void repor_copias::mostra_pastas() {
     }
 }
 
+void repor_copias::lembra_escolhida() {
+    const std::optional<std::size_t> linha = seleccionada();
+    escolhida_ = linha && *linha < mostradas_.size() ? mostradas_[*linha] : std::string();
+}
+
+// The copies in the list; the one the user had chosen (lembra_escolhida)
+// chosen again while it is still listed, wherever the order puts it.
 void repor_copias::mostra_copias() {
     lista_copias_->clear();
+    mostradas_.clear();
     for (const restore::CopiaEncontrada& c : logica_.copias()) {
         const std::string colunas[restore::kColunas] = {
             c.nome_fich, c.bd, c.data, c.carimbo, c.caminho, c.tamanho, c.tamanho_formatado};
@@ -230,6 +271,11 @@ void repor_copias::mostra_copias() {
             linha->setTextAlignment(i, kColunas[i].alinhamento | Qt::AlignVCenter);
         }
         linha->setToolTip(4, q(c.caminho));
+        mostradas_.push_back(join_path(c.caminho, c.nome_fich));
+        if (!escolhida_.empty() && mostradas_.back() == escolhida_) {
+            lista_copias_->setCurrentItem(linha);
+            lista_copias_->scrollToItem(linha);
+        }
     }
     lista_copias_->header()->setSortIndicatorShown(true);
     lista_copias_->header()->setSortIndicator(logica_.coluna_ordem(), logica_.sentido_ordem() == 1
@@ -270,6 +316,11 @@ bool repor_copias::eventFilter(QObject* objecto, QEvent* evento) {
         }
         // No button answers Escape: the window closes by "Cancelar".
         if (tecla == Qt::Key_Escape) return true;
+        if (objecto == lista_copias_->header()) {
+            const int coluna = cabecalho_da_tecla(tecla);
+            if (coluna >= 0) emit lista_copias_->header()->sectionClicked(coluna);
+            return tecla == Qt::Key_Space || tecla == Qt::Key_Left || tecla == Qt::Key_Right;
+        }
     }
     return QDialog::eventFilter(objecto, evento);
 }

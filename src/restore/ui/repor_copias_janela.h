@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <string>
+#include <vector>
 
 #include "common/services.h"
 #include "project/projecto.h"
@@ -48,7 +50,9 @@ class repor_copias : public QDialog {
     void constroi_painel();
     void procura();
     void mostra_pastas();
+    void lembra_escolhida();
     void mostra_copias();
+    int cabecalho_da_tecla(int tecla) const;
     void repoe();
     std::optional<std::size_t> seleccionada() const;
     void coloca_painel();
@@ -57,6 +61,10 @@ class repor_copias : public QDialog {
     bool a_procurar_ = false;
     bool fechar_ = false;
     int resultado_ = QDialog::Rejected;
+    // The copies listed (folder and name, in the list's order) and the one
+    // to choose again after the list is rebuilt.
+    std::vector<std::string> mostradas_;
+    std::string escolhida_;
 
     QFrame* frame1_ = nullptr;
     QTreeWidget* pastas_ = nullptr;

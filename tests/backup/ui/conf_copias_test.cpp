@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -66,6 +67,29 @@ TEST_F(JanelaCopiasTest, WindowShowsOnlyItsConfigurationTabWithTheWorkstationFla
     EXPECT_FALSE(controlo<QCheckBox>(*janela, "CheckBox1")->isChecked());
     EXPECT_FALSE(controlo<QWidget>(*janela, "Frame4")->isVisibleTo(janela.get()));
     EXPECT_TRUE(controlo<QPushButton>(*janela, "Command1")->isEnabled());
+}
+
+// No key reaches a hidden tab: the arrows, Ctrl+Tab and End on the tab bar
+// leave "Configuração" current; a tab the window shows is reached.
+TEST_F(JanelaCopiasTest, HiddenTabsAreOutOfReachOfEveryKey) {
+    auto janela = abre_janela();
+    janela->show();
+    auto* tabs = controlo<QTabWidget>(*janela, "SSTab1");
+    QTabBar* barra = tabs->tabBar();
+    barra->setFocus();
+    for (const auto& [tecla, modos] : std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>>{
+             {Qt::Key_Right, Qt::NoModifier}, {Qt::Key_Left, Qt::NoModifier}, {Qt::Key_End, Qt::NoModifier},
+             {Qt::Key_Tab, Qt::ControlModifier}, {Qt::Key_PageDown, Qt::ControlModifier}}) {
+        QTest::keyClick(barra, tecla, modos);
+        EXPECT_EQ(tabs->currentIndex(), 0) << tecla;
+        QTest::keyClick(tabs, tecla, modos);
+        EXPECT_EQ(tabs->currentIndex(), 0) << tecla;
+    }
+    tabs->setTabVisible(3, true);
+    QTest::keyClick(barra, Qt::Key_Right);
+    EXPECT_EQ(tabs->currentIndex(), 3);
+    QTest::keyClick(barra, Qt::Key_Left);
+    EXPECT_EQ(tabs->currentIndex(), 0);
 }
 
 TEST_F(JanelaCopiasTest, AMissingOrEmptyRegisterLeavesNothingToCopy) {
@@ -368,9 +392,13 @@ TEST_F(JanelaCopiasTest, LongPathsAndNamesKeepTheirEndsAndTheWindowItsWidth) {
     janela->resize(janela->width() + 200, janela->height());
     QApplication::processEvents();
     const int destino = lista->columnWidth(1);
-    janela->resize(janela->width() + 200, janela->height());
+    auto* caminho_dest = controlo<QLineEdit>(*janela, "Text3(2)");
+    const int campo = caminho_dest->width();
+    janela->resize(janela->width() + 250, janela->height());
     QApplication::processEvents();
-    EXPECT_GE(lista->columnWidth(1), destino + 150) << "the destination takes the width gained";
+    // The width gained is shared by the list's destination and the fields.
+    EXPECT_GE(lista->columnWidth(1), destino + 120) << "the destination column takes its share";
+    EXPECT_GE(caminho_dest->width(), campo + 80) << "\"Caminho Dest.\" takes its share";
     EXPECT_EQ(controlo<QPlainTextEdit>(*janela, "Text2")->lineWrapMode(),
               QPlainTextEdit::WidgetWidth);
 }

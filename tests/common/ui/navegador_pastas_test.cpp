@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractProxyModel>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileSystemModel>
@@ -46,8 +47,11 @@ TEST(NavegadorPastas, TitleIsTheStartTheStatusLineFollowsTheSelectionAndAllIsPor
     }
     EXPECT_TRUE(arvore->viewport()->rect().contains(arvore->visualRect(arvore->currentIndex())))
         << arvore->visualRect(arvore->currentIndex()).y() << " in " << arvore->viewport()->height();
-    arvore->setCurrentIndex(
-        static_cast<QFileSystemModel*>(modelo)->index(QString::fromStdString(dir.file("b"))));
+    auto* colunas = qobject_cast<QAbstractProxyModel*>(modelo);
+    ASSERT_NE(colunas, nullptr);
+    auto* ficheiros = qobject_cast<QFileSystemModel*>(colunas->sourceModel());
+    ASSERT_NE(ficheiros, nullptr);
+    arvore->setCurrentIndex(colunas->mapFromSource(ficheiros->index(QString::fromStdString(dir.file("b")))));
     EXPECT_EQ(estado->toolTip().toStdString(), dir.file("b"));
     EXPECT_EQ(janela.pasta().toStdString(), dir.file("b"));
 

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "common/ui/rotulo_elidido.h"
 #include "integrity/projecto_fixture.h"
 #include "testproject/divergencias.h"
@@ -50,7 +52,9 @@ TEST_F(VerIntegridadeTest, AFullRunWithoutDifferencesEndsOnRegistoWithTheFocusOn
     EXPECT_GT(j.estado().tot_geral, 1);
     EXPECT_FALSE(j.verificacao_sem_erros());  // no run yet
 
-    QTest::mouseClick(controlo<QPushButton>(j, "Command1"), Qt::LeftButton);
+    // The focus starts on "Verificar": Space runs it.
+    ASSERT_EQ(j.focusWidget(), controlo<QPushButton>(j, "Command1"));
+    QTest::keyClick(j.focusWidget(), Qt::Key_Space);
     EXPECT_TRUE(j.verificacao_sem_erros());
     EXPECT_EQ(separador(j), "Registo");
     EXPECT_TRUE(controlo<QPlainTextEdit>(j, "Text2")->toPlainText().isEmpty());
@@ -98,17 +102,38 @@ TEST_F(VerIntegridadeTest, CancelarDuringAFullRunStopsItAndLeavesTheWindowOpen) 
 }
 
 TEST_F(VerIntegridadeTest, WithoutARegisterVerificarIsDisabledAndCancelarCloses) {
-    principal().Execute("delete * from BUPS");
+    for (const char* sql : {"delete * from BUPS", "drop table BUPS"}) {
+    SCOPED_TRACE(sql);
+    principal().Execute(sql);
     ver_integridade j(projecto);
     j.carrega_projecto();
     j.show();
     EXPECT_FALSE(controlo<QPushButton>(j, "Command1")->isEnabled());
+    EXPECT_EQ(j.focusWidget(), controlo<QPushButton>(j, "Command2"));
     EXPECT_EQ(separador(j), "Erros");
     EXPECT_EQ(controlo<RotuloElidido>(j, "Label4(0)")->textoCompleto(), "Não existem Bases de Dados");
     EXPECT_EQ(controlo<QPlainTextEdit>(j, "Text2")->toPlainText(),
               "Não foi encontrada a tabela BUPS na base de dados principal.");
+    EXPECT_EQ(controlo<QLabel>(j, "Label5(0)")->text(), "(0/0)") << "no count pass";
     controlo<QPushButton>(j, "Command2")->click();
     EXPECT_FALSE(j.isVisible());
+    }
+}
+
+// A file the count pass cannot open is told by the row's structure name,
+// whichever of the two it was, and the next row is counted.
+TEST_F(VerIntegridadeTest, TheCountPassTellsAFileItCannotOpenByItsStructureName) {
+    std::filesystem::remove(caminho("log.mdb"));
+    ver_integridade j(projecto);
+    j.carrega_projecto();
+    j.show();
+    EXPECT_EQ(separador(j), "Registo");
+    const QStringList erros = controlo<QPlainTextEdit>(j, "Text2")->toPlainText().split('\n');
+    ASSERT_EQ(erros.size(), 1) << erros.join('|').toStdString();
+    EXPECT_TRUE(erros[0].startsWith("O ficheiro ")) << erros[0].toStdString();
+    EXPECT_TRUE(erros[0].endsWith(" não foi encontrado. Configure os parâmetros de Backups")) << erros[0].toStdString();
+    EXPECT_FALSE(erros[0].contains("log.mdb")) << "the structure's name, not the database's";
+    EXPECT_EQ(j.estado().tot_bds, 3);
 }
 
 TEST_F(VerIntegridadeTest, TheCompactFormRunsOnItsFirstActivationOnly) {
