@@ -109,8 +109,8 @@ private:
 
     static std::vector<IndiceJet> indices(MdbTableDef* t) {
         std::vector<IndiceJet> lista;
-        if (!mdb_read_indices(t)) return lista;
-        for (unsigned i = 0; i < t->num_idxs; ++i) {
+        mdb_read_indices(t);  // fills t->indices; what it returns is not them
+        for (unsigned i = 0; t->indices && i < t->indices->len; ++i) {
             auto* idx = static_cast<MdbIndex*>(g_ptr_array_index(t->indices, i));
             if (idx->index_type == 2) continue;  // the other side of a relation: no fields of its own
             IndiceJet indice{idx->name, {}, idx->index_type == 1, (idx->flags & 0x01) != 0, (idx->flags & 0x08) != 0};
