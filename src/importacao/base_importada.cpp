@@ -90,7 +90,7 @@ std::int64_t copia_linhas(FonteJet& fonte, engine::Database& db, const std::stri
 }  // namespace
 
 void importa_base(FonteJet& fonte, const std::string& destino, const std::string& palavra_passe,
-                  const Progresso& progresso, Ficheiro& ficheiro, Contagens& contagens) {
+                  const Progresso& progresso, Ficheiro& ficheiro, Contagens& contagens, bool linhas) {
     engine::Database db = engine::CreateDatabase(destino, palavra_passe);
     const std::vector<std::string> tabelas = fonte.tabelas();
     const std::vector<RelacaoJet> relacoes = fonte.relacoes();
@@ -105,7 +105,7 @@ void importa_base(FonteJet& fonte, const std::string& destino, const std::string
         db.Execute("PRAGMA defer_foreign_keys = ON");
         for (const std::string& t : tabelas) {
             tabela = t;
-            contagens[t] = copia_linhas(fonte, db, t, ficheiro.nome, progresso);
+            contagens[t] = linhas ? copia_linhas(fonte, db, t, ficheiro.nome, progresso) : 0;
             ficheiro.linhas += contagens[t];
         }
         tabela.clear();

@@ -17,8 +17,9 @@ using Contagens = std::map<std::string, std::int64_t>;
 // creation, with their keys, indexes and enforced relations, and every row.
 // Fills `ficheiro` and `contagens`; throws ErroImportacao naming the table
 // and the cause.
+// With `linhas` false, only the tables are written: a structure database.
 void importa_base(FonteJet& fonte, const std::string& destino, const std::string& palavra_passe,
-                  const Progresso& progresso, Ficheiro& ficheiro, Contagens& contagens);
+                  const Progresso& progresso, Ficheiro& ficheiro, Contagens& contagens, bool linhas = true);
 
 // Checks the written file: it opens with the password, passes SQLite's
 // quick check, and each table holds the rows the source had.  Throws

@@ -15,6 +15,7 @@
 #include "importacao/base_importada.h"
 #include "importacao/erro_importacao.h"
 #include "importacao/ficheiros_origem.h"
+#include "importacao/registo_novo.h"
 #include "importacao/registo_origem.h"
 
 namespace pezolva::importacao {
@@ -143,6 +144,23 @@ void muda_pastas(const fs::path& base, const std::string& palavra_passe, const s
     db.Close();
 }
 
+// A main database without a register gets one, and a structure database
+// made from its own tables, so that copies and the verification have what
+// they need from the first start.
+Ficheiro estrutura_e_registo(FonteJet& fonte, const fs::path& escrito, const Plano& principal,
+                             const fs::path& destino, const fs::path& temporaria, const Progresso& progresso) {
+    Ficheiro estrutura;
+    estrutura.nome = escrito.stem().string() + ".ebd";
+    Contagens vazias;
+    importa_base(fonte, (temporaria / estrutura.nome).string(), "", progresso, estrutura, vazias, false);
+    confirma_base((temporaria / estrutura.nome).string(), "", vazias);
+    cria_registo(escrito.string(), principal.palavra_passe, destino.string(), principal.nome, estrutura.nome);
+    fs::create_directories(temporaria / "copiaseg");
+    estrutura.nao_transportado.push_back("estrutura feita das tabelas de " + principal.nome +
+                                         ", que não tinha registo BUPS: criado com uma linha para ela");
+    return estrutura;
+}
+
 }  // namespace
 
 void importa_projecto(const Pedido& pedido, const AbreFonte& abre, const Progresso& progresso,
@@ -167,6 +185,10 @@ void importa_projecto(const Pedido& pedido, const AbreFonte& abre, const Progres
         Contagens contagens;
         const fs::path escrito = temporaria.caminho() / p.nome;
         importa_base(*fonte, escrito.string(), p.palavra_passe, progresso, ficheiro, contagens);
+        std::optional<Ficheiro> feita;
+        if (&p == &lista.front() && registo.empty()) {
+            feita = estrutura_e_registo(*fonte, escrito, p, destino, temporaria.caminho(), progresso);
+        }
         if (&p == &lista.front()) {
             muda_pastas(escrito, p.palavra_passe, registo, pedido, temporaria.caminho(), relatorio);
             ficheiro.nao_transportado.insert(ficheiro.nao_transportado.end(), nota.nao_transportado.begin(),
@@ -174,6 +196,7 @@ void importa_projecto(const Pedido& pedido, const AbreFonte& abre, const Progres
         }
         confirma_base(escrito.string(), p.palavra_passe, contagens);
         relatorio.ficheiros.push_back(std::move(ficheiro));
+        if (feita) relatorio.ficheiros.push_back(std::move(*feita));
     }
     temporaria.entrega(destino);
 }
