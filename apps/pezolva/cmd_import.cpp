@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
 
@@ -58,13 +60,15 @@ int import(const std::vector<std::string>& raw) {
     pedido.palavra_passe = obtem_password(
         args, "Palavra-passe da base de dados principal" + (pedido.principal.empty() ? "" : " " + pedido.principal) + ": ");
     const bool json = args.tem("--json");
+    // Progress on one line that rewrites itself, only where someone watches.
+    const bool terminal = !json && ::isatty(STDERR_FILENO) != 0;
     const importacao::Relatorio r = importacao::importa(
-        pedido, [json](const std::string& ficheiro, const std::string& tabela, std::int64_t linhas) {
-            if (json) return;
+        pedido, [terminal](const std::string& ficheiro, const std::string& tabela, std::int64_t linhas) {
+            if (!terminal) return;
             std::fprintf(stderr, "\r%s: %s, %lld linhas\033[K", ficheiro.c_str(), tabela.c_str(),
                          static_cast<long long>(linhas));
         });
-    if (!json) std::fprintf(stderr, "\r\033[K");
+    if (terminal) std::fprintf(stderr, "\r\033[K");
     if (json) std::printf("%s\n", relatorio_json(pedido, r).c_str());
     else if (r.sucesso) mostra(r);
     if (!r.sucesso) std::fprintf(stderr, "pezolva: %s\n", r.erro.c_str());
