@@ -80,6 +80,19 @@ protected:
         return r;
     }
 
+    // The refusal's text, after checking nothing was written.
+    std::string recusa(Pedido pedido = {}) {
+        std::string texto;
+        try {
+            importa(pedido);
+            ADD_FAILURE() << "imported";
+        } catch (const ErroImportacao& e) {
+            texto = e.what();
+        }
+        nada_escrito();
+        return texto;
+    }
+
     // Nothing but the source beside the target: no target, no temporary folder.
     void nada_escrito() {
         EXPECT_FALSE(fs::exists(destino));
@@ -148,24 +161,16 @@ TEST_F(ImportacaoProjectoTest, FoldersInsideTheProjectFollowItAndOthersAreListed
 
 TEST_F(ImportacaoProjectoTest, RefusalsLeaveNothingWritten) {
     write_file((origem / "DADOS.LDB").string(), "");
-    try {
-        importa();
-        ADD_FAILURE() << "a database in use was imported";
-    } catch (const ErroImportacao& e) {
-        EXPECT_NE(std::string(e.what()).find("dados.mdb está em uso: existe DADOS.LDB"), std::string::npos) << e.what();
-    }
-    nada_escrito();
+    EXPECT_NE(recusa().find("dados.mdb está em uso: existe DADOS.LDB"), std::string::npos);
     fs::remove(origem / "DADOS.LDB");
 
     bases["dados.mdb"].tabela_ilegivel = "Linhas";
-    EXPECT_THROW(importa(), ErroImportacao);
-    nada_escrito();
+    EXPECT_NE(recusa().find("tabela Linhas"), std::string::npos);
     bases["dados.mdb"].tabela_ilegivel.clear();
 
     bases["dados.mdb"].versao = 3;
     bases["dados.mdb"].palavra_passe = "outra";
-    EXPECT_THROW(importa(), ErroImportacao);
-    nada_escrito();
+    EXPECT_EQ(recusa(), "A palavra-passe de dados.mdb não é a que o ficheiro guarda.");
     bases["dados.mdb"].palavra_passe = "segredo";
 
     fs::create_directories(destino);
@@ -176,25 +181,13 @@ TEST_F(ImportacaoProjectoTest, RefusalsLeaveNothingWritten) {
 // Rows that break an enforced relation: the file is not half made.
 TEST_F(ImportacaoProjectoTest, RowsBreakingARelationFailTheWholeImport) {
     bases["dados.mdb"].linhas["Linhas"].push_back({inteiro(99), nulo()});
-    try {
-        importa();
-        ADD_FAILURE() << "imported";
-    } catch (const ErroImportacao& e) {
-        EXPECT_NE(std::string(e.what()).find("dados.mdb"), std::string::npos) << e.what();
-    }
-    nada_escrito();
+    EXPECT_NE(recusa().find("dados.mdb"), std::string::npos);
 }
 
 TEST_F(ImportacaoProjectoTest, TheMainDatabaseIsTheOneWithARegister) {
     bases["dados.mdb"].tabelas.push_back(registo_jet());
-    try {
-        importa();
-        ADD_FAILURE() << "imported";
-    } catch (const ErroImportacao& e) {
-        EXPECT_EQ(std::string(e.what()),
-                  "Várias bases de dados têm a tabela BUPS (Principal.MDB, dados.mdb): indique a principal com --main.");
-    }
-    nada_escrito();
+    EXPECT_EQ(recusa(),
+              "Várias bases de dados têm a tabela BUPS (Principal.MDB, dados.mdb): indique a principal com --main.");
     Pedido pedido;
     pedido.principal = "principal.mdb";
     EXPECT_EQ(importa(pedido).ficheiros.front().nome, "Principal.MDB");
