@@ -13,6 +13,7 @@ set(rank_restore 4)
 set(rank_integrity 4)
 set(rank_compaction 4)
 set(rank_interface 6)
+set(rank_importacao 6)
 set(rank_pezolva 5)
 
 file(GLOB_RECURSE files RELATIVE "${SOURCE_DIR}/src" "${SOURCE_DIR}/src/*.h" "${SOURCE_DIR}/src/*.cpp")

@@ -22,7 +22,10 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/pezolva
   FILES_MATCHING PATTERN "*.h")
 install(FILES ${PROJECT_BINARY_DIR}/include/pezolva/pezolva_export.h
               ${PROJECT_BINARY_DIR}/include/pezolva/versao.h
+              ${PROJECT_BINARY_DIR}/include/pezolva/pezolva_importacao_export.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/pezolva)
+# The import's library (it links libmdb), beside libpezolva, which it links.
+install(TARGETS pezolva_importacao LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 
 install(TARGETS pezolva_launcher RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The component looks for jetcomp beside the program that loaded it.

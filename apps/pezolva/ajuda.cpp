@@ -68,6 +68,16 @@ constexpr Ajuda kAjudas[] = {
      "A palavra-passe vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
      "Saída: 0 sem diferenças, 1 com diferenças ou se a verificação não terminou,\n"
      "2 uso errado.\n"},
+    {"import",
+     "Uso: pezolva import PASTA_ORIGEM PASTA_DESTINO --project NOME [--main FICHEIRO] [--json]\n"
+     "Traz um projecto da plataforma original: lê os ficheiros Jet de PASTA_ORIGEM (a\n"
+     "base de dados principal, a única .mdb com a tabela BUPS ou a indicada por --main;\n"
+     "as bases de dados do seu registo e as suas estruturas) e escreve-os em\n"
+     "PASTA_DESTINO, que não pode existir: tudo ou nada.  Regista o projecto NOME neste\n"
+     "posto.  Mostra o que foi transportado e o que não foi; com --json, um objecto JSON.\n"
+     "A palavra-passe da base principal vem de PEZOLVA_PASSWORD, de --password-file ou\n"
+     "do terminal; as outras vêm do registo.\n"
+     "Saída: 0 importado, 1 nada importado, 2 uso errado.\n"},
     {"compact",
      "Uso: pezolva compact --project NOME [BASE_DE_DADOS]\n"
      "Compacta a base de dados principal do projecto e depois as outras do registo\n"
@@ -101,6 +111,7 @@ const char* ajuda(const std::string& subcomando) {
            "     pezolva verify --project NOME [--json]\n"
            "     pezolva compact --project NOME [BASE_DE_DADOS]\n"
            "     pezolva reinstall --project NOME\n"
+           "     pezolva import PASTA_ORIGEM PASTA_DESTINO --project NOME [--main FICHEIRO]\n"
            "     pezolva demo [PASTA]\n"
            "     pezolva SUBCOMANDO --help\n"
            "     pezolva --version\n"

@@ -244,6 +244,30 @@ void Database::Execute(std::string_view statement) {
 
 std::int64_t Database::RecordsAffected() const { return state()->records_affected; }
 
+namespace {
+
+std::string name_list(const std::vector<RelationField>& fields, bool foreign) {
+    std::string text;
+    for (const RelationField& f : fields) text += (text.empty() ? "" : ", ") + quote_identifier(foreign ? f.ForeignName : f.Name);
+    return text;
+}
+
+// "CONSTRAINT name FOREIGN KEY (...) REFERENCES parent (...) ON ...": the
+// actions are keywords the engine knows, never text joined as given.
+std::string foreign_key_clause(const Relation& r) {
+    auto action = [&](const std::string& a) {
+        for (const char* known : {"CASCADE", "SET NULL", "SET DEFAULT", "RESTRICT"}) {
+            if (iequals(a, known)) return std::string(known);
+        }
+        return std::string("NO ACTION");
+    };
+    return "CONSTRAINT " + quote_identifier(r.Name()) + " FOREIGN KEY (" + name_list(r.Fields(), true) +
+           ") REFERENCES " + quote_identifier(r.Table()) + " (" + name_list(r.Fields(), false) + ") ON UPDATE " +
+           action(r.OnUpdate()) + " ON DELETE " + action(r.OnDelete());
+}
+
+}  // namespace
+
 engine::TableDef Database::CreateTableDef(std::string name) const {
     engine::TableDef def;
     def.name_ = std::move(name);
@@ -270,6 +294,7 @@ void Database::AppendTableDef(engine::TableDef& definition) {
     for (const Index& index : definition.Indexes()) {
         if (index.Primary()) sql += ", " + detail::primary_key_clause(index);
     }
+    for (const Relation& relation : definition.relations_) sql += ", " + foreign_key_clause(relation);
     sql += ")";
     detail::Savepoint savepoint(*s, "pz_cria_tabela");
     s->exec(sql);

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <charconv>
+#include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "engine/error.h"
@@ -49,7 +51,7 @@ constexpr std::array kTypeNames = {
     TypeName{"NUMERIC", TipoDuplo, 8},           // precision and scale ignored
     TypeName{"DECIMAL", TipoDuplo, 8},
     TypeName{"MONEY", TipoDuplo, 8},
-    TypeName{"CURRENCY", TipoDuplo, 8},
+    TypeName{"CURRENCY", TipoMoeda, 8},          // the engine's own Currency (scaled)
     TypeName{"DATETIME", TipoDataHora, 8},       // the engine's own Date/Time
     TypeName{"DATE", TipoDataHora, 8},
     TypeName{"TIME", TipoDataHora, 8},
@@ -64,8 +66,12 @@ constexpr std::array kTypeNames = {
     TypeName{"NATIVE CHARACTER", TipoTexto, kDefaultTextSize},
     TypeName{"CLOB", TipoTexto, kDefaultTextSize},
     TypeName{"STRING", TipoTexto, kDefaultTextSize},
-    TypeName{"MEMO", TipoTexto, kDefaultTextSize},
+    TypeName{"LONGTEXT", TipoMemo, 0},           // the engine's own Memo (TEXT affinity)
+    TypeName{"MEMO", TipoMemo, 0},
+    TypeName{"LONGCHAR", TipoMemo, 0},
     TypeName{"BLOB", TipoBinario, 0},            // long binary
+    TypeName{"LONGBINARY", TipoBinario, 0},
+    TypeName{"OLEOBJECT", TipoBinario, 0},
     TypeName{"", TipoBinario, 0},                // no declared type at all
 };
 
@@ -165,11 +171,13 @@ std::string declared_type_for(int code, int size) {
         case TipoByte: return "TINYINT";
         case TipoInteiro: return "SMALLINT";
         case TipoLongo: return "LONG";
+        case TipoMoeda: return "CURRENCY";
         case TipoSimples: return "FLOAT";
         case TipoDuplo: return "DOUBLE";
         case TipoDataHora: return "DATETIME";
         case TipoTexto: return "TEXT(" + std::to_string(size > 0 ? size : kDefaultTextSize) + ")";
         case TipoBinario: return "BLOB";
+        case TipoMemo: return "LONGTEXT";
         default:
             throw EngineError(ErroTipoCampo,
                               "Tipo de dados do campo inválido: " + std::to_string(code) + ".");
@@ -178,7 +186,39 @@ std::string declared_type_for(int code, int size) {
 
 bool is_numeric_code(int code) {
     return code == TipoSimNao || code == TipoByte || code == TipoInteiro || code == TipoLongo ||
-           code == TipoSimples || code == TipoDuplo;
+           code == TipoSimples || code == TipoDuplo || code == TipoMoeda;
+}
+
+bool is_text_code(int code) { return code == TipoTexto || code == TipoMemo; }
+
+std::string currency_text(std::int64_t scaled) {
+    // Through the unsigned magnitude: -(INT64_MIN) does not fit a signed one.
+    const bool negative = scaled < 0;
+    const std::uint64_t magnitude =
+        negative ? std::uint64_t{0} - static_cast<std::uint64_t>(scaled) : static_cast<std::uint64_t>(scaled);
+    std::string text = std::to_string(magnitude / 10000);
+    std::string decimals = std::to_string(magnitude % 10000);
+    decimals.insert(0, 4 - decimals.size(), '0');
+    while (!decimals.empty() && decimals.back() == '0') decimals.pop_back();
+    if (!decimals.empty()) text += "." + decimals;
+    return negative ? "-" + text : text;
+}
+
+std::optional<std::int64_t> currency_scaled(std::string_view text) {
+    const bool negative = !text.empty() && text.front() == '-';
+    if (negative) text.remove_prefix(1);
+    const std::size_t dot = text.find('.');
+    const std::string_view whole = text.substr(0, dot);
+    std::string decimals(dot == std::string_view::npos ? std::string_view{} : text.substr(dot + 1));
+    if ((whole.empty() && decimals.empty()) || decimals.size() > 4) return std::nullopt;
+    decimals.append(4 - decimals.size(), '0');
+    const std::string digits = std::string(whole) + decimals;
+    std::uint64_t magnitude = 0;
+    auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
+    if (ec != std::errc() || ptr != digits.data() + digits.size()) return std::nullopt;
+    const std::uint64_t limit = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + (negative ? 1 : 0);
+    if (magnitude > limit) return std::nullopt;
+    return negative ? static_cast<std::int64_t>(std::uint64_t{0} - magnitude) : static_cast<std::int64_t>(magnitude);
 }
 
 }  // namespace pezolva::engine

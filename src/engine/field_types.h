@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,12 +12,14 @@ enum TipoCampo : int {
     TipoSimNao = 1,     // Yes/No
     TipoByte = 2,       // 0..255
     TipoInteiro = 3,    // 16-bit signed
-    TipoLongo = 4,      // 32-bit signed
+    TipoLongo = 4,      // 32-bit signed; an AutoNumber is a Long the engine fills
+    TipoMoeda = 5,      // Currency: exact to four decimals, stored scaled by 10 000
     TipoSimples = 6,    // single-precision real
     TipoDuplo = 7,      // double-precision real
     TipoDataHora = 8,   // date and/or time, stored as ISO-8601 text
     TipoTexto = 10,     // text with a maximum length
-    TipoBinario = 11,   // long binary (and columns with no declared type)
+    TipoBinario = 11,   // long binary, OLE objects (and columns with no declared type)
+    TipoMemo = 12,      // text without a length
 };
 
 struct FieldType {
@@ -38,5 +42,15 @@ std::string declared_type_for(int code, int size);
 
 // True for the codes whose values are numbers (Yes/No to Double, not dates).
 bool is_numeric_code(int code);
+
+// True for the codes whose values are texts compared without regard to case.
+bool is_text_code(int code);
+
+// Currency as stored: the amount times 10 000, a whole number, so that
+// every amount of the original's range (to 922337203685477.5807) is kept
+// exactly.  The text is the amount in decimal ("-12.5", "0.0001"); a text
+// with more than four decimals or beyond the range gives nullopt.
+std::string currency_text(std::int64_t scaled);
+std::optional<std::int64_t> currency_scaled(std::string_view text);
 
 }  // namespace pezolva::engine

@@ -19,7 +19,7 @@ Field Field::FromDeclared(std::string name, std::string declared, bool not_null)
 std::string Field::definition() const {
     std::string text = quote_identifier(name_) + " " + declared_;
     // The engine compares text without regard to case, as the original did.
-    if (type_.code == TipoTexto) text += " COLLATE NOCASE";
+    if (is_text_code(type_.code)) text += " COLLATE NOCASE";
     if (required_) text += " NOT NULL";
     return text;
 }

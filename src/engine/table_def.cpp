@@ -102,6 +102,14 @@ void TableDef::DeleteField(std::string_view name) {
     Refresh();
 }
 
+void TableDef::AppendRelation(const Relation& relation) {
+    if (state_) throw EngineError(ErroArgumento, "A tabela '" + name_ + "' já foi criada: a relação já não se junta.");
+    if (!iequals(relation.ForeignTable(), name_) || relation.Fields().empty()) {
+        throw EngineError(ErroArgumento, "A relação '" + relation.Name() + "' não é da tabela '" + name_ + "'.");
+    }
+    relations_.push_back(relation);
+}
+
 void TableDef::AppendIndex(const Index& index) {
     Refresh();
     if (indexes_.Contains(index.Name())) throw already_exists(index.Name());

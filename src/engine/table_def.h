@@ -50,6 +50,13 @@ public:
     // rebuild of the table.  ErroItemInexistente when there is none.
     void DeleteIndex(std::string_view name);
 
+    // A relation this new table keeps with another (this table is its
+    // ForeignTable), written as a foreign key when Database::AppendTableDef
+    // stores the table: the engine has no other way to add one to a
+    // table, as SQLite has none.  ErroArgumento once the table is stored,
+    // or when the relation is not of this table or pairs no fields.
+    void AppendRelation(const Relation& relation);
+
     // Reads the definition again from the database.
     void Refresh();
     bool stored() const { return state_ != nullptr; }
@@ -64,6 +71,7 @@ private:
     std::string name_;
     Collection<Field> fields_;
     Collection<Index> indexes_;
+    std::vector<Relation> relations_;  // to write at creation
 };
 
 }  // namespace pezolva::engine

@@ -236,5 +236,28 @@ TEST_F(DdlTest, NamesWithApostrophesAndQuotes) {
     EXPECT_TRUE(td.Indexes().empty());
 }
 
+// A new table keeps its relations, with their actions, from creation;
+// a stored one takes no more, and a relation of another table is refused.
+TEST_F(DdlTest, ANewTableIsCreatedWithItsRelations) {
+    Database db = make("relacoes.mdb", "CREATE TABLE Pai (A INTEGER, B TEXT, PRIMARY KEY (A, B))");
+    TableDef filho = db.CreateTableDef("Filho");
+    filho.AppendField(TableDef::CreateField("X", TipoLongo));
+    filho.AppendField(TableDef::CreateField("Y", TipoTexto, 5));
+    const Relation r("Pai'Filho", "Pai", "Filho", {{"A", "X"}, {"B", "Y"}}, "CASCADE", "drop table Pai");
+    filho.AppendRelation(r);
+    EXPECT_EQ(error_number([&] { filho.AppendRelation(Relation("Outra", "Pai", "Neto", {{"A", "X"}}, "", "")); }),
+              ErroArgumento);
+    db.AppendTableDef(filho);
+    ASSERT_EQ(db.Relations().Count(), 1u);
+    const Relation lida = db.Relations()[0];
+    EXPECT_EQ(lida.Name(), "Pai'Filho");
+    EXPECT_EQ(lida.OnUpdate(), "CASCADE");
+    EXPECT_EQ(lida.OnDelete(), "NO ACTION");  // an unknown action is never written as given
+    ASSERT_EQ(lida.Fields().size(), 2u);
+    EXPECT_EQ(lida.Fields()[1].ForeignName, "Y");
+    EXPECT_EQ(error_number([&] { filho.AppendRelation(r); }), ErroArgumento);
+    EXPECT_EQ(error_number([&] { db.Execute("INSERT INTO Filho VALUES (1, 'a')"); }), ErroIntegridade);
+}
+
 }  // namespace
 }  // namespace pezolva::engine::testing

@@ -217,6 +217,10 @@ Value typed_value(Value raw, int code) {
         case TipoDuplo:
             if (raw.kind() == Value::Kind::Integer) return Value(*raw.to_real());
             return raw;
+        case TipoMoeda:
+            // Stored scaled; given back as exact decimal text, never a double.
+            if (raw.kind() == Value::Kind::Integer) return Value(currency_text(*raw.to_integer()));
+            return raw;
         case TipoDataHora:
             if (const std::string* text = raw.text()) {
                 if (auto date = DateTime::parse_iso(*text)) return Value(*date);
