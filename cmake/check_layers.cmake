@@ -12,6 +12,7 @@ set(rank_backup 4)
 set(rank_restore 4)
 set(rank_integrity 4)
 set(rank_compaction 4)
+set(rank_offsite 5)
 set(rank_interface 6)
 set(rank_pezolva 5)
 
