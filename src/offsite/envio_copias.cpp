@@ -1,6 +1,7 @@
 #include "offsite/envio_copias.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <utility>
 
@@ -22,14 +23,26 @@ std::string minusculas(std::string s) {
 
 using Chave = std::pair<std::string, std::string>;  // database (lower case), stamp
 
-std::set<Chave> ja_enviadas(Restic& restic, const std::string& projecto) {
-    std::set<Chave> chaves;
-    for (const Instantaneo& i : restic.lista({kMarca, kTipoCopia, etiqueta_projecto(projecto)})) {
+// What the repository holds of the project, from one listing.
+struct JaNoRepositorio {
+    std::set<Chave> copias;
+    std::map<std::string, int> por_bd;  // copies of each database (lower case)
+    int registos = 0;
+    int estruturas = 0;
+};
+
+JaNoRepositorio ja_enviadas(Restic& restic, const std::string& projecto) {
+    JaNoRepositorio ja;
+    for (const Instantaneo& i : restic.lista({kMarca, etiqueta_projecto(projecto)})) {
+        const auto tipo = valor_etiqueta(i.etiquetas, "tipo");
+        if (tipo == "registo") ++ja.registos;
+        if (tipo == "estrutura") ++ja.estruturas;
         const auto bd = valor_etiqueta(i.etiquetas, "bd");
         const auto carimbo = valor_etiqueta(i.etiquetas, "carimbo");
-        if (bd && carimbo) chaves.insert({minusculas(*bd), *carimbo});
+        if (tipo != "copia" || !bd || !carimbo) continue;
+        if (ja.copias.insert({minusculas(*bd), *carimbo}).second) ++ja.por_bd[minusculas(*bd)];
     }
-    return chaves;
+    return ja;
 }
 
 class EnvioProjecto {
@@ -46,20 +59,23 @@ public:
         const restore::OndeProcurar onde = restore::onde_procurar(projecto_);
         auto locais = restore::procura_copias(servicos_.files, onde.pastas, onde.bases, " ");
         restore::ordena(locais, 3, false);  // oldest first: a later run keeps the order
-        const std::set<Chave> enviadas = ja_enviadas(restic_, projecto_.projecto);
-        std::set<Chave> vistas;
+        JaNoRepositorio ja = ja_enviadas(restic_, projecto_.projecto);
         for (const restore::CopiaEncontrada& c : locais) {
             const Chave chave{minusculas(c.bd), c.carimbo};
-            if (enviadas.count(chave) != 0 || !vistas.insert(chave).second) continue;
-            envia(c);
+            if (!ja.copias.insert(chave).second) continue;
+            if (envia(c)) ++ja.por_bd[chave.first];
         }
         const RegistoGuardado registo = le_registo_guardado(projecto_);
+        // Forgetting takes a lock and a few seconds: only where there is
+        // more than the register keeps.
         for (const BaseGuardada& b : registo.bases) {
+            const std::string bd = restore::nome_procurado(b.nome_bd);
+            if (ja.por_bd[minusculas(bd)] <= b.copias_a_manter) continue;
             restic_.esquece({kMarca, kTipoCopia, etiqueta_projecto(projecto_.projecto),
-                             etiqueta_bd(restore::nome_procurado(b.nome_bd))},
+                             etiqueta_bd(bd)},
                             b.copias_a_manter, false);
         }
-        guarda_metadados(servicos_.files, restic_, projecto_, registo);
+        guarda_metadados(restic_, projecto_, registo, ja.registos, ja.estruturas);
         poda_se_preciso();
         if (resumo_.enviadas > 0) {
             config_.ultimo_envio = texto_data_hora(servicos_.clock.now());
@@ -70,9 +86,9 @@ public:
     ResumoEnvio& resumo() { return resumo_; }
 
 private:
-    void envia(const restore::CopiaEncontrada& c) {
+    bool envia(const restore::CopiaEncontrada& c) {
         const auto hora = hora_do_carimbo(c.carimbo);
-        if (!hora) return;  // a stamp that is no date: restic could not order it
+        if (!hora) return false;  // a stamp that is no date: restic could not order it
         const Envio r = restic_.envia(join_path(c.caminho, c.nome_fich),
                                       etiquetas_copia(projecto_.projecto, c.bd, c.carimbo), *hora);
         ++resumo_.enviadas;
@@ -80,6 +96,7 @@ private:
         log_.regista_mensagem("Cópia " + c.nome_fich + " enviada para o repositório " +
                               config_.repositorio + ": " + bytes_legiveis(r.bytes_novos) +
                               " novos de " + bytes_legiveis(r.bytes) + ".");
+        return true;
     }
 
     void poda_se_preciso() {

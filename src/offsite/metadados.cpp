@@ -4,6 +4,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <unistd.h>
+
+#include <set>
+
 #include "engine/database.h"
 #include "engine/error.h"
 #include "offsite/etiquetas.h"
@@ -64,18 +68,24 @@ RegistoGuardado le_registo_guardado(const ProjectoActual& projecto) {
     return r;
 }
 
-void guarda_metadados(FileSystem& files, Restic& restic, const ProjectoActual& projecto,
-                      const RegistoGuardado& registo) {
+void guarda_metadados(Restic& restic, const ProjectoActual& projecto,
+                      const RegistoGuardado& registo, int registos, int estruturas) {
     if (registo.json.empty()) return;
     const std::string proj = etiqueta_projecto(projecto.projecto);
     restic.envia_texto(registo.json, kNomeRegisto, {kMarca, kTipoRegisto, proj});
-    restic.esquece({kMarca, kTipoRegisto, proj}, kVersoesGuardadas, false);
+    if (registos + 1 > kVersoesGuardadas) {
+        restic.esquece({kMarca, kTipoRegisto, proj}, kVersoesGuardadas, false);
+    }
+    std::set<std::string> ficheiros;
     for (const BaseGuardada& b : registo.bases) {
-        if (b.estrutura.empty() || !files.exists(b.estrutura)) continue;
-        const std::string nome = b.estrutura.substr(b.estrutura.rfind('/') + 1);
-        const std::vector<std::string> etiquetas{kMarca, kTipoEstrutura, proj, etiqueta_bd(nome)};
-        restic.envia(b.estrutura, etiquetas, "");
-        restic.esquece(etiquetas, kVersoesGuardadas, false);
+        if (!b.estrutura.empty() && ::access(b.estrutura.c_str(), R_OK) == 0) {
+            ficheiros.insert(b.estrutura);
+        }
+    }
+    if (ficheiros.empty()) return;
+    restic.envia_varios({ficheiros.begin(), ficheiros.end()}, {kMarca, kTipoEstrutura, proj});
+    if (estruturas + 1 > kVersoesGuardadas) {
+        restic.esquece({kMarca, kTipoEstrutura, proj}, kVersoesGuardadas, false);
     }
 }
 

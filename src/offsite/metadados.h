@@ -29,11 +29,12 @@ struct RegistoGuardado {
 // waits for a run that can read it.
 RegistoGuardado le_registo_guardado(const ProjectoActual& projecto);
 
-// Sends the register's document and the structure databases it names
-// (deduplicated by restic, they cost almost nothing after the first run),
-// keeping the newest few of each.
-void guarda_metadados(FileSystem& files, Restic& restic, const ProjectoActual& projecto,
-                      const RegistoGuardado& registo);
+// Sends the register's document, and the structure databases it names in
+// one snapshot (deduplicated by restic, they cost almost nothing after the
+// first run), keeping the newest few of each; `registos` and `estruturas`
+// are how many the repository held before.
+void guarda_metadados(Restic& restic, const ProjectoActual& projecto,
+                      const RegistoGuardado& registo, int registos, int estruturas);
 
 inline constexpr const char* kNomeRegisto = "registo.json";
 

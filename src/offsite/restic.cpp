@@ -55,6 +55,12 @@ Envio le_resumo(const std::string& saida) {
     throw ErroRestic(Falha::Outra, "O restic não disse o que enviou.", ultima_linha(saida));
 }
 
+std::vector<std::string> argumentos_envio(const std::vector<std::string>& etiquetas) {
+    std::vector<std::string> args{"backup", "--json", "--host", "pezolva"};
+    for (const std::string& e : etiquetas) args.insert(args.end(), {"--tag", e});
+    return args;
+}
+
 }  // namespace
 
 Falha classifica(const std::string& erros) {
@@ -139,27 +145,23 @@ void Restic::abre() { corre({"cat", "config"}); }
 
 Envio Restic::envia(const std::string& ficheiro, const std::vector<std::string>& etiquetas,
                     const std::string& hora) {
-    std::vector<std::string> args{"backup", "--json", "--host", "pezolva"};
-    if (!hora.empty()) {
-        args.push_back("--time");
-        args.push_back(hora);
-    }
-    for (const std::string& e : etiquetas) {
-        args.push_back("--tag");
-        args.push_back(e);
-    }
-    args.push_back(ficheiro);
+    std::vector<std::string> args = argumentos_envio(etiquetas);
+    args.insert(args.end(), {"--time", hora, "--", ficheiro});
+    return le_resumo(corre(args).saida);
+}
+
+Envio Restic::envia_varios(const std::vector<std::string>& ficheiros,
+                           const std::vector<std::string>& etiquetas) {
+    std::vector<std::string> args = argumentos_envio(etiquetas);
+    args.push_back("--");
+    args.insert(args.end(), ficheiros.begin(), ficheiros.end());
     return le_resumo(corre(args).saida);
 }
 
 Envio Restic::envia_texto(const std::string& conteudo, const std::string& nome,
                           const std::vector<std::string>& etiquetas) {
-    std::vector<std::string> args{"backup", "--json", "--host", "pezolva", "--stdin",
-                                  "--stdin-filename", nome};
-    for (const std::string& e : etiquetas) {
-        args.push_back("--tag");
-        args.push_back(e);
-    }
+    std::vector<std::string> args = argumentos_envio(etiquetas);
+    args.insert(args.end(), {"--stdin", "--stdin-filename", nome});
     return le_resumo(corre(args, conteudo).saida);
 }
 

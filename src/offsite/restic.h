@@ -78,6 +78,9 @@ public:
     // ("yyyy-mm-dd hh:nn:ss").
     Envio envia(const std::string& ficheiro, const std::vector<std::string>& etiquetas,
                 const std::string& hora);
+    // Sends several files as one snapshot.
+    Envio envia_varios(const std::vector<std::string>& ficheiros,
+                       const std::vector<std::string>& etiquetas);
     // Sends `conteudo` as a file named `nome` (restic backup --stdin).
     Envio envia_texto(const std::string& conteudo, const std::string& nome,
                       const std::vector<std::string>& etiquetas);

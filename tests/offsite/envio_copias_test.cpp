@@ -28,7 +28,9 @@ protected:
     Restic restic() { return Restic(processos, config.repositorio, config.ficheiro_password); }
     ResumoEnvio envia() {
         log.limpa();
-        return envia_para_fora(services, projecto, config, processos, log);
+        // As a run does: the project's file read afresh, with what earlier runs recorded.
+        return envia_para_fora(services, projecto, *le_configuracao(files, projecto.caminho),
+                               processos, log);
     }
     std::vector<CopiaFora> fora() {
         Restic r = restic();
