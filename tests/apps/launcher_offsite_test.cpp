@@ -113,10 +113,10 @@ TEST_F(LauncherOffsiteTest, NoPasswordReachesAnyProgramsArgumentsOrEnvironment) 
 }
 
 TEST_F(LauncherOffsiteTest, AFullRepositoryFailsTheRunAndKeepsTheLocalCopy) {
-    // A 160 KB disk (the repository fits, a copy does not) of the test's own, in a mount namespace without root.
+    // A 40 KB disk (the repository fits, a copy does not) of the test's own, in a mount namespace without root.
     const std::string cheio = dir.file("cheio");
     std::filesystem::create_directories(cheio);
-    const QString passos = q("mount -t tmpfs -o size=160k tmpfs '" + cheio + "' && \"$0\" offsite init '" +
+    const QString passos = q("mount -t tmpfs -o size=40k tmpfs '" + cheio + "' && \"$0\" offsite init '" +
                              cheio + "/repo' --repo-password-file '" + password_repo +
                              "' --project obras --password-file '" + password_bd +
                              "' && exec \"$0\" \"$@\"");
