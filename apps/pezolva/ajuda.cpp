@@ -83,6 +83,7 @@ constexpr Ajuda kAjudas[] = {
      "     pezolva offsite --project NOME set REPOSITORIO --repo-password-file F\n"
      "     pezolva offsite --project NOME show | off | prune\n"
      "     pezolva offsite --project NOME check [--read-data | --read-data-subset N%]\n"
+     "     pezolva offsite recover REPOSITORIO --project NOME PASTA --repo-password-file F\n"
      "Um segundo destino, fora da máquina, para as cópias do projecto: um repositório\n"
      "restic (uma pasta, sftp:, rest:, s3:...), cifrado e sem duplicados.  init cria-o\n"
      "(só init cria: set num caminho que não existe é um erro); set escolhe um que já\n"
@@ -91,7 +92,10 @@ constexpr Ajuda kAjudas[] = {
      "envia também as cópias que lá faltam e guarda lá só as do número a manter.\n"
      "A palavra-passe do repositório vem só do ficheiro F (nunca da linha de comandos).\n"
      "prune liberta o espaço das cópias esquecidas; check verifica o repositório\n"
-     "(--read-data lê também 10% dos dados).\n"
+     "(--read-data lê também 10% dos dados).  recover traz um projecto inteiro só do\n"
+     "repositório para a PASTA vazia (a cópia mais recente de cada base de dados, as\n"
+     "bases de estrutura e o registo) e regista-o neste posto; a palavra-passe da base\n"
+     "de dados principal vem de PEZOLVA_PASSWORD, de --password-file ou do terminal.\n"
      "Saída: 0 sucesso, 1 a operação falhou, 2 uso errado.\n"},
     {"reinstall",
      "Uso: pezolva reinstall --project NOME\n"
@@ -116,6 +120,7 @@ const char* ajuda(const std::string& subcomando) {
            "     pezolva verify --project NOME [--json]\n"
            "     pezolva compact --project NOME [BASE_DE_DADOS]\n"
            "     pezolva offsite --project NOME init|set|show|off|prune|check ...\n"
+           "     pezolva offsite recover REPOSITORIO --project NOME PASTA --repo-password-file F\n"
            "     pezolva reinstall --project NOME\n"
            "     pezolva demo [PASTA]\n"
            "     pezolva SUBCOMANDO --help\n"

@@ -2,6 +2,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <unistd.h>
+
 #include "comandos.h"
 #include "pezolva/offsite.h"
 #include "projecto_terminal.h"
@@ -13,8 +15,11 @@ namespace {
 // other folders and by other users' runs.
 std::string caminho_absoluto(const std::string& ficheiro) {
     char real[PATH_MAX];
-    if (::realpath(ficheiro.c_str(), real) == nullptr) return ficheiro;
-    return real;
+    if (::realpath(ficheiro.c_str(), real) != nullptr) return real;
+    if (ficheiro.empty() || ficheiro.front() == '/' || ::getcwd(real, sizeof real) == nullptr) {
+        return ficheiro;
+    }
+    return std::string(real) + "/" + ficheiro;
 }
 
 operacoes::RepositorioFora pedido(const Argumentos& args) {
@@ -54,6 +59,27 @@ int verifica(const Argumentos& args) {
     return kSucesso;
 }
 
+// A whole project back from the repository alone, registered here.
+int recupera(const Argumentos& args) {
+    args.exige_posicionais(3, 3);
+    const auto projecto = args.valor("--project");
+    if (!projecto) throw UsoErrado{"falta --project NOME"};
+    const auto ficheiro = args.valor("--repo-password-file");
+    if (!ficheiro) throw UsoErrado{"falta --repo-password-file FICHEIRO"};
+    operacoes::RepositorioFora r;
+    r.repositorio = args.posicionais()[1];
+    r.ficheiro_password = caminho_absoluto(*ficheiro);
+    r.comando_sftp = args.valor("--sftp-command").value_or("");
+    const std::string pasta = caminho_absoluto(args.posicionais()[2]);
+    const std::string passwd = obtem_password(args, "Palavra-passe da base de dados principal: ");
+    const std::string nome_bd = operacoes::recupera_projecto_fora(r, *projecto, pasta, passwd);
+    std::printf("Projecto %s recuperado de %s em %s.\n", projecto->c_str(), r.repositorio.c_str(),
+                pasta.c_str());
+    const operacoes::Arranque a =
+        operacoes::arranca_projecto({*projecto, "", pasta, nome_bd}, passwd, true);
+    return a == operacoes::Arranque::Pronto ? kSucesso : kFalhou;
+}
+
 }  // namespace
 
 // The project's off-site repository: create or choose it, show it, stop
@@ -65,6 +91,7 @@ int offsite(const std::vector<std::string>& raw) {
                           {"--read-data"});
     if (args.posicionais().empty()) throw UsoErrado{"falta a acção (init, set, show, off, prune, check)"};
     const std::string accao = args.posicionais()[0];
+    if (accao == "recover") return recupera(args);
     const bool com_repositorio = accao == "init" || accao == "set";
     args.exige_posicionais(1, com_repositorio ? 2 : 1);
     if (accao != "init" && accao != "set" && accao != "show" && accao != "off" &&

@@ -68,4 +68,17 @@ PEZOLVA_EXPORT std::vector<CopiaFora> lista_copias_fora();
 // the database is as it was.
 PEZOLVA_EXPORT std::optional<std::string> repoe_de_fora(const CopiaFora& copia);
 
+// Rebuilds the project `projecto` from the repository `r` alone into
+// `pasta` (empty or missing): the newest copy of each database of its
+// stored register, its structure databases and its register, each database
+// checked as a restore checks a copy; the project's repository file is
+// written there too, so its backups go on going off-site.  `passwd` opens
+// the main database.  Returns the main database's file name: the caller
+// then starts the project (arranca_projecto), which registers it here.
+// Needs no current project.  Throws erro 3100.
+PEZOLVA_EXPORT std::string recupera_projecto_fora(const RepositorioFora& r,
+                                                  const std::string& projecto,
+                                                  const std::string& pasta,
+                                                  const std::string& passwd);
+
 }  // namespace pezolva::operacoes

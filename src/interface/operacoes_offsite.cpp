@@ -7,6 +7,7 @@
 #include "interface/processos_fora.h"
 #include "offsite/configuracao.h"
 #include "offsite/copias_fora.h"
+#include "offsite/recuperacao.h"
 #include "offsite/restic.h"
 #include "pezolva/offsite.h"
 #include "restore/copias_encontradas.h"
@@ -155,6 +156,29 @@ std::optional<std::string> repoe_de_fora(const CopiaFora& copia) {
         return offsite::repoe_de_fora(servicos(), estado().projecto_actual, restic,
                                       {copia.id, copia.nome_fich, copia.bd, copia.carimbo,
                                        copia.caminho, 0});
+    });
+}
+
+std::string recupera_projecto_fora(const RepositorioFora& r, const std::string& projecto,
+                                   const std::string& pasta, const std::string& passwd) {
+    return no_repositorio([&] {
+        if (const auto porque = offsite::recusa_repositorio(r.repositorio)) recusa(*porque);
+        offsite::ConfiguracaoOffsite c;
+        c.repositorio = r.repositorio;
+        c.ficheiro_password = r.ficheiro_password;
+        c.comando_sftp = r.comando_sftp;
+        offsite::Restic restic = restic_de(c);
+        offsite::Recuperacao feita;
+        try {
+            feita = offsite::recupera_projecto(servicos(), restic, projecto, pasta, passwd);
+        } catch (const offsite::ErroRestic&) {
+            throw;
+        } catch (const std::runtime_error& e) {
+            if (dynamic_cast<const FileError*>(&e) != nullptr) throw;
+            recusa(e.what());
+        }
+        offsite::grava_configuracao(servicos().files, pasta, c);
+        return feita.nome_bd;
     });
 }
 

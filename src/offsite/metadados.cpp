@@ -63,6 +63,7 @@ RegistoGuardado le_registo_guardado(const ProjectoActual& projecto) {
     QJsonObject doc;
     doc.insert("projecto", q(projecto.projecto));
     doc.insert("nome_bd", q(projecto.nome_bd));
+    doc.insert("caminho", q(projecto.caminho));
     doc.insert("registo", linhas);
     r.json = QJsonDocument(doc).toJson(QJsonDocument::Indented).toStdString();
     return r;

@@ -127,5 +127,34 @@ TEST_F(LauncherOffsiteTest, AFullRepositoryFailsTheRunAndKeepsTheLocalCopy) {
     EXPECT_EQ(copias().size(), 3u);
 }
 
+TEST_F(LauncherOffsiteTest, AWholeProjectComesBackFromTheRepositoryAlone) {
+    ASSERT_EQ(init(repo).saida, 0);
+    ASSERT_EQ(pz({"backup", "--all"}).saida, 0);
+    // The machine is lost: the project folder and every setting.
+    std::filesystem::remove_all(pasta());
+    std::filesystem::remove_all(dir.file("config"));
+    std::filesystem::remove_all(dir.file("data"));
+    const std::string nova = dir.file("recuperada");
+    auto r = corre({"offsite", "recover", q(repo), "--project", "obras", q(nova),
+                    "--repo-password-file", q(password_repo), "--password-file", q(password_bd)});
+    ASSERT_EQ(r.saida, 0) << r.err << r.out;
+    for (const char* f : {"brasol.mdb", "brasol_fotos.mdb", "log.mdb", "estr_b.ebd", "estr_f.ebd",
+                          "estr_l.ebd", "pezolva_offsite.ini"}) {
+        EXPECT_TRUE(std::filesystem::exists(nova + "/" + f)) << f;
+    }
+    // Registered here, with its register: it backs up, into its new folder, and off-site again.
+    EXPECT_NE(corre({"projects"}).out.find(nova), std::string::npos);
+    r = pz({"backup", "--all"});
+    EXPECT_EQ(r.saida, 0) << r.err << r.out;
+    EXPECT_TRUE(std::filesystem::exists(nova + "/copiaseg"));
+    EXPECT_NE(r.out.find("enviada para o repositório"), std::string::npos) << r.out;
+    EXPECT_EQ(pz({"verify"}).saida, 0);
+    // Never over something: the folder must be empty.
+    r = corre({"offsite", "recover", q(repo), "--project", "obras", q(nova), "--repo-password-file",
+               q(password_repo), "--password-file", q(password_bd)});
+    EXPECT_EQ(r.saida, 1);
+    EXPECT_NE(r.err.find("não está vazia"), std::string::npos) << r.err;
+}
+
 }  // namespace
 }  // namespace pezolva
