@@ -1,5 +1,7 @@
 #include "offsite/envio_copias.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <map>
 #include <set>
@@ -25,7 +27,7 @@ using Chave = std::pair<std::string, std::string>;  // database (lower case), st
 
 // What the repository holds of the project, from one listing.
 struct JaNoRepositorio {
-    std::set<Chave> copias;
+    std::map<Chave, std::pair<std::string, std::string>> copias;  // snapshot id, file version
     std::map<std::string, int> por_bd;  // copies of each database (lower case)
     int registos = 0;
     int estruturas = 0;
@@ -40,9 +42,21 @@ JaNoRepositorio ja_enviadas(Restic& restic, const std::string& projecto) {
         const auto bd = valor_etiqueta(i.etiquetas, "bd");
         const auto carimbo = valor_etiqueta(i.etiquetas, "carimbo");
         if (tipo != "copia" || !bd || !carimbo) continue;
-        if (ja.copias.insert({minusculas(*bd), *carimbo}).second) ++ja.por_bd[minusculas(*bd)];
+        const std::string versao = valor_etiqueta(i.etiquetas, "versao").value_or("");
+        if (ja.copias.insert({{minusculas(*bd), *carimbo}, {i.id, versao}}).second) {
+            ++ja.por_bd[minusculas(*bd)];
+        }
     }
     return ja;
+}
+
+// The file's size and change time: a copy made again in the same minute
+// keeps its name, but not these.
+std::string versao_do_ficheiro(const std::string& caminho) {
+    struct stat st {};
+    if (::stat(caminho.c_str(), &st) != 0) return "";
+    return std::to_string(st.st_size) + "-" + std::to_string(st.st_mtim.tv_sec) + "." +
+           std::to_string(st.st_mtim.tv_nsec);
 }
 
 class EnvioProjecto {
@@ -60,10 +74,18 @@ public:
         auto locais = restore::procura_copias(servicos_.files, onde.pastas, onde.bases, " ");
         restore::ordena(locais, 3, false);  // oldest first: a later run keeps the order
         JaNoRepositorio ja = ja_enviadas(restic_, projecto_.projecto);
+        std::set<Chave> vistas;
         for (const restore::CopiaEncontrada& c : locais) {
             const Chave chave{minusculas(c.bd), c.carimbo};
-            if (!ja.copias.insert(chave).second) continue;
-            if (envia(c)) ++ja.por_bd[chave.first];
+            if (!vistas.insert(chave).second) continue;
+            const std::string versao = versao_do_ficheiro(join_path(c.caminho, c.nome_fich));
+            const auto la = ja.copias.find(chave);
+            if (la == ja.copias.end()) {
+                if (envia(c, versao)) ++ja.por_bd[chave.first];
+            } else if (la->second.second != versao && envia(c, versao)) {
+                // The same name made again: the repository keeps the newer one only.
+                restic_.esquece_instantaneo(la->second.first);
+            }
         }
         const RegistoGuardado registo = le_registo_guardado(projecto_);
         // Forgetting takes a lock and a few seconds: only where there is
@@ -86,11 +108,12 @@ public:
     ResumoEnvio& resumo() { return resumo_; }
 
 private:
-    bool envia(const restore::CopiaEncontrada& c) {
+    bool envia(const restore::CopiaEncontrada& c, const std::string& versao) {
         const auto hora = hora_do_carimbo(c.carimbo);
         if (!hora) return false;  // a stamp that is no date: restic could not order it
-        const Envio r = restic_.envia(join_path(c.caminho, c.nome_fich),
-                                      etiquetas_copia(projecto_.projecto, c.bd, c.carimbo), *hora);
+        std::vector<std::string> etiquetas = etiquetas_copia(projecto_.projecto, c.bd, c.carimbo);
+        etiquetas.push_back("versao=" + codifica(versao));
+        const Envio r = restic_.envia(join_path(c.caminho, c.nome_fich), etiquetas, *hora);
         ++resumo_.enviadas;
         resumo_.bytes_novos += r.bytes_novos;
         log_.regista_mensagem("Cópia " + c.nome_fich + " enviada para o repositório " +

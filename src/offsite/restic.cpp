@@ -189,6 +189,8 @@ void Restic::esquece(const std::vector<std::string>& etiquetas, int manter, bool
     corre(args);
 }
 
+void Restic::esquece_instantaneo(const std::string& id) { corre({"forget", id}); }
+
 void Restic::prune() { corre({"prune"}); }
 
 void Restic::extrai(const std::string& id, const std::string& caminho, int fd) {

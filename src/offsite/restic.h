@@ -90,6 +90,7 @@ public:
     // (whatever their host and path) and forgets the rest; `prune` also
     // frees their data, under the repository's exclusive lock.
     void esquece(const std::vector<std::string>& etiquetas, int manter, bool prune);
+    void esquece_instantaneo(const std::string& id);
     void prune();
     // Writes the file `caminho` of snapshot `id` to the open descriptor `fd`.
     void extrai(const std::string& id, const std::string& caminho, int fd);

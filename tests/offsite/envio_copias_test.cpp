@@ -81,6 +81,17 @@ TEST_F(EnvioCopiasTest, EachNamedCopyGoesOffSiteOnceAndTheRegistersNumberIsKeptT
     EXPECT_FALSE(rr.lista({kMarca, kTipoEstrutura, etiqueta_projecto(projecto.projecto)}).empty());
 }
 
+TEST_F(EnvioCopiasTest, ACopyMadeAgainInTheSameMinuteReplacesItsOffSiteTwin) {
+    copia(testproject::kPrincipal);
+    envia();
+    principal().Execute("create table feita_depois (x)");
+    copia(testproject::kPrincipal);  // the clock has not moved: the same name
+    const ResumoEnvio r = envia();
+    EXPECT_TRUE(log.sem_erros()) << log.erros();
+    EXPECT_EQ(r.enviadas, 1);
+    EXPECT_EQ(fora_de("brasol").size(), 1u) << "the older twin was forgotten";
+}
+
 TEST_F(EnvioCopiasTest, AnUnreachableRepositoryCostsNoLocalCopyAndTheNextRunCatchesUp) {
     const std::string nome = copia_principal();
     processos.falha = [](const PedidoProcesso&) -> std::optional<ResultadoProcesso> {
