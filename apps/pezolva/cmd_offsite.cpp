@@ -22,8 +22,9 @@ std::string caminho_absoluto(const std::string& ficheiro) {
     return std::string(real) + "/" + ficheiro;
 }
 
+// The repository (the second word) and how to reach it.
 operacoes::RepositorioFora pedido(const Argumentos& args) {
-    if (args.posicionais().size() != 2) throw UsoErrado{"falta o REPOSITORIO"};
+    if (args.posicionais().size() < 2) throw UsoErrado{"falta o REPOSITORIO"};
     const auto ficheiro = args.valor("--repo-password-file");
     if (!ficheiro) throw UsoErrado{"falta --repo-password-file FICHEIRO"};
     operacoes::RepositorioFora r;
@@ -64,12 +65,7 @@ int recupera(const Argumentos& args) {
     args.exige_posicionais(3, 3);
     const auto projecto = args.valor("--project");
     if (!projecto) throw UsoErrado{"falta --project NOME"};
-    const auto ficheiro = args.valor("--repo-password-file");
-    if (!ficheiro) throw UsoErrado{"falta --repo-password-file FICHEIRO"};
-    operacoes::RepositorioFora r;
-    r.repositorio = args.posicionais()[1];
-    r.ficheiro_password = caminho_absoluto(*ficheiro);
-    r.comando_sftp = args.valor("--sftp-command").value_or("");
+    const operacoes::RepositorioFora r = pedido(args);
     const std::string pasta = caminho_absoluto(args.posicionais()[2]);
     const std::string passwd = obtem_password(args, "Palavra-passe da base de dados principal: ");
     const std::string nome_bd = operacoes::recupera_projecto_fora(r, *projecto, pasta, passwd);

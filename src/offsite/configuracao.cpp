@@ -60,7 +60,7 @@ void grava_configuracao(FileSystem& files, const std::string& pasta_projecto,
     for (const auto& [chave, valor] : campos) t += std::string(chave) + "=" + numa_linha(*valor) + "\n";
     const std::string caminho = caminho_configuracao(pasta_projecto);
     files.write_file_atomic(caminho, t);
-    files.set_permissions(caminho, 0664);
+    files.set_permissions(caminho, 0644);
 }
 
 std::optional<std::string> recusa_repositorio(const std::string& repositorio) {

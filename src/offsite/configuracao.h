@@ -33,7 +33,8 @@ std::string caminho_configuracao(const std::string& pasta_projecto);
 std::optional<ConfiguracaoOffsite> le_configuracao(FileSystem& files, const std::string& pasta_projecto);
 
 // Writes it whole (never half), readable by all and writable by its owner
-// and group, like the project's other shared files.
+// only: the ssh command it may hold is run by every user's backup, so no
+// one else may change it.
 void grava_configuracao(FileSystem& files, const std::string& pasta_projecto,
                         const ConfiguracaoOffsite& c);
 

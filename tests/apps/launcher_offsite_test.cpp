@@ -99,6 +99,20 @@ TEST_F(LauncherOffsiteTest, AnUnreachableRepositoryFailsTheRunKeepsTheCopyAndIsC
     EXPECT_EQ(quantas_fora(pz({"copies", "--json"}).out), 2);
 }
 
+TEST_F(LauncherOffsiteTest, WithoutResticTheLocalBackupIsUnaffectedAndTheRunSaysWhy) {
+    ASSERT_EQ(init(repo).saida, 0);
+    auto r = pz({"backup", "brasol.mdb"}, {"env", "PATH=" + q(dir.file("sem-programas"))});
+    EXPECT_EQ(r.saida, 1) << r.out;
+    EXPECT_NE(r.out.find("O programa restic não está instalado"), std::string::npos) << r.out;
+    EXPECT_EQ(copias().size(), 1u);
+    // Listing says the same, and still shows the local copies.
+    r = corre({"copies", "--project", "obras", "--password-file", q(password_bd)}, nullptr, "", false,
+              {"env", "PATH=" + q(dir.file("sem-programas"))});
+    EXPECT_EQ(r.saida, 1);
+    EXPECT_NE(r.out.find(copias().front()), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("restic não está instalado"), std::string::npos) << r.err;
+}
+
 TEST_F(LauncherOffsiteTest, NoPasswordReachesAnyProgramsArgumentsOrEnvironment) {
     ASSERT_EQ(init(repo).saida, 0);
     const std::string traco = dir.file("execve.txt");

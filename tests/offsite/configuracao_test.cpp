@@ -40,7 +40,7 @@ TEST(ConfiguracaoTest, ItIsKeptInTheProjectFolderReadableByTheTeam) {
     EXPECT_EQ(lida->ficheiro_password, c.ficheiro_password);
     EXPECT_EQ(lida->comando_sftp, "ssh -p 2222 rm -rf /");
     EXPECT_EQ(lida->ultimo_prune, "20261207");
-    EXPECT_EQ(files.permissions(caminho_configuracao(pasta)), 0664u);
+    EXPECT_EQ(files.permissions(caminho_configuracao(pasta)), 0644u);
 }
 
 }  // namespace
