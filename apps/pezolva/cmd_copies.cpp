@@ -2,6 +2,7 @@
 
 #include "comandos.h"
 #include "json.h"
+#include "pezolva/offsite.h"
 #include "pezolva/reposicao.h"
 #include "projecto_terminal.h"
 #include "separador_milhares.h"
@@ -25,29 +26,46 @@ std::string data_iso(const std::string& c) {
            c.substr(8, 2) + ":" + c.substr(10, 2) + "\"";
 }
 
-// The copies as a JSON array, one object a line, keys in a fixed order.
-void escreve_json(const operacoes::CopiasEncontradas& e) {
+// The copies as a JSON array, one object a line, keys in a fixed order:
+// those on disk, then those in the off-site repository ("onde").
+void escreve_json(const operacoes::CopiasEncontradas& e,
+                  const std::vector<operacoes::CopiaFora>& fora) {
     std::printf("[");
-    for (std::size_t i = 0; i < e.copias.size(); ++i) {
-        const operacoes::CopiaListada& c = e.copias[i];
+    const char* separa = "";
+    for (const operacoes::CopiaListada& c : e.copias) {
         std::printf(
             "%s{\"nome\": %s, \"bd\": %s, \"data\": %s, \"carimbo\": %s, \"caminho\": %s, "
-            "\"bytes\": %llu}",
-            i ? ",\n " : "", texto_json(c.nome_fich).c_str(), texto_json(c.bd).c_str(),
+            "\"bytes\": %llu, \"onde\": \"local\"}",
+            separa, texto_json(c.nome_fich).c_str(), texto_json(c.bd).c_str(),
             data_iso(c.carimbo).c_str(), texto_json(c.carimbo).c_str(),
             texto_json(c.caminho).c_str(), static_cast<unsigned long long>(c.bytes));
+        separa = ",\n ";
+    }
+    for (const operacoes::CopiaFora& c : fora) {
+        std::printf(
+            "%s{\"nome\": %s, \"bd\": %s, \"data\": %s, \"carimbo\": %s, \"caminho\": %s, "
+            "\"onde\": \"fora\", \"instantaneo\": %s}",
+            separa, texto_json(c.nome_fich).c_str(), texto_json(c.bd).c_str(),
+            data_iso(c.carimbo).c_str(), texto_json(c.carimbo).c_str(),
+            texto_json(c.repositorio).c_str(), texto_json(c.id).c_str());
+        separa = ",\n ";
     }
     std::printf("]\n");
 }
 
-void escreve_tabela(const operacoes::CopiasEncontradas& e) {
-    std::printf("%-34s %-16s %-16s %14s  %s\n", "Nome", "BD", "Data Cópia", "Tam. (Kbytes)",
-                "Caminho");
+void escreve_tabela(const operacoes::CopiasEncontradas& e,
+                    const std::vector<operacoes::CopiaFora>& fora) {
+    std::printf("%-34s %-16s %-16s %14s  %-5s %s\n", "Nome", "BD", "Data Cópia",
+                "Tam. (Kbytes)", "Onde", "Caminho");
     for (const operacoes::CopiaListada& c : e.copias) {
-        std::printf("%-34s %-16s %-16s %14s  %s\n", c.nome_fich.c_str(), c.bd.c_str(),
-                    c.data.c_str(), c.tamanho.c_str(), c.caminho.c_str());
+        std::printf("%-34s %-16s %-16s %14s  %-5s %s\n", c.nome_fich.c_str(), c.bd.c_str(),
+                    c.data.c_str(), c.tamanho.c_str(), "local", c.caminho.c_str());
     }
-    if (e.copias.empty()) std::printf("(nenhuma cópia encontrada)\n");
+    for (const operacoes::CopiaFora& c : fora) {
+        std::printf("%-34s %-16s %-16s %14s  %-5s %s\n", c.nome_fich.c_str(), c.bd.c_str(),
+                    c.data.c_str(), "", "fora", c.repositorio.c_str());
+    }
+    if (e.copias.empty() && fora.empty()) std::printf("(nenhuma cópia encontrada)\n");
 }
 
 }  // namespace
@@ -67,12 +85,21 @@ int copies(const std::vector<std::string>& raw) {
     }
     std::fprintf(stderr, "Pastas procuradas:\n");
     for (const std::string& p : encontradas.pastas) std::fprintf(stderr, "  %s\n", p.c_str());
-    if (args.tem("--json")) {
-        escreve_json(encontradas);
-    } else {
-        escreve_tabela(encontradas);
+    // A repository that cannot be reached hides none of the local copies.
+    std::vector<operacoes::CopiaFora> fora;
+    int saida = kSucesso;
+    try {
+        fora = operacoes::lista_copias_fora();
+    } catch (const erro& e) {
+        std::fprintf(stderr, "pezolva: %s\n", e.what());
+        saida = kFalhou;
     }
-    return kSucesso;
+    if (args.tem("--json")) {
+        escreve_json(encontradas, fora);
+    } else {
+        escreve_tabela(encontradas, fora);
+    }
+    return saida;
 }
 
 }  // namespace pezolva::cli

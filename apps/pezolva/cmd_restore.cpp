@@ -5,6 +5,7 @@
 
 #include "comandos.h"
 #include "copias_terminal.h"
+#include "pezolva/offsite.h"
 #include "pezolva/reposicao.h"
 #include "projecto_terminal.h"
 
@@ -37,14 +38,40 @@ Confirmacao confirma(const Argumentos& args, const operacoes::CopiaListada& c) {
 
 }  // namespace
 
+// The copy `nome` of the off-site repository (the newest of that name);
+// nullopt when there is none.
+std::optional<operacoes::CopiaFora> copia_de_fora(const std::string& nome) {
+    for (const operacoes::CopiaFora& c : operacoes::lista_copias_fora()) {
+        if (c.nome_fich == nome) return c;
+    }
+    return std::nullopt;
+}
+
+int repoe_de_fora(const Argumentos& args, const operacoes::CopiaFora& c) {
+    const operacoes::CopiaListada mostrada{c.nome_fich, c.bd, c.data, c.carimbo, c.repositorio,
+                                           "", 0};
+    std::fprintf(stderr, "A cópia %s vem do repositório %s.\n", c.nome_fich.c_str(),
+                 c.repositorio.c_str());
+    if (confirma(args, mostrada) != Confirmacao::Sim) return kFalhou;
+    if (const auto falha = operacoes::repoe_de_fora(c)) {
+        std::fprintf(stderr, "%s\n", falha->c_str());
+        return kFalhou;
+    }
+    std::printf("Cópia concluida\n");
+    return kSucesso;
+}
+
 // Replaces a database of the project by one of its copies, as "Repor" does
-// in the restore window.
+// in the restore window; a copy found only off-site is fetched first.
 int restore(const std::vector<std::string>& raw) {
     const Argumentos args(raw, {"--project", "--password-file"}, {"--yes"});
     args.exige_posicionais(1, 1);
     if (!arranca_projecto_indicado(args, true)) return kFalhou;
     const std::string& nome = args.posicionais()[0];
     const std::optional<operacoes::CopiaListada> copia = operacoes::procura_copia(nome);
+    if (!copia && nome.find('/') == std::string::npos) {
+        if (const auto fora = copia_de_fora(nome)) return repoe_de_fora(args, *fora);
+    }
     if (!copia) {
         std::fprintf(stderr,
                      "pezolva: %s não é uma cópia de segurança de uma base de dados do projecto "

@@ -17,6 +17,7 @@ int copies(const std::vector<std::string>& args);
 int restore(const std::vector<std::string>& args);
 int verify(const std::vector<std::string>& args);
 int import(const std::vector<std::string>& args);
+int offsite(const std::vector<std::string>& args);
 
 // The window program: choose a project, give its password, pick an
 // operation.

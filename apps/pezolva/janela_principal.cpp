@@ -21,6 +21,7 @@
 
 #include "fronteira.h"
 #include "pezolva/mnt.h"
+#include "pezolva/offsite.h"
 
 namespace pezolva::cli {
 namespace {
@@ -102,6 +103,10 @@ JanelaPrincipal::JanelaPrincipal(const operacoes::Projecto& projecto,
     sem_registo_->setWordWrap(true);
     sem_registo_->hide();
     coluna_copias->addWidget(sem_registo_);
+    fora_ = rotulo(QString(), "copias_fora", caixa_copias);
+    fora_->setWordWrap(true);
+    fora_->hide();
+    coluna_copias->addWidget(fora_);
     // The height the window gains goes to the register's table.
     layout->addWidget(caixa_copias, 1);
 
@@ -142,12 +147,39 @@ JanelaPrincipal::JanelaPrincipal(const operacoes::Projecto& projecto,
     resize(620, sizeHint().height());
 }
 
+// "Fora do local (REPOSITÓRIO): última cópia …; última verificação …".
+static QString texto_fora(const operacoes::RepositorioFora& r) {
+    const std::string verificacao =
+        r.ultima_verificacao.empty()
+            ? "nunca"
+            : r.ultima_verificacao +
+                  (r.resultado_verificacao.empty() ? "" : " (" + r.resultado_verificacao + ")");
+    return q("Fora do local (" + r.repositorio + "): última cópia " +
+             (r.ultimo_envio.empty() ? std::string("nunca") : r.ultimo_envio) +
+             "; última verificação " + verificacao + ".");
+}
+
+// The off-site line, when the project has a repository.  Only the
+// project's file is read: the window never waits on the network.
+void JanelaPrincipal::mostra_estado_fora() {
+    std::optional<operacoes::RepositorioFora> r;
+    try {
+        r = operacoes::repositorio_fora();
+    } catch (const std::exception&) {
+    }
+    fora_->setVisible(r.has_value());
+    if (!r) return;
+    fora_->setText(texto_fora(*r));
+    fora_->setToolTip(fora_->text());
+}
+
 void JanelaPrincipal::mostra_estado_copias() {
     copias_->clear();
     if (!estado_copias_) {
         copias_->hide();
         return;
     }
+    mostra_estado_fora();
     std::vector<operacoes::BaseRegistada> registo;
     const bool lido = fronteira([&] { registo = estado_copias_(); });
     copias_->setVisible(lido && !registo.empty());

@@ -54,11 +54,14 @@ class JanelaPrincipal : public QDialog {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    void mostra_estado_fora();
+
     EstadoCopias estado_copias_;
     // Labels shown elided in the middle, with their whole texts.
     std::vector<std::pair<QLabel*, QString>> elididos_;
     QTreeWidget* copias_ = nullptr;
     QLabel* sem_registo_ = nullptr;
+    QLabel* fora_ = nullptr;  // the off-site repository's last copy and check
     bool em_execucao_ = false;
     bool centrada_ = false;
 };

@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
         if (subcomando == "restore") return restore(args);
         if (subcomando == "verify") return verify(args);
         if (subcomando == "import") return import(args);
+        if (subcomando == "offsite") return offsite(args);
         throw UsoErrado{"subcomando desconhecido: " + subcomando};
     } catch (const UsoErrado& e) {
         std::fprintf(stderr, "pezolva: %s\n\n%s", e.mensagem.c_str(), ajuda(subcomando));

@@ -9,6 +9,9 @@
 #include "engine/interruption.h"
 #include "interface/estado.h"
 #include "interface/para_o_anfitriao.h"
+#include "interface/processos_fora.h"
+#include "offsite/configuracao.h"
+#include "offsite/envio_copias.h"
 #include "pezolva/operacoes.h"
 #include "register/bups.h"
 #include "register/lembrete.h"
@@ -68,6 +71,18 @@ RegistoAberto abre_registo() {
     return r;
 }
 
+// The run's copies also go to the project's repository, when it has one.
+// A failure there makes the run's a failure; the local copies stay.
+FimCopias envia_para_fora(backup::LogsExecucao& log, FimCopias fim) {
+    const ProjectoActual& projecto = estado().projecto_actual;
+    const auto config = offsite::le_configuracao(servicos().files, projecto.caminho);
+    if (!config) return fim;
+    const offsite::ResumoEnvio envio =
+        offsite::envia_para_fora(servicos(), projecto, *config, processos_fora(), log);
+    if (envio.interrompido_por != 0) return FimCopias::Interrompida;
+    return log.sem_erros() ? fim : FimCopias::ComErros;
+}
+
 }  // namespace
 
 Lembrete lembrete() {
@@ -111,6 +126,9 @@ ResultadoCopias copia_bases(const std::vector<std::string>& nomes, const Progres
         ResultadoCopias r;
         r.fim = fim_para_o_anfitriao(
             backup::executa_copias(nomes, aberto.registo, copia, log, servicos().dialogs));
+        if (r.fim == FimCopias::Concluida || r.fim == FimCopias::ComErros) {
+            r.fim = envia_para_fora(log, r.fim);
+        }
         if (r.fim == FimCopias::Interrompida) {
             r.sinal = engine::interruption_requested();
             // The request would stop every later statement of this process:

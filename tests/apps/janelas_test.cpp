@@ -1,6 +1,7 @@
 // The launcher's window program in the test's own process: the password
 // question, the start and the main window, with scripted dialogs.
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -20,6 +21,7 @@
 #include "interface/estado.h"
 #include "janela_principal.h"
 #include "pezolva/mnt.h"
+#include "pezolva/operacoes.h"
 #include "support/fixtures.h"
 
 namespace pezolva::cli {
@@ -172,6 +174,30 @@ TEST_F(JanelasTest, ErrorsStopAtTheBoundaryAndTheWindowGoesOn) {
     ASSERT_EQ(t.dialogs.shown().size(), 3u);
     EXPECT_EQ(t.dialogs.shown()[2].text, "3001 - Falhou.");
     EXPECT_EQ(t.dialogs.shown()[2].title, "Erro");
+}
+
+// The main window's off-site line comes from the project's file alone:
+// nothing when there is no repository, the last copy and check otherwise.
+TEST_F(JanelasTest, TheMainWindowShowsTheLastOffSiteCopyAndCheck) {
+    ASSERT_EQ(operacoes::arranca_projecto({"obras", "", pasta(), "brasol.mdb"}, "kqa730418", true),
+              operacoes::Arranque::Pronto);
+    const auto estado = [] { return std::vector<operacoes::BaseRegistada>{}; };
+    {
+        JanelaPrincipal janela({"obras", "", pasta(), "brasol.mdb"}, {}, estado);
+        auto* fora = janela.findChild<QLabel*>(QStringLiteral("copias_fora"));
+        ASSERT_NE(fora, nullptr);
+        EXPECT_TRUE(fora->isHidden());
+    }
+    testing::write_file(pasta() + "/pezolva_offsite.ini",
+                        "[offsite]\nrepositorio=sftp:copias@servidor:/srv/obras\n"
+                        "ultimo_envio=07-12-2026 18:30:00\nultima_verificacao=\n");
+    JanelaPrincipal janela({"obras", "", pasta(), "brasol.mdb"}, {}, estado);
+    auto* fora = janela.findChild<QLabel*>(QStringLiteral("copias_fora"));
+    ASSERT_NE(fora, nullptr);
+    EXPECT_FALSE(fora->isHidden());
+    EXPECT_EQ(fora->text().toStdString(),
+              "Fora do local (sftp:copias@servidor:/srv/obras): última cópia 07-12-2026 18:30:00; "
+              "última verificação nunca.");
 }
 
 }  // namespace

@@ -8,6 +8,9 @@
 
 #include "backup/ui/conf_copias.h"
 #include "interface/estado.h"
+#include "offsite/configuracao.h"
+#include "offsite/copias_fora.h"
+#include "offsite/restic.h"
 #include "pezolva/mnt.h"
 #include "support/fixtures.h"
 #include "testproject/projecto_teste.h"
@@ -103,6 +106,34 @@ TEST_F(LembreteMntTest, TheBackupOperationsTellWhetherTheRunSucceeded) {
     bool completa = true;
     com_janela([&] { completa = m.copia_segur_com_fo(); });
     EXPECT_FALSE(completa) << "no run took place in the full window";
+}
+
+// A window's run sends its copies off-site once it closes; a repository
+// that cannot be reached is said, and the run counts as failed.
+TEST_F(LembreteMntTest, TheWindowsCopiesGoOffSiteWhenItCloses) {
+    testing::write_file(t.dir.file("repo.pw"), "frase\n");
+    offsite::ConfiguracaoOffsite config;
+    config.repositorio = t.dir.file("repo");
+    config.ficheiro_password = t.dir.file("repo.pw");
+    offsite::ProcessosReais processos;
+    offsite::Restic restic(processos, config.repositorio, config.ficheiro_password);
+    restic.init();
+    offsite::grava_configuracao(t.files, pasta(), config);
+    bool compacta = false;
+    com_janela([&] { compacta = m.copia_segur_sem_fo(); });
+    EXPECT_TRUE(compacta);
+    EXPECT_EQ(offsite::lista_copias_fora(restic, "obras").size(), 3u);
+
+    config.repositorio = t.dir.file("longe");
+    offsite::grava_configuracao(t.files, pasta(), config);
+    t.clock.advance_seconds(40 * 24 * 3600);  // due again
+    t.dialogs.clear();
+    com_janela([&] { compacta = m.copia_segur_sem_fo(); });
+    EXPECT_FALSE(compacta);
+    ASSERT_FALSE(t.dialogs.shown().empty());
+    EXPECT_NE(t.dialogs.shown().back().text.find("Não existe um repositório em " + config.repositorio),
+              std::string::npos)
+        << t.dialogs.shown().back().text;
 }
 
 }  // namespace
