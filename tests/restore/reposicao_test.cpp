@@ -14,6 +14,7 @@
 #include "engine/interruption.h"
 #include "engine/lock_file.h"
 #include "reposicao_fixture.h"
+#include "restore/sobras_reposicao.h"
 
 namespace pezolva::restore {
 namespace {
