@@ -5,6 +5,7 @@
 
 #include "cli.h"
 #include "comandos.h"
+#include "copias_terminal.h"
 #include "json.h"
 #include "pezolva/importacao.h"
 
@@ -27,7 +28,8 @@ std::string relatorio_json(const importacao::Pedido& p, const importacao::Relato
     return "{\"projecto\": " + texto_json(p.projecto) + ",\n \"origem\": " + texto_json(p.origem) +
            ",\n \"destino\": " + texto_json(p.destino) + ",\n \"sucesso\": " + (r.sucesso ? "true" : "false") +
            ",\n \"erro\": " + texto_json(r.erro) + ",\n \"ficheiros\": " + ficheiros +
-           ",\n \"pastas_a_rever\": " + lista_json(r.pastas_a_rever) + ",\n \"segundos\": " + segundos + "}";
+           ",\n \"pastas_a_rever\": " + lista_json(r.pastas_a_rever) + ",\n \"avisos\": " + lista_json(r.avisos) +
+           ",\n \"segundos\": " + segundos + "}";
 }
 
 void mostra(const importacao::Relatorio& r) {
@@ -69,6 +71,12 @@ int import(const std::vector<std::string>& raw) {
                          static_cast<long long>(linhas));
         });
     if (terminal) std::fprintf(stderr, "\r\033[K");
+    for (const std::string& aviso : r.avisos) std::fprintf(stderr, "pezolva: aviso: %s\n", aviso.c_str());
+    if (r.sinal != 0) {
+        std::fprintf(stderr, "pezolva: importação interrompida pelo sinal %s; %s.\n", nome_sinal(r.sinal).c_str(),
+                     r.sucesso ? "o projecto já estava importado e registado" : "nada ficou no destino");
+        return 128 + r.sinal;
+    }
     if (json) std::printf("%s\n", relatorio_json(pedido, r).c_str());
     else if (r.sucesso) mostra(r);
     if (!r.sucesso) std::fprintf(stderr, "pezolva: %s\n", r.erro.c_str());

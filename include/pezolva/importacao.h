@@ -47,6 +47,13 @@ struct Relatorio {
     // were: the user must set them again.
     std::vector<std::string> pastas_a_rever;
     double segundos = 0;
+    // What this run noticed and left alone: a temporary folder of another
+    // import it could not tell was dead.
+    std::vector<std::string> avisos;
+    // The signal (SIGINT, SIGTERM, SIGHUP) that stopped the run, 0 when none:
+    // the caller should then end as that signal asks (status 128 + sinal).
+    // On success the project was in place when it came.
+    int sinal = 0;
 };
 
 // Progress: the file and table being read, and the rows carried of it.
@@ -54,7 +61,9 @@ using Progresso = std::function<void(const std::string& ficheiro, const std::str
 
 // Imports the folder.  On success the target holds the project and it is
 // registered on this workstation under `projecto`; on failure there is no
-// target and nothing was registered.  Never throws.
+// target and nothing was registered.  SIGINT, SIGTERM and SIGHUP stop the
+// run for its length, as a failure.  Temporary folders that killed imports
+// left beside the target go first.  Never throws.
 PEZOLVA_IMPORTACAO_EXPORT Relatorio importa(const Pedido& pedido, const Progresso& progresso = {});
 
 }  // namespace pezolva::importacao

@@ -4,6 +4,7 @@
 
 #include "common/text.h"
 #include "engine/database.h"
+#include "engine/interruption.h"
 #include "engine/quoting.h"
 #include "importacao/campos_importados.h"
 #include "importacao/erro_importacao.h"
@@ -76,13 +77,21 @@ std::int64_t copia_linhas(FonteJet& fonte, engine::Database& db, const std::stri
                           const std::string& ficheiro, const Progresso& progresso) {
     const std::string inicio = "INSERT INTO " + engine::quote_identifier(tabela) + " VALUES (";
     std::int64_t n = 0;
+    bool interrompida = false;
     fonte.linhas(tabela, [&](const std::vector<Celula>& celulas) {
+        // Rows of libmdb's reading run no statement that would notice the
+        // request: a long table stops here, between two rows.
+        if (engine::interruption_requested() != 0) {
+            interrompida = true;
+            return false;
+        }
         std::string sql = inicio;
         for (std::size_t i = 0; i < celulas.size(); ++i) sql += (i ? ", " : "") + literal(celulas[i]);
         db.Execute(sql + ")");
         if (++n % 1000 == 0 && progresso) progresso(ficheiro, tabela, n);
         return true;
     });
+    if (interrompida) throw ErroImportacao(kImportacaoInterrompida);
     if (progresso) progresso(ficheiro, tabela, n);
     return n;
 }

@@ -12,4 +12,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// What a run stopped by a signal says, wherever it noticed the request.
+inline constexpr const char* kImportacaoInterrompida = "A importação foi interrompida: nada ficou no destino.";
+
 }  // namespace pezolva::importacao

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "common/text.h"
+#include "engine/interruption.h"
 #include "importacao/erro_importacao.h"
 #include "importacao/fonte_mdb.h"
 #include "importacao/importacao_projecto.h"
@@ -39,11 +40,15 @@ Relatorio importa(const Pedido& pedido, const Progresso& progresso) {
     const auto inicio = std::chrono::steady_clock::now();
     Relatorio relatorio;
     bool escrito = false;
+    // A signal stops the work, and what it wrote goes, rather than the
+    // process dying with a half-written folder beside the target.
+    const engine::SignalInterruption sinais;
     try {
         if (trim(pedido.projecto).empty()) throw ErroImportacao("Falta o nome do projecto.");
         confirma_nome_livre(pedido);
         importa_projecto(pedido, abre_fonte_mdb, progresso, relatorio);
         escrito = true;
+        if (engine::interruption_requested() != 0) throw ErroImportacao(kImportacaoInterrompida);
         regista(pedido, relatorio.ficheiros.front().nome);
         relatorio.sucesso = true;
     } catch (const std::exception& e) {
@@ -55,6 +60,9 @@ Relatorio importa(const Pedido& pedido, const Progresso& progresso) {
         std::filesystem::remove_all(pedido.destino, ignorado);
         relatorio.ficheiros.clear();
     }
+    relatorio.sinal = engine::interruption_requested();
+    // The request would stop every later statement of this process.
+    engine::clear_interruption();
     relatorio.segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
     return relatorio;
 }

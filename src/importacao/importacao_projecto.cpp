@@ -8,9 +8,13 @@
 #include <cstring>
 #include <filesystem>
 #include <random>
+#include <utility>
 
 #include "common/text.h"
 #include "engine/database.h"
+#include "engine/error.h"
+#include "engine/interruption.h"
+#include "engine/lock_file.h"
 #include "engine/quoting.h"
 #include "importacao/base_importada.h"
 #include "importacao/erro_importacao.h"
@@ -82,7 +86,37 @@ void confirma_palavra_passe(FonteJet& fonte, const Plano& plano) {
     }
 }
 
-// A fresh folder beside the target, made by this run (mkdir is the claim),
+constexpr const char* kMarca = ".importacao-";
+constexpr std::size_t kSufixo = 16;  // hexadecimal digits of the random token
+
+// ".<target>.importacao-<16 hex digits>": the name of a run's folder.
+bool pasta_de_importacao(const std::string& nome) {
+    const auto marca = nome.rfind(kMarca);
+    if (nome.size() < 2 || nome[0] != '.' || marca == std::string::npos || marca == 0) return false;
+    const std::string sufixo = nome.substr(marca + std::strlen(kMarca));
+    return sufixo.size() == kSufixo && sufixo.find_first_not_of("0123456789abcdef") == std::string::npos;
+}
+
+// Removes a run's folder and then its companion lock, holding the
+// companion's exclusive lock all along; false (nothing touched) when a live
+// run holds it or it cannot be asked.
+bool remove_com_bloqueio(const fs::path& pasta) {
+    try {
+        engine::ExclusiveLock exclusivo(pasta.string());
+        std::error_code ignorado;
+        fs::remove_all(pasta, ignorado);
+        // The companion goes after its folder, by the holder of its
+        // exclusive lock: a folder is never seen without its lock.
+        if (!fs::exists(pasta, ignorado)) fs::remove(engine::companion_path(pasta.string()), ignorado);
+        return true;
+    } catch (const engine::EngineError&) {
+        return false;
+    }
+}
+
+// A fresh folder beside the target, claimed by its companion lock (held
+// shared for the run, made before the folder so that the folder never
+// exists unclaimed) and made by this run (mkdir is the claim of the name),
 // removed with whatever is in it unless handed over.
 class PastaTemporaria {
 public:
@@ -90,18 +124,39 @@ public:
         std::random_device aleatorio;
         for (int tentativa = 0; tentativa < 8 && caminho_.empty(); ++tentativa) {
             char sufixo[32];
-            std::snprintf(sufixo, sizeof sufixo, ".importacao-%08x%08x", aleatorio(), aleatorio());
+            std::snprintf(sufixo, sizeof sufixo, "%s%08x%08x", kMarca, aleatorio(), aleatorio());
             const fs::path p = destino.parent_path() / ("." + destino.filename().string() + sufixo);
-            if (::mkdir(p.c_str(), 0755) == 0) caminho_ = p;
-            else if (errno != EEXIST) break;
+            try {
+                bloqueio_ = engine::CompanionLock(p.string(), engine::CompanionLock::Mode::Shared);
+            } catch (const engine::EngineError&) {
+                continue;  // someone holds that name's lock: another name
+            }
+            if (::mkdir(p.c_str(), 0755) == 0) {
+                caminho_ = p;
+                break;
+            }
+            const int erro = errno;
+            liberta_bloqueio(p);
+            if (erro != EEXIST) break;
         }
         if (caminho_.empty()) {
             throw ErroImportacao("Não foi possível criar a pasta temporária ao lado de " + destino.string() + ".");
         }
     }
     ~PastaTemporaria() {
-        std::error_code ignorado;
-        if (!caminho_.empty()) fs::remove_all(caminho_, ignorado);
+        if (caminho_.empty()) return;
+        if (bloqueio_.held()) {
+            // Our shared lock goes first: removing takes the exclusive one.
+            // Should another run take it meanwhile, that run removes the folder.
+            bloqueio_.release();
+            remove_com_bloqueio(caminho_);
+        } else {
+            // A file system without locks: no other run can tell our folder
+            // dead, so it is ours alone to remove.
+            std::error_code ignorado;
+            fs::remove_all(caminho_, ignorado);
+            fs::remove(engine::companion_path(caminho_.string()), ignorado);
+        }
     }
     PastaTemporaria(const PastaTemporaria&) = delete;
     PastaTemporaria& operator=(const PastaTemporaria&) = delete;
@@ -113,17 +168,62 @@ public:
             throw ErroImportacao("Não foi possível dar o nome " + destino.string() + " à pasta importada: " +
                                  std::strerror(errno) + ".");
         }
-        caminho_.clear();
+        const fs::path temporaria = std::exchange(caminho_, fs::path());
         const int pai = ::open(destino.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (pai >= 0) {
             ::fsync(pai);
             ::close(pai);
         }
+        liberta_bloqueio(temporaria);
     }
 
 private:
+    // The companion of a name whose folder is gone (renamed, or never made).
+    void liberta_bloqueio(const fs::path& p) {
+        if (bloqueio_.held()) {
+            bloqueio_.release();
+            remove_com_bloqueio(p);
+        } else {
+            std::error_code ignorado;
+            fs::remove(engine::companion_path(p.string()), ignorado);
+        }
+    }
+
+    engine::CompanionLock bloqueio_;
     fs::path caminho_;
 };
+
+// What killed imports left in `pai`: their folders, gone with their
+// companions once no live run holds them; a folder whose lock a live run
+// holds, or that has no lock to ask (or one that cannot be asked), is left
+// and named in `relatorio`.  Companions whose folder is gone go too.
+void recupera_sobras(const fs::path& pai, Relatorio& relatorio) {
+    std::error_code erro;
+    std::vector<fs::path> pastas, companheiros;
+    for (fs::directory_iterator i(pai, erro), fim; !erro && i != fim; i.increment(erro)) {
+        const std::string nome = i->path().filename().string();
+        if (pasta_de_importacao(nome)) {
+            if (i->symlink_status(erro).type() == fs::file_type::directory) pastas.push_back(i->path());
+        } else if (nome.size() > 6 && nome.starts_with("..") && nome.ends_with(".lock") &&
+                   pasta_de_importacao(nome.substr(1, nome.size() - 6))) {
+            companheiros.push_back(pai / nome.substr(1, nome.size() - 6));
+        }
+    }
+    for (const fs::path& p : pastas) {
+        const bool com_bloqueio = fs::exists(engine::companion_path(p.string()), erro);
+        if (com_bloqueio && remove_com_bloqueio(p)) continue;
+        relatorio.avisos.push_back("A pasta " + p.string() +
+                                   (com_bloqueio ? " é de uma importação ainda em curso, ou não se pode saber se é: ficou."
+                                                 : " não tem bloqueio que diga se a importação que a fez ainda corre: ficou."));
+    }
+    for (const fs::path& p : companheiros) {
+        if (!fs::exists(p, erro)) remove_com_bloqueio(p);
+    }
+}
+
+void confirma_continua() {
+    if (engine::interruption_requested() != 0) throw ErroImportacao(kImportacaoInterrompida);
+}
 
 // The register's folders inside the source project now point into the
 // target (and exist there, empty); the others are listed for the user.
@@ -170,6 +270,7 @@ void importa_projecto(const Pedido& pedido, const AbreFonte& abre, const Progres
     if (fs::symlink_status(destino, erro).type() != fs::file_type::not_found) {
         throw ErroImportacao("A pasta de destino " + destino.string() + " já existe: nada foi importado.");
     }
+    recupera_sobras(destino.parent_path(), relatorio);
     const FicheirosOrigem origem(pedido.origem);
     const std::string nome_principal = principal(pedido, origem, abre);
     Ficheiro nota;
@@ -178,6 +279,7 @@ void importa_projecto(const Pedido& pedido, const AbreFonte& abre, const Progres
     for (const Plano& p : lista) origem.confirma_livre(p.nome);
     PastaTemporaria temporaria(destino);
     for (const Plano& p : lista) {
+        confirma_continua();
         std::unique_ptr<FonteJet> fonte = abre(origem.pasta() + "/" + p.nome);
         confirma_palavra_passe(*fonte, p);
         Ficheiro ficheiro;
@@ -198,6 +300,7 @@ void importa_projecto(const Pedido& pedido, const AbreFonte& abre, const Progres
         relatorio.ficheiros.push_back(std::move(ficheiro));
         if (feita) relatorio.ficheiros.push_back(std::move(*feita));
     }
+    confirma_continua();
     temporaria.entrega(destino);
 }
 

@@ -4,6 +4,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <QProcess>
 #include <cstdlib>
 
 #include "apps/launcher_fixture.h"
@@ -42,6 +47,14 @@ protected:
     std::string alvos() {
         fs::create_directories(dir.file("alvos"));
         return dir.file("alvos");
+    }
+    // Names in the targets' folder that a run of the import makes for itself.
+    std::vector<std::string> temporarios() {
+        std::vector<std::string> nomes;
+        for (const std::string& n : conteudo()) {
+            if (n.find(".importacao-") != std::string::npos) nomes.push_back(n);
+        }
+        return nomes;
     }
     std::string origem() {
         fs::create_directories(dir.file("origem"));
@@ -88,6 +101,69 @@ TEST_F(LauncherImportTest, RefusalsSayWhyAndLeaveNothing) {
     fs::remove(origem() + "/OBRAS.ldb");
     fs::create_directories(alvos() + "/existe");
     recusa({q(origem()), q(alvos() + "/existe"), "--main", "obras.mdb"}, "já existe");
+}
+
+// A signal mid-run (while the first database is being written) ends the
+// run as that signal asks, after removing the temporary folder and its lock:
+// no target, no project registered, one line.
+TEST_F(LauncherImportTest, ASignalMidRunLeavesNoTargetAndEndsWithItsExitStatus) {
+    if (!fs::exists(amostras() + "/northwind-jet3.mdb")) GTEST_SKIP() << "Sem as amostras Jet em " << amostras();
+    if (QProcess::execute("strace", {"-qq", "-o", "/dev/null", "true"}) != 0) GTEST_SKIP() << "no strace here";
+    const std::string projectos = corre({"projects"}).out;
+    for (const auto& [sinal, saida] : {std::pair{"SIGTERM", 143}, std::pair{"SIGINT", 130}, std::pair{"SIGHUP", 129}}) {
+        SCOPED_TRACE(sinal);
+        const QStringList strace{"strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=pwrite64",
+                                 "-e", QString("inject=pwrite64:signal=%1:when=5").arg(sinal)};
+        const auto r = corre({"import", q(amostras()), q(alvos() + "/nw"), "--project", "nw", "--main",
+                              "northwind-jet3.mdb"},
+                             "", "", false, strace);
+        EXPECT_EQ(r.saida, saida) << r.out << r.err;
+        EXPECT_NE(r.err.find(std::string("importação interrompida pelo sinal ") + sinal + "; nada ficou no destino"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_EQ(r.err.find("pezolva: "), r.err.rfind("pezolva: ")) << r.err;
+        EXPECT_TRUE(conteudo().empty()) << "left behind: " << ::testing::PrintToString(conteudo());
+        EXPECT_EQ(corre({"projects"}).out, projectos);
+    }
+}
+
+// The next import removes what killed runs left beside its target (their
+// folders and locks), and leaves a folder whose lock a live run holds, or
+// which has no lock to ask, naming it.
+TEST_F(LauncherImportTest, LeftoversOfDeadRunsGoWhileALiveRunsFolderStays) {
+    const std::string morta = alvos() + "/.velho.importacao-0123456789abcdef";
+    const std::string viva = alvos() + "/.vivo.importacao-fedcba9876543210";
+    const std::string sem_bloqueio = alvos() + "/.antigo.importacao-00000000000000aa";
+    for (const std::string& p : {morta, viva, sem_bloqueio}) {
+        fs::create_directories(p + "/copiaseg");
+        testing::write_file(p + "/obras.mdb", "meio escrito");
+    }
+    testing::write_file(alvos() + "/..velho.importacao-0123456789abcdef.lock", "");
+    testing::write_file(alvos() + "/..orfao.importacao-1111111111111111.lock", "");  // its folder already gone
+    testing::write_file(alvos() + "/..vivo.importacao-fedcba9876543210.lock", "");
+    fs::create_directories(alvos() + "/.velho.importacao-nao-e-de-uma-corrida");
+    fs::create_directories(alvos() + "/velho.importacao-0123456789abcdef");
+
+    const int vivo = ::open((alvos() + "/..vivo.importacao-fedcba9876543210.lock").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(vivo, 0);
+    ASSERT_EQ(::flock(vivo, LOCK_SH), 0);
+    const auto r = corre({"import", q(origem()), q(alvos() + "/p"), "--project", "p"}, "");
+    EXPECT_EQ(r.saida, 1) << r.err;  // the source has no main database: the leftovers went first all the same
+    EXPECT_EQ(conteudo(), (std::vector<std::string>{"..vivo.importacao-fedcba9876543210.lock",
+                                                     ".antigo.importacao-00000000000000aa",
+                                                     ".velho.importacao-nao-e-de-uma-corrida",
+                                                     ".vivo.importacao-fedcba9876543210",
+                                                     "velho.importacao-0123456789abcdef"}));
+    EXPECT_TRUE(fs::exists(viva + "/obras.mdb"));
+    EXPECT_NE(r.err.find(viva + " é de uma importação ainda em curso"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(sem_bloqueio + " não tem bloqueio"), std::string::npos) << r.err;
+
+    // The live run ends without its own tidying (killed): the next run takes it.
+    ::close(vivo);
+    EXPECT_EQ(corre({"import", q(origem()), q(alvos() + "/p"), "--project", "p"}, "").saida, 1);
+    EXPECT_FALSE(fs::exists(viva));
+    EXPECT_FALSE(fs::exists(alvos() + "/..vivo.importacao-fedcba9876543210.lock"));
+    EXPECT_TRUE(fs::exists(sem_bloqueio + "/obras.mdb"));
 }
 
 }  // namespace
