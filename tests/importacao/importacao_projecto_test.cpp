@@ -6,6 +6,7 @@
 
 #include "engine/database.h"
 #include "engine/field_types.h"
+#include "engine/interruption.h"
 #include "fonte_memoria.h"
 #include "importacao/erro_importacao.h"
 #include "support/temp_dir.h"
@@ -176,6 +177,25 @@ TEST_F(ImportacaoProjectoTest, RefusalsLeaveNothingWritten) {
     fs::create_directories(destino);
     EXPECT_THROW(importa(), ErroImportacao);
     EXPECT_TRUE(fs::is_empty(destino));
+}
+
+// A signal's request, noticed between two rows or by the statement under
+// way, ends the import with nothing written, wherever it came.
+TEST_F(ImportacaoProjectoTest, AnInterruptionRequestStopsTheImportWithNothingWritten) {
+    for (const std::string& quando : {"BUPS", "Artigos", "Linhas"}) {
+        SCOPED_TRACE(quando);
+        Pedido pedido;
+        pedido.origem = origem.string();
+        pedido.destino = destino.string();
+        pedido.projecto = "obras";
+        Relatorio r;
+        const auto pede = [&](const std::string&, const std::string& tabela, std::int64_t) {
+            if (tabela == quando) engine::request_interruption(15);
+        };
+        EXPECT_THROW(importa_projecto(pedido, catalogo(bases), pede, r), ErroImportacao);
+        engine::clear_interruption();
+        nada_escrito();
+    }
 }
 
 // Rows that break an enforced relation: the file is not half made.
