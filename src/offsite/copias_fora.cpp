@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <map>
+#include <memory>
+#include <stdexcept>
 
 #include "engine/temporary_files.h"
 #include "offsite/etiquetas.h"
@@ -73,6 +76,42 @@ std::optional<std::string> repoe_de_fora(Services& servicos, const ProjectoActua
                                                  restore::onde_procurar(projecto), encontrada);
     temporarios.remove(buscado);
     return falha;
+}
+
+restore::FonteCopias fonte_copias(Services& servicos, const ProjectoActual& projecto,
+                                  Processos& processos, const ConfiguracaoOffsite& config) {
+    // The copies of the last listing by file name, the row's key: the
+    // window hands back the row, the restore needs the snapshot.
+    auto listadas = std::make_shared<std::map<std::string, CopiaFora>>();
+    restore::FonteCopias fonte;
+    fonte.nome = "Repositório: " + config.repositorio;
+    fonte.lista = [&processos, &projecto, config, listadas, nome = fonte.nome] {
+        Restic restic(processos, config.repositorio, config.ficheiro_password, config.comando_sftp);
+        listadas->clear();
+        std::vector<restore::CopiaEncontrada> linhas;
+        for (CopiaFora& c : lista_copias_fora(restic, projecto.projecto)) {
+            restore::CopiaEncontrada linha;
+            linha.nome_fich = c.nome_fich;
+            linha.bd = c.bd;
+            linha.data = restore::data_do_carimbo(c.carimbo);
+            linha.carimbo = c.carimbo;
+            linha.caminho = nome;
+            // Newest first: a name kept twice is shown (and restored) once.
+            if (listadas->emplace(c.nome_fich, std::move(c)).second) linhas.push_back(std::move(linha));
+        }
+        return linhas;
+    };
+    fonte.repoe = [&servicos, &processos, &projecto, config,
+                   listadas](const restore::CopiaEncontrada& linha) -> std::optional<std::string> {
+        const auto c = listadas->find(linha.nome_fich);
+        if (c == listadas->end()) {
+            throw std::runtime_error("A cópia " + linha.nome_fich + " já não está no repositório " +
+                                     config.repositorio + ".");
+        }
+        Restic restic(processos, config.repositorio, config.ficheiro_password, config.comando_sftp);
+        return repoe_de_fora(servicos, projecto, restic, c->second);
+    };
+    return fonte;
 }
 
 }  // namespace pezolva::offsite
