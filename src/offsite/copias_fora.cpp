@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -15,6 +14,7 @@
 #include "restore/copias_encontradas.h"
 #include "restore/onde_procurar.h"
 #include "restore/repor_copias.h"
+#include "restore/sobras_reposicao.h"
 
 namespace pezolva::offsite {
 namespace {
@@ -22,12 +22,6 @@ namespace {
 std::string nome_do_caminho(const std::string& caminho) {
     const std::size_t barra = caminho.rfind('/');
     return barra == std::string::npos ? caminho : caminho.substr(barra + 1);
-}
-
-std::string temporario_fora(const std::string& pasta, const std::string& bd, std::uint64_t token) {
-    char hex[17];
-    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(token));
-    return join_path(pasta, "." + bd + "." + hex + ".pezolva-fora");
 }
 
 }  // namespace
@@ -65,7 +59,10 @@ std::optional<std::string> repoe_de_fora(Services& servicos, const ProjectoActua
                                          Restic& restic, const CopiaFora& copia) {
     engine::TemporaryFiles temporarios(servicos.files);
     const std::string buscado = temporarios.claim(
-        temporario_fora(projecto.caminho, copia.bd, engine::random_token(servicos.random)));
+        // Named as the restore's leftover recovery knows it: a fetch killed
+        // half-way is reclaimed once nobody holds its name.
+        restore::buscado_reposicao(join_path(projecto.caminho, copia.bd),
+                                   engine::random_token(servicos.random)));
     extrai_para(restic, copia, buscado);
     restore::CopiaEncontrada encontrada;
     encontrada.nome_fich = nome_do_caminho(buscado);
