@@ -5,13 +5,16 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
+#include <map>
+#include <memory>
+#include <stdexcept>
 
 #include "engine/temporary_files.h"
 #include "offsite/etiquetas.h"
 #include "restore/copias_encontradas.h"
 #include "restore/onde_procurar.h"
 #include "restore/repor_copias.h"
+#include "restore/sobras_reposicao.h"
 
 namespace pezolva::offsite {
 namespace {
@@ -19,12 +22,6 @@ namespace {
 std::string nome_do_caminho(const std::string& caminho) {
     const std::size_t barra = caminho.rfind('/');
     return barra == std::string::npos ? caminho : caminho.substr(barra + 1);
-}
-
-std::string temporario_fora(const std::string& pasta, const std::string& bd, std::uint64_t token) {
-    char hex[17];
-    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(token));
-    return join_path(pasta, "." + bd + "." + hex + ".pezolva-fora");
 }
 
 }  // namespace
@@ -62,7 +59,10 @@ std::optional<std::string> repoe_de_fora(Services& servicos, const ProjectoActua
                                          Restic& restic, const CopiaFora& copia) {
     engine::TemporaryFiles temporarios(servicos.files);
     const std::string buscado = temporarios.claim(
-        temporario_fora(projecto.caminho, copia.bd, engine::random_token(servicos.random)));
+        // Named as the restore's leftover recovery knows it: a fetch killed
+        // half-way is reclaimed once nobody holds its name.
+        restore::buscado_reposicao(join_path(projecto.caminho, copia.bd),
+                                   engine::random_token(servicos.random)));
     extrai_para(restic, copia, buscado);
     restore::CopiaEncontrada encontrada;
     encontrada.nome_fich = nome_do_caminho(buscado);
@@ -73,6 +73,42 @@ std::optional<std::string> repoe_de_fora(Services& servicos, const ProjectoActua
                                                  restore::onde_procurar(projecto), encontrada);
     temporarios.remove(buscado);
     return falha;
+}
+
+restore::FonteCopias fonte_copias(Services& servicos, const ProjectoActual& projecto,
+                                  Processos& processos, const ConfiguracaoOffsite& config) {
+    // The copies of the last listing by file name, the row's key: the
+    // window hands back the row, the restore needs the snapshot.
+    auto listadas = std::make_shared<std::map<std::string, CopiaFora>>();
+    restore::FonteCopias fonte;
+    fonte.nome = "Repositório: " + config.repositorio;
+    fonte.lista = [&processos, &projecto, config, listadas, nome = fonte.nome] {
+        Restic restic(processos, config.repositorio, config.ficheiro_password, config.comando_sftp);
+        listadas->clear();
+        std::vector<restore::CopiaEncontrada> linhas;
+        for (CopiaFora& c : lista_copias_fora(restic, projecto.projecto)) {
+            restore::CopiaEncontrada linha;
+            linha.nome_fich = c.nome_fich;
+            linha.bd = c.bd;
+            linha.data = restore::data_do_carimbo(c.carimbo);
+            linha.carimbo = c.carimbo;
+            linha.caminho = nome;
+            // Newest first: a name kept twice is shown (and restored) once.
+            if (listadas->emplace(c.nome_fich, std::move(c)).second) linhas.push_back(std::move(linha));
+        }
+        return linhas;
+    };
+    fonte.repoe = [&servicos, &processos, &projecto, config,
+                   listadas](const restore::CopiaEncontrada& linha) -> std::optional<std::string> {
+        const auto c = listadas->find(linha.nome_fich);
+        if (c == listadas->end()) {
+            throw std::runtime_error("A cópia " + linha.nome_fich + " já não está no repositório " +
+                                     config.repositorio + ".");
+        }
+        Restic restic(processos, config.repositorio, config.ficheiro_password, config.comando_sftp);
+        return repoe_de_fora(servicos, projecto, restic, c->second);
+    };
+    return fonte;
 }
 
 }  // namespace pezolva::offsite

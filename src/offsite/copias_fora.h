@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "common/services.h"
+#include "offsite/configuracao.h"
 #include "offsite/restic.h"
+#include "restore/repor_copias.h"
 #include "project/projecto.h"
 
 namespace pezolva::offsite {
@@ -35,5 +37,12 @@ std::optional<std::string> repoe_de_fora(Services& servicos, const ProjectoActua
 // Fetches the copy into a new file `destino` (refused when it exists);
 // no part of it remains when that fails.
 void extrai_para(Restic& restic, const CopiaFora& copia, const std::string& destino);
+
+// The repository of `config` as a source of the restore window: its folder
+// entry "Repositório: …", the project's copies listed afresh at each search
+// and one restored by repoe_de_fora.  Nothing reaches the repository until
+// the window searches.  `servicos`, `projecto` and `processos` outlive it.
+restore::FonteCopias fonte_copias(Services& servicos, const ProjectoActual& projecto,
+                                  Processos& processos, const ConfiguracaoOffsite& config);
 
 }  // namespace pezolva::offsite

@@ -1,5 +1,7 @@
 #include "restore/repor_copias.h"
 
+#include <exception>
+
 #include "common/escolhe_pasta.h"
 #include "common/text.h"
 #include "engine/database.h"
@@ -101,7 +103,9 @@ void ReporCopias::junta_pasta(const std::string& pasta) { restore::junta_pasta(p
 
 bool ReporCopias::procura_copias(const PainelProcura& painel) {
     copias_.clear();
-    const std::size_t pares = onde_.bases.size() * std::max<std::size_t>(pastas_.size(), 1);
+    aviso_.clear();
+    const std::size_t pares = onde_.bases.size() * std::max<std::size_t>(pastas_.size(), 1) +
+                              (fonte_ ? 1 : 0);
     if (painel.inicio) painel.inicio(static_cast<int>(std::min<std::size_t>(pares, 1u << 30)));
     int valor = 0;
     bool ate_ao_fim = true;
@@ -113,6 +117,22 @@ bool ReporCopias::procura_copias(const PainelProcura& painel) {
                                           ate_ao_fim = !painel.pasta || painel.pasta(p, ++valor);
                                           return ate_ao_fim;
                                       });
+    if (ate_ao_fim && fonte_) {
+        ate_ao_fim = !painel.pasta || painel.pasta(fonte_->nome, ++valor);
+        if (ate_ao_fim) {
+            try {
+                for (CopiaEncontrada& c : fonte_->lista()) {
+                    c.caminho = fonte_->nome;
+                    copias_.push_back(std::move(c));
+                }
+            } catch (const std::exception& e) {
+                aviso_ = e.what();
+                for (char& ch : aviso_) {
+                    if (ch == '\n' || ch == '\r') ch = ' ';
+                }
+            }
+        }
+    }
     ordena_lista();
     if (painel.fim) painel.fim();
     return ate_ao_fim;
@@ -149,9 +169,22 @@ bool ReporCopias::repor(std::optional<std::size_t> seleccionada) {
     const Answer resposta = servicos_.dialogs.show(
         Message{pergunta_reposicao(), Icon::Question, "Atenção", Buttons::YesNoCancel, Answer::No});
     if (resposta != Answer::Yes) return false;
+    const CopiaEncontrada& copia = copias_[*seleccionada];
     bool registo_recriado = false;
-    if (const auto falha =
-            repoe_encontrada(servicos_, projecto_, onde_, copias_[*seleccionada], &registo_recriado)) {
+    std::optional<std::string> falha;
+    if (de_fora(copia)) {
+        try {
+            falha = fonte_->repoe(copia);
+        } catch (const std::exception& e) {
+            falha = e.what();
+        }
+        // A copy carries no register: the live one was carried, or the
+        // database gets a fresh one below (none is made over one it has).
+        registo_recriado = !falha && iequals(copia.bd, nome_procurado(projecto_.nome_bd));
+    } else {
+        falha = repoe_encontrada(servicos_, projecto_, onde_, copia, &registo_recriado);
+    }
+    if (falha) {
         informa(servicos_.dialogs, *falha, "Atenção", Icon::Information);
         return false;
     }

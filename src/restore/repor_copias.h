@@ -26,6 +26,19 @@ struct PainelProcura {
     std::function<void()> fim;
 };
 
+// Copies kept somewhere other than a folder (an off-site repository),
+// which a layer above provides: the window lists them under a folder entry
+// named `nome` (their "Caminho" is that name) and restores one through
+// `repoe`.  Both may take a while and fail: each throws std::exception
+// whose what() is one sentence for the user.
+struct FonteCopias {
+    std::string nome;
+    std::function<std::vector<CopiaEncontrada>()> lista;
+    // nullopt when the copy replaced its database; otherwise the message to
+    // show, and the database is as it was.
+    std::function<std::optional<std::string>(const CopiaEncontrada&)> repoe;
+};
+
 // What the restore window "Repor Cópias de Segurança" does, apart from the
 // window system: the folders to search, the copies found and their order,
 // and the restore of the selected copy.  The window shows what this holds
@@ -41,6 +54,16 @@ class ReporCopias {
     // the folder browser gone, another program left) must keep the folders
     // the user added and the list as it is.
     bool primeira_activacao();
+
+    // Copies from elsewhere, listed after the folders' at every search.
+    void define_fonte(FonteCopias fonte) { fonte_ = std::move(fonte); }
+    const std::optional<FonteCopias>& fonte() const { return fonte_; }
+    // Why the last search could not list the source's copies ("" when it
+    // did): one line for the window's message area, never a box, since the
+    // local copies are listed all the same.
+    const std::string& aviso() const { return aviso_; }
+    // Whether the copy is one of the source's.
+    bool de_fora(const CopiaEncontrada& c) const { return fonte_ && c.caminho == fonte_->nome; }
 
     // Folders from the project and the register, sort by "Data Cópia"
     // newest first, list emptied.  When the register cannot be read the
@@ -85,6 +108,8 @@ class ReporCopias {
     OndeProcurar onde_;
     std::vector<std::string> pastas_;
     std::vector<CopiaEncontrada> copias_;
+    std::optional<FonteCopias> fonte_;
+    std::string aviso_;
     int coluna_ordem_ = 2;
     int sentido_ordem_ = 1;
 };

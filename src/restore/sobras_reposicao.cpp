@@ -17,6 +17,7 @@ namespace {
 
 constexpr std::string_view kFimTemporario = ".pezolva-reposicao";
 constexpr std::string_view kFimAnterior = ".pezolva-reposicao-anterior";
+constexpr std::string_view kFimBuscado = ".pezolva-fora";
 constexpr std::size_t kDigitos = 16;
 
 std::string nome_escondido(const std::string& bd, std::uint64_t token, std::string_view fim) {
@@ -40,7 +41,8 @@ std::optional<std::string> base_de(std::string_view nome, std::string_view fim) 
 }
 
 bool e_sobra(const std::string& nome) {
-    return base_de(nome, kFimTemporario) || base_de(nome, kFimAnterior);
+    return base_de(nome, kFimTemporario) || base_de(nome, kFimAnterior) ||
+           base_de(nome, kFimBuscado);
 }
 
 // Puts an old database set aside back under its name, which is empty: a
@@ -67,6 +69,10 @@ std::string temporario_reposicao(const std::string& bd, std::uint64_t token) {
 
 std::string anterior_reposicao(const std::string& bd, std::uint64_t token) {
     return nome_escondido(bd, token, kFimAnterior);
+}
+
+std::string buscado_reposicao(const std::string& bd, std::uint64_t token) {
+    return nome_escondido(bd, token, kFimBuscado);
 }
 
 int recupera_reposicoes(FileSystem& files, const std::string& pasta) {

@@ -12,12 +12,15 @@ namespace pezolva::restore {
 // names in one step) the old database set aside for a moment.
 std::string temporario_reposicao(const std::string& bd, std::uint64_t token);
 std::string anterior_reposicao(const std::string& bd, std::uint64_t token);
+// A copy fetched from elsewhere (an off-site repository) for database `bd`,
+// before it goes through the restore.
+std::string buscado_reposicao(const std::string& bd, std::uint64_t token);
 
 // Puts right in `pasta` what restores killed half-way left there, unless a
 // live restore still holds it: an old database set aside whose name is
 // empty goes back under its name (the restore never took place); every
 // other leftover (a copy not yet in place, an old database already
-// replaced) is removed with its journal and lock files.  Returns how many
+// replaced, a fetched copy) is removed with its journal and lock files.  Returns how many
 // files were dealt with.  Never throws: what cannot be done is
 // left for the next time.
 int recupera_reposicoes(FileSystem& files, const std::string& pasta);

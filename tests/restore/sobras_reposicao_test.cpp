@@ -41,6 +41,21 @@ TEST_F(SobrasReposicaoTest, LeftoversOfAKilledRestoreAreReclaimedAndTheDatabaseN
         EXPECT_TRUE(std::filesystem::exists(novo));
     }
     {
+        SCOPED_TRACE("a copy fetched from the repository by a killed restore goes once unheld");
+        std::filesystem::remove(novo);  // the previous case's
+        std::filesystem::remove(engine::companion_path(novo));
+        const std::string buscado = buscado_reposicao(dir.file("proj/brasol"), 9);
+        std::filesystem::copy_file(copia(), buscado);
+        {
+            engine::CompanionLock viva(buscado, engine::CompanionLock::Mode::Shared);
+            EXPECT_EQ(recupera_reposicoes(files, dir.file("proj")), 0);
+            EXPECT_TRUE(std::filesystem::exists(buscado)) << "a live fetch is left alone";
+        }
+        EXPECT_EQ(recupera_reposicoes(files, dir.file("proj")), 2) << "the copy and its lock";
+        EXPECT_EQ(quem(bd()), "viva");
+        EXPECT_EQ(ficheiros(), (std::vector<std::string>{".brasol.mdb.lock", "brasol.mdb"}));
+    }
+    {
         SCOPED_TRACE("another file that only looks alike is never touched");
         testing::write_file(dir.file("proj/.brasol.mdb.pezolva-reposicao"), "meu");
         testing::write_file(dir.file("proj/brasol.mdb.0123456789abcdef.pezolva-reposicao"), "meu");

@@ -58,6 +58,11 @@ void repor_copias::constroi() {
     listas->addWidget(constroi_pastas(), 1);
     listas->addWidget(constroi_lista(), 3);
     layout->addWidget(frame1_, 1);
+    // The message area: why the repository's copies are not listed.
+    aviso_ = etiqueta(QString(), QStringLiteral("Label13"), this);
+    aviso_->setWordWrap(false);
+    aviso_->setMinimumWidth(1);
+    layout->addWidget(aviso_);
 
     auto* fundo = new QHBoxLayout;
     fundo->addStretch(1);
@@ -232,6 +237,8 @@ void repor_copias::procura() {
     };
     logica_.procura_copias(painel);
     a_procurar_ = false;
+    aviso_->setText(q(logica_.aviso()));
+    aviso_->setToolTip(q(logica_.aviso()));
     mostra_copias();
     if (fechar_) {
         QDialog::done(resultado_);
@@ -249,6 +256,12 @@ void repor_copias::mostra_pastas() {
     for (const std::string& p : logica_.pastas()) {
         auto* linha = new QTreeWidgetItem(pastas_, QStringList{q(p)});
         linha->setToolTip(0, q(p));
+    }
+    // The repository is a folder entry of its own, after the folders: it
+    // is listed, not removed ("Remover  Pasta" ignores it).
+    if (const auto& fonte = logica_.fonte()) {
+        auto* linha = new QTreeWidgetItem(pastas_, QStringList{q(fonte->nome)});
+        linha->setToolTip(0, q(fonte->nome));
     }
 }
 

@@ -72,6 +72,7 @@ class repor_copias : public QDialog {
     QFrame* painel_ = nullptr;
     QLabel* pasta_procurada_ = nullptr;
     QProgressBar* barra_ = nullptr;
+    QLabel* aviso_ = nullptr;
 };
 
 }  // namespace pezolva
