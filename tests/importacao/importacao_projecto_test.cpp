@@ -182,7 +182,7 @@ TEST_F(ImportacaoProjectoTest, RefusalsLeaveNothingWritten) {
 // A signal's request, noticed between two rows or by the statement under
 // way, ends the import with nothing written, wherever it came.
 TEST_F(ImportacaoProjectoTest, AnInterruptionRequestStopsTheImportWithNothingWritten) {
-    for (const std::string& quando : {"BUPS", "Artigos", "Linhas"}) {
+    for (const char* quando : {"BUPS", "Artigos", "Linhas"}) {
         SCOPED_TRACE(quando);
         Pedido pedido;
         pedido.origem = origem.string();
