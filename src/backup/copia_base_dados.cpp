@@ -108,9 +108,7 @@ bool CopiaBaseDados::prepara_pasta(Pedido& p) {
             " por cópias interrompidas da base de dados " + p.plano.caminho_bd + ".");
     }
     if (sobras.deixados > 0) {
-        log_.regista_mensagem("Ficaram " + std::to_string(sobras.deixados) + " ficheiros temporários na pasta " +
-                              pasta_copia + " que outra cópia da base de dados " + p.plano.caminho_bd +
-                              " pode estar a usar.");
+        log_.regista_mensagem(aviso_deixados(sobras, pasta_copia, p.plano.caminho_bd));
     }
     return true;
 }

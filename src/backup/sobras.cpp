@@ -1,8 +1,5 @@
 #include "backup/sobras.h"
 
-#include <map>
-#include <vector>
-
 #include "backup/nome_copia.h"
 #include "common/text.h"
 #include "engine/delete_database.h"
@@ -21,37 +18,17 @@ bool da_base(const std::string& temporario, const std::string& ficheiro_bd,
 }  // namespace
 
 Sobras recupera_sobras(FileSystem& files, const std::string& pasta, const std::string& caminho_bd) {
-    Sobras sobras;
     const auto base = base_copia(caminho_bd);
-    if (!base) return sobras;
+    if (!base) return {};
     const std::string ficheiro_bd = file_name_of(caminho_bd);
+    const engine::Leftovers feito = engine::delete_leftovers(files, pasta, [&](const std::string& nome) {
+        return nome_temporario_de_copia(nome) && da_base(nome, ficheiro_bd, *base);
+    });
+    return {feito.removed, feito.bytes, feito.left};
+}
 
-    // Each temporary copy with the files of it that are there.
-    std::map<std::string, std::vector<std::string>> grupos;
-    for (const std::string& nome : files.list_files(pasta)) {
-        if (const auto t = engine::database_of_file(nome, nome_temporario_de_copia);
-            t && da_base(*t, ficheiro_bd, *base))
-            grupos[*t].push_back(nome);
-    }
-    for (const auto& [temporario, nomes] : grupos) {
-        std::uint64_t bytes = 0;
-        for (const std::string& nome : nomes)
-            bytes += files.file_size(join_path(pasta, nome)).value_or(0);
-        const std::string caminho = join_path(pasta, temporario);
-        try {
-            if (!engine::delete_database(files, caminho)) {  // a live backup's, or maybe
-                sobras.deixados += static_cast<int>(nomes.size());
-                continue;
-            }
-        } catch (const FileError&) {
-            continue;
-        } catch (const engine::EngineError&) {
-            continue;
-        }
-        sobras.ficheiros += static_cast<int>(nomes.size());
-        sobras.bytes += bytes;
-    }
-    return sobras;
+std::string aviso_deixados(const Sobras& sobras, const std::string& pasta, const std::string& caminho_bd) {
+    return engine::left_behind(sobras.deixados, pasta, "outra cópia da base de dados " + caminho_bd);
 }
 
 }  // namespace pezolva::backup

@@ -26,4 +26,8 @@ struct Sobras {
 // A file that cannot be removed is left; it is not counted.
 Sobras recupera_sobras(FileSystem& files, const std::string& pasta, const std::string& caminho_bd);
 
+// "Ficaram N ficheiros temporários na pasta ..." for the files recupera_sobras
+// left in `pasta`.
+std::string aviso_deixados(const Sobras& sobras, const std::string& pasta, const std::string& caminho_bd);
+
 }  // namespace pezolva::backup

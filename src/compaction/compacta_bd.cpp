@@ -29,10 +29,26 @@ void falha_reparar(Dialogs& d, const std::string& nomebd) {
             "Atenção", Icon::Critical);
 }
 
+// The "bloqueada" text, without its question.
+std::string bloqueada(const std::string& nomebd, const std::string& projecto) {
+    return "A base de dados " + nomebd + " está bloqueada. Por favor, saia do " + projecto +
+           " em todos os postos de trabalho.";
+}
+
+// A database somebody else holds, or whose holders cannot be asked (its
+// companion cannot be locked, its file system keeps locks to itself), is
+// refused as the restore refuses it: the "bloqueada" text, then the cause
+// on its own line.
+bool recusa_bloqueada(Dialogs& d, DetalheCompactacao& detalhe, const std::string& nomebd,
+                      const std::string& projecto, const std::string& causa) {
+    detalhe.causa = kEstaBloqueada;
+    informa(d, bloqueada(nomebd, projecto) + "\n\n" + causa, "Atenção", Icon::Critical);
+    return false;
+}
+
 bool continua_bloqueada(Dialogs& d, const std::string& nomebd, const std::string& projecto) {
     Message m;
-    m.text = "A base de dados " + nomebd + " está bloqueada. Por favor, saia do " + projecto +
-             " em todos os postos de trabalho.\r\nContinuar ?";
+    m.text = bloqueada(nomebd, projecto) + "\r\nContinuar ?";
     m.icon = Icon::Question;
     m.buttons = Buttons::YesNo;
     m.default_answer = Answer::Yes;
@@ -153,6 +169,9 @@ bool compacta_bd(Services& s, const AmbienteCompactacao& a, const std::string& c
             throw engine::EngineError(engine::ErroBaseExiste, "A base de dados '" + temporario + "' já existe.");
         }
     } catch (const engine::EngineError& e) {
+        if (e.numero() == engine::ErroEmUso) {
+            return recusa_bloqueada(s.dialogs, d, nomebd, a.projecto, e.descricao());
+        }
         d.causa = e.descricao();
         falha_reparar(s.dialogs, nomebd);
         return false;
@@ -173,12 +192,14 @@ bool compacta_bd(Services& s, const AmbienteCompactacao& a, const std::string& c
 
     const std::optional<std::string> antiga = nome_antiga(nomebd, s.clock.now());
     s.files.take_unconfirmed();  // what came before is not this compaction's
+    bool em_uso = false;
     std::optional<std::string> falha =
-        antiga ? troca_compactada(s.files, {base, temporario, join_path(caminhobd, *antiga)})
+        antiga ? troca_compactada(s.files, {base, temporario, join_path(caminhobd, *antiga)}, &em_uso)
                : std::optional<std::string>("o nome " + nomebd + " não dá nome à base antiga");
     if (falha) {
-        d.causa = *falha;
         apaga_com_companheiros(s.files, temporario);
+        if (em_uso) return recusa_bloqueada(s.dialogs, d, nomebd, a.projecto, *falha);
+        d.causa = *falha;
         falha_compactar(s.dialogs, nomebd);
         return false;
     }

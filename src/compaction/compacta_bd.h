@@ -24,6 +24,10 @@ struct DetalheCompactacao {
     std::string causa;   // when it failed: why, as far as it is known
 };
 
+// The cause of a compaction refused because somebody else holds the
+// database, or its holders cannot be asked; the message shown said why.
+inline constexpr const char* kEstaBloqueada = "está bloqueada";
+
 // Compacts the database `nomebd` in `caminhobd` with the compaction tool:
 //  1. finds the tool (the database's folder, its "jetcomp4" subfolder, then
 //     the program folders), passing over, with a message saying which tool
@@ -31,8 +35,11 @@ struct DetalheCompactacao {
 //     have put or changed there (procura_jetcomp);
 //  2. when `bloqueado`, asks whether to go on;
 //  3. takes the database's exclusive in-use lock, held to the end (a
-//     database open elsewhere is not compacted), removes what an earlier
-//     killed compaction left, and brings its journals into the file;
+//     database open elsewhere is not compacted, nor one whose lock cannot
+//     be asked or whose folder keeps locks to one machine: the
+//     "bloqueada" text, then the cause on its own line), removes what an
+//     earlier killed compaction left, and brings its journals into the
+//     file;
 //  4. runs the tool (password on its standard input, the lock passed down)
 //     with the wait notice shown, killing it at the time-out;
 //  5. accepts the copy only when the tool ended in time with status 0 and
@@ -40,7 +47,8 @@ struct DetalheCompactacao {
 //     removes what the tool wrote;
 //  6. gives the old database its dated name (a hard link, refused when the
 //     name exists) and swaps the copy into the database's name in one step,
-//     with the old file's permission bits.
+//     with the old file's permission bits, under SQLite's own lock too
+//     (refused as in step 3 when another program keeps it).
 // True when the compacted copy is in place.  On any failure a complete
 // database stays under its name, unchanged, no temporary file remains, and
 // the user has been told (the messages of the compaction).

@@ -38,7 +38,8 @@ void apaga_com_companheiros(FileSystem& files, const std::string& caminho) {
     }
 }
 
-std::optional<std::string> troca_compactada(FileSystem& files, const FicheirosCompactacao& f) {
+std::optional<std::string> troca_compactada(FileSystem& files, const FicheirosCompactacao& f, bool* bloqueada) {
+    if (bloqueada != nullptr) *bloqueada = false;
     try {
         files.link_no_replace(f.base, f.antiga);
     } catch (const FileError& e) {
@@ -59,6 +60,7 @@ std::optional<std::string> troca_compactada(FileSystem& files, const FicheirosCo
     } catch (const FileError& e) {
         return desfaz(e.what());
     } catch (const engine::EngineError& e) {
+        if (bloqueada != nullptr) *bloqueada = e.numero() == engine::ErroEmUso;
         return desfaz(e.descricao());
     }
     // The old file, now also under the temporary name: only that name goes.

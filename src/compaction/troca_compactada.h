@@ -26,7 +26,10 @@ struct FicheirosCompactacao {
 //     the name in one step; the old file's extra name goes.
 // On failure everything is put back (the database as it was, no dated
 // name, no copy) and the cause is returned; nullopt when the swap is done.
-std::optional<std::string> troca_compactada(FileSystem& files, const FicheirosCompactacao& f);
+// `bloqueada`, when given, tells whether the failure was another program
+// keeping SQLite's lock on the database (the database is held).
+std::optional<std::string> troca_compactada(FileSystem& files, const FicheirosCompactacao& f,
+                                            bool* bloqueada = nullptr);
 
 // Removes, under the database's exclusive lock, what a compaction killed
 // part-way left in its folder: copies and partial copies under temporary

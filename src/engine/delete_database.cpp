@@ -1,5 +1,6 @@
 #include "engine/delete_database.h"
 
+#include <map>
 #include <string_view>
 
 #include "engine/error.h"
@@ -45,6 +46,46 @@ std::optional<std::string> database_of_file(
         if (auto d = if_database(without_end.substr(1))) return d;
     }
     return if_database(without_end);
+}
+
+Leftovers delete_leftovers(FileSystem& files, const std::string& folder,
+                           const std::function<bool(const std::string&)>& is_leftover,
+                           const std::function<void(const std::string&)>& before) {
+    // Each leftover with the files of it that are there.
+    std::map<std::string, std::vector<std::string>> groups;
+    for (const std::string& name : files.list_files(folder)) {
+        if (const auto leftover = database_of_file(name, is_leftover)) groups[*leftover].push_back(name);
+    }
+    Leftovers done;
+    for (const auto& [leftover, names] : groups) {
+        const int count = static_cast<int>(names.size());
+        std::uint64_t bytes = 0;
+        for (const std::string& name : names) bytes += files.file_size(join_path(folder, name)).value_or(0);
+        const std::string path = join_path(folder, leftover);
+        try {
+            if (InUse(path)) {  // a live run's, or maybe: nobody can tell
+                done.left += count;
+                continue;
+            }
+            if (before) before(path);
+            if (!delete_database(files, path)) {
+                done.left += count;
+                continue;
+            }
+        } catch (const FileError&) {
+            continue;
+        } catch (const EngineError&) {
+            continue;
+        }
+        done.removed += count;
+        done.bytes += bytes;
+    }
+    return done;
+}
+
+std::string left_behind(int files, const std::string& folder, const std::string& who) {
+    return "Ficaram " + std::to_string(files) + " ficheiros temporários na pasta " + folder + " que " + who +
+           " pode estar a usar.";
 }
 
 }  // namespace pezolva::engine

@@ -13,6 +13,7 @@
 #include "interface/para_o_anfitriao.h"
 #include "register/bups.h"
 #include "restore/reposicao.h"
+#include "restore/sobras_reposicao.h"
 #include "testproject/projecto_teste.h"
 
 namespace pezolva::demonstracao {
@@ -90,6 +91,7 @@ ReposicaoRascunho repoe_num_rascunho(const Projecto& projecto, const operacoes::
 
         SystemRandom random;
         const std::string fonte = join_path(copia.caminho, copia.nome_fich);
+        restore::recupera_reposicoes(files, pasta);
         feita.falha = restore::repoe_copia(
             files, {fonte, pasta, copia.bd, alvo->ligacao(), engine::random_token(random)});
         if (feita.falha) return feita;

@@ -33,7 +33,7 @@ bool mnt::actualiza_path(std::string& caminho, std::string& projecto, std::strin
                          descr, passwd, vem_de_pezolva);
         // A restore killed half-way may have left the main database set
         // aside: it goes back before anything looks for it.
-        restore::recupera_reposicoes(servicos().files, estado().projecto_actual.caminho);
+        restore::recupera_e_avisa(servicos(), estado().projecto_actual.caminho);
         impl_->inconsistente = false;
         valida_bups_bd();
         return !impl_->inconsistente;

@@ -10,6 +10,7 @@
 #include "engine/temporary_files.h"
 #include "restore/registo_reposto.h"
 #include "restore/reposicao.h"
+#include "restore/sobras_reposicao.h"
 
 namespace pezolva::restore {
 
@@ -58,6 +59,8 @@ std::optional<std::string> repoe_encontrada(Services& servicos, const ProjectoAc
                                             const OndeProcurar& onde, const CopiaEncontrada& copia,
                                             bool* registo_recriado) {
     const bool principal = iequals(copia.bd, nome_procurado(projecto.nome_bd));
+    // What killed restores left goes first; what another may hold is said.
+    recupera_e_avisa(servicos, projecto.caminho);
     bool sem_registo = false;  // the live register could not be carried
     const auto falha = repoe_copia(
         servicos.files,

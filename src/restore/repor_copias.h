@@ -115,7 +115,9 @@ class ReporCopias {
 };
 
 // Replaces the database of the copy found `copia` by it, with the
-// database's password; the main database keeps its register.  nullopt when
+// database's password; the main database keeps its register.  What killed
+// restores left in the project folder is put right first, and files another
+// restore may hold are said (recupera_e_avisa).  nullopt when
 // done; otherwise the message to show (the usual two lines, then why), and
 // the database is as it was.  `registo_recriado`, when given, tells whether
 // the live register could not be carried (a fresh one is then made).

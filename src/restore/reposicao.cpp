@@ -125,7 +125,6 @@ std::optional<std::string> substitui_base(FileSystem& files, engine::TemporaryFi
 
 std::optional<std::string> repoe_copia(FileSystem& files, const PedidoReposicao& p, bool* registo_recriado) {
     if (p.nome.empty()) return "A cópia não indica a base de dados a substituir.";
-    recupera_reposicoes(files, p.pasta_projecto);
     const std::string bd = alvo(files, p.pasta_projecto, p.nome);
     if (tem_conteudo(files, p.copia + "-journal") || tem_conteudo(files, p.copia + "-wal")) {
         return "A cópia " + p.copia + " tem um diário por aplicar ao lado.";

@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <cstdio>
-#include <map>
 #include <optional>
 #include <string_view>
 
@@ -75,30 +74,28 @@ std::string buscado_reposicao(const std::string& bd, std::uint64_t token) {
     return nome_escondido(bd, token, kFimBuscado);
 }
 
-int recupera_reposicoes(FileSystem& files, const std::string& pasta) {
-    std::map<std::string, int> sobras;  // each leftover with how many files of it are there
+engine::Leftovers recupera_reposicoes(FileSystem& files, const std::string& pasta) {
     try {
-        for (const std::string& nome : files.list_files(pasta)) {
-            if (const auto s = engine::database_of_file(nome, e_sobra)) ++sobras[*s];
-        }
-    } catch (const FileError&) {
-        return 0;
-    }
-    int feitos = 0;
-    for (const auto& [sobra, ficheiros] : sobras) {
-        const std::string caminho = join_path(pasta, sobra);
-        try {
-            if (engine::InUse(caminho)) continue;  // a live restore's
+        return engine::delete_leftovers(files, pasta, e_sobra, [&](const std::string& caminho) {
+            // An old database set aside whose name is empty goes back under
+            // it first; what is left of a leftover (all of it, when nothing
+            // was put back) is then deleted.
+            const std::string sobra = file_name_of(caminho);
             if (const auto base = base_de(sobra, kFimAnterior); base && files.exists(caminho)) {
                 devolve(files, caminho, join_path(pasta, *base));
             }
-            // What is left of it (all of it, when it was not put back).
-            if (engine::delete_database(files, caminho)) feitos += ficheiros;
-        } catch (const FileError&) {
-        } catch (const engine::EngineError&) {
-        }
+        });
+    } catch (const FileError&) {
+        return {};
     }
-    return feitos;
+}
+
+void recupera_e_avisa(Services& servicos, const std::string& pasta) {
+    const engine::Leftovers feito = recupera_reposicoes(servicos.files, pasta);
+    if (feito.left > 0) {
+        informa(servicos.dialogs, engine::left_behind(feito.left, pasta, "outra reposição"), "Atenção",
+                Icon::Information);
+    }
 }
 
 }  // namespace pezolva::restore

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "common/file_system.h"
+#include "common/services.h"
+#include "engine/delete_database.h"
 
 namespace pezolva::restore {
 
@@ -17,12 +19,19 @@ std::string anterior_reposicao(const std::string& bd, std::uint64_t token);
 std::string buscado_reposicao(const std::string& bd, std::uint64_t token);
 
 // Puts right in `pasta` what restores killed half-way left there, unless a
-// live restore still holds it: an old database set aside whose name is
-// empty goes back under its name (the restore never took place); every
-// other leftover (a copy not yet in place, an old database already
-// replaced, a fetched copy) is removed with its journal and lock files.  Returns how many
-// files were dealt with.  Never throws: what cannot be done is
-// left for the next time.
-int recupera_reposicoes(FileSystem& files, const std::string& pasta);
+// live restore still holds it or its lock cannot be asked (another user's,
+// made private): an old database set aside whose name is empty goes back
+// under its name (the restore never took place); every other leftover (a
+// copy not yet in place, an old database already replaced, a fetched copy) is removed with
+// its journal and lock files (engine::delete_leftovers).  Returns how many
+// files were dealt with (`removed`) and how many were left where they are
+// (`left`).  Never throws: what cannot be done is left for the next time.
+engine::Leftovers recupera_reposicoes(FileSystem& files, const std::string& pasta);
+
+// recupera_reposicoes, then, when files were left where they are, says how
+// many as the backup's clean-up does ("Ficaram N ficheiros temporários na
+// pasta ... que outra reposição pode estar a usar.", information icon,
+// title "Atenção").
+void recupera_e_avisa(Services& servicos, const std::string& pasta);
 
 }  // namespace pezolva::restore

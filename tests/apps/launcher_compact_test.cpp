@@ -47,8 +47,10 @@ TEST_F(LauncherCompactTest, CompactsEveryDatabaseWithALineEachAndFailsWhenOneFai
     EXPECT_NE(r.out.find("A compactar brasol.mdb... compactada; a base antiga ficou em brasol20"), std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("A compactar brasol_fotos.mdb... compactada"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("A compactar log.mdb... não foi compactada"), std::string::npos) << r.out;
-    EXPECT_NE(r.err.find("Não foi possível executar a reparação da base de dados log.mdb."), std::string::npos)
+    EXPECT_NE(r.out.find("A compactar log.mdb... não foi compactada: está bloqueada\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("A base de dados log.mdb está bloqueada. Por favor, saia do obras em todos os postos de "
+                         "trabalho.\n\nO ficheiro '" + pasta() + "/log.mdb' está em uso por outro utilizador.\n"),
+              std::string::npos)
         << r.err;
     ASSERT_EQ(antigas().size(), 2u);
     aberta.Close();

@@ -209,13 +209,43 @@ TEST_F(LauncherReposicaoTest, AnotherUsersHoldStopsTheRestoreAndTheCompactionUnt
     EXPECT_EQ(restore.saida, 1) << restore.out << restore.err;
     EXPECT_NE(restore.err.find("Provavelmente, está bloqueada por algum utilizador."), std::string::npos)
         << restore.err;
+    // The compaction refuses as the restore does: the same "bloqueada"
+    // text, then the cause on its own line.
+    const std::string bloqueada =
+        "A base de dados brasol.mdb está bloqueada. Por favor, saia do obras em todos os postos de trabalho.";
     const auto compact = corre({"compact", "--project", "obras", "brasol.mdb"}, "kqa730418", "", true);
     EXPECT_EQ(compact.saida, 1) << compact.out << compact.err;
+    EXPECT_NE(compact.err.find(bloqueada + "\n\nO ficheiro '" + pasta() +
+                               "/brasol.mdb' está em uso por outro utilizador.\n"),
+              std::string::npos)
+        << compact.err;
+    EXPECT_NE(compact.out.find("A compactar brasol.mdb... não foi compactada: está bloqueada\n"), std::string::npos)
+        << compact.out;
     EXPECT_TRUE(principal() == antes) << "the database changed under its holder";
 
     aberta.reset();
+    // A companion B cannot open for writing (an older version made it
+    // private) cannot tell whether A still holds it: the same refusal.
+    const std::string companheiro = pasta() + "/.brasol.mdb.lock";
+    struct stat partilhado {};
+    ASSERT_EQ(::stat(companheiro.c_str(), &partilhado), 0);
+    ::chown(companheiro.c_str(), 0, 0);
+    ::chmod(companheiro.c_str(), 0600);
+    const auto sem_saber = corre({"compact", "--project", "obras", "brasol.mdb"}, "kqa730418", "", true);
+    EXPECT_EQ(sem_saber.saida, 1) << sem_saber.out << sem_saber.err;
+    EXPECT_NE(sem_saber.err.find(bloqueada + "\n\nNão é possível saber se a base de dados '" + pasta() +
+                                 "/brasol.mdb' está em uso: o ficheiro de bloqueio '" + companheiro +
+                                 "' não pode ser bloqueado ("),
+              std::string::npos)
+        << sem_saber.err;
+    EXPECT_TRUE(principal() == antes) << "the database changed while nobody could tell";
+    ::chown(companheiro.c_str(), partilhado.st_uid, partilhado.st_gid);
+    ::chmod(companheiro.c_str(), partilhado.st_mode & 07777);
+
     const auto depois = corre({"restore", "--project", "obras", q(copia_principal), "--yes"}, "kqa730418", "", true);
     EXPECT_EQ(depois.saida, 0) << depois.out << depois.err;
+    const auto compactada = corre({"compact", "--project", "obras", "brasol.mdb"}, "kqa730418", "", true);
+    EXPECT_EQ(compactada.saida, 0) << compactada.out << compactada.err;
 }
 
 // The machine failing under the restore, at the system-call level: the copy's

@@ -1,8 +1,10 @@
 #include "compaction/compacta_bd.h"
 
 #include <sys/stat.h>
-
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
+
+#include <cstdio>
 
 #include <chrono>
 
@@ -192,13 +194,129 @@ TEST_F(CompactacaoTest, AProcessKilledBetweenTheLinkAndTheSwapLeavesTheDatabaseA
     EXPECT_EQ(read_file(em("brasol200505191408.mdb")), original);
 }
 
-TEST_F(CompactacaoTest, ADatabaseOpenElsewhereIsNotCompacted) {
+TEST_F(CompactacaoTest, ADatabaseOpenElsewhereIsRefusedAsBloqueadaWithTheCause) {
     cria_base();
     instala_jetcomp();
     engine::Database aberta = engine::OpenDatabase(em("brasol.mdb"), false, true, std::string(";pwd=") + kPasse);
     EXPECT_FALSE(compacta());
-    EXPECT_EQ(textos(), (Nomes{falha_reparar()}));
+    EXPECT_EQ(textos(),
+              (Nomes{bloqueada("O ficheiro '" + em("brasol.mdb") + "' está em uso por outro utilizador.")}));
+    EXPECT_EQ(t.dialogs.shown()[0].icon, Icon::Critical);
+    EXPECT_EQ(t.dialogs.shown()[0].title, "Atenção");
+    EXPECT_EQ(detalhe.causa, "está bloqueada");
     EXPECT_EQ(ficheiros(), (Nomes{".brasol.mdb.lock", "brasol.mdb", "jetcomp"}));
+}
+
+// A companion another user made private (an older version's, or one made
+// under a umask 077) cannot tell whether its owner has the database open:
+// the database is held, as far as anyone can know.
+TEST_F(CompactacaoTest, ACompanionThatCannotBeOpenedForWritingIsRefusedAsBloqueada) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "a second user needs root to become it: the owner of a private companion can "
+                        "always open it";
+    cria_base();
+    instala_jetcomp();
+    ::chmod(t.dir.str().c_str(), 0755);
+    entrega_ao_utilizador_comum(pasta);
+    // The companion is the other user's (root's here), 0600.
+    ::chown(em(".brasol.mdb.lock").c_str(), 0, 0);
+    ::chmod(em(".brasol.mdb.lock").c_str(), 0600);
+    const std::string original = read_file(em("brasol.mdb"));
+    const Nomes antes = ficheiros();
+    // 0: refused as "bloqueada", the cause on its own line.
+    const int resultado = como_utilizador_comum([&] {
+        if (compacta()) return 1;
+        const std::vector<std::string> vistos = textos();
+        if (vistos.empty()) return 2;
+        const std::string esperado = bloqueada("Não é possível saber se a base de dados '" + em("brasol.mdb") +
+                                               "' está em uso: o ficheiro de bloqueio '" +
+                                               em(".brasol.mdb.lock") + "' não pode ser bloqueado (");
+        if (vistos.back().rfind(esperado, 0) != 0) {
+            std::fprintf(stderr, "%s\n", vistos.back().c_str());
+            return 3;
+        }
+        return detalhe.causa == "está bloqueada" ? 0 : 4;
+    });
+    EXPECT_EQ(resultado, 0);
+    EXPECT_TRUE(read_file(em("brasol.mdb")) == original) << "the database changed";
+    EXPECT_EQ(ficheiros(), antes) << "nothing another user may hold is deleted";
+}
+
+// Where the folder's file system may keep locks to this machine, nobody
+// can tell whether another workstation has the database open.
+TEST_F(CompactacaoTest, AFolderWhoseFileSystemKeepsLocksToItselfIsRefusedAsBloqueada) {
+    cria_base();
+    instala_jetcomp();
+    struct stat st {};
+    ASSERT_EQ(::stat(pasta.c_str(), &st), 0);
+    t.files.substitute("/proc/self/mountinfo", "40 25 " + std::to_string(major(st.st_dev)) + ":" +
+                                                   std::to_string(minor(st.st_dev)) +
+                                                   " / /mnt/obras rw,nosuid - fuse.sshfs servidor:/obras rw\n");
+    const std::string original = read_file(em("brasol.mdb"));
+    EXPECT_FALSE(compacta());
+    ASSERT_EQ(textos().size(), 1u);
+    EXPECT_EQ(textos()[0].rfind(bloqueada("A pasta está num sistema de ficheiros fuse.sshfs em que "), 0), 0u)
+        << textos()[0];
+    EXPECT_EQ(detalhe.causa, "está bloqueada");
+    EXPECT_TRUE(read_file(em("brasol.mdb")) == original) << "the database changed";
+    EXPECT_EQ(ficheiros(), (Nomes{".brasol.mdb.lock", "brasol.mdb", "jetcomp"}));
+}
+
+// A program that reaches the database through SQLite alone and is writing
+// when the copy is to be swapped in: SQLite's own lock is kept past the
+// wait, and the compaction is refused as for a held companion.
+TEST_F(CompactacaoTest, AProgramKeepingSQLitesLockAtTheSwapIsRefusedAsBloqueada) {
+    cria_base();
+    instala_jetcomp();
+    const std::string original = read_file(em("brasol.mdb"));
+    sqlite3* outro = nullptr;
+    ASSERT_EQ(sqlite3_open(em("brasol.mdb").c_str(), &outro), SQLITE_OK);
+    // A write under way: the file's reserved lock (readers, the tool among
+    // them, go on reading).
+    ASSERT_EQ(sqlite3_exec(outro, "BEGIN IMMEDIATE; UPDATE obras SET nome = nome || '!' WHERE id = 1", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    EXPECT_FALSE(compacta());
+    ASSERT_FALSE(textos().empty());
+    EXPECT_EQ(textos().back(), bloqueada("A base de dados '" + em("brasol.mdb") + "' está em uso por outro programa."));
+    EXPECT_EQ(detalhe.causa, "está bloqueada");
+    sqlite3_exec(outro, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(outro);
+    EXPECT_TRUE(read_file(em("brasol.mdb")) == original) << "the database changed";
+    EXPECT_EQ(ficheiros(), (Nomes{".brasol.mdb.lock", "brasol.mdb", "jetcomp"}));
+}
+
+// The folder's sync after the swap fails: the compacted file is complete
+// and stays under the database's name (the old one under its dated name),
+// but the compaction is not reported done.
+TEST_F(CompactacaoTest, ANewNameTheDiskDidNotConfirmIsAFailureThoughTheCompactedFileStaysInPlace) {
+    cria_base();
+    instala_jetcomp();
+    const std::string original = read_file(em("brasol.mdb"));
+    // The dated name's sync goes well; the swap's does not.
+    t.files.fail("sync_folder", 2, EIO);
+    EXPECT_FALSE(compacta());
+    EXPECT_EQ(t.files.calls("sync_folder"), 2);
+    const std::string linha = "O disco não confirmou o novo nome " + em("brasol.mdb") + ": ";
+    ASSERT_EQ(textos().size(), 1u);
+    EXPECT_EQ(textos()[0].rfind(linha, 0), 0u) << textos()[0];
+    EXPECT_EQ(t.dialogs.shown()[0].icon, Icon::Critical);
+    EXPECT_EQ(detalhe.causa, textos()[0]);
+    // In place, compacted, whole.
+    EXPECT_EQ(obras(em("brasol.mdb")), 300);
+    EXPECT_LT(std::filesystem::file_size(em("brasol.mdb")), original.size());
+    EXPECT_TRUE(read_file(em("brasol200505191407.mdb")) == original) << "the old database changed";
+    EXPECT_EQ(ficheiros(), (Nomes{".brasol.mdb.lock", "brasol.mdb", "brasol200505191407.mdb", "jetcomp"}));
+
+    // Every sync failing: the first name the disk did not confirm is said.
+    t.files.fail("sync_folder", 0, EIO);
+    t.dialogs.clear();
+    t.clock.advance_seconds(60);
+    EXPECT_FALSE(compacta());
+    ASSERT_EQ(textos().size(), 1u);
+    EXPECT_EQ(textos()[0].rfind("O disco não confirmou o novo nome " + em("brasol200505191408.mdb") + ": ", 0), 0u)
+        << textos()[0];
+    EXPECT_EQ(obras(em("brasol.mdb")), 300);
 }
 
 TEST_F(CompactacaoTest, ThePasswordNeverReachesTheToolsCommandLineAndOddFoldersAreJustArguments) {

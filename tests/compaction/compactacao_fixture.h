@@ -93,6 +93,12 @@ protected:
     static std::string falha_compactar(const std::string& nome = "brasol.mdb") {
         return "Não foi possível compactar a base de dados " + nome + ". Por favor contacte a assistência técnica.";
     }
+    // The refusal of a database somebody else holds, or whose holders
+    // cannot be asked: the "bloqueada" text, then the cause.
+    static std::string bloqueada(const std::string& causa, const std::string& nome = "brasol.mdb") {
+        return "A base de dados " + nome + " está bloqueada. Por favor, saia do Brasol em todos os postos de "
+               "trabalho.\n\n" + causa;
+    }
 
     TestServices t;
     std::string pasta;
