@@ -12,21 +12,16 @@
 #include "offsite/copias_fora.h"
 #include "offsite/envio_copias.h"
 #include "offsite/restic.h"
+#include "repositorio_fixture.h"
 #include "restic_falso.h"
 #include "restore/ui/repor_copias_janela.h"
 
 namespace pezolva::offsite {
 namespace {
 
-class CopiasForaJanelaTest : public testing::BackupFixture {
+class CopiasForaJanelaTest : public RepositorioFixture {
 protected:
     CopiasForaJanelaTest() {
-        projecto.projecto = "Obras, Lda";
-        testing::write_file(dir.file("repo.pw"), "segredo-do-repositorio\n");
-        config.repositorio = dir.file("repo");
-        config.ficheiro_password = dir.file("repo.pw");
-        Restic(processos, config.repositorio, config.ficheiro_password).init();
-        grava_configuracao(files, projecto.caminho, config);
         regista(testproject::kPrincipal,
                 "BUP_ULT_DESTINO=" + engine::quote_literal(pasta_copias()));
         // One copy sent off-site, then gone from the disk; another only local.
@@ -52,8 +47,6 @@ protected:
         return -1;
     }
 
-    ConfiguracaoOffsite config;
-    testing::ResticFalso processos;
     std::string fora;
     repor_copias janela{services, projecto};
 };

@@ -7,6 +7,7 @@
 #include "offsite/copias_fora.h"
 #include "offsite/etiquetas.h"
 #include "offsite/restic.h"
+#include "repositorio_fixture.h"
 #include "restic_falso.h"
 #include "restore/reposicao.h"
 
@@ -14,15 +15,9 @@ namespace pezolva::offsite {
 namespace {
 
 // A test project whose copies also go to a local repository.
-class EnvioCopiasTest : public testing::BackupFixture {
+class EnvioCopiasTest : public RepositorioFixture {
 protected:
     EnvioCopiasTest() {
-        projecto.projecto = "Obras, Lda";
-        testing::write_file(dir.file("repo.pw"), "segredo-do-repositorio\n");
-        config.repositorio = dir.file("repo");
-        config.ficheiro_password = dir.file("repo.pw");
-        Restic(processos, config.repositorio, config.ficheiro_password).init();
-        grava_configuracao(files, projecto.caminho, config);
         regista(testproject::kPrincipal, "BUP_N_COPIAS_A_MANTER=2");
     }
     Restic restic() { return Restic(processos, config.repositorio, config.ficheiro_password); }
@@ -51,8 +46,6 @@ protected:
         return nome;
     }
 
-    ConfiguracaoOffsite config;
-    testing::ResticFalso processos;
 };
 
 TEST_F(EnvioCopiasTest, EachNamedCopyGoesOffSiteOnceAndTheRegistersNumberIsKeptThere) {
