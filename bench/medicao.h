@@ -32,6 +32,10 @@ bool succeeded(const Child& c);
 // SQLite's VACUUM INTO of `database`, synced as SQLite syncs it.
 void vacuum_into(const fs::path& database, const fs::path& destination);
 
+// PRAGMA quick_check of `database`, read-only, on one connection; throws
+// unless it says "ok".
+void quick_check(const fs::path& database);
+
 void remove_all_in(const fs::path& folder);
 
 // The launcher measured: PEZOLVA_BENCH_LAUNCHER, or the one built beside

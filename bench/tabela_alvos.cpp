@@ -55,6 +55,42 @@ double compaction_ratio(const Result& r, int runs) {
     return median(ratios);
 }
 
+// "pezolva restore" of a backup copy of the main database against what
+// it cannot do without: a file copy with fsync and a quick_check of the
+// copied file, in turn; the median ratio.  The restore puts the copy,
+// whose rows are the live database's, in the live database's place.
+double restore_ratio(const Result& r, int runs) {
+    const fs::path folder = r.live.parent_path();
+    const fs::path output = folder / "bench_saida.txt";
+    const fs::path copies = folder / "copiaseg";
+    remove_all_in(copies);
+    const Child backup = run({launcher(), "backup", "--project", r.project, r.live.filename().string()},
+                             r.env, output);
+    if (!succeeded(backup)) throw std::runtime_error("pezolva backup falhou:\n" + backup.output);
+    fs::path copy;
+    for (const auto& e : fs::directory_iterator(copies)) {
+        if (e.path().extension() == ".mdb") copy = e.path();
+    }
+    if (copy.empty()) throw std::runtime_error("a cópia de segurança não ficou em " + copies.string());
+    const fs::path yardstick = folder / "bench_reposta.mdb";
+    std::vector<double> ratios;
+    for (int k = 0; k < runs; ++k) {
+        const Child restore =
+            run({launcher(), "restore", "--project", r.project, copy.string(), "--yes"}, r.env, output);
+        if (!succeeded(restore)) throw std::runtime_error("pezolva restore falhou:\n" + restore.output);
+        fs::remove(yardstick);
+        const auto start = std::chrono::steady_clock::now();
+        fs::copy_file(copy, yardstick);
+        fsync_file(yardstick);
+        quick_check(yardstick);
+        ratios.push_back(restore.seconds / seconds_since(start));
+        fs::remove(yardstick);
+    }
+    remove_all_in(copies);
+    fs::remove(output);
+    return median(ratios);
+}
+
 // Runs a sibling benchmark and reads the number after `label` in what it
 // printed.
 double sibling_figure(const std::string& program, const std::vector<std::string>& args,
@@ -92,8 +128,9 @@ std::string megabytes(double mb) { return std::to_string(static_cast<long>(mb + 
 
 void print_targets(const std::vector<Result>& sizes, const Result& reference,
                    const fs::path& folder, int runs, bool busy) {
-    std::printf("\na medir a compactação, a verificação e a procura de cópias...\n");
+    std::printf("\na medir a reposição, a compactação, a verificação e a procura de cópias...\n");
     std::fflush(stdout);
+    const double restore = restore_ratio(reference, runs);
     const double compact = compaction_ratio(reference, runs);
     const double verify =
         sibling_figure("bench_verify", {(folder / "verificacao").string(), "--runs", "3"},
@@ -107,7 +144,7 @@ void print_targets(const std::vector<Result>& sizes, const Result& reference,
     row("medida", "agora", "alvo");
     row("cópia de segurança de " + megabytes(reference.megabytes) + " / VACUUM INTO (com fsync)",
         format("%.2f x", reference.backup / reference.vacuum),
-        busy ? "<= 2.0 x" : "<= 1.6 x (1.5 x, o chão)");
+        busy ? "<= 1.2 x" : "<= 0.7 x (0.5 x, o chão)");
     double peak = 0;
     for (const Result& r : sizes) {
         peak = std::max(peak, r.peak_mib);
@@ -129,7 +166,9 @@ void print_targets(const std::vector<Result>& sizes, const Result& reference,
     row("procura de cópias: 10 000 ficheiros, 3 linhas do registo", format("%.3f s", discovery),
         "< 0.2 s");
     row("pezolva compact de " + megabytes(reference.megabytes) + " / (VACUUM INTO + arranque)",
-        format("%.2f x", compact), "<= 1.1 x");
+        format("%.2f x", compact), "<= 1.3 x (1.1 x, o chão)");
+    row("pezolva restore de " + megabytes(reference.megabytes) + " / (cópia com fsync + quick_check)",
+        format("%.2f x", restore), "<= 1.1 x");
 }
 
 }  // namespace bench

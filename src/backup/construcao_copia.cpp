@@ -116,6 +116,7 @@ void ConstrucaoCopia::cria_a_partir_da_estrutura(const std::string& em_construca
 
 engine::Database ConstrucaoCopia::origem(engine::Database& viva) {
     const std::string instantaneo = temporarios_.claim(temporario(kInstantaneo));
+    etapa("Copiar base de dados");
     if (!engine::SnapshotFile(viva, instantaneo, 0600)) {
         temporarios_.remove(instantaneo);
         return std::move(viva);
@@ -172,32 +173,31 @@ std::optional<bool> ConstrucaoCopia::nomeia_o_instantaneo(engine::Database& font
         fonte.OpenRecordset("PRAGMA page_count").Fields(std::size_t{0}).to_integer().value_or(0);
     if (!livres || *livres < 0 || *livres * kMaisPaginasPorLivre > paginas) return std::nullopt;
     etapa("Verificar");
-    // The rows are counted and judged beside the quick check, the two cores
-    // sharing the work, and the snapshot goes to the disk meanwhile.
+    // The rows are counted and judged and the pages checked in one queue
+    // that keeps both cores busy, and the snapshot goes to the disk
+    // meanwhile.  The bar moves as each table is done.
     sincronizacao_instantaneo_->Start();
-    std::optional<std::string> falha;
-    const engine::RuleScan linhas = engine::ScanRows(
-        instantaneo_, plano_.ligacao, [&] { falha = verificacao_rapida(instantaneo_, plano_.ligacao); },
-        [this](const std::string& tabela) {
-            if (!is_system_table(tabela)) etapa(tabela);
+    const engine::CheckedScan lido = engine::CheckAndScanRows(
+        instantaneo_, plano_.ligacao, [&](const std::string& tabela) {
+            if (is_system_table(tabela)) return;
+            progresso_.avanca();
+            etapa(tabela);
         });
-    if (linhas.rule_broken) {
+    if (lido.rows.rule_broken) {
         tempos_.marca("ler o instantâneo (há linhas a recusar)");
+        // The fill moves the bar from the start again.
+        if (progresso_.visivel()) progresso_.barra(0, maximo_barra_, 0);
         return std::nullopt;
     }
     tempos_.marca("verificar o instantâneo");
-    if (falha) {
+    if (lido.damage) {
         log_.regista_erro("A cópia " + plano_.caminho_copia + " da base de dados " +
                           plano_.caminho_bd + " não ficou completa e não foi guardada. " +
-                          para_o_utilizador(*falha));
+                          para_o_utilizador("A verificação do ficheiro falhou: " + *lido.damage));
         return false;
     }
-    // The bar moves once the copy is known to stand: a fill, when it does
-    // not, moves it from the start.
-    for (const engine::TableRows& t : linhas.tables) {
-        if (is_system_table(t.name)) continue;
-        total_registos += t.rows;
-        progresso_.avanca();
+    for (const engine::TableRows& t : lido.rows.tables) {
+        if (!is_system_table(t.name)) total_registos += t.rows;
     }
     copia.Close();
     fonte.Close();
@@ -315,6 +315,7 @@ bool ConstrucaoCopia::enche_verifica_e_nomeia(engine::Database& viva, engine::Da
 }
 
 bool ConstrucaoCopia::constroi(engine::Database& viva, std::int64_t& total_registos) {
+    if (progresso_.visivel()) maximo_barra_ = static_cast<int>(viva.TableDefs().Count()) - 1;
     const std::string em_construcao = temporarios_.claim(temporario(kEmConstrucao));
     etapa("Criar ficheiro");
     try {

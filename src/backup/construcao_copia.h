@@ -110,6 +110,7 @@ class ConstrucaoCopia {
     TemposEtapas& tempos_;
     std::string pasta_copia_;
     std::string instantaneo_;  // the snapshot of the live database, when taken
+    int maximo_barra_ = 0;     // the bar's end, as the run set it for this database
     // Opened before any connection to the snapshot, so that it outlives them.
     std::optional<engine::FileSync> sincronizacao_instantaneo_;
     engine::TemporaryFiles temporarios_;

@@ -18,7 +18,7 @@
 
 namespace pezolva::engine {
 
-struct RuleScan;
+struct CheckedScan;
 
 namespace detail {
 class DbState;
@@ -86,12 +86,13 @@ private:
     friend Database OpenHeldDatabase(const std::string&, const std::string&);
     friend void CompactHeldDatabase(const std::string&, CompanionLock, const std::string&,
                                     const std::string&, CopySync);
-    friend bool SnapshotFile(Database&, const std::string&, mode_t);
+    friend bool SnapshotFile(Database&, const std::string&, mode_t,
+                             const std::function<void(std::int64_t, std::int64_t)>&);
     friend std::optional<std::int64_t> KeepStructureDefinitions(Database&, Database&,
                                                                 const std::vector<std::string>&);
-    friend RuleScan ScanRows(const std::string&, const std::string&, const std::function<void()>&,
-                             const std::function<void(const std::string&)>&);
-    friend std::optional<std::string> QuickCheckOnTwoConnections(const std::string&, const std::string&);
+    friend CheckedScan CheckAndScanRows(const std::string&, const std::string&,
+                                        const std::function<void(const std::string&)>&);
+    friend class QuickCheckPieces;
     explicit Database(std::shared_ptr<detail::DbState> state) : state_(std::move(state)) {}
     // The shared state of an open database; ErroObjectoFechado otherwise.
     std::shared_ptr<detail::DbState> state() const;

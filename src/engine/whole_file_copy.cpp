@@ -4,7 +4,9 @@
 #include <atomic>
 #include <iterator>
 #include <memory>
+#include <mutex>
 #include <tuple>
+#include <utility>
 
 #include "engine/detail/connection_text.h"
 #include "engine/detail/db_state.h"
@@ -12,6 +14,7 @@
 #include "engine/detail/schema_reader.h"
 #include "engine/detail/two_connections.h"
 #include "engine/quoting.h"
+#include "engine/whole_file_check.h"
 
 namespace pezolva::engine {
 namespace {
@@ -128,12 +131,13 @@ std::optional<std::int64_t> KeepStructureDefinitions(
 
 namespace {
 
-// One search of ScanRows: a table's rows, or a row of it that breaks a
+// One search of the rows: a table's count, or a row of it that breaks a
 // rule (a value of the wrong type, a child without its parent).
 struct Search {
     std::size_t table = 0;
     std::string sql;
     bool counts = false;  // the table's count; else a row found is a rule broken
+    std::int64_t weight = 0;
 };
 
 std::vector<Search> searches(detail::DbState& state, std::vector<TableRows>& tables, bool& broken) {
@@ -143,67 +147,128 @@ std::vector<Search> searches(detail::DbState& state, std::vector<TableRows>& tab
         if (!table) continue;
         const std::size_t index = tables.size();
         tables.push_back({table->name, 0});
+        const std::int64_t rows = std::max<std::int64_t>(EstimatedRows(state, table->name), 1);
         // Counted apart: SQLite counts a table by its pages without reading
         // its rows, and the search for a wrong type stops at the first.
-        out.push_back({index, "SELECT count(*) FROM " + table->qualified(), true});
+        out.push_back({index, "SELECT count(*) FROM " + table->qualified(), true, rows / 4});
         if (const std::string types = detail::type_condition(*table); !types.empty()) {
-            out.push_back(
-                {index, "SELECT 1 FROM " + table->qualified() + " AS c WHERE " + types + " LIMIT 1",
-                 false});
+            out.push_back({index,
+                           "SELECT 1 FROM " + table->qualified() + " AS c WHERE " + types + " LIMIT 1",
+                           false, rows});
         }
         for (const detail::ForeignKey& k : table->keys) {
             // A key to a table that is not there has no parent row to find.
             if (!detail::read_rule_table(state, "main", k.parent))
                 broken = true;
             else
-                out.push_back({index, detail::key_check(*table, k).any_orphan, false});
+                out.push_back({index, detail::key_check(*table, k).any_orphan, false, rows * 2});
         }
     }
     return out;
 }
 
+// One piece of the shared work: a search, or a piece of the quick_check.
+struct Job {
+    bool search = true;
+    std::size_t index = 0;  // into the searches or the check's pieces
+    std::optional<std::size_t> table;  // the table it belongs to, when one of the scan's
+    std::int64_t weight = 0;
+};
+
+std::vector<Job> jobs_largest_first(const std::vector<Search>& all, const QuickCheckPieces& pieces,
+                                    const std::vector<TableRows>& tables) {
+    std::vector<Job> jobs;
+    for (std::size_t i = 0; i < all.size(); ++i) jobs.push_back({true, i, all[i].table, all[i].weight});
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        Job job{false, i, std::nullopt, pieces.weight(i)};
+        for (std::size_t t = 0; t < tables.size(); ++t) {
+            if (tables[t].name == pieces.table(i)) job.table = t;
+        }
+        // Its own indexes as well as its rows: twice a search.
+        if (job.table) job.weight *= 2;
+        jobs.push_back(job);
+    }
+    std::stable_sort(jobs.begin(), jobs.end(), [](const Job& a, const Job& b) { return a.weight > b.weight; });
+    return jobs;
+}
+
+// The tables whose every piece is done, gathered from both threads and told
+// on the calling one.
+class Finished {
+public:
+    Finished(const std::vector<Job>& jobs, std::size_t tables) : pending_(tables) {
+        for (const Job& j : jobs) {
+            if (j.table) ++pending_[*j.table];
+        }
+    }
+    void done(const Job& job) {
+        if (!job.table) return;
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (--pending_[*job.table] == 0) ready_.push_back(*job.table);
+    }
+    std::vector<std::size_t> take() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return std::exchange(ready_, {});
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<int> pending_;
+    std::vector<std::size_t> ready_;
+};
+
 }  // namespace
 
-RuleScan ScanRows(const std::string& path, const std::string& connect,
-                  const std::function<void()>& beside,
-                  const std::function<void(const std::string&)>& counted) {
-    RuleScan scan;
+CheckedScan CheckAndScanRows(const std::string& path, const std::string& connect,
+                             const std::function<void(const std::string&)>& checked) {
+    CheckedScan result;
+    RuleScan& scan = result.rows;
     Database first = OpenDatabase(path, false, true, connect);
     const std::vector<Search> all = searches(*first.state(), scan.tables, scan.rule_broken);
+    const QuickCheckPieces pieces(first);
+    const std::vector<Job> jobs = jobs_largest_first(all, pieces, scan.tables);
 
-    std::atomic<bool> broken{false};
+    std::atomic<bool> broken{false}, stop{scan.rule_broken};
     std::vector<std::int64_t> rows(scan.tables.size(), 0);
-    std::unique_ptr<std::atomic<bool>[]> done(new std::atomic<bool>[scan.tables.size()]);
-    for (std::size_t t = 0; t < scan.tables.size(); ++t) done[t] = false;
-    // The tables counted so far, told in order on the calling thread.
-    std::size_t told = 0;
-    const auto tell = [&](bool all_done) {
-        for (; told < scan.tables.size() && (all_done || done[told]); ++told) {
-            if (counted) counted(scan.tables[told].name);
+    std::vector<std::optional<std::string>> damage(jobs.size());
+    Finished finished(jobs, scan.tables.size());
+    const auto tell = [&] {
+        for (const std::size_t t : finished.take()) {
+            if (checked) checked(scan.tables[t].name);
         }
     };
     detail::ShareOnTwoConnections(
-        first, path, connect, all.size(),
-        [&](Database&) {
-            if (beside) beside();
-        },
+        first, path, connect, jobs.size(), {},
         [&](Database& db, std::size_t i, bool calling_thread) {
-            const Search& search = all[i];
-            detail::Statement s = db.state()->prepare(search.sql);
-            const bool found = s.step();
-            if (search.counts) {
-                rows[search.table] = s.column_int64(0);
-                done[search.table] = true;
-            } else if (found) {
-                broken = true;
+            const Job& job = jobs[i];
+            if (job.search) {
+                try {
+                    const Search& search = all[job.index];
+                    detail::Statement s = db.state()->prepare(search.sql);
+                    const bool found = s.step();
+                    if (search.counts) {
+                        rows[search.table] = s.column_int64(0);
+                    } else if (found) {
+                        broken = true;
+                    }
+                } catch (const EngineError& e) {
+                    // A tree too damaged to read is what the check would find.
+                    if (e.numero() != ErroDanificada) throw;
+                    damage[i] = e.descricao();
+                }
+            } else {
+                damage[i] = pieces.Run(db, job.index);
             }
-            if (calling_thread) tell(false);
+            if (broken || damage[i]) stop = true;
+            finished.done(job);
+            if (calling_thread) tell();
         },
-        [&] { return broken.load(); });
+        [&] { return stop.load(); });
     for (std::size_t t = 0; t < rows.size(); ++t) scan.tables[t].rows = rows[t];
     scan.rule_broken = scan.rule_broken || broken;
-    tell(true);
-    return scan;
+    result.damage = JoinFindings(damage);
+    tell();
+    return result;
 }
 
 }  // namespace pezolva::engine

@@ -50,19 +50,27 @@ struct RuleScan {
     bool rule_broken = false;
 };
 
+// What reading a file whole found: its rows, and what its quick_check
+// found wrong with it (nullopt when nothing).
+struct CheckedScan {
+    RuleScan rows;
+    std::optional<std::string> damage;
+};
+
 // Reads every table of the database `path` (opened read-only with
 // `connect`, which nobody may change meanwhile): counts its rows and looks
-// for rows that break a type or relation rule: one search for the types
-// of each table and one for each foreign key.  Two threads share that work, each
-// on a connection of its own; the second first runs `beside` (a check of
-// the same file, say), so both cores stay busy until all is done.
-// `counted`, when given, is called on the calling thread with each table's
-// name, in the schema's order, once its rows are counted (whichever thread
-// counted them).  Throws EngineError as opening or reading it does
-// (ErroCancelado on an interruption request), and what `beside` or
-// `counted` throw, once both threads are done.
-RuleScan ScanRows(const std::string& path, const std::string& connect,
-                  const std::function<void()>& beside = {},
-                  const std::function<void(const std::string&)>& counted = {});
+// for rows that break a type or relation rule (one search for the types
+// of each table and one for each foreign key), and runs the quick_check
+// of the file (QuickCheckPieces): all those pieces in one queue, the larger first, shared by two
+// connections on two threads, so that both cores stay busy until the end.
+// The work stops early once a row breaks a rule or damage is found (the
+// counts are then incomplete).  `checked`, when given, is called on the
+// calling thread with each table's name (as stored) once every piece of
+// that table is done, in the order they finish.
+// Throws EngineError as opening or reading the file does (ErroCancelado on
+// an interruption request), and what `checked` throws, once both threads
+// are done.
+CheckedScan CheckAndScanRows(const std::string& path, const std::string& connect,
+                             const std::function<void(const std::string&)>& checked = {});
 
 }  // namespace pezolva::engine

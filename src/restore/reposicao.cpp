@@ -9,6 +9,7 @@
 #include "engine/put_in_place.h"
 #include "engine/settle.h"
 #include "engine/swap_lock.h"
+#include "engine/whole_file_check.h"
 #include "restore/registo_reposto.h"
 #include "restore/sobras_reposicao.h"
 
@@ -36,10 +37,9 @@ bool tem_conteudo(FileSystem& files, const std::string& caminho) {
 // Why `novo` cannot take the database's place; nullopt when it opens with
 // the password and SQLite finds it sound.
 std::optional<std::string> defeito(const Substituicao& s) {
-    engine::Database db = engine::OpenDatabase(s.novo, false, true, s.ligacao);
-    const std::string verificacao =
-        db.OpenRecordset("PRAGMA quick_check").Fields(std::size_t{0}).to_text();
-    if (verificacao != "ok") return "A cópia " + s.origem + " está danificada: " + verificacao;
+    if (auto verificacao = engine::QuickCheckOnTwoConnections(s.novo, s.ligacao)) {
+        return "A cópia " + s.origem + " está danificada: " + *verificacao;
+    }
     return std::nullopt;
 }
 

@@ -65,6 +65,36 @@ TEST_F(LauncherFaultsTest, AFullDiskOrAWriteErrorLeavesNoCopyAndTheGoodOnesAsThe
     }
 }
 
+// The snapshot of the live database is copied by the kernel where it can:
+// where it cannot, the bytes are read through SQLite instead and the copy
+// is the same; a full disk under the kernel's copy stops the copy as one
+// under a write does.
+TEST_F(LauncherFaultsTest, TheKernelsCopyOfTheSnapshotFallsBackOrFailsAsAWriteWould) {
+    const auto com = [&](const std::string& injeccao) {
+        return corre({"backup", "--project", "obras", "brasol.mdb"}, "kqa730418", "", false,
+                     {"strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=copy_file_range", "-e",
+                      q("inject=copy_file_range:" + injeccao)});
+    };
+    Resultado r = com("error=ENOSPC");
+    EXPECT_EQ(r.saida, 1) << r.out << r.err;
+    EXPECT_NE(r.out.find("Não há espaço suficiente no disco da pasta " + pasta() + "/copiaseg para a cópia "),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(conteudo(), antes);
+
+    r = com("error=EXDEV");
+    EXPECT_EQ(r.saida, 0) << r.out << r.err;
+    EXPECT_EQ(linhas_de_erro(r.out), 0) << r.out;
+    int copias = 0;
+    for (const auto& [f, bytes] : conteudo()) {
+        EXPECT_EQ(f.find("pezolva-tmp"), std::string::npos) << "left behind: " << f;
+        if (f.size() < 4 || f.compare(f.size() - 4, 4, ".mdb") != 0) continue;
+        ++copias;
+        EXPECT_EQ(bytes.compare(0, 16, std::string("SQLite format 3\0", 16)), 0) << f;
+    }
+    EXPECT_GT(copias, 0);
+}
+
 TEST_F(LauncherFaultsTest, ACopyTheDiskCannotKeepIsNotNamed) {
     // Every file the backup makes durable fails to sync: the first is the
     // copy of the structure, and strace counts each thread's calls apart,

@@ -264,7 +264,11 @@ TEST_F(LauncherReposicaoTest, AFailureAtTheCopyTheSyncOrTheSwapLeavesTheDatabase
         return nomes;
     };
     const auto nomes_antes = ficheiros();
-    for (const QString& falha : {QString("trace=write -e inject=write:error=ENOSPC:when=3+"),
+    // The copy is made by the kernel where it can, by reads and writes where
+    // it cannot: a full disk must stop either.
+    for (const QString& falha : {QString("trace=copy_file_range -e inject=copy_file_range:error=ENOSPC"),
+                                 QString("trace=copy_file_range,write -e inject=copy_file_range:error=EXDEV "
+                                         "-e inject=write:error=ENOSPC:when=3+"),
                                  QString("trace=fsync -e inject=fsync:error=EIO"),
                                  QString("trace=renameat2 -e inject=renameat2:error=EIO")}) {
         SCOPED_TRACE(falha.toStdString());

@@ -1,6 +1,7 @@
 // The check of a whole database file shared by two connections: it must
 // find what one quick_check of the file finds, pages included.
 #include "engine/whole_file_check.h"
+#include "engine/whole_file_copy.h"
 
 #include <gtest/gtest.h>
 
@@ -94,25 +95,44 @@ TEST_F(WholeFileCheckTest, APageNoTreeHoldsIsFound) {
     EXPECT_NE(found->find("páginas"), std::string::npos) << *found;
 }
 
-// With free pages the accounting could not tell a lost page from a free
-// one: the file is checked by one quick_check, which walks the free list.
-TEST_F(WholeFileCheckTest, AFileWithFreePagesIsCheckedWhole) {
+// Free pages are accounted for by walking the free list: a page both free
+// and in a tree, or a free list shorter than the header says, is found.
+TEST_F(WholeFileCheckTest, FreePagesAreAccountedForThroughTheFreeList) {
     const std::string file = sound("com_livres.db");
     {
         Database db = OpenDatabase(file, false, false, "");
         db.Execute("DELETE FROM grande WHERE id % 2 = 0");
-        ASSERT_GT(db.OpenRecordset("PRAGMA freelist_count")
-                      .Fields(std::size_t{0})
-                      .to_integer()
-                      .value_or(0),
-                  0);
+        ASSERT_GT(db.OpenRecordset("PRAGMA freelist_count").Fields(std::size_t{0}).to_integer().value_or(0),
+                  1);
     }
     EXPECT_EQ(QuickCheckOnTwoConnections(file, connect()), std::nullopt);
+    const std::string good = contents(file);
+    const std::size_t trunk = (header_number(good, 32) - 1) * std::size_t{4096};
+    ASSERT_GT(header_number(good, trunk + 4), 0u) << "the trunk lists a leaf";
+
+    std::string bytes = good;
+    const auto root = static_cast<std::uint32_t>(root_of(file, "grande_n"));
+    for (int i = 0; i < 4; ++i) bytes[trunk + 8 + i] = static_cast<char>(root >> (24 - 8 * i));
+    write(file, bytes);
+    EXPECT_TRUE(QuickCheckOnTwoConnections(file, connect()).has_value()) << "a tree's page listed as free";
+
+    bytes = good;
+    bytes[39] = static_cast<char>(bytes[39] + 1);
+    write(file, bytes);
+    const auto found = QuickCheckOnTwoConnections(file, connect());
+    ASSERT_TRUE(found.has_value()) << "a free list shorter than the header says";
+    EXPECT_NE(found->find("livres"), std::string::npos) << *found;
+}
+
+// The same pieces in the queue of a reading of every row.
+TEST_F(WholeFileCheckTest, ReadingTheRowsFindsDamageAsTheCheckDoes) {
+    const std::string file = sound("lida.db");
+    EXPECT_EQ(CheckAndScanRows(file, connect()).damage, std::nullopt);
     std::string bytes = contents(file);
-    const std::int64_t root = root_of(file, "grande_n");
+    const std::int64_t root = root_of(file, "sem_rowid");
     bytes.replace(static_cast<std::size_t>(root - 1) * 4096, 4096, std::string(4096, '\x5a'));
     write(file, bytes);
-    EXPECT_TRUE(QuickCheckOnTwoConnections(file, connect()).has_value());
+    EXPECT_TRUE(CheckAndScanRows(file, connect()).damage.has_value());
 }
 
 }  // namespace
