@@ -112,7 +112,7 @@ void row(const std::string& measure, const std::string& figure, const std::strin
     std::size_t characters = 0;
     for (const unsigned char c : measure) characters += (c & 0xC0) != 0x80;
     std::printf("  %s%s %-14s %s\n", measure.c_str(),
-                std::string(characters < 58 ? 58 - characters : 0, ' ').c_str(), figure.c_str(),
+                std::string(characters < 66 ? 66 - characters : 0, ' ').c_str(), figure.c_str(),
                 target.c_str());
 }
 

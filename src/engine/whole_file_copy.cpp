@@ -122,6 +122,9 @@ std::optional<std::int64_t> KeepStructureDefinitions(
     if (!extra->empty() || !structure_rows.empty()) {
         a.exec("PRAGMA foreign_keys=OFF");
         a.exec("PRAGMA main.journal_mode=MEMORY");
+        // A sync here would wait for the whole snapshot to reach the disk;
+        // the caller syncs the file once, beside its check.
+        a.exec("PRAGMA main.synchronous=OFF");
     }
     std::optional<AttachedStructure> attached;
     if (!structure_rows.empty()) attached.emplace(a, structure.state()->path());

@@ -33,7 +33,8 @@ namespace pezolva::engine {
 // one table at a time.  The tables named in `structure_rows` (the
 // engine's own, which a fill never touches) get the structure's rows in
 // place of their own.  `source` must be a private file nobody else opens
-// (its changes are journalled in memory).  Throws EngineError when
+// (its changes are journalled in memory and not synced: the caller syncs
+// the file before it names it).  Throws EngineError when
 // changing it fails.
 std::optional<std::int64_t> KeepStructureDefinitions(Database& source, Database& structure,
                                                      const std::vector<std::string>& structure_rows = {});
