@@ -127,7 +127,8 @@ std::string megabytes(double mb) { return std::to_string(static_cast<long>(mb + 
 }  // namespace
 
 void print_targets(const std::vector<Result>& sizes, const Result& reference,
-                   const fs::path& folder, int runs, bool busy) {
+                   const std::optional<Result>& with_busy_core, const fs::path& folder, int runs,
+                   bool busy) {
     std::printf("\na medir a reposição, a compactação, a verificação e a procura de cópias...\n");
     std::fflush(stdout);
     const double restore = restore_ratio(reference, runs);
@@ -145,6 +146,10 @@ void print_targets(const std::vector<Result>& sizes, const Result& reference,
     row("cópia de segurança de " + megabytes(reference.megabytes) + " / VACUUM INTO (com fsync)",
         format("%.2f x", reference.backup / reference.vacuum),
         busy ? "<= 1.2 x" : "<= 0.7 x (0.5 x, o chão)");
+    if (with_busy_core) {
+        row("a mesma, com o outro núcleo ocupado",
+            format("%.2f x", with_busy_core->backup / with_busy_core->vacuum), "<= 1.2 x");
+    }
     double peak = 0;
     for (const Result& r : sizes) {
         peak = std::max(peak, r.peak_mib);

@@ -3,6 +3,7 @@
 // sizes just measured; compaction, verification and discovery are
 // measured here (the last two by their own benchmarks, run as children).
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,10 +26,13 @@ struct Result {
 // longer gets "bloqueada".
 constexpr double kBusyTimeout = 5.0;
 
-// Measures the other rows (compaction on the project of `reference`,
-// `runs` times; verification; discovery, in FOLDER/verificacao and
-// FOLDER/descoberta) and prints the whole table.
+// Measures the other rows (restore and compaction on the project of
+// `reference`, `runs` times; verification; discovery, in
+// FOLDER/verificacao and FOLDER/descoberta) and prints the whole table.
+// `with_busy_core` is the reference size measured again with the other
+// core taken, when the run was not all so (`busy`).
 void print_targets(const std::vector<Result>& sizes, const Result& reference,
-                   const std::filesystem::path& folder, int runs, bool busy);
+                   const std::optional<Result>& with_busy_core, const std::filesystem::path& folder,
+                   int runs, bool busy);
 
 }  // namespace bench
