@@ -113,6 +113,40 @@ TEST_F(WholeFileCopyTest, ReadingTheRowsCountsThemAndFindsRowsThatBreakARule) {
     }
 }
 
+// A key whose values an index gives in order is merged with its parent's
+// (its rowid, or an index of a composite key); one without is looked up
+// value by value: an orphan is found either way, and a clean table passes.
+TEST_F(WholeFileCopyTest, AnOrphanIsFoundWhetherOrNotAnIndexGivesTheKeysInOrder) {
+    struct Case {
+        const char* name;
+        const char* child;
+        bool broken;
+    };
+    const std::string parent = "CREATE TABLE pai (a INTEGER, b TEXT, id INTEGER PRIMARY KEY, UNIQUE (a, b))";
+    for (const Case& c :
+         {Case{"indexed", "INSERT INTO filho VALUES (1, 1, 1, 'x'), (2, 2, 2, 'y')", false},
+          Case{"indexed orphan", "INSERT INTO filho VALUES (1, 1, 1, 'x'), (2, 3, 2, 'y')", true},
+          Case{"indexed composite orphan", "INSERT INTO filho VALUES (1, 1, 1, 'x'), (2, 2, 2, 'x')", true},
+          Case{"composite orphan", "INSERT INTO filho VALUES (1, 1, 1, 'x'), (2, 2, 2, 'x')", true},
+          Case{"plain orphan", "INSERT INTO filho VALUES (1, 1, 1, 'x'), (2, 2, 2, 'y'), (3, NULL, 9, 'z')", true}}) {
+        SCOPED_TRACE(c.name);
+        const bool indexed = std::string(c.name).rfind("indexed", 0) == 0;
+        const std::string name = std::string(c.name) + ".db";
+        {
+            Database db = with(name, {parent,
+                                      std::string("CREATE TABLE filho (id INTEGER PRIMARY KEY, id_pai INTEGER "
+                                                  "REFERENCES pai(id), a INTEGER, b TEXT, FOREIGN KEY (a, b) "
+                                                  "REFERENCES pai (a, b)") +
+                                          (indexed ? ", UNIQUE (id_pai, id), UNIQUE (a, b, id))" : ")"),
+                                      "PRAGMA foreign_keys = OFF",
+                                      "INSERT INTO pai VALUES (1, 'x', 1), (2, 'y', 2)", c.child});
+        }
+        const CheckedScan read = CheckAndScanRows(path(name), "");
+        EXPECT_EQ(read.rows.rule_broken, c.broken);
+        EXPECT_EQ(read.damage, std::nullopt);
+    }
+}
+
 TEST_F(WholeFileCopyTest, AKeyToATableThatIsNotThereCountsAsBroken) {
     {
         Database db = with("orfao.db", {"PRAGMA foreign_keys = OFF", "CREATE TABLE filho (id INTEGER PRIMARY KEY, id_pai REFERENCES ninguem(id))",

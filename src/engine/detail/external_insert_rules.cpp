@@ -142,10 +142,11 @@ std::string type_condition(const RuleTable& table) {
 
 KeyCheck key_check(const RuleTable& table, const ForeignKey& k) {
     const std::string parent = table.schema + "." + quote_identifier(k.parent);
-    std::string distinct, present, match_distinct, match_row, present_row;
+    std::string distinct, present, match_distinct, match_row, present_row, keys, parent_keys, order;
     for (std::size_t i = 0; i < k.from.size(); ++i) {
         const std::string from = quote_identifier(k.from[i]);
-        const std::string to = "p." + quote_identifier(i < k.to.size() ? k.to[i] : std::string());
+        const std::string parent_column = quote_identifier(i < k.to.size() ? k.to[i] : std::string());
+        const std::string to = "p." + parent_column;
         const std::string alias = std::string("k").append(std::to_string(i));
         const char* sep = i ? " AND " : "";
         distinct += (i ? ", " : "") + from + " COLLATE BINARY AS " + alias;
@@ -153,12 +154,17 @@ KeyCheck key_check(const RuleTable& table, const ForeignKey& k) {
         match_distinct += sep + to + " = d." + alias;
         match_row += sep + to + " = c." + from;
         present_row += sep + ("c." + from) + " IS NOT NULL";
+        keys += (i ? ", " : "") + from + " COLLATE BINARY";
+        parent_keys += (i ? ", " : "") + parent_column;
+        order += (i ? ", " : "") + std::to_string(i + 1);
     }
     KeyCheck check;
     check.to_itself = iequals(k.parent, table.name);
     check.any_orphan = "SELECT 1 FROM (SELECT DISTINCT " + distinct + " FROM " + table.qualified() + " WHERE " +
                        present + ") AS d WHERE NOT EXISTS (SELECT 1 FROM " + parent + " AS p WHERE " +
                        match_distinct + ") LIMIT 1";
+    check.any_orphan_merged = "SELECT " + keys + " FROM " + table.qualified() + " WHERE " + present + " EXCEPT SELECT " +
+                              parent_keys + " FROM " + parent + " ORDER BY " + order + " LIMIT 1";
     check.orphan_row = present_row + " AND NOT EXISTS (SELECT 1 FROM " + parent + " AS p WHERE " + match_row + ")";
     return check;
 }

@@ -67,6 +67,13 @@ std::string type_condition(const RuleTable& table);
 // the exact delete for nothing.
 struct KeyCheck {
     std::string any_orphan;
+    // The same test as a merge of the key values in order against the
+    // parent's, without a lookup per value: cheap only where an index of
+    // the table and one of the parent (or its rowid) give both in that
+    // order.  It compares the values as stored, without the conversions of
+    // "=", so it may find an orphan the exact condition would not, never
+    // the reverse.
+    std::string any_orphan_merged;
     std::string orphan_row;
     bool to_itself = false;  // deleting orphans can make new ones
 };
