@@ -33,11 +33,15 @@ std::optional<std::string> troca_compactada(FileSystem& files, const FicheirosCo
 
 // Removes, under the database's exclusive lock, what a compaction killed
 // part-way left in its folder: copies and partial copies under temporary
-// names, and a dated name given to the database itself (the same file)
-// before the swap that did not happen.
+// names (e_sobra_temporaria) with their companions, as
+// engine::delete_leftovers removes every killed run's leftovers (one that
+// somebody holds stays), and a dated name given to the database itself (the
+// same file) before the swap that did not happen.  Never throws: what
+// cannot go now goes at the next compaction.
 void apaga_sobras_compactacao(FileSystem& files, const std::string& caminhobd, const std::string& nomebd);
 
-// Removes a file and the companions an open of it may have left; errors
+// Removes the tool's copy at `caminho` and its partial file, each with the
+// companions an open of it may have left (engine::delete_database); errors
 // are ignored (what cannot go now goes at the next compaction).
 void apaga_com_companheiros(FileSystem& files, const std::string& caminho);
 
