@@ -24,8 +24,10 @@ struct FicheirosCompactacao {
 //     bring into it go with it, under the dated name;
 //  3. the copy takes the old file's permission bits and is swapped into
 //     the name in one step; the old file's extra name goes.
-// On failure everything is put back (the database as it was, no dated
-// name, no copy) and the cause is returned; nullopt when the swap is done.
+// On failure everything is put back (the database as it was, with its
+// journals, and no dated name of ours: one that existed is left alone) and
+// the cause is returned; the copy stays under its temporary name for the
+// caller to remove.  nullopt when the swap is done.
 // `bloqueada`, when given, tells whether the failure was another program
 // keeping SQLite's lock on the database (the database is held).
 std::optional<std::string> troca_compactada(FileSystem& files, const FicheirosCompactacao& f,
