@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -62,34 +61,17 @@ bool mostra_verificacao() {
     return r.consistente();
 }
 
-// The stamp a compaction started now gives the old file's name.
-std::string minuto_actual() {
-    const std::time_t agora = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&agora, &local);
-    char texto[16];
-    std::strftime(texto, sizeof texto, "%Y%m%d%H%M", &local);
-    return texto;
-}
-
-// A compaction keeps the old file under its name less four characters
-// and the minute: a demo run again within the same minute would find that
-// name taken and, rightly, refuse.  The demo waits for the next minute.
+// A compaction keeps the old file under a name that carries the minute: a
+// demo run again within the same minute would find that name taken and,
+// rightly, refuse.  The demo waits for the next minute.
 void espera_minuto_livre(const demonstracao::Projecto& p) {
-    for (;;) {
-        const std::string minuto = minuto_actual();
-        const bool ocupado =
-            std::any_of(p.bases.begin(), p.bases.end(), [&](const demonstracao::Base& b) {
-                const std::string datado =
-                    b.ficheiro.substr(0, b.ficheiro.size() - 4) + minuto + ".mdb";
-                return std::filesystem::exists(std::filesystem::path(p.pasta) / datado);
-            });
-        if (!ocupado) return;
-        std::printf(
-            "A compactação anterior foi feita neste minuto; o nome datado da base antiga leva o "
-            "minuto: espera-se pelo seguinte.\n");
-        std::fflush(stdout);
-        while (minuto_actual() == minuto) std::this_thread::sleep_for(std::chrono::seconds(1));
+    if (!demonstracao::minuto_da_compactacao_ocupado(p)) return;
+    std::printf(
+        "A compactação anterior foi feita neste minuto; o nome datado da base antiga leva o "
+        "minuto: espera-se pelo seguinte.\n");
+    std::fflush(stdout);
+    while (demonstracao::minuto_da_compactacao_ocupado(p)) {
+        std::this_thread::sleep_for(std::chrono::seconds(1));
     }
 }
 

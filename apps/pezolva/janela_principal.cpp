@@ -62,7 +62,24 @@ JanelaPrincipal::JanelaPrincipal(const operacoes::Projecto& projecto,
     setObjectName(QStringLiteral("pezolva"));
     setWindowTitle(QStringLiteral("Manutenção - ") + q(projecto.nome));
     auto* layout = new QVBoxLayout(this);
+    poe_cabecalho(*layout, projecto);
+    // The height the window gains goes to the register's table.
+    layout->addWidget(cria_caixa_copias(), 1);
+    layout->addWidget(cria_caixa_operacoes(operacoes));
 
+    auto* sair = new QPushButton(QStringLiteral("Sair"), this);
+    sair->setObjectName(QStringLiteral("sair"));
+    connect(sair, &QPushButton::clicked, this, &QDialog::accept);
+    auto* fundo = new QHBoxLayout;
+    fundo->addStretch(1);
+    fundo->addWidget(sair);
+    layout->addLayout(fundo);
+
+    mostra_estado_copias();
+    resize(620, sizeHint().height());
+}
+
+void JanelaPrincipal::poe_cabecalho(QVBoxLayout& layout, const operacoes::Projecto& projecto) {
     // The project: who it is and where it lives.  Long texts are elided in
     // the middle, whole in their tooltips, so the window keeps its width.
     auto* cabecalho =
@@ -72,20 +89,22 @@ JanelaPrincipal::JanelaPrincipal(const operacoes::Projecto& projecto,
     negrito.setBold(true);
     negrito.setPointSizeF(negrito.pointSizeF() * 1.2);
     cabecalho->setFont(negrito);
-    layout->addWidget(cabecalho);
+    layout.addWidget(cabecalho);
     const std::string principal = projecto.caminho + "/" + projecto.nome_bd;
     auto* onde = rotulo(QString(), "base_principal", this);
-    layout->addWidget(onde);
+    layout.addWidget(onde);
     elididos_ = {{cabecalho, cabecalho->text()},
                  {onde, QStringLiteral("Base de dados principal: ") + q(principal)}};
     for (auto& [l, texto] : elididos_) {
         l->setToolTip(texto);
         l->setMinimumWidth(1);  // a long name or path does not widen the window
     }
+}
 
-    auto* caixa_copias = new QGroupBox(QStringLiteral("Cópias de segurança"), this);
-    auto* coluna_copias = new QVBoxLayout(caixa_copias);
-    copias_ = new QTreeWidget(caixa_copias);
+QGroupBox* JanelaPrincipal::cria_caixa_copias() {
+    auto* caixa = new QGroupBox(QStringLiteral("Cópias de segurança"), this);
+    auto* coluna = new QVBoxLayout(caixa);
+    copias_ = new QTreeWidget(caixa);
     copias_->setObjectName(QStringLiteral("estado_copias"));
     copias_->setRootIsDecorated(false);
     copias_->setSelectionMode(QAbstractItemView::NoSelection);
@@ -98,23 +117,24 @@ JanelaPrincipal::JanelaPrincipal(const operacoes::Projecto& projecto,
     copias_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     copias_->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     copias_->header()->setStretchLastSection(false);
-    coluna_copias->addWidget(copias_);
-    sem_registo_ = rotulo(QString(), "sem_registo", caixa_copias);
+    coluna->addWidget(copias_);
+    sem_registo_ = rotulo(QString(), "sem_registo", caixa);
     sem_registo_->setWordWrap(true);
     sem_registo_->hide();
-    coluna_copias->addWidget(sem_registo_);
-    fora_ = rotulo(QString(), "copias_fora", caixa_copias);
+    coluna->addWidget(sem_registo_);
+    fora_ = rotulo(QString(), "copias_fora", caixa);
     fora_->setWordWrap(true);
     fora_->hide();
-    coluna_copias->addWidget(fora_);
-    // The height the window gains goes to the register's table.
-    layout->addWidget(caixa_copias, 1);
+    coluna->addWidget(fora_);
+    return caixa;
+}
 
-    auto* caixa_operacoes = new QGroupBox(QStringLiteral("Operações"), this);
-    auto* grelha = new QGridLayout(caixa_operacoes);
+QGroupBox* JanelaPrincipal::cria_caixa_operacoes(const std::vector<Operacao>& operacoes) {
+    auto* caixa = new QGroupBox(QStringLiteral("Operações"), this);
+    auto* grelha = new QGridLayout(caixa);
     int linha = 0;
     for (const Operacao& op : operacoes) {
-        auto* botao = new QPushButton(q(op.titulo), caixa_operacoes);
+        auto* botao = new QPushButton(q(op.titulo), caixa);
         botao->setObjectName(q(op.nome));
         connect(botao, &QPushButton::clicked, this, [this, accao = op.accao] {
             if (em_execucao_ || !accao) return;
@@ -126,25 +146,14 @@ JanelaPrincipal::JanelaPrincipal(const operacoes::Projecto& projecto,
             mostra_estado_copias();
         });
         grelha->addWidget(botao, linha, 0);
-        auto* explicacao = rotulo(q(op.explicacao), "", caixa_operacoes);
+        auto* explicacao = rotulo(q(op.explicacao), "", caixa);
         explicacao->setObjectName(q(op.nome + "_explicacao"));
         explicacao->setBuddy(botao);
         grelha->addWidget(explicacao, linha, 1);
         ++linha;
     }
     grelha->setColumnStretch(1, 1);
-    layout->addWidget(caixa_operacoes);
-
-    auto* sair = new QPushButton(QStringLiteral("Sair"), this);
-    sair->setObjectName(QStringLiteral("sair"));
-    connect(sair, &QPushButton::clicked, this, &QDialog::accept);
-    auto* fundo = new QHBoxLayout;
-    fundo->addStretch(1);
-    fundo->addWidget(sair);
-    layout->addLayout(fundo);
-
-    mostra_estado_copias();
-    resize(620, sizeHint().height());
+    return caixa;
 }
 
 // "Fora do local (REPOSITÓRIO): última cópia …; última verificação …".

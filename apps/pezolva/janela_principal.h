@@ -10,8 +10,10 @@
 #include "arranque.h"
 #include "pezolva/operacoes.h"
 
+class QGroupBox;
 class QLabel;
 class QTreeWidget;
+class QVBoxLayout;
 
 namespace pezolva {
 class mnt;
@@ -54,6 +56,10 @@ class JanelaPrincipal : public QDialog {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    // The window's parts, top to bottom.
+    void poe_cabecalho(QVBoxLayout& layout, const operacoes::Projecto& projecto);
+    QGroupBox* cria_caixa_copias();
+    QGroupBox* cria_caixa_operacoes(const std::vector<Operacao>& operacoes);
     void mostra_estado_fora();
 
     EstadoCopias estado_copias_;

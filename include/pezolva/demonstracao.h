@@ -57,6 +57,12 @@ PEZOLVA_EXPORT std::string palavra_passe();
 PEZOLVA_EXPORT operacoes::Arranque arranca(const Projecto& projecto, const std::string& nome,
                                            const std::string& descr, bool vem_de_pezolva = false);
 
+// Whether a compaction of one of the project's databases started now would
+// find the dated name its old file is to keep already taken: that name
+// carries the minute, so a second compaction in the same minute is
+// refused.  A host that compacts again waits while this is true.
+PEZOLVA_EXPORT bool minuto_da_compactacao_ocupado(const Projecto& projecto);
+
 // A copy of `original` in `pasta` whose main structure database differs
 // from its database in three ways: a field's size, a missing index and a
 // missing relation (`alteracoes` says which, one line each).  Made under

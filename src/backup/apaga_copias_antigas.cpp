@@ -3,30 +3,17 @@
 #include <algorithm>
 #include <vector>
 
-#include "backup/nome_copia.h"
 #include "common/text.h"
 #include "engine/delete_database.h"
+#include "register/copias_da_base.h"
 
 namespace pezolva::backup {
-namespace {
-
-// The listing pattern base + "*" + ".mdb", matched case-blind; the star may
-// be empty but the base and the ending do not overlap.
-bool matches_pattern(const std::string& nome, const std::string& base) {
-    return nome.size() >= base.size() + 4 && istarts_with(nome, base) && iends_with(nome, ".mdb");
-}
-
-}  // namespace
 
 std::vector<std::string> apaga_copias_antigas(FileSystem& files, const std::string& caminho_bd,
                                               int manter, const std::string& pasta,
                                               const std::string& copia_nova) {
     std::vector<std::string> em_uso;
-    if (manter <= 0) return em_uso;
-    const auto base = base_copia(caminho_bd);
-    if (!base) return em_uso;
-    const std::string ficheiro = file_name_of(caminho_bd);
-
+    if (manter <= 0 || !base_copia(caminho_bd)) return em_uso;
     struct Copy {
         std::string folded;
         std::string name;
@@ -34,7 +21,7 @@ std::vector<std::string> apaga_copias_antigas(FileSystem& files, const std::stri
     std::vector<Copy> deletable;
     std::size_t count = 0;
     for (std::string& nome : files.list_files(pasta)) {
-        if (!matches_pattern(nome, *base) || !nome_copia_valido(ficheiro, nome)) continue;
+        if (!carimbo_de_copia(caminho_bd, nome, LeituraCopia::ParaApagar)) continue;
         ++count;
         if (!copia_nova.empty() && nome == copia_nova) continue;
         deletable.push_back({fold_case(nome), std::move(nome)});

@@ -14,12 +14,12 @@ namespace pezolva::backup {
 // copy counts among those kept: a backup that fails half-way has deleted
 // nothing.
 //
-// 1. Lists the regular files of `pasta` named base + "*" + ".mdb" (base as
-//    in base_copia; compared case-blind, as the file systems the copies come
-//    from compare names) and keeps those that nome_copia_valido accepts
-//    for the database's file name.  Copies of other databases (brasol_fotos
-//    beside brasol), files that are not copy names and half-built copies
-//    (nome_temporario) are never touched.
+// 1. Lists the regular files of `pasta` and keeps the copies of the
+//    database as deleting reads them (carimbo_de_copia, ParaApagar: the base
+//    compared case-blind, as the file systems the copies come from compare
+//    names, then a real minute and ".mdb").  Copies of other databases
+//    (brasol_fotos beside brasol), files that are not copy names and
+//    half-built copies (nome_temporario) are never touched.
 // 2. While more than `manter` copies remain, deletes the one whose name is
 //    smallest compared case-blind (the oldest stamp), whatever order the
 //    listing gave; of names equal but for case, the one listed first.

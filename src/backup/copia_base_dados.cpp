@@ -12,17 +12,13 @@
 #include "engine/database.h"
 #include "engine/temporary_files.h"
 #include "register/bups.h"
+#include "register/copias_da_base.h"
 
 namespace pezolva::backup {
 namespace {
 
 namespace col = pezolva::bups;
 using engine::EngineError;
-
-std::string sem_barra_final(std::string pasta) {
-    while (pasta.size() > 1 && pasta.back() == '/') pasta.pop_back();
-    return pasta;
-}
 
 // "1 234 567" bytes, as a person reads them.
 std::string em_bytes(std::uint64_t n) {
@@ -73,16 +69,13 @@ bool CopiaBaseDados::le_pedido(engine::Recordset& registo, Pedido& p) {
     }
     p.plano.caminho_bd = join_path(p.pasta_bd, p.plano.ficheiro_bd);
     p.plano.caminho_est = join_path(pasta_est, ficheiro_est);
-    const Value passwd = registo[col::kPasswd];
-    p.plano.ligacao = passwd.is_null() ? "" : ";pwd=" + passwd.to_text();
+    p.plano.ligacao = ligacao_da_linha(registo[col::kPasswd]);
     p.destino = registo[col::kCaminhoDestino].to_text();
     return true;
 }
 
 bool CopiaBaseDados::prepara_pasta(Pedido& p) {
-    // An empty destination is no folder at all: the copy goes beside the
-    // database, as with none.
-    const std::string pasta_copia = sem_barra_final(p.destino.empty() ? p.pasta_bd : p.destino);
+    const std::string pasta_copia = pasta_das_copias(p.destino, p.pasta_bd);
     p.plano.caminho_copia =
         join_path(pasta_copia, nome_copia(p.plano.caminho_bd, servicos_.clock.now()));
     if (!p.destino.empty() && !servicos_.files.is_directory(p.destino)) {

@@ -14,19 +14,6 @@ constexpr std::size_t kTokenDigits = 16;
 // The longest file name a Linux file system takes, in bytes.
 constexpr std::size_t kNameMax = 255;
 
-// Byte offset just after the first `chars` characters of a UTF-8 text (its
-// size when it has fewer).
-std::size_t byte_offset(std::string_view text, std::size_t chars) {
-    std::size_t i = 0;
-    for (; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-            if (chars == 0) return i;
-            --chars;
-        }
-    }
-    return text.size();
-}
-
 // The longest prefix of `text` of at most `bytes` bytes that does not cut a
 // character.
 std::string_view prefix_of_bytes(std::string_view text, std::size_t bytes) {
@@ -35,29 +22,9 @@ std::string_view prefix_of_bytes(std::string_view text, std::size_t bytes) {
     return text.substr(0, bytes);
 }
 
-bool all_digits(std::string_view text) {
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-    }
-    return true;
-}
-
 bool is_lower_hex(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }
 
-int number(std::string_view digits) {
-    int n = 0;
-    for (char c : digits) n = n * 10 + (c - '0');
-    return n;
-}
-
 }  // namespace
-
-std::optional<std::string> base_copia(const std::string& caminho_bd) {
-    const std::string ficheiro = file_name_of(caminho_bd);
-    const std::size_t chars = char_count(ficheiro);
-    if (chars < 4) return std::nullopt;
-    return ficheiro.substr(0, byte_offset(ficheiro, chars - 4));
-}
 
 std::string nome_copia(const std::string& caminho_bd, const DateTime& momento) {
     const auto base = base_copia(caminho_bd);
@@ -67,21 +34,6 @@ std::string nome_copia(const std::string& caminho_bd, const DateTime& momento) {
     if (!momento.valid()) throw std::invalid_argument("data e hora inválidas");
     const std::string ficheiro = file_name_of(caminho_bd);
     return *base + momento.stamp() + ficheiro.substr(base->size());
-}
-
-bool nome_copia_valido(const std::string& original, const std::string& nome) {
-    const std::size_t length = char_count(file_name_of(original));
-    if (!iends_with(nome, ".mdb")) return false;
-    if (length <= 3) return false;
-    const std::string_view rest = std::string_view(nome).substr(byte_offset(nome, length - 4));
-    if (char_count(rest) <= 4) return false;
-    // The last four characters are ".mdb", four bytes.
-    const std::string_view data = rest.substr(0, rest.size() - 4);
-    if (data.size() != 12 || !all_digits(data)) return false;
-    const DateTime momento{number(data.substr(0, 4)),  number(data.substr(4, 2)),
-                           number(data.substr(6, 2)),  number(data.substr(8, 2)),
-                           number(data.substr(10, 2)), 0};
-    return momento.valid();
 }
 
 std::string nome_temporario(const std::string& nome_copia, std::uint64_t token) {

@@ -1,28 +1,18 @@
 #include "backup/sobras.h"
 
 #include "backup/nome_copia.h"
-#include "common/text.h"
 #include "engine/delete_database.h"
 #include "engine/error.h"
+#include "register/copias_da_base.h"
 
 namespace pezolva::backup {
-namespace {
-
-// Whether a temporary copy was made for a copy of `ficheiro_bd`.
-bool da_base(const std::string& temporario, const std::string& ficheiro_bd,
-             const std::string& base) {
-    const auto copia = copia_do_temporario(temporario);
-    return copia && istarts_with(*copia, base) && nome_copia_valido(ficheiro_bd, *copia);
-}
-
-}  // namespace
 
 Sobras recupera_sobras(FileSystem& files, const std::string& pasta, const std::string& caminho_bd) {
-    const auto base = base_copia(caminho_bd);
-    if (!base) return {};
-    const std::string ficheiro_bd = file_name_of(caminho_bd);
+    if (!base_copia(caminho_bd)) return {};
+    // A temporary copy made for a copy of this database.
     const engine::Leftovers feito = engine::delete_leftovers(files, pasta, [&](const std::string& nome) {
-        return nome_temporario_de_copia(nome) && da_base(nome, ficheiro_bd, *base);
+        const auto copia = copia_do_temporario(nome);
+        return copia && carimbo_de_copia(caminho_bd, *copia, LeituraCopia::ParaApagar);
     });
     return {feito.removed, feito.bytes, feito.left};
 }

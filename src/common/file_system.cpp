@@ -7,10 +7,14 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <string_view>
 #include <utility>
 
 namespace pezolva {
@@ -48,12 +52,14 @@ std::string parent_of(const std::string& path) {
     return path.substr(0, p);
 }
 
+constexpr std::size_t kTokenDigits = 16;
+constexpr std::string_view kAtomicWriteEnding = ".tmp";
+
 std::string temporary_sibling(const std::string& path) {
     static thread_local std::mt19937_64 generator{std::random_device{}()};
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".%016llx.tmp",
-                  static_cast<unsigned long long>(generator()));
-    return path + suffix;
+    char token[kTokenDigits + 1];
+    std::snprintf(token, sizeof token, "%016llx", static_cast<unsigned long long>(generator()));
+    return path + "." + token + std::string(kAtomicWriteEnding);
 }
 
 void write_all(int fd, const char* data, std::size_t size, const std::string& path) {
@@ -135,6 +141,17 @@ std::string join_path(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
     if (folder.back() == '/') return folder + name;
     return folder + "/" + name;
+}
+
+bool is_atomic_write_leftover(const std::string& name, const std::string& file) {
+    const std::string_view text = name;
+    if (text.size() != file.size() + 1 + kTokenDigits + kAtomicWriteEnding.size()) return false;
+    if (!text.starts_with(file) || text[file.size()] != '.' || !text.ends_with(kAtomicWriteEnding)) {
+        return false;
+    }
+    const std::string_view token = text.substr(file.size() + 1, kTokenDigits);
+    return std::all_of(token.begin(), token.end(),
+                       [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
 }
 
 bool create_directories(FileSystem& files, const std::string& path) {

@@ -119,6 +119,12 @@ private:
     std::optional<std::string> unconfirmed_;
 };
 
+// Whether the file name `name` is one that LocalFileSystem::write_file_atomic
+// gives its new file beside the file named `file` ("<file>.<16 hex
+// digits>.tmp"): what a write killed half-way leaves.  Only a writer that
+// excludes every other writer of `file` may remove such a file.
+bool is_atomic_write_leftover(const std::string& name, const std::string& file);
+
 // Creates a folder and any missing parents; true when it exists at the end.
 bool create_directories(FileSystem& files, const std::string& path);
 

@@ -208,19 +208,6 @@ std::string file_name_for(const std::string& application) {
     return name + ".ini";
 }
 
-// Whether `name` is "<file>.<16 hex digits>.tmp", a temporary file of an
-// atomic write of `file`.
-bool is_leftover_of(const std::string& name, const std::string& file) {
-    constexpr std::size_t kDigits = 16;
-    if (name.size() != file.size() + 1 + kDigits + 4) return false;
-    if (name.compare(0, file.size(), file) != 0 || name[file.size()] != '.') return false;
-    if (name.compare(name.size() - 4, 4, ".tmp") != 0) return false;
-    for (std::size_t i = file.size() + 1; i < file.size() + 1 + kDigits; ++i) {
-        if (!std::isxdigit(static_cast<unsigned char>(name[i]))) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 void SettingsStore::save(const std::string& application, const std::string& section,
@@ -296,7 +283,7 @@ void IniSettingsStore::tell(const Notices& notices) {
 void IniSettingsStore::remove_leftovers(const std::string& path) {
     const std::string file = path.substr(path.rfind('/') + 1);
     for (const std::string& name : files_.list_files(folder_)) {
-        if (!is_leftover_of(name, file)) continue;
+        if (!is_atomic_write_leftover(name, file)) continue;
         try {
             files_.remove(join_path(folder_, name));
         } catch (const FileError&) {

@@ -111,7 +111,8 @@ private:
     // Renames `path` to a dated name beside it, which it returns.
     std::string set_aside(const std::string& path);
     void tell(const Notices& notices);
-    // Removes "<file>.<16 hex digits>.tmp" siblings of `path`.
+    // Removes what saves of `path` killed half-way left beside it
+    // (is_atomic_write_leftover); for the holder of the folder's lock.
     void remove_leftovers(const std::string& path);
 
     std::string folder_;

@@ -124,13 +124,12 @@ void assenta(const std::string& caminho) {
     }
 }
 
-}  // namespace
-
-bool compacta_bd(Services& s, const AmbienteCompactacao& a, const std::string& caminhobd,
-                 const std::string& nomebd, const std::string& passwd, bool bloqueado,
-                 DetalheCompactacao* detalhe) {
-    DetalheCompactacao ignorado;
-    DetalheCompactacao& d = detalhe != nullptr ? *detalhe : ignorado;
+// Step 1: the tool, or nullopt after the messages that say it is missing.
+// One in the database's folder that somebody else could have put there is
+// passed over, and the message says which tool runs instead.
+std::optional<std::string> ferramenta_a_usar(Services& s, const AmbienteCompactacao& a,
+                                             const std::string& caminhobd, const std::string& nomebd,
+                                             DetalheCompactacao& d) {
     std::string passada;
     const std::optional<std::string> ferramenta = procura_jetcomp(s.files, caminhobd, a.pastas_programa, &passada);
     if (!passada.empty()) {
@@ -148,16 +147,17 @@ bool compacta_bd(Services& s, const AmbienteCompactacao& a, const std::string& c
                 "dados.",
                 "Atenção", Icon::Information);
         falha_compactar(s.dialogs, nomebd);
-        return false;
     }
-    if (bloqueado && !continua_bloqueada(s.dialogs, nomebd, a.projecto)) {
-        d.causa = "o utilizador não continuou";
-        return false;
-    }
+    return ferramenta;
+}
 
+// Step 3: the database's exclusive in-use lock into `bloqueio`, what an
+// earlier killed compaction left removed, and the copy's name free.  False
+// after the messages when the database is missing, held or not to be had.
+bool reserva_base(Services& s, const AmbienteCompactacao& a, const std::string& caminhobd,
+                  const std::string& nomebd, const std::string& temporario, engine::CompanionLock& bloqueio,
+                  DetalheCompactacao& d) {
     const std::string base = join_path(caminhobd, nomebd);
-    const std::string temporario = join_path(caminhobd, nome_temporario(nomebd, s.clock.now()));
-    engine::CompanionLock bloqueio;
     try {
         if (!s.files.exists(base)) throw engine::file_not_found(base);
         if (auto recusa = engine::locks_not_shared(s.files, caminhobd)) {
@@ -176,20 +176,15 @@ bool compacta_bd(Services& s, const AmbienteCompactacao& a, const std::string& c
         falha_reparar(s.dialogs, nomebd);
         return false;
     }
-    assenta(base);
+    return true;
+}
 
-    if (auto falha = corre_ferramenta(s, a, *ferramenta, base, temporario, nomebd, passwd, bloqueio)) {
-        d.causa = *falha;
-        apaga_com_companheiros(s.files, temporario);
-        falha_reparar(s.dialogs, nomebd);
-        return false;
-    }
-    // The tool's and the check's read-only opens leave the WAL files of a
-    // database in WAL mode beside both files: empty, they go now.
-    assenta(base);
-    assenta(temporario);
-    if (s.files.exists(engine::companion_path(temporario))) s.files.remove(engine::companion_path(temporario));
-
+// Step 6: the sound copy at `temporario` in the database's place, the old
+// database under its dated name.  False after the messages when the swap
+// was refused or undone, or when the disk did not confirm the new names.
+bool poe_no_lugar(Services& s, const AmbienteCompactacao& a, const std::string& caminhobd,
+                  const std::string& nomebd, const std::string& temporario, DetalheCompactacao& d) {
+    const std::string base = join_path(caminhobd, nomebd);
     const std::optional<std::string> antiga = nome_antiga(nomebd, s.clock.now());
     s.files.take_unconfirmed();  // what came before is not this compaction's
     bool em_uso = false;
@@ -217,6 +212,40 @@ bool compacta_bd(Services& s, const AmbienteCompactacao& a, const std::string& c
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool compacta_bd(Services& s, const AmbienteCompactacao& a, const std::string& caminhobd,
+                 const std::string& nomebd, const std::string& passwd, bool bloqueado,
+                 DetalheCompactacao* detalhe) {
+    DetalheCompactacao ignorado;
+    DetalheCompactacao& d = detalhe != nullptr ? *detalhe : ignorado;
+    const std::optional<std::string> ferramenta = ferramenta_a_usar(s, a, caminhobd, nomebd, d);
+    if (!ferramenta) return false;
+    if (bloqueado && !continua_bloqueada(s.dialogs, nomebd, a.projecto)) {
+        d.causa = "o utilizador não continuou";
+        return false;
+    }
+
+    const std::string base = join_path(caminhobd, nomebd);
+    const std::string temporario = join_path(caminhobd, nome_temporario(nomebd, s.clock.now()));
+    engine::CompanionLock bloqueio;
+    if (!reserva_base(s, a, caminhobd, nomebd, temporario, bloqueio, d)) return false;
+    assenta(base);
+
+    if (auto falha = corre_ferramenta(s, a, *ferramenta, base, temporario, nomebd, passwd, bloqueio)) {
+        d.causa = *falha;
+        apaga_com_companheiros(s.files, temporario);
+        falha_reparar(s.dialogs, nomebd);
+        return false;
+    }
+    // The tool's and the check's read-only opens leave the WAL files of a
+    // database in WAL mode beside both files: empty, they go now.
+    assenta(base);
+    assenta(temporario);
+    if (s.files.exists(engine::companion_path(temporario))) s.files.remove(engine::companion_path(temporario));
+    return poe_no_lugar(s, a, caminhobd, nomebd, temporario, d);
 }
 
 }  // namespace pezolva

@@ -6,6 +6,7 @@
 
 #include "compaction/nomes_compactacao.h"
 #include "engine/compact_file.h"
+#include "engine/delete_database.h"
 #include "engine/error.h"
 #include "engine/journals_aside.h"
 #include "engine/lock_file.h"
@@ -30,11 +31,12 @@ void apaga_se_existe(FileSystem& files, const std::string& caminho) {
 }  // namespace
 
 void apaga_com_companheiros(FileSystem& files, const std::string& caminho) {
-    for (const std::string& c : {caminho, caminho + "-journal", caminho + "-wal", caminho + "-shm",
-                                 engine::companion_path(caminho),
-                                 engine::partial_compaction_path(caminho),
-                                 engine::companion_path(engine::partial_compaction_path(caminho))}) {
-        apaga_se_existe(files, c);
+    for (const std::string& c : {caminho, engine::partial_compaction_path(caminho)}) {
+        try {
+            engine::delete_database(files, c);
+        } catch (const FileError&) {
+        } catch (const engine::EngineError&) {
+        }
     }
 }
 
@@ -70,13 +72,21 @@ std::optional<std::string> troca_compactada(FileSystem& files, const FicheirosCo
 
 void apaga_sobras_compactacao(FileSystem& files, const std::string& caminhobd, const std::string& nomebd) {
     const std::string base = join_path(caminhobd, nomebd);
-    for (const std::string& nome : files.list_files(caminhobd)) {
-        const std::string caminho = join_path(caminhobd, nome);
-        if (e_sobra_temporaria(nomebd, nome)) {
-            apaga_com_companheiros(files, caminho);
-        } else if (e_nome_antiga(nomebd, nome) && mesmo_ficheiro(caminho, base)) {
-            apaga_se_existe(files, caminho);
+    try {
+        // Copies and partial copies go as every killed run's leftovers go:
+        // with their companions, unless somebody holds them (a tool that
+        // outlived its run still writing).
+        engine::delete_leftovers(files, caminhobd,
+                                 [&](const std::string& nome) { return e_sobra_temporaria(nomebd, nome); });
+        for (const std::string& nome : files.list_files(caminhobd)) {
+            const std::string caminho = join_path(caminhobd, nome);
+            // A dated name given to the database itself before a swap that
+            // did not happen: only that second name goes.
+            if (e_nome_antiga(nomebd, nome) && mesmo_ficheiro(caminho, base)) apaga_se_existe(files, caminho);
         }
+    } catch (const FileError&) {
+        // A folder that cannot be listed: what is there waits for the next
+        // compaction, and this one finds out what is wrong on its own.
     }
 }
 

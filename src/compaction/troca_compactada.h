@@ -24,8 +24,10 @@ struct FicheirosCompactacao {
 //     bring into it go with it, under the dated name;
 //  3. the copy takes the old file's permission bits and is swapped into
 //     the name in one step; the old file's extra name goes.
-// On failure everything is put back (the database as it was, no dated
-// name, no copy) and the cause is returned; nullopt when the swap is done.
+// On failure everything is put back (the database as it was, with its
+// journals, and no dated name of ours: one that existed is left alone) and
+// the cause is returned; the copy stays under its temporary name for the
+// caller to remove.  nullopt when the swap is done.
 // `bloqueada`, when given, tells whether the failure was another program
 // keeping SQLite's lock on the database (the database is held).
 std::optional<std::string> troca_compactada(FileSystem& files, const FicheirosCompactacao& f,
@@ -33,11 +35,15 @@ std::optional<std::string> troca_compactada(FileSystem& files, const FicheirosCo
 
 // Removes, under the database's exclusive lock, what a compaction killed
 // part-way left in its folder: copies and partial copies under temporary
-// names, and a dated name given to the database itself (the same file)
-// before the swap that did not happen.
+// names (e_sobra_temporaria) with their companions, as
+// engine::delete_leftovers removes every killed run's leftovers (one that
+// somebody holds stays), and a dated name given to the database itself (the
+// same file) before the swap that did not happen.  Never throws: what
+// cannot go now goes at the next compaction.
 void apaga_sobras_compactacao(FileSystem& files, const std::string& caminhobd, const std::string& nomebd);
 
-// Removes a file and the companions an open of it may have left; errors
+// Removes the tool's copy at `caminho` and its partial file, each with the
+// companions an open of it may have left (engine::delete_database); errors
 // are ignored (what cannot go now goes at the next compaction).
 void apaga_com_companheiros(FileSystem& files, const std::string& caminho);
 

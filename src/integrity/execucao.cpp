@@ -52,7 +52,7 @@ FicheirosLinha localiza(const LinhaRegisto& linha, const std::string& caminho_pr
     if (pasta_estrutura.empty()) pasta_estrutura = pasta_base;
     f.base = pasta_com_barra(pasta_base) + f.nome_base;
     f.estrutura = pasta_com_barra(pasta_estrutura) + f.nome_estrutura;
-    f.ligacao = ";pwd=" + nulo_para(linha.passwd, Value(std::string())).to_text();
+    f.ligacao = ligacao_da_linha(linha.passwd);
     return f;
 }
 

@@ -30,7 +30,7 @@ struct FicheirosLinha {
     std::string estrutura;
     std::string nome_base;       // the file names alone: empty ones make
     std::string nome_estrutura;  // the row unusable
-    std::string ligacao;         // ";pwd=" and the row's password, for both files
+    std::string ligacao;         // the row's connect text (ligacao_da_linha), for both files
 };
 
 // Locates the files of `linha`, a Null name read as empty text.

@@ -5,11 +5,13 @@
 #include "common/clock.h"
 #include "common/file_system.h"
 #include "common/text.h"
+#include "compaction/nomes_compactacao.h"
 #include "engine/database.h"
 #include "engine/delete_database.h"
 #include "engine/error.h"
 #include "engine/quoting.h"
 #include "engine/temporary_files.h"
+#include "interface/estado.h"
 #include "interface/para_o_anfitriao.h"
 #include "register/bups.h"
 #include "restore/reposicao.h"
@@ -57,6 +59,17 @@ operacoes::Arranque arranca(const Projecto& projecto, const std::string& nome,
                             const std::string& descr, bool vem_de_pezolva) {
     return operacoes::arranca_projecto({nome, descr, projecto.pasta, projecto.nome_bd},
                                        testproject::kPassePrincipal, vem_de_pezolva);
+}
+
+bool minuto_da_compactacao_ocupado(const Projecto& projecto) {
+    return para_o_anfitriao([&] {
+        const DateTime agora = servicos().clock.now();
+        for (const Base& b : projecto.bases) {
+            const std::optional<std::string> antiga = nome_antiga(b.ficheiro, agora);
+            if (antiga && servicos().files.exists(join_path(projecto.pasta, *antiga))) return true;
+        }
+        return false;
+    });
 }
 
 ReposicaoRascunho repoe_num_rascunho(const Projecto& projecto, const operacoes::CopiaListada& copia,

@@ -91,7 +91,7 @@ public:
         // Forgetting takes a lock and a few seconds: only where there is
         // more than the register keeps.
         for (const BaseGuardada& b : registo.bases) {
-            const std::string bd = restore::nome_procurado(b.nome_bd);
+            const std::string bd = nome_procurado(b.nome_bd);
             if (ja.por_bd[minusculas(bd)] <= b.copias_a_manter) continue;
             restic_.esquece({kMarca, kTipoCopia, etiqueta_projecto(projecto_.projecto),
                              etiqueta_bd(bd)},

@@ -108,12 +108,15 @@ private:
 
     void traz_base(const QJsonObject& linha) {
         const std::string nome = nome_de(linha.value(bups::kNomeBd).toString().toStdString());
-        const Instantaneo* i = mais_recente("copia", restore::nome_procurado(nome));
+        const Instantaneo* i = mais_recente("copia", nome_procurado(nome));
         if (i == nullptr) falta("O repositório não tem nenhuma cópia de " + nome + ".");
-        const QJsonValue passwd = linha.value(bups::kPasswd);
-        const std::string ligacao = iguais(nome, r_.nome_bd) ? ";pwd=" + passwd_
-                                    : passwd.isNull() ? ""
-                                                      : ";pwd=" + passwd.toString().toStdString();
+        // The main database opens with the password given; the others with
+        // their rows'.
+        const QJsonValue da_linha = linha.value(bups::kPasswd);
+        const Value passwd = iguais(nome, r_.nome_bd) ? Value(passwd_)
+                             : da_linha.isNull()      ? Value()
+                                                      : Value(da_linha.toString().toStdString());
+        const std::string ligacao = ligacao_da_linha(passwd);
         traz(*i, i->caminhos.front(), join_path(pasta_, nome), ligacao, true);
     }
 

@@ -62,6 +62,10 @@ std::vector<std::string> linhas_omissao(const ProjectoActual& projecto) {
     };
 }
 
+std::string ligacao_da_linha(const Value& passwd) {
+    return passwd.is_null() ? "" : ";pwd=" + passwd.to_text();
+}
+
 std::string versao_do_registo(engine::Database& db) {
     try {
         engine::Recordset rs = db.OpenRecordset(bups::kTabela);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/dialogs.h"
+#include "common/value.h"
 #include "engine/database.h"
 #include "project/projecto.h"
 
@@ -49,6 +50,11 @@ bool cria_bups(engine::Database& db, const ProjectoActual& projecto, Dialogs& di
 // "brasol.mdb" (main, photos, log), none for any other.  Throws
 // EngineError on the first statement that fails.
 void insere_bups_omissao(engine::Database& db, const ProjectoActual& projecto);
+
+// The connect text that opens a registered database with its row's
+// BUP_PASSWD: ";pwd=" and the password; "" for a Null password, which opens
+// a database that has none.
+std::string ligacao_da_linha(const Value& passwd);
 
 // The register's format version: BUP_VERSAO of its first row as text; ""
 // for an empty or missing table or a Null version.

@@ -11,7 +11,6 @@ namespace pezolva::restore {
 namespace {
 
 constexpr std::size_t kCarimbo = 12;
-constexpr std::string_view kExtensao = ".mdb";
 
 std::uint64_t milhares(std::uint64_t bytes) { return (bytes + 500) / 1000; }
 
@@ -32,23 +31,6 @@ const std::string& coluna(const CopiaEncontrada& c, int n) {
 }
 
 }  // namespace
-
-std::string nome_procurado(const std::string& nome_bd) {
-    if (!iends_with(nome_bd, kExtensao)) return nome_bd;
-    return nome_bd.substr(0, nome_bd.size() - kExtensao.size());
-}
-
-std::optional<std::string> carimbo_de_copia(const std::string& nome, const std::string& ficheiro) {
-    const auto fim_nome = offset_after_chars(ficheiro, char_count(nome));
-    if (!fim_nome || !iequals(std::string_view(ficheiro).substr(0, *fim_nome), nome))
-        return std::nullopt;
-    const std::string_view resto = std::string_view(ficheiro).substr(*fim_nome);
-    if (resto.size() != kCarimbo + kExtensao.size() || !iends_with(resto, kExtensao))
-        return std::nullopt;
-    const std::string carimbo(resto.substr(0, kCarimbo));
-    if (!texto_numerico(carimbo)) return std::nullopt;
-    return carimbo;
-}
 
 std::string data_do_carimbo(const std::string& c) {
     if (c.size() != kCarimbo) return {};
@@ -106,12 +88,12 @@ std::optional<CopiaEncontrada> reconhece_copia(FileSystem& files, const std::str
     separa_ultimo(caminho, '/', f, pasta);
     if (pasta.empty() && !caminho.empty() && caminho.front() == '/') pasta = "/";
     for (const std::string& nome_bd : nomes) {
-        const std::string nome = nome_procurado(nome_bd);
-        const auto carimbo = carimbo_de_copia(nome, f);
+        const auto carimbo = carimbo_de_copia(nome_bd, f, LeituraCopia::ParaListar);
         if (!carimbo) continue;
         const auto bytes = files.file_size(caminho);
         if (!bytes) return std::nullopt;
-        return linha(pasta.empty() ? "." : pasta, f, nome, *carimbo, *bytes, separador);
+        return linha(pasta.empty() ? "." : pasta, f, nome_procurado(nome_bd), *carimbo, *bytes,
+                     separador);
     }
     return std::nullopt;
 }
@@ -141,7 +123,7 @@ std::vector<CopiaEncontrada> procura_copias(
         for (const std::string& pasta : pastas) {
             if (a_procurar && !a_procurar(pasta)) return copias;
             for (const std::string& f : listagem(pasta)) {
-                const auto carimbo = carimbo_de_copia(nome, f);
+                const auto carimbo = carimbo_de_copia(nome_bd, f, LeituraCopia::ParaListar);
                 if (!carimbo || vistos.count(f) != 0) continue;
                 const auto bytes = files.file_size(join_path(pasta, f));
                 if (!bytes) continue;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/file_system.h"
+#include "register/copias_da_base.h"
 
 namespace pezolva::restore {
 
@@ -26,19 +27,6 @@ struct CopiaEncontrada {
 
 inline constexpr int kColunas = 7;
 
-// The name the copies of a register row are searched for: BUP_NOME_BD
-// without a final ".mdb" (any letter case).
-std::string nome_procurado(const std::string& nome_bd);
-
-// The stamp (the twelve characters after the name) when the file name
-// `ficheiro` is a copy of the database `nome`: `nome` (letter case
-// ignored), twelve characters that read as a number (twelve digits always
-// do), then ".mdb" (letter case ignored); nullopt otherwise.  Compared
-// character by character: "[", "*" or "?" in a name are ordinary
-// characters.  Unlike the backup's retention, the stamp need not be a real
-// date: a copy with an odd stamp can still be restored.
-std::optional<std::string> carimbo_de_copia(const std::string& nome, const std::string& ficheiro);
-
 // "19-05-2005 14:07" for "200505191407": the characters rearranged, not
 // checked.
 std::string data_do_carimbo(const std::string& carimbo);
@@ -54,8 +42,10 @@ std::string tamanho_ordenavel(std::uint64_t bytes);
 // (compared without regard to letter case).
 void junta_pasta(std::vector<std::string>& pastas, const std::string& pasta);
 
-// Looks in each folder (not its subfolders) for the copies of each name
-// (see nome_procurado), register row by row and folder by folder, and
+// Looks in each folder (not its subfolders) for the copies of each
+// registered name as the list reads them (carimbo_de_copia, ParaListar;
+// the row's "BD" is nome_procurado), register row by row and folder by
+// folder, and
 // returns one row per file name: a name found again (the same folder
 // written twice, another folder) is skipped, and so is a file whose size
 // cannot be read, while the rest of the listing is still searched.  A

@@ -22,8 +22,7 @@ OndeProcurar onde_procurar(const ProjectoActual& projecto) {
             const std::string nome = registo[bups::kNomeBd].to_text();
             junta_pasta(pastas, registo[bups::kUltDestino].to_text());
             bases.push_back(nome);
-            const Value passwd = registo[bups::kPasswd];
-            ligacoes[nome] = passwd.is_null() ? "" : ";pwd=" + passwd.to_text();
+            ligacoes[nome] = ligacao_da_linha(registo[bups::kPasswd]);
         }
         onde.pastas = std::move(pastas);
         onde.bases = std::move(bases);

@@ -116,8 +116,9 @@ TEST_F(ExecucaoTest, FilesAreLocatedFromTheProjectFolderAndTheDatabaseFolder) {
         const FicheirosLinha f = localiza({c.nome_bd, c.estrutura, Value()}, "/p");
         EXPECT_EQ(f.base, c.base);
         EXPECT_EQ(f.estrutura, c.estr);
-        EXPECT_EQ(f.ligacao, ";pwd=");
+        EXPECT_EQ(f.ligacao, "") << "a Null password opens a database that has none";
     }
+    EXPECT_EQ(localiza({"a.mdb", "a.ebd", Value("kqa730418")}, "/p").ligacao, ";pwd=kqa730418");
 }
 
 TEST_F(ExecucaoTest, ACancelDuringTheSecondRowStopsThereAndTheCountersShowZero) {

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -201,6 +202,28 @@ TEST_F(OperacoesLibrary, ASignalStopsTheRunCleanlyAndTheNextRunWorks) {
     EXPECT_NO_THROW(demo::prepara(dir.file("depois"), 200));
     const op::ResultadoCopias depois = op::copia_bases({"brasol.mdb"});
     EXPECT_EQ(depois.fim, op::FimCopias::Concluida) << depois.erros;
+}
+
+// A compaction's dated name carries the minute, so a demo run twice in one
+// minute waits while this minute's name of one of its databases is taken.
+TEST_F(OperacoesLibrary, TheDemoWaitsOnlyWhileThisMinutesDatedNameIsTaken) {
+    const demo::Projecto p = demo::prepara(dir.file("minuto"), 0);
+    EXPECT_FALSE(demo::minuto_da_compactacao_ocupado(p));
+    for (;;) {
+        const std::time_t agora = std::time(nullptr);
+        std::tm local{};
+        localtime_r(&agora, &local);
+        char minuto[16];
+        std::strftime(minuto, sizeof minuto, "%Y%m%d%H%M", &local);
+        const std::string datado = p.pasta + "/log" + minuto + ".mdb";
+        pezolva::testing::write_file(datado, "x");
+        const bool ocupado = demo::minuto_da_compactacao_ocupado(p);
+        std::filesystem::remove(datado);
+        if (std::time(nullptr) / 60 != agora / 60) continue;  // the minute turned meanwhile
+        EXPECT_TRUE(ocupado);
+        break;
+    }
+    EXPECT_FALSE(demo::minuto_da_compactacao_ocupado(p));
 }
 
 // A host without a QApplication, in a process of its own: what it prints on

@@ -2,52 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "backup/nome_copia.h"
 #include "support/temp_dir.h"
 
 namespace pezolva::restore {
 namespace {
 
-TEST(CarimboDeCopiaTest, WhatIsACopyOfAName) {
-    struct Caso {
-        const char* nome;
-        const char* ficheiro;
-        const char* carimbo;  // nullptr: not a copy
-    };
-    for (const Caso& c : {
-             Caso{"brasol", "brasol200505191407.mdb", "200505191407"},
-             Caso{"brasol", "BRASOL200505191407.MDB", "200505191407"},
-             Caso{"brasol", "brasol999999999999.mdb", "999999999999"},  // not a date, still listed
-             Caso{"", "200505191407.mdb", "200505191407"},              // a Null name
-             Caso{"brasol[1]", "brasol[1]200505191407.mdb", "200505191407"},
-             Caso{"Évora", "évora200505191407.mdb", "200505191407"},  // accented letters too
-             Caso{"Évora", "Évora200505191407.mdb", "200505191407"},
-             Caso{"brasol", "brasol_fotos200505191407.mdb", nullptr},  // another database's
-             Caso{"brasol", "brasol2005051914.mdb", nullptr},          // ten digits
-             Caso{"brasol", "brasol200505191407.bak", nullptr},
-             Caso{"brasol", "brasol20050519140a.mdb", nullptr},
-             Caso{"brasol[1]", "brasol1200505191407.mdb", nullptr},  // "[" is no pattern
-             Caso{"brasol*", "brasolx200505191407.mdb", nullptr},
-             Caso{"dados/brasol", "brasol200505191407.mdb",
-                  nullptr},  // a listed name has no folder
-             Caso{"brasol", "brasol.mdb", nullptr},
-         }) {
-        SCOPED_TRACE(std::string(c.nome) + " / " + c.ficheiro);
-        const auto carimbo = carimbo_de_copia(c.nome, c.ficheiro);
-        if (c.carimbo == nullptr) {
-            EXPECT_FALSE(carimbo.has_value());
-        } else {
-            EXPECT_EQ(carimbo.value_or("(nenhum)"), c.carimbo);
-        }
-    }
-    // The backup's own temporary names are never copies.
-    EXPECT_FALSE(carimbo_de_copia("brasol", backup::nome_temporario("brasol200505191407.mdb", 7)));
-    EXPECT_FALSE(carimbo_de_copia("", backup::nome_temporario("200505191407.mdb", 7)));
-}
-
 TEST(ColunasTest, DateAndSizeAsShownAndAsSorted) {
-    EXPECT_EQ(nome_procurado("brasol.MDB"), "brasol");
-    EXPECT_EQ(nome_procurado("brasol.bak"), "brasol.bak");
     EXPECT_EQ(data_do_carimbo("200505191407"), "19-05-2005 14:07");
     EXPECT_EQ(data_do_carimbo("999999999999"), "99-99-9999 99:99");
     EXPECT_EQ(tamanho_em_kbytes(400, "."), "<1");

@@ -11,12 +11,12 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-#include "backup/nome_copia.h"
 #include "common/bandeira.h"
 #include "common/text.h"
 #include "common/ui/centra_form.h"
 #include "common/ui/controlos.h"
 #include "engine/error.h"
+#include "register/copias_da_base.h"
 
 namespace pezolva {
 
@@ -88,7 +88,7 @@ void conf_copias::sem_registo() {
 }
 
 bool conf_copias::nome_copia_valido(const std::string& original, const std::string& nome) const {
-    return backup::nome_copia_valido(original, nome);
+    return pezolva::nome_copia_valido(original, nome);
 }
 
 bool conf_copias::execucao_sem_erros() const { return execucao_sem_erros_.value_or(false); }
