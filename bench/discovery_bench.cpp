@@ -23,8 +23,8 @@
 #include "register/valida_bups.h"
 #include "restore/copias_encontradas.h"
 #include "restore/onde_procurar.h"
-#include "testproject/projecto_teste.h"
 #include "tempo.h"
+#include "testproject/projecto_teste.h"
 
 namespace {
 

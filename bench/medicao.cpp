@@ -88,14 +88,17 @@ void quick_check(const fs::path& database) {
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(database.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
     std::unique_ptr<sqlite3, int (*)(sqlite3*)> db(raw, sqlite3_close);
-    if (rc != SQLITE_OK) throw std::runtime_error("sqlite3_open_v2: " + std::string(sqlite3_errstr(rc)));
+    if (rc != SQLITE_OK)
+        throw std::runtime_error("sqlite3_open_v2: " + std::string(sqlite3_errstr(rc)));
     std::string result;
     char* message = nullptr;
     const auto first = [](void* out, int, char** values, char**) {
-        if (static_cast<std::string*>(out)->empty() && values[0] != nullptr) *static_cast<std::string*>(out) = values[0];
+        if (static_cast<std::string*>(out)->empty() && values[0] != nullptr)
+            *static_cast<std::string*>(out) = values[0];
         return 0;
     };
-    if (sqlite3_exec(db.get(), "PRAGMA quick_check", first, &result, &message) != SQLITE_OK || result != "ok") {
+    if (sqlite3_exec(db.get(), "PRAGMA quick_check", first, &result, &message) != SQLITE_OK ||
+        result != "ok") {
         const std::string why = message != nullptr ? message : result;
         sqlite3_free(message);
         throw std::runtime_error("quick_check de " + database.string() + ": " + why);

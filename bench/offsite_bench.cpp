@@ -64,7 +64,8 @@ Child corre(const std::vector<std::string>& args, const std::vector<std::string>
 }
 
 Passo copia(const std::string& nome, const std::vector<std::string>& env, const fs::path& saida) {
-    const Child c = corre({launcher(), "backup", "--project", kProjecto, tp::kPrincipal}, env, saida);
+    const Child c =
+        corre({launcher(), "backup", "--project", kProjecto, tp::kPrincipal}, env, saida);
     return {nome, c.seconds, bytes_novos(c.output)};
 }
 
@@ -97,10 +98,12 @@ void muda_1_por_cento(const fs::path& base, bool em_bloco) {
     std::string tabela;
     long long maior = -1;
     sqlite3_stmt* s = nullptr;
-    sqlite3_prepare_v2(db, "select name from sqlite_master where type='table' and name not like 'sqlite%'",
-                       -1, &s, nullptr);
+    sqlite3_prepare_v2(
+        db, "select name from sqlite_master where type='table' and name not like 'sqlite%'", -1, &s,
+        nullptr);
     std::vector<std::string> tabelas;
-    while (sqlite3_step(s) == SQLITE_ROW) tabelas.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+    while (sqlite3_step(s) == SQLITE_ROW)
+        tabelas.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
     sqlite3_finalize(s);
     for (const std::string& t : tabelas) {
         const long long n = std::atoll(texto(db, "select count(*) from \"" + t + "\"").c_str());
@@ -109,19 +112,20 @@ void muda_1_por_cento(const fs::path& base, bool em_bloco) {
     const std::string coluna = texto(
         db, "select name from pragma_table_info('" + tabela +
                 "') where pk = 0 and name not in (select \"from\" from pragma_foreign_key_list('" +
-                tabela + "')) and (type like '%INT%' or type like '%REAL%' or type like '%DOUB%' "
+                tabela +
+                "')) and (type like '%INT%' or type like '%REAL%' or type like '%DOUB%' "
                 "or type like '%NUM%' or type like '%CURR%') limit 1");
     if (coluna.empty()) throw std::runtime_error("sem coluna numérica em " + tabela);
     const long long n = std::max(1LL, maior / 100);
-    const std::string onde =
-        em_bloco ? "rowid in (select rowid from \"" + tabela + "\" order by rowid limit " +
-                       std::to_string(n) + " offset " + std::to_string(maior / 2) + ")"
-                 : "abs(random()) % 100 = 0";
+    const std::string onde = em_bloco ? "rowid in (select rowid from \"" + tabela +
+                                            "\" order by rowid limit " + std::to_string(n) +
+                                            " offset " + std::to_string(maior / 2) + ")"
+                                      : "abs(random()) % 100 = 0";
     executa(db, "update \"" + tabela + "\" set \"" + coluna + "\" = coalesce(\"" + coluna +
                     "\", 0) + 1 where " + onde);
-    std::printf("  %s: %lld linhas de %s (coluna %s) mudadas %s\n", em_bloco ? "bloco" : "aleatório",
-                static_cast<long long>(sqlite3_changes(db)), tabela.c_str(), coluna.c_str(),
-                em_bloco ? "num bloco" : "ao acaso");
+    std::printf("  %s: %lld linhas de %s (coluna %s) mudadas %s\n",
+                em_bloco ? "bloco" : "aleatório", static_cast<long long>(sqlite3_changes(db)),
+                tabela.c_str(), coluna.c_str(), em_bloco ? "num bloco" : "ao acaso");
     sqlite3_close(db);
 }
 

@@ -64,20 +64,22 @@ double restore_ratio(const Result& r, int runs) {
     const fs::path output = folder / "bench_saida.txt";
     const fs::path copies = folder / "copiaseg";
     remove_all_in(copies);
-    const Child backup = run({launcher(), "backup", "--project", r.project, r.live.filename().string()},
-                             r.env, output);
+    const Child backup = run(
+        {launcher(), "backup", "--project", r.project, r.live.filename().string()}, r.env, output);
     if (!succeeded(backup)) throw std::runtime_error("pezolva backup falhou:\n" + backup.output);
     fs::path copy;
     for (const auto& e : fs::directory_iterator(copies)) {
         if (e.path().extension() == ".mdb") copy = e.path();
     }
-    if (copy.empty()) throw std::runtime_error("a cópia de segurança não ficou em " + copies.string());
+    if (copy.empty())
+        throw std::runtime_error("a cópia de segurança não ficou em " + copies.string());
     const fs::path yardstick = folder / "bench_reposta.mdb";
     std::vector<double> ratios;
     for (int k = 0; k < runs; ++k) {
-        const Child restore =
-            run({launcher(), "restore", "--project", r.project, copy.string(), "--yes"}, r.env, output);
-        if (!succeeded(restore)) throw std::runtime_error("pezolva restore falhou:\n" + restore.output);
+        const Child restore = run(
+            {launcher(), "restore", "--project", r.project, copy.string(), "--yes"}, r.env, output);
+        if (!succeeded(restore))
+            throw std::runtime_error("pezolva restore falhou:\n" + restore.output);
         fs::remove(yardstick);
         const auto start = std::chrono::steady_clock::now();
         fs::copy_file(copy, yardstick);
@@ -172,7 +174,8 @@ void print_targets(const std::vector<Result>& sizes, const Result& reference,
         "< 0.2 s");
     row("pezolva compact de " + megabytes(reference.megabytes) + " / (VACUUM INTO + arranque)",
         format("%.2f x", compact), "<= 1.3 x (1.1 x, o chão)");
-    row("pezolva restore de " + megabytes(reference.megabytes) + " / (cópia com fsync + quick_check)",
+    row("pezolva restore de " + megabytes(reference.megabytes) +
+            " / (cópia com fsync + quick_check)",
         format("%.2f x", restore), "<= 1.1 x");
 }
 

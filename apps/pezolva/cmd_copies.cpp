@@ -55,8 +55,8 @@ void escreve_json(const operacoes::CopiasEncontradas& e,
 
 void escreve_tabela(const operacoes::CopiasEncontradas& e,
                     const std::vector<operacoes::CopiaFora>& fora) {
-    std::printf("%-34s %-16s %-16s %14s  %-5s %s\n", "Nome", "BD", "Data Cópia",
-                "Tam. (Kbytes)", "Onde", "Caminho");
+    std::printf("%-34s %-16s %-16s %14s  %-5s %s\n", "Nome", "BD", "Data Cópia", "Tam. (Kbytes)",
+                "Onde", "Caminho");
     for (const operacoes::CopiaListada& c : e.copias) {
         std::printf("%-34s %-16s %-16s %14s  %-5s %s\n", c.nome_fich.c_str(), c.bd.c_str(),
                     c.data.c_str(), c.tamanho.c_str(), "local", c.caminho.c_str());

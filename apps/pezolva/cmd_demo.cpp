@@ -189,9 +189,10 @@ int demo(const std::vector<std::string>& raw) {
                     e.nome_bd.c_str());
     }
     titulo("Abrir a demonstração nas janelas");
-    std::printf("Execute pezolva sem argumentos, escolha o projecto %s e dê a palavra-passe\n"
-                "%s (a da demonstração: é pública e não protege nada).\n",
-                kProjectoDemo, demonstracao::palavra_passe().c_str());
+    std::printf(
+        "Execute pezolva sem argumentos, escolha o projecto %s e dê a palavra-passe\n"
+        "%s (a da demonstração: é pública e não protege nada).\n",
+        kProjectoDemo, demonstracao::palavra_passe().c_str());
     if (saida != kSucesso) return saida;
     if (compactacao != kSucesso) return compactacao;
     return consistente ? kSucesso : kFalhou;

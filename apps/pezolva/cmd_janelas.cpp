@@ -30,7 +30,8 @@ int programa_janelas(pezolva::mnt& m, const PedePalavraPasse& pede,
             }
             if (passwd.fim == PalavraPasse::Fim::Errada) {
                 if (avisa) {
-                    avisa("A palavra-passe da base de dados de " + p.nome + " foi recusada três vezes." +
+                    avisa("A palavra-passe da base de dados de " + p.nome +
+                          " foi recusada três vezes." +
                           (ha_escolha ? " Escolha o projecto de novo." : ""));
                 }
                 continue;  // the choice again
@@ -65,7 +66,8 @@ int janelas(int argc, char** argv) {
         QMessageBox::information(QApplication::activeWindow(), QStringLiteral("Atenção"),
                                  QString::fromStdString(texto));
     };
-    return programa_janelas(m, pede, [](JanelaPrincipal& janela) { janela.exec(); }, avisa);
+    return programa_janelas(
+        m, pede, [](JanelaPrincipal& janela) { janela.exec(); }, avisa);
 }
 
 }  // namespace pezolva::cli

@@ -1,8 +1,8 @@
+#include <unistd.h>
+
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-
-#include <unistd.h>
 
 #include "comandos.h"
 #include "pezolva/offsite.h"
@@ -46,8 +46,7 @@ int mostra() {
     std::printf("Último envio: %s\nÚltima verificação: %s%s%s\n",
                 r->ultimo_envio.empty() ? "nunca" : r->ultimo_envio.c_str(),
                 r->ultima_verificacao.empty() ? "nunca" : r->ultima_verificacao.c_str(),
-                r->resultado_verificacao.empty() ? "" : ", ",
-                r->resultado_verificacao.c_str());
+                r->resultado_verificacao.empty() ? "" : ", ", r->resultado_verificacao.c_str());
     return kSucesso;
 }
 
@@ -85,7 +84,8 @@ int offsite(const std::vector<std::string>& raw) {
                           {"--project", "--password-file", "--repo-password-file", "--sftp-command",
                            "--read-data-subset"},
                           {"--read-data"});
-    if (args.posicionais().empty()) throw UsoErrado{"falta a acção (init, set, show, off, prune, check)"};
+    if (args.posicionais().empty())
+        throw UsoErrado{"falta a acção (init, set, show, off, prune, check)"};
     const std::string accao = args.posicionais()[0];
     if (accao == "recover") return recupera(args);
     const bool com_repositorio = accao == "init" || accao == "set";

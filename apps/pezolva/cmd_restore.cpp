@@ -48,8 +48,8 @@ std::optional<operacoes::CopiaFora> copia_de_fora(const std::string& nome) {
 }
 
 int repoe_de_fora(const Argumentos& args, const operacoes::CopiaFora& c) {
-    const operacoes::CopiaListada mostrada{c.nome_fich, c.bd, c.data, c.carimbo, c.repositorio,
-                                           "", 0};
+    const operacoes::CopiaListada mostrada{c.nome_fich,   c.bd, c.data, c.carimbo,
+                                           c.repositorio, "",   0};
     std::fprintf(stderr, "A cópia %s vem do repositório %s.\n", c.nome_fich.c_str(),
                  c.repositorio.c_str());
     if (confirma(args, mostrada) != Confirmacao::Sim) return kFalhou;
@@ -84,7 +84,8 @@ int restore(const std::vector<std::string>& raw) {
     if (r.sinal != 0) {
         std::fprintf(stderr, "pezolva: reposição interrompida pelo sinal %s; %s.\n",
                      nome_sinal(r.sinal).c_str(),
-                     r.falha ? "a base de dados ficou como estava" : "a cópia já tinha substituído a base de dados");
+                     r.falha ? "a base de dados ficou como estava"
+                             : "a cópia já tinha substituído a base de dados");
         return 128 + r.sinal;
     }
     if (r.falha) {

@@ -18,7 +18,8 @@ bool palavra_passe(QWidget* pai, const Projecto& p, std::string& passwd) {
     }
     bool ok = false;
     const QString dada = QInputDialog::getText(
-        pai, "Palavra-passe", QString("Palavra-passe do projecto %1:").arg(QString::fromStdString(p.nome)),
+        pai, "Palavra-passe",
+        QString("Palavra-passe do projecto %1:").arg(QString::fromStdString(p.nome)),
         QLineEdit::Password, {}, &ok);
     passwd = dada.toStdString();
     return ok;
@@ -42,15 +43,23 @@ JanelaAnfitriao::JanelaAnfitriao(Projecto projecto)
         if (do_projecto) do_projecto_.push_back(b);
     };
     // The component's windows.  Each works on the current project.
-    botao("Cópias de segurança...", [this] { componente_.copia_segur_com_fo(); }, true);
-    botao("Repor cópias de segurança...", [this] { componente_.repor_copias_segur(); }, true);
-    botao("Verificar a integridade...", [this] { componente_.integr_com_fo(); }, true);
-    botao("Compactar as bases de dados...", [this] { componente_.faz_jetcomp_a_tudo(); }, true);
-    botao("Validar o registo de cópias", [this] {
-        componente_.valida_bups_bd();
-        mostra_estado("O registo de cópias foi validado.");
-    }, true);
-    botao("Outro projecto...", [this] { escolhe_outro(); }, false);
+    botao(
+        "Cópias de segurança...", [this] { componente_.copia_segur_com_fo(); }, true);
+    botao(
+        "Repor cópias de segurança...", [this] { componente_.repor_copias_segur(); }, true);
+    botao(
+        "Verificar a integridade...", [this] { componente_.integr_com_fo(); }, true);
+    botao(
+        "Compactar as bases de dados...", [this] { componente_.faz_jetcomp_a_tudo(); }, true);
+    botao(
+        "Validar o registo de cópias",
+        [this] {
+            componente_.valida_bups_bd();
+            mostra_estado("O registo de cópias foi validado.");
+        },
+        true);
+    botao(
+        "Outro projecto...", [this] { escolhe_outro(); }, false);
     auto* sair = new QPushButton("Sair");
     connect(sair, &QPushButton::clicked, qApp, &QApplication::quit);
     caixa->addWidget(sair);
@@ -96,7 +105,8 @@ void JanelaAnfitriao::corre(const std::function<void()>& operacao) {
     try {
         operacao();
     } catch (const pezolva::erro& e) {
-        QMessageBox::critical(this, windowTitle(), QString("%1 - %2").arg(e.numero()).arg(e.what()));
+        QMessageBox::critical(this, windowTitle(),
+                              QString("%1 - %2").arg(e.numero()).arg(e.what()));
     }
 }
 

@@ -5,14 +5,14 @@
 // application does: makes its project current (mnt::actualiza_path), then
 // the backup reminder (mnt::ver_existen_ficheiros_a_copiar).
 
+#include <pezolva/mnt.h>
+
 #include <QLabel>
 #include <QPushButton>
 #include <QWidget>
 #include <functional>
 #include <string>
 #include <vector>
-
-#include <pezolva/mnt.h>
 
 struct Projecto {
     std::string caminho;

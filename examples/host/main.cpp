@@ -7,13 +7,13 @@
 //
 // The password comes from PEZOLVA_PASSWORD, else it is asked for.
 
+#include <pezolva/mnt.h>
+#include <pezolva/versao.h>
+
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
-
-#include <pezolva/mnt.h>
-#include <pezolva/versao.h>
 
 #include "janela_anfitriao.h"
 
@@ -35,8 +35,8 @@ int main(int argc, char** argv) {
         try {
             pezolva::mnt escolha;
             bool ha_mais = false;
-            escolhido = escolha.selecciona_projectos(projecto.nome, projecto.descr, projecto.caminho,
-                                                     projecto.nome_bd, ha_mais);
+            escolhido = escolha.selecciona_projectos(projecto.nome, projecto.descr,
+                                                     projecto.caminho, projecto.nome_bd, ha_mais);
         } catch (const pezolva::erro& e) {
             std::fprintf(stderr, "anfitriao: %d - %s\n", e.numero(), e.what());
         }

@@ -41,10 +41,10 @@ struct ResultadoCompactacao {
 // main database with the project's).  `a_compactar` is told each database
 // before its compaction starts, `compactada` each result as it comes.
 // erro 3265 when `nome_bd` is neither the main database nor in the register.
-PEZOLVA_EXPORT ResultadoCompactacao compacta_bases(
-    const std::optional<std::string>& nome_bd = std::nullopt,
-    const std::function<void(const std::string& nome_bd)>& a_compactar = {},
-    const std::function<void(const BaseCompactada&)>& compactada = {});
+PEZOLVA_EXPORT ResultadoCompactacao
+compacta_bases(const std::optional<std::string>& nome_bd = std::nullopt,
+               const std::function<void(const std::string& nome_bd)>& a_compactar = {},
+               const std::function<void(const BaseCompactada&)>& compactada = {});
 
 // Runs the current project's "setupposto/setup" and waits until its window
 // has come and gone or it and the processes it started have ended (without

@@ -57,7 +57,8 @@ struct Relatorio {
 };
 
 // Progress: the file and table being read, and the rows carried of it.
-using Progresso = std::function<void(const std::string& ficheiro, const std::string& tabela, std::int64_t linhas)>;
+using Progresso = std::function<void(const std::string& ficheiro, const std::string& tabela,
+                                     std::int64_t linhas)>;
 
 // Imports the folder.  On success the target holds the project and it is
 // registered on this workstation under `projecto`; on failure there is no

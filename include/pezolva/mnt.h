@@ -86,7 +86,8 @@ class PEZOLVA_EXPORT mnt {
     // yyyymmddhhnn.mdb"; on any failure the database stays as it was and
     // the user is told.  A database open in another program is not
     // compacted.
-    bool faz_jet_comp(std::string& caminhobd, std::string& nomebd, std::string& passwd, bool& bloqueado);
+    bool faz_jet_comp(std::string& caminhobd, std::string& nomebd, std::string& passwd,
+                      bool& bloqueado);
 
     // Runs the set-up program "setupposto/setup" of the current project's
     // folder and waits, in a small window, until its window has come and

@@ -22,11 +22,11 @@ namespace pezolva::operacoes {
 inline constexpr int kErroRepositorio = 3100;
 
 struct RepositorioFora {
-    std::string repositorio;        // as restic takes it: a path, "sftp:…", "rest:…", "s3:…"
-    std::string ficheiro_password;  // the absolute path of the file holding its password
-    std::string comando_sftp;       // the ssh command for "sftp:", "" for ssh's own
-    std::string ultimo_envio;       // "dd-mm-yyyy hh:nn:ss" of the last copy sent, "" never
-    std::string ultima_verificacao; // the same for the last check, "" never
+    std::string repositorio;         // as restic takes it: a path, "sftp:…", "rest:…", "s3:…"
+    std::string ficheiro_password;   // the absolute path of the file holding its password
+    std::string comando_sftp;        // the ssh command for "sftp:", "" for ssh's own
+    std::string ultimo_envio;        // "dd-mm-yyyy hh:nn:ss" of the last copy sent, "" never
+    std::string ultima_verificacao;  // the same for the last check, "" never
     std::string resultado_verificacao;  // "sem erros" or what the check found
 };
 

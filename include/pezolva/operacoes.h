@@ -26,7 +26,7 @@ namespace pezolva::operacoes {
 
 // A project registered on this workstation.
 struct Projecto {
-    std::string nome;     // the name its host gave it
+    std::string nome;  // the name its host gave it
     std::string descr;
     std::string caminho;  // its folder
     std::string nome_bd;  // file name of its main database, inside `caminho`

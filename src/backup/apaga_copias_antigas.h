@@ -41,7 +41,8 @@ namespace pezolva::backup {
 //
 // A copy that cannot be deleted raises FileError to the caller; the copies
 // deleted before it stay deleted, the others are untouched.
-std::vector<std::string> apaga_copias_antigas(FileSystem& files, const std::string& caminho_bd, int manter,
-                                              const std::string& pasta, const std::string& copia_nova = {});
+std::vector<std::string> apaga_copias_antigas(FileSystem& files, const std::string& caminho_bd,
+                                              int manter, const std::string& pasta,
+                                              const std::string& copia_nova = {});
 
 }  // namespace pezolva::backup

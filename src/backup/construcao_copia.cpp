@@ -177,8 +177,8 @@ std::optional<bool> ConstrucaoCopia::nomeia_o_instantaneo(engine::Database& font
     // that keeps both cores busy, and the snapshot goes to the disk
     // meanwhile.  The bar moves as each table is done.
     sincronizacao_instantaneo_->Start();
-    const engine::CheckedScan lido = engine::CheckAndScanRows(
-        instantaneo_, plano_.ligacao, [&](const std::string& tabela) {
+    const engine::CheckedScan lido =
+        engine::CheckAndScanRows(instantaneo_, plano_.ligacao, [&](const std::string& tabela) {
             if (is_system_table(tabela)) return;
             progresso_.avanca();
             etapa(tabela);
@@ -246,7 +246,8 @@ std::string ConstrucaoCopia::compacta(const std::string& em_construcao, bool ja_
     files_.create_file(compactada);  // private from its first byte
     // Synced by the caller while it checks the copy, not by VACUUM INTO
     // before: the two then overlap.
-    engine::CompactHeldDatabase(em_construcao, {}, compactada, plano_.ligacao, engine::CopySync::LeftToCaller);
+    engine::CompactHeldDatabase(em_construcao, {}, compactada, plano_.ligacao,
+                                engine::CopySync::LeftToCaller);
     temporarios_.remove(em_construcao);
     return compactada;
 }
@@ -278,8 +279,7 @@ bool ConstrucaoCopia::enche_verifica_e_nomeia(engine::Database& viva, engine::Da
     compara_versoes(fonte, copia, plano_.caminho_bd, plano_.caminho_est, log_);
     std::optional<std::vector<Tabela>> tabelas = ordena(copia);
     if (!tabelas) return false;
-    if (auto nomeada =
-            nomeia_o_instantaneo(fonte, copia, em_construcao, total_registos)) {
+    if (auto nomeada = nomeia_o_instantaneo(fonte, copia, em_construcao, total_registos)) {
         return *nomeada;
     }
     etapa("Apagar dados");
@@ -297,7 +297,8 @@ bool ConstrucaoCopia::enche_verifica_e_nomeia(engine::Database& viva, engine::Da
     // The copy is synced while it is checked.  No connection has the
     // compacted file open yet, so its sync may be opened now.
     std::optional<engine::FileSync> sincronizacao_compactada;
-    engine::FileSync& a_sincronizar = ja_compacta ? sincronizacao : sincronizacao_compactada.emplace(pronta);
+    engine::FileSync& a_sincronizar =
+        ja_compacta ? sincronizacao : sincronizacao_compactada.emplace(pronta);
     a_sincronizar.Start();
     std::vector<TabelaCopiada> copiadas;
     for (const Tabela& t : *tabelas) copiadas.push_back({t.nome, t.linhas});

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "backup/progresso.h"
 #include "backup/logs_execucao.h"
+#include "backup/progresso.h"
 #include "common/services.h"
 #include "engine/recordset.h"
 #include "project/projecto.h"
@@ -36,19 +36,20 @@ namespace pezolva::backup {
 // An interruption request (engine/interruption.h) ends the copy at its next
 // step, cleanly, with a line in the error log.
 class CopiaBaseDados {
-public:
+  public:
     CopiaBaseDados(Services& servicos, const ProjectoActual& projecto, LogsExecucao& log,
                    Progresso& progresso)
         : servicos_(servicos), projecto_(projecto), log_(log), progresso_(progresso) {}
 
     void copia(engine::Recordset& registo);
 
-private:
+  private:
     struct Pedido;
     bool le_pedido(engine::Recordset& registo, Pedido& p);
     bool prepara_pasta(Pedido& p);
     void apaga_antigas(const Pedido& p);
-    void regista_estatisticas(engine::Recordset& registo, const Pedido& p, std::int64_t total_registos);
+    void regista_estatisticas(engine::Recordset& registo, const Pedido& p,
+                              std::int64_t total_registos);
 
     Services& servicos_;
     const ProjectoActual& projecto_;

@@ -2,8 +2,8 @@
 
 namespace pezolva::backup {
 
-bool copia_tabela(engine::CopySession& sessao, const std::string& tabela, std::int64_t& total_registos,
-                  std::int64_t& inseridas) {
+bool copia_tabela(engine::CopySession& sessao, const std::string& tabela,
+                  std::int64_t& total_registos, std::int64_t& inseridas) {
     inseridas = 0;
     try {
         const engine::CopiedRows linhas = sessao.CopyTable(tabela);

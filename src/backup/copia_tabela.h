@@ -20,7 +20,7 @@ namespace pezolva::backup {
 // copy's table): the session goes on.  An error that broke the session (a
 // full disk, a read or write error, damage, an interruption) leaves the
 // whole copy incomplete: it is thrown to the caller.
-bool copia_tabela(engine::CopySession& sessao, const std::string& tabela, std::int64_t& total_registos,
-                  std::int64_t& inseridas);
+bool copia_tabela(engine::CopySession& sessao, const std::string& tabela,
+                  std::int64_t& total_registos, std::int64_t& inseridas);
 
 }  // namespace pezolva::backup

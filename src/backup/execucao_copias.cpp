@@ -7,9 +7,8 @@
 namespace pezolva::backup {
 
 FimExecucao executa_copias(const std::vector<std::string>& seleccionadas,
-                           engine::Recordset& registo, CopiaBaseDados& copia,
-                           LogsExecucao& log, Dialogs& dialogs,
-                           const std::function<void()>& ao_iniciar_copia) {
+                           engine::Recordset& registo, CopiaBaseDados& copia, LogsExecucao& log,
+                           Dialogs& dialogs, const std::function<void()>& ao_iniciar_copia) {
     const engine::SignalInterruption sinais;
     log.limpa_erros();
     bool iniciada = false;

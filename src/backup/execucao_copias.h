@@ -32,8 +32,7 @@ enum class FimExecucao {
 // number left in engine::interruption_requested(), the handlers the caller
 // had being back in place.  The caller then ends as the signal asks.
 FimExecucao executa_copias(const std::vector<std::string>& seleccionadas,
-                           engine::Recordset& registo, CopiaBaseDados& copia,
-                           LogsExecucao& log, Dialogs& dialogs,
-                           const std::function<void()>& ao_iniciar_copia = {});
+                           engine::Recordset& registo, CopiaBaseDados& copia, LogsExecucao& log,
+                           Dialogs& dialogs, const std::function<void()>& ao_iniciar_copia = {});
 
 }  // namespace pezolva::backup

@@ -9,7 +9,7 @@ namespace pezolva::backup {
 // separated by CR LF, with nothing after the last.  A run succeeded exactly
 // when its error text is empty.
 class LogsExecucao {
-public:
+  public:
     void regista_erro(const std::string& linha);
     void regista_mensagem(const std::string& linha);
 
@@ -25,7 +25,7 @@ public:
         mensagens_.clear();
     }
 
-private:
+  private:
     std::string erros_;
     std::string mensagens_;
 };

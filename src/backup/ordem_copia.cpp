@@ -20,7 +20,7 @@ void require_complete(const OrdemCopia& order) {
 bool is_system_table(std::string_view name) { return istarts_with(name, "MSys"); }
 
 OrdemCopia ordena_tabelas(const std::vector<std::string>& tables,
-                           const std::vector<Dependencia>& relations) {
+                          const std::vector<Dependencia>& relations) {
     // Referenced tables (folded) of each foreign table (folded).
     std::unordered_map<std::string, std::vector<std::string>> parents;
     for (const Dependencia& r : relations) {
@@ -37,7 +37,8 @@ OrdemCopia ordena_tabelas(const std::vector<std::string>& tables,
     for (std::size_t i = 0; i < tables.size(); ++i) {
         std::string folded = fold_case(tables[i]);
         const auto found = parents.find(folded);
-        pending.push_back({i, std::move(folded), found == parents.end() ? nullptr : &found->second});
+        pending.push_back(
+            {i, std::move(folded), found == parents.end() ? nullptr : &found->second});
     }
 
     std::unordered_set<std::string> placed;
@@ -95,7 +96,7 @@ std::vector<std::string> ordem_de_esvaziamento(const OrdemCopia& order) {
 }
 
 std::optional<std::string> erro_de_alteracao(const std::string& table, int copy_field_count,
-                                              const std::optional<TabelaViva>& live) {
+                                             const std::optional<TabelaViva>& live) {
     if (!live) return "A tabela " + table + " da base de dados antiga foi apagada na nova";
     if (live->field_count != copy_field_count) return "Alteração na tabela " + live->name;
     return std::nullopt;

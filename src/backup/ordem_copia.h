@@ -45,7 +45,7 @@ bool is_system_table(std::string_view name);
 // foreign table unplaced.  No limit on tables, levels or tables per level;
 // each pass costs about (unplaced tables + their relations).
 OrdemCopia ordena_tabelas(const std::vector<std::string>& tables,
-                           const std::vector<Dependencia>& relations);
+                          const std::vector<Dependencia>& relations);
 
 // Tables in filling order: levels first to last, each from first to last.
 // Throws std::logic_error on an incomplete order.
@@ -67,6 +67,6 @@ struct TabelaViva {
 // names, types and sizes of fields are the integrity verification's
 // concern.  Neither line stops the backup.
 std::optional<std::string> erro_de_alteracao(const std::string& table, int copy_field_count,
-                                              const std::optional<TabelaViva>& live);
+                                             const std::optional<TabelaViva>& live);
 
 }  // namespace pezolva::backup

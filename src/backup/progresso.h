@@ -10,7 +10,7 @@ namespace pezolva::backup {
 // (paint, clicks) between the steps of a long run.  The default does
 // nothing, for runs nobody watches.
 class Progresso {
-public:
+  public:
     virtual ~Progresso() = default;
     // False when the progress display is hidden: nothing is shown then.
     virtual bool visivel() const { return false; }

@@ -28,6 +28,7 @@ Sobras recupera_sobras(FileSystem& files, const std::string& pasta, const std::s
 
 // "Ficaram N ficheiros temporários na pasta ..." for the files recupera_sobras
 // left in `pasta`.
-std::string aviso_deixados(const Sobras& sobras, const std::string& pasta, const std::string& caminho_bd);
+std::string aviso_deixados(const Sobras& sobras, const std::string& pasta,
+                           const std::string& caminho_bd);
 
 }  // namespace pezolva::backup

@@ -14,7 +14,7 @@ namespace pezolva::backup {
 // standard error.  Off by default, and never in the run's logs.  Lines
 // name only the database file and the stage: no path, no password.
 class TemposEtapas {
-public:
+  public:
     explicit TemposEtapas(std::string base) : base_(std::move(base)), activo_(pedido()) {}
 
     // Ends the stage that began at the previous mark (or at construction)
@@ -23,12 +23,12 @@ public:
         if (!activo_) return;
         const auto agora = std::chrono::steady_clock::now();
         const double s = std::chrono::duration<double>(agora - desde_).count();
-        std::fprintf(stderr, "tempos: %s: %.*s %.3f s\n", base_.c_str(), static_cast<int>(etapa.size()),
-                     etapa.data(), s);
+        std::fprintf(stderr, "tempos: %s: %.*s %.3f s\n", base_.c_str(),
+                     static_cast<int>(etapa.size()), etapa.data(), s);
         desde_ = agora;
     }
 
-private:
+  private:
     static bool pedido() {
         const char* v = std::getenv("PEZOLVA_TEMPOS");
         return v != nullptr && *v != '\0' && std::string_view(v) != "0";

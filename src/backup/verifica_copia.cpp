@@ -31,7 +31,8 @@ std::optional<std::string> conta_linhas(const std::string& caminho, const std::s
 
 }  // namespace
 
-std::optional<std::string> verificacao_rapida(const std::string& caminho, const std::string& ligacao) {
+std::optional<std::string> verificacao_rapida(const std::string& caminho,
+                                              const std::string& ligacao) {
     try {
         engine::Database db = engine::OpenDatabase(caminho, false, true, ligacao);
         const std::string verificacao =
@@ -47,8 +48,8 @@ std::optional<std::string> verifica_copia(const std::string& caminho, const std:
                                           const std::vector<TabelaCopiada>& tabelas) {
     // The quick check reads every page of the file; the counts go beside it,
     // on a second connection and so on the second core.
-    auto contagem = std::async(std::launch::async, conta_linhas, std::cref(caminho), std::cref(ligacao),
-                               std::cref(tabelas));
+    auto contagem = std::async(std::launch::async, conta_linhas, std::cref(caminho),
+                               std::cref(ligacao), std::cref(tabelas));
     const std::optional<std::string> falha = verificacao_rapida(caminho, ligacao);
     std::optional<std::string> falha_contagem = contagem.get();
     return falha ? falha : falha_contagem;

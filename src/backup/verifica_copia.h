@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-
 namespace pezolva::backup {
 
 struct TabelaCopiada {
@@ -25,6 +24,7 @@ std::optional<std::string> verifica_copia(const std::string& caminho, const std:
 // quick check, which reads every table and index and also accounts for
 // every page of the file (one in no b-tree and not free, or in two, fails
 // it).  nullopt when it does; otherwise the reason, in Portuguese.
-std::optional<std::string> verificacao_rapida(const std::string& caminho, const std::string& ligacao);
+std::optional<std::string> verificacao_rapida(const std::string& caminho,
+                                              const std::string& ligacao);
 
 }  // namespace pezolva::backup

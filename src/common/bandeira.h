@@ -6,13 +6,13 @@ namespace pezolva {
 // ends, however it ends (an error included): a window's "running" or
 // "filling" flag can never stay raised and lock the window.
 class Bandeira {
-public:
+  public:
     explicit Bandeira(bool& bandeira) : bandeira_(bandeira) { bandeira_ = true; }
     ~Bandeira() { bandeira_ = false; }
     Bandeira(const Bandeira&) = delete;
     Bandeira& operator=(const Bandeira&) = delete;
 
-private:
+  private:
     bool& bandeira_;
 };
 

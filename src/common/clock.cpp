@@ -14,9 +14,10 @@ DateTime SystemClock::now() {
 }
 
 SystemRandom::SystemRandom()
-    : generator_(std::random_device{}() ^
-                 static_cast<std::uint64_t>(
-                     std::chrono::system_clock::now().time_since_epoch().count())) {}
+    : generator_(
+          std::random_device{}() ^
+          static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count())) {
+}
 
 double SystemRandom::uniform() {
     return std::uniform_real_distribution<double>(0.0, 1.0)(generator_);

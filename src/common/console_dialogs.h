@@ -14,7 +14,7 @@ namespace pezolva {
 // and the answer taken is written after it.  Choosers are cancelled: nobody
 // is there to choose.
 class ConsoleDialogs : public Dialogs {
-public:
+  public:
     using Answerer = std::function<std::optional<Answer>(const Message&)>;
     // Gives the index of the option to take for a choice, or -1 for none.
     using Chooser = std::function<int(const Choice&)>;
@@ -30,7 +30,7 @@ public:
     std::optional<std::string> choose_file(const std::string& start_folder,
                                            const std::vector<FileFilter>& filters) override;
 
-private:
+  private:
     std::FILE* out_;
     Answerer answerer_;
     Chooser chooser_;

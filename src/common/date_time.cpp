@@ -47,7 +47,8 @@ int days_in_month(int year, int month) {
 bool read_digits(std::string_view text, std::size_t& pos, std::size_t min_width,
                  std::size_t max_width, int& out) {
     std::size_t end = pos;
-    while (end < text.size() && end - pos < max_width && text[end] >= '0' && text[end] <= '9') ++end;
+    while (end < text.size() && end - pos < max_width && text[end] >= '0' && text[end] <= '9')
+        ++end;
     if (end - pos < min_width) return false;
     auto [ptr, ec] = std::from_chars(text.data() + pos, text.data() + end, out);
     if (ec != std::errc() || ptr != text.data() + end) return false;

@@ -41,7 +41,7 @@ struct FileFilter {
 };
 
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
 
     // Shows a message or question and returns the button pressed.  Closing

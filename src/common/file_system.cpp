@@ -26,7 +26,7 @@ namespace {
 
 // Closes a descriptor when it goes out of scope.
 class Fd {
-public:
+  public:
     explicit Fd(int fd) : fd_(fd) {}
     ~Fd() {
         if (fd_ >= 0) ::close(fd_);
@@ -41,7 +41,7 @@ public:
         return r;
     }
 
-private:
+  private:
     int fd_;
 };
 
@@ -146,7 +146,8 @@ std::string join_path(const std::string& folder, const std::string& name) {
 bool is_atomic_write_leftover(const std::string& name, const std::string& file) {
     const std::string_view text = name;
     if (text.size() != file.size() + 1 + kTokenDigits + kAtomicWriteEnding.size()) return false;
-    if (!text.starts_with(file) || text[file.size()] != '.' || !text.ends_with(kAtomicWriteEnding)) {
+    if (!text.starts_with(file) || text[file.size()] != '.' ||
+        !text.ends_with(kAtomicWriteEnding)) {
         return false;
     }
     const std::string_view token = text.substr(file.size() + 1, kTokenDigits);
@@ -155,7 +156,8 @@ bool is_atomic_write_leftover(const std::string& name, const std::string& file) 
 }
 
 bool create_directories(FileSystem& files, const std::string& path) {
-    for (std::size_t fim = path.find('/', 1); fim != std::string::npos; fim = path.find('/', fim + 1)) {
+    for (std::size_t fim = path.find('/', 1); fim != std::string::npos;
+         fim = path.find('/', fim + 1)) {
         const std::string parte = path.substr(0, fim);
         if (!files.is_directory(parte)) files.create_directory(parte);
     }
@@ -173,11 +175,14 @@ int LocalFileSystem::sync_folder(const std::string& folder) {
 void LocalFileSystem::confirm(const std::string& name) {
     const int error_number = sync_folder(parent_of(name));
     if (error_number != 0 && !unconfirmed_) {
-        unconfirmed_ = "O disco não confirmou o novo nome " + name + ": " + describe_errno(error_number) + ".";
+        unconfirmed_ =
+            "O disco não confirmou o novo nome " + name + ": " + describe_errno(error_number) + ".";
     }
 }
 
-std::optional<std::string> LocalFileSystem::take_unconfirmed() { return std::exchange(unconfirmed_, std::nullopt); }
+std::optional<std::string> LocalFileSystem::take_unconfirmed() {
+    return std::exchange(unconfirmed_, std::nullopt);
+}
 
 bool LocalFileSystem::exists(const std::string& path) {
     struct stat st;
@@ -216,8 +221,8 @@ void LocalFileSystem::remove(const std::string& path) {
 }
 
 void LocalFileSystem::rename_no_replace(const std::string& from, const std::string& to) {
-    if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(),
-                  RENAME_NOREPLACE) != 0) {
+    if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) !=
+        0) {
         fail(errno, "Não foi possível mudar o nome de " + from + " para " + to);
     }
     confirm(to);

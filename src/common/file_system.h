@@ -11,13 +11,13 @@ namespace pezolva {
 // A failed file operation, with a Portuguese description of the cause that
 // messages can show as it is.
 class FileError : public std::runtime_error {
-public:
+  public:
     FileError(int error_number, const std::string& description)
         : std::runtime_error(description), error_number_(error_number) {}
     int error_number() const { return error_number_; }
     const char* descricao() const { return what(); }
 
-private:
+  private:
     int error_number_;
 };
 
@@ -29,7 +29,7 @@ std::string describe_errno(int error_number);
 // nothing is lost.  Paths are "/" separated.  Operations that change
 // something throw FileError on failure and leave the files as they were.
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
 
     virtual bool exists(const std::string& path) = 0;
@@ -90,7 +90,7 @@ public:
 
 // The real file system of this machine.
 class LocalFileSystem : public FileSystem {
-public:
+  public:
     bool exists(const std::string& path) override;
     bool is_directory(const std::string& path) override;
     std::vector<std::string> list_files(const std::string& folder) override;
@@ -110,11 +110,11 @@ public:
     void set_permissions(const std::string& path, unsigned bits) override;
     std::optional<std::string> take_unconfirmed() override;
 
-protected:
+  protected:
     // fsync of the folder; the errno when it failed, 0 otherwise.
     virtual int sync_folder(const std::string& folder);
 
-private:
+  private:
     void confirm(const std::string& name);
     std::optional<std::string> unconfirmed_;
 };

@@ -13,7 +13,7 @@ namespace pezolva {
 // from a queue set up beforehand.  With the queue empty a question gets its
 // default answer, a chooser is cancelled.
 class ScriptedDialogs : public Dialogs {
-public:
+  public:
     struct FolderRequest {
         std::string start;
         std::string prompt;
@@ -49,7 +49,7 @@ public:
         file_requests_.clear();
     }
 
-private:
+  private:
     std::deque<Answer> answers_;
     std::deque<int> choices_;
     std::vector<Choice> choices_shown_;

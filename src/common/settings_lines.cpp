@@ -7,10 +7,10 @@ namespace {
 
 // The characters of 0x80..0x9F in Windows-1252; 0 where the code page
 // defines none.
-constexpr char16_t kDe80a9F[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr char16_t kDe80a9F[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                   0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                   0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 void append_utf8(std::string& out, char32_t c) {
     if (c < 0x80) {
@@ -37,11 +37,16 @@ bool is_utf8_text(std::string_view text) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c == 0) return false;
         std::size_t more = 0;
-        if (c < 0x80) more = 0;
-        else if (c >= 0xC2 && c <= 0xDF) more = 1;
-        else if (c >= 0xE0 && c <= 0xEF) more = 2;
-        else if (c >= 0xF0 && c <= 0xF4) more = 3;
-        else return false;
+        if (c < 0x80)
+            more = 0;
+        else if (c >= 0xC2 && c <= 0xDF)
+            more = 1;
+        else if (c >= 0xE0 && c <= 0xEF)
+            more = 2;
+        else if (c >= 0xF0 && c <= 0xF4)
+            more = 3;
+        else
+            return false;
         if (more > 0 && i + more >= text.size()) return false;
         for (std::size_t k = 1; k <= more; ++k) {
             if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;

@@ -4,11 +4,11 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
-#include <cctype>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -53,12 +53,23 @@ std::string encode(const std::string& value) {
     std::string out = "\"";
     for (char c : value) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '"': out += "\\\""; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default: out += c;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                out += c;
         }
     }
     return out + "\"";
@@ -71,9 +82,12 @@ std::string decode(const std::string& raw) {
         char c = raw[i];
         if (c == '\\' && i + 2 < raw.size()) {
             c = raw[++i];
-            if (c == 'n') c = '\n';
-            else if (c == 'r') c = '\r';
-            else if (c == 't') c = '\t';
+            if (c == 'n')
+                c = '\n';
+            else if (c == 'r')
+                c = '\r';
+            else if (c == 't')
+                c = '\t';
         }
         out += c;
     }
@@ -82,7 +96,7 @@ std::string decode(const std::string& raw) {
 
 // The lines of one settings file, with an edit's changes made on them.
 class IniLines : public SettingsEdit {
-public:
+  public:
     explicit IniLines(std::vector<SettingsLine> lines) : lines_(std::move(lines)) {}
 
     std::string get(const std::string& section, const std::string& key,
@@ -143,7 +157,7 @@ public:
         return content;
     }
 
-private:
+  private:
     static SettingsLine line_of(const std::string& text) { return {text, text, false, false}; }
 
     // A section or key that a line could not hold so that it reads back as
@@ -154,10 +168,10 @@ private:
         const bool bad_section = section.find_first_of("\r\n]") != std::string::npos;
         const bool bad_key = trim(key) != key || key.find_first_of("\r\n=[;#") != std::string::npos;
         if (bad_section || bad_key) {
-            throw FileError(EINVAL, "As definições não podem guardar " +
-                                        (bad_section ? "a secção '" + section + "'"
-                                                     : "a chave '" + key + "'") +
-                                        ".");
+            throw FileError(
+                EINVAL, "As definições não podem guardar " +
+                            (bad_section ? "a secção '" + section + "'" : "a chave '" + key + "'") +
+                            ".");
         }
     }
 
@@ -176,7 +190,7 @@ private:
 // Holds an exclusive advisory lock on the settings folder's lock file for
 // the length of one read-modify-write.
 class FolderLock {
-public:
+  public:
     explicit FolderLock(const std::string& folder) {
         fd_ = ::open(join_path(folder, ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (fd_ >= 0) {
@@ -196,7 +210,7 @@ public:
     FolderLock& operator=(const FolderLock&) = delete;
     bool held() const { return fd_ >= 0; }
 
-private:
+  private:
     int fd_ = -1;
 };
 
@@ -240,7 +254,8 @@ std::optional<std::string> IniSettingsStore::read_text(const std::string& path) 
 std::string IniSettingsStore::set_aside(const std::string& path) {
     const std::string stamp = SystemClock().now().stamp();
     for (int n = 1;; ++n) {
-        const std::string aside = path + "." + stamp + (n > 1 ? "-" + std::to_string(n) : "") + ".ilegivel";
+        const std::string aside =
+            path + "." + stamp + (n > 1 ? "-" + std::to_string(n) : "") + ".ilegivel";
         try {
             files_.rename_no_replace(path, aside);
             return aside;
@@ -257,13 +272,14 @@ std::optional<std::vector<SettingsLine>> IniSettingsStore::lines_of(const std::s
     if (holds_no_settings(lines)) {
         const std::string aside = set_aside(path);
         notices.push_back({"O ficheiro de definições " + path +
-                               " não tinha definições que se pudessem ler: foi guardado como " + aside +
-                               " e as definições recomeçam vazias.",
+                               " não tinha definições que se pudessem ler: foi guardado como " +
+                               aside + " e as definições recomeçam vazias.",
                            true});
         return std::nullopt;
     }
-    const bool converted = std::any_of(lines.begin(), lines.end(),
-                                       [](const SettingsLine& l) { return l.converted || l.unreadable; });
+    const bool converted = std::any_of(lines.begin(), lines.end(), [](const SettingsLine& l) {
+        return l.converted || l.unreadable;
+    });
     if (converted && noted_.insert(path).second) {
         notices.push_back({"O ficheiro de definições " + path +
                                " tem linhas que não são UTF-8: foram lidas como Windows-1252 e são "
@@ -275,8 +291,10 @@ std::optional<std::vector<SettingsLine>> IniSettingsStore::lines_of(const std::s
 
 void IniSettingsStore::tell(const Notices& notices) {
     for (const Notice& n : notices) {
-        if (on_notice_) on_notice_(n.text, n.important);
-        else std::fprintf(stderr, "%s\n", n.text.c_str());
+        if (on_notice_)
+            on_notice_(n.text, n.important);
+        else
+            std::fprintf(stderr, "%s\n", n.text.c_str());
     }
 }
 

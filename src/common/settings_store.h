@@ -14,7 +14,7 @@ namespace pezolva {
 // The settings of one application while one edit runs: reads see the
 // stored values with the edit's own changes on top.
 class SettingsEdit {
-public:
+  public:
     virtual ~SettingsEdit() = default;
     virtual std::string get(const std::string& section, const std::string& key,
                             const std::string& fallback) const = 0;
@@ -30,7 +30,7 @@ public:
 // file's place) are never taken for empty ones: reads and edits then throw
 // FileError naming the file and the cause, and the file is left as it is.
 class SettingsStore {
-public:
+  public:
     virtual ~SettingsStore() = default;
     // Throws FileError when the settings exist but cannot be read.
     virtual std::string get(const std::string& application, const std::string& section,
@@ -73,7 +73,7 @@ public:
 // line (comments included) as it was.  Temporary files that a save killed
 // half-way left are removed by the next edit.
 class IniSettingsStore : public SettingsStore {
-public:
+  public:
     IniSettingsStore(std::string folder, FileSystem& files);
 
     // $XDG_CONFIG_HOME/pelvor, or ~/.config/pelvor.
@@ -93,7 +93,7 @@ public:
     using NoticeHandler = std::function<void(const std::string& text, bool important)>;
     void on_notice(NoticeHandler handler) { on_notice_ = std::move(handler); }
 
-private:
+  private:
     struct Notice {
         std::string text;
         bool important;
@@ -106,8 +106,8 @@ private:
     // The lines of `content`, read from `path`; nullopt when they hold no
     // settings and the file was set aside (the lock held).  Throws
     // FileError when it cannot be set aside.
-    std::optional<std::vector<SettingsLine>> lines_of(const std::string& path, const std::string& content,
-                                                      Notices& notices);
+    std::optional<std::vector<SettingsLine>> lines_of(const std::string& path,
+                                                      const std::string& content, Notices& notices);
     // Renames `path` to a dated name beside it, which it returns.
     std::string set_aside(const std::string& path);
     void tell(const Notices& notices);

@@ -31,7 +31,8 @@ bool istarts_with(std::string_view text, std::string_view prefix) {
 }
 
 bool iends_with(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() && iequals(text.substr(text.size() - suffix.size()), suffix);
+    return text.size() >= suffix.size() &&
+           iequals(text.substr(text.size() - suffix.size()), suffix);
 }
 
 std::string trim(std::string_view text) {
@@ -48,7 +49,8 @@ bool continues_char(char byte) { return (static_cast<unsigned char>(byte) & 0xC0
 }  // namespace
 
 std::size_t char_count(std::string_view text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) { return !continues_char(c); }));
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char c) { return !continues_char(c); }));
 }
 
 std::optional<std::size_t> offset_after_chars(std::string_view text, std::size_t chars) {

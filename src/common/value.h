@@ -13,7 +13,7 @@ namespace pezolva {
 // number, a real number, a text or a date-time.  Values read from a
 // database and values typed by a user travel in this one type.
 class Value {
-public:
+  public:
     enum class Kind { Null, Boolean, Integer, Real, Text, Date };
 
     Value() = default;  // Null
@@ -54,7 +54,7 @@ public:
 
     friend bool operator==(const Value&, const Value&) = default;
 
-private:
+  private:
     std::variant<std::monostate, bool, std::int64_t, double, std::string, DateTime> data_;
 };
 

@@ -17,15 +17,17 @@ namespace pezolva {
 namespace {
 
 void falha_compactar(Dialogs& d, const std::string& nomebd) {
-    informa(d, "Não foi possível compactar a base de dados " + nomebd +
-                   ". Por favor contacte a assistência técnica.",
+    informa(d,
+            "Não foi possível compactar a base de dados " + nomebd +
+                ". Por favor contacte a assistência técnica.",
             "Atenção", Icon::Critical);
 }
 
 void falha_reparar(Dialogs& d, const std::string& nomebd) {
-    informa(d, "Não foi possível executar a reparação da base de dados " + nomebd +
-                   ". Verifique que não está nenhum utilizador ligado, reinicie o computador, e tente "
-                   "de novo.",
+    informa(d,
+            "Não foi possível executar a reparação da base de dados " + nomebd +
+                ". Verifique que não está nenhum utilizador ligado, reinicie o computador, e tente "
+                "de novo.",
             "Atenção", Icon::Critical);
 }
 
@@ -82,8 +84,9 @@ std::optional<std::string> defeito_da_copia(FileSystem& files, const std::string
 // the copy at `temporario` is complete and sound.
 std::optional<std::string> corre_ferramenta(Services& s, const AmbienteCompactacao& a,
                                             const std::string& ferramenta, const std::string& base,
-                                            const std::string& temporario, const std::string& nomebd,
-                                            const std::string& passwd, const engine::CompanionLock& bloqueio) {
+                                            const std::string& temporario,
+                                            const std::string& nomebd, const std::string& passwd,
+                                            const engine::CompanionLock& bloqueio) {
     PedidoExecucao pedido;
     pedido.programa = ferramenta;
     pedido.argumentos = {"-src:" + base, "-dest:" + temporario, "-w-", "-v3"};
@@ -109,7 +112,8 @@ std::optional<std::string> corre_ferramenta(Services& s, const AmbienteCompactac
     if (r.codigo == kTempoEsgotado) return "a ferramenta não terminou dentro do tempo limite";
     if (r.codigo != kTerminou) return "não foi possível executar " + ferramenta;
     if (r.saida != 0) {
-        return r.erros.empty() ? "a ferramenta terminou com o código " + std::to_string(r.saida) : r.erros;
+        return r.erros.empty() ? "a ferramenta terminou com o código " + std::to_string(r.saida)
+                               : r.erros;
     }
     return defeito_da_copia(s.files, temporario, passwd);
 }
@@ -128,24 +132,26 @@ void assenta(const std::string& caminho) {
 // One in the database's folder that somebody else could have put there is
 // passed over, and the message says which tool runs instead.
 std::optional<std::string> ferramenta_a_usar(Services& s, const AmbienteCompactacao& a,
-                                             const std::string& caminhobd, const std::string& nomebd,
-                                             DetalheCompactacao& d) {
+                                             const std::string& caminhobd,
+                                             const std::string& nomebd, DetalheCompactacao& d) {
     std::string passada;
-    const std::optional<std::string> ferramenta = procura_jetcomp(s.files, caminhobd, a.pastas_programa, &passada);
+    const std::optional<std::string> ferramenta =
+        procura_jetcomp(s.files, caminhobd, a.pastas_programa, &passada);
     if (!passada.empty()) {
         // The tool gets the password: one anybody else could have put there
         // is never run.
         informa(s.dialogs,
-                "A compactação de " + nomebd + " usa " + ferramenta.value_or("(nenhuma ferramenta instalada)") +
-                    "; " + passada + ".",
+                "A compactação de " + nomebd + " usa " +
+                    ferramenta.value_or("(nenhuma ferramenta instalada)") + "; " + passada + ".",
                 "Atenção", Icon::Warning);
     }
     if (!ferramenta) {
         d.causa = "não foi encontrado o programa jetcomp";
-        informa(s.dialogs,
-                "Não foi encontrado o ficheiro jetcomp.exe, que é necessário para compactar a base de "
-                "dados.",
-                "Atenção", Icon::Information);
+        informa(
+            s.dialogs,
+            "Não foi encontrado o ficheiro jetcomp.exe, que é necessário para compactar a base de "
+            "dados.",
+            "Atenção", Icon::Information);
         falha_compactar(s.dialogs, nomebd);
     }
     return ferramenta;
@@ -155,8 +161,8 @@ std::optional<std::string> ferramenta_a_usar(Services& s, const AmbienteCompacta
 // earlier killed compaction left removed, and the copy's name free.  False
 // after the messages when the database is missing, held or not to be had.
 bool reserva_base(Services& s, const AmbienteCompactacao& a, const std::string& caminhobd,
-                  const std::string& nomebd, const std::string& temporario, engine::CompanionLock& bloqueio,
-                  DetalheCompactacao& d) {
+                  const std::string& nomebd, const std::string& temporario,
+                  engine::CompanionLock& bloqueio, DetalheCompactacao& d) {
     const std::string base = join_path(caminhobd, nomebd);
     try {
         if (!s.files.exists(base)) throw engine::file_not_found(base);
@@ -166,7 +172,8 @@ bool reserva_base(Services& s, const AmbienteCompactacao& a, const std::string& 
         bloqueio = engine::CompanionLock(base, engine::CompanionLock::Mode::Exclusive);
         apaga_sobras_compactacao(s.files, caminhobd, nomebd);
         if (s.files.exists(temporario)) {
-            throw engine::EngineError(engine::ErroBaseExiste, "A base de dados '" + temporario + "' já existe.");
+            throw engine::EngineError(engine::ErroBaseExiste,
+                                      "A base de dados '" + temporario + "' já existe.");
         }
     } catch (const engine::EngineError& e) {
         if (e.numero() == engine::ErroEmUso) {
@@ -189,8 +196,9 @@ bool poe_no_lugar(Services& s, const AmbienteCompactacao& a, const std::string& 
     s.files.take_unconfirmed();  // what came before is not this compaction's
     bool em_uso = false;
     std::optional<std::string> falha =
-        antiga ? troca_compactada(s.files, {base, temporario, join_path(caminhobd, *antiga)}, &em_uso)
-               : std::optional<std::string>("o nome " + nomebd + " não dá nome à base antiga");
+        antiga
+            ? troca_compactada(s.files, {base, temporario, join_path(caminhobd, *antiga)}, &em_uso)
+            : std::optional<std::string>("o nome " + nomebd + " não dá nome à base antiga");
     if (falha) {
         apaga_com_companheiros(s.files, temporario);
         if (em_uso) return recusa_bloqueada(s.dialogs, d, nomebd, a.projecto, *falha);
@@ -200,7 +208,8 @@ bool poe_no_lugar(Services& s, const AmbienteCompactacao& a, const std::string& 
     }
     if (!s.files.exists(base)) {
         informa(s.dialogs,
-                "Não foi possível desbloquear a base de dados. Por favor contacte a assistência técnica.",
+                "Não foi possível desbloquear a base de dados. Por favor contacte a assistência "
+                "técnica.",
                 "Atenção", Icon::Critical);
         return false;
     }
@@ -234,7 +243,8 @@ bool compacta_bd(Services& s, const AmbienteCompactacao& a, const std::string& c
     if (!reserva_base(s, a, caminhobd, nomebd, temporario, bloqueio, d)) return false;
     assenta(base);
 
-    if (auto falha = corre_ferramenta(s, a, *ferramenta, base, temporario, nomebd, passwd, bloqueio)) {
+    if (auto falha =
+            corre_ferramenta(s, a, *ferramenta, base, temporario, nomebd, passwd, bloqueio)) {
         d.causa = *falha;
         apaga_com_companheiros(s.files, temporario);
         falha_reparar(s.dialogs, nomebd);
@@ -244,7 +254,8 @@ bool compacta_bd(Services& s, const AmbienteCompactacao& a, const std::string& c
     // database in WAL mode beside both files: empty, they go now.
     assenta(base);
     assenta(temporario);
-    if (s.files.exists(engine::companion_path(temporario))) s.files.remove(engine::companion_path(temporario));
+    if (s.files.exists(engine::companion_path(temporario)))
+        s.files.remove(engine::companion_path(temporario));
     return poe_no_lugar(s, a, caminhobd, nomebd, temporario, d);
 }
 

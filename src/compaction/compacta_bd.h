@@ -52,8 +52,8 @@ inline constexpr const char* kEstaBloqueada = "está bloqueada";
 // True when the compacted copy is in place.  On any failure a complete
 // database stays under its name, unchanged, no temporary file remains, and
 // the user has been told (the messages of the compaction).
-bool compacta_bd(Services& servicos, const AmbienteCompactacao& ambiente, const std::string& caminhobd,
-                 const std::string& nomebd, const std::string& passwd, bool bloqueado,
-                 DetalheCompactacao* detalhe = nullptr);
+bool compacta_bd(Services& servicos, const AmbienteCompactacao& ambiente,
+                 const std::string& caminhobd, const std::string& nomebd, const std::string& passwd,
+                 bool bloqueado, DetalheCompactacao* detalhe = nullptr);
 
 }  // namespace pezolva

@@ -8,10 +8,10 @@ bool era_readonly(FileSystem& files, Dialogs& dialogs, const std::string& nfich)
         files.set_read_only(nfich, false);
         return true;
     } catch (const FileError& e) {
-        informa(dialogs,
-                std::string("A base de dados não existe no caminho especificado. Erro: ") +
-                    e.what(),
-                "Atenção", Icon::Critical);
+        informa(
+            dialogs,
+            std::string("A base de dados não existe no caminho especificado. Erro: ") + e.what(),
+            "Atenção", Icon::Critical);
         return false;
     }
 }

@@ -21,13 +21,13 @@ struct SondasSetup {
 // matched, or may have come and gone between two ticks); without a display
 // that is the only way it ends.
 class EsperaSetup {
-public:
+  public:
     explicit EsperaSetup(SondasSetup sondas) : sondas_(std::move(sondas)) {}
     // One tick; true when the wait is over.
     bool tique();
     bool visto() const { return visto_; }
 
-private:
+  private:
     SondasSetup sondas_;
     bool visto_ = false;
 };

@@ -18,7 +18,7 @@ constexpr int kPassoMs = 100;
 // A QProcess that can be let go: at the time-out without a kill, the
 // program goes on running by itself, which ~QProcess would not allow.
 class Processo : public QProcess {
-public:
+  public:
     void larga() { setProcessState(QProcess::NotRunning); }
 };
 
@@ -51,7 +51,7 @@ namespace {
 void prepara(QProcess& processo, const PedidoExecucao& pedido) {
     processo.setProgram(QString::fromStdString(pedido.programa));
     processo.setArguments(lista(pedido.argumentos));
-        processo.setStandardOutputFile(QProcess::nullDevice());
+    processo.setStandardOutputFile(QProcess::nullDevice());
     // Always an environment of our own: the inherited one, less what a
     // host may have left in it that no child is to see.
     processo.setEnvironment(lista(ambiente_dos_filhos()) << lista(pedido.ambiente));
@@ -93,7 +93,8 @@ ResultadoExecucao executa_e_espera(const PedidoExecucao& pedido) {
         falhou.codigo = kFalhaArranque + erro_de_arranque(pedido.programa);
         return falhou;
     }
-    if (!pedido.entrada.empty()) processo.write(pedido.entrada.data(), static_cast<qint64>(pedido.entrada.size()));
+    if (!pedido.entrada.empty())
+        processo.write(pedido.entrada.data(), static_cast<qint64>(pedido.entrada.size()));
     processo.closeWriteChannel();
 
     ResultadoExecucao r;

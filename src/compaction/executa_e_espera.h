@@ -20,7 +20,7 @@ inline constexpr std::int32_t kFalhaArranque = static_cast<std::int32_t>(0x80040
 
 // How a program is started and waited for.
 struct PedidoExecucao {
-    std::string programa;               // path of the program; never run through a shell
+    std::string programa;                 // path of the program; never run through a shell
     std::vector<std::string> argumentos;  // each one passed as it is
     // 0 hidden ... 6 minimised without focus, as callers ask for the
     // started program's windows.  X11 gives a starting program no such

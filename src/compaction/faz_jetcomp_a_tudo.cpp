@@ -20,7 +20,8 @@ bool faz_jetcomp_a_tudo(Services& s, const AmbienteCompactacao& a, const Project
     };
     if (!compacta(p.nome_bd, p.passwd)) return false;
 
-    engine::Database principal = engine::OpenDatabase(p.base_principal(), false, false, p.ligacao());
+    engine::Database principal =
+        engine::OpenDatabase(p.base_principal(), false, false, p.ligacao());
     engine::Recordset registo = principal.OpenRecordset("select * from bups");
     bool todas = true;
     for (; !registo.IsEOF() && engine::interruption_requested() == 0; registo.MoveNext()) {
@@ -43,7 +44,8 @@ std::string resumo_compactacao(const std::vector<CompactacaoFeita>& feitas) {
             ++compactadas;
             linhas += ": compactada; a anterior ficou em " + file_name_of(f.detalhe.antiga) + ".";
         } else {
-            linhas += ": não foi compactada" + (f.detalhe.causa.empty() ? "." : " (" + f.detalhe.causa + ").");
+            linhas += ": não foi compactada" +
+                      (f.detalhe.causa.empty() ? "." : " (" + f.detalhe.causa + ").");
         }
     }
     return "Bases de dados compactadas: " + std::to_string(compactadas) + " de " +

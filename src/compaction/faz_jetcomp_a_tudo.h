@@ -15,8 +15,8 @@ using AntesDeCompactar = std::function<void(const std::string& nomebd)>;
 
 // Told after each database's compaction: its name, whether it succeeded,
 // and how (the dated name kept, or the cause of the failure).
-using DepoisDeCompactar =
-    std::function<void(const std::string& nomebd, bool compactada, const DetalheCompactacao& detalhe)>;
+using DepoisDeCompactar = std::function<void(const std::string& nomebd, bool compactada,
+                                             const DetalheCompactacao& detalhe)>;
 
 // Compacts the current project's main database, then every other database
 // of its register in register order (each looked for in the project
@@ -28,7 +28,8 @@ using DepoisDeCompactar =
 //     request (engine/interruption.h) does.
 // True only when every compaction succeeded.  Engine errors opening the
 // register are thrown.
-bool faz_jetcomp_a_tudo(Services& servicos, const AmbienteCompactacao& ambiente, const ProjectoActual& projecto,
+bool faz_jetcomp_a_tudo(Services& servicos, const AmbienteCompactacao& ambiente,
+                        const ProjectoActual& projecto,
                         const std::function<bool(const std::string& nfich)>& era_readonly,
                         const DepoisDeCompactar& depois = {}, const AntesDeCompactar& antes = {});
 

@@ -21,7 +21,8 @@ using Resposta = std::unique_ptr<T, decltype(&std::free)>;
 
 xcb_atom_t atomo(xcb_connection_t* c, const char* nome) {
     Resposta<xcb_intern_atom_reply_t> r(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, static_cast<std::uint16_t>(std::strlen(nome)), nome), nullptr),
+        xcb_intern_atom_reply(
+            c, xcb_intern_atom(c, 1, static_cast<std::uint16_t>(std::strlen(nome)), nome), nullptr),
         &std::free);
     return r ? r->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
 }
@@ -29,7 +30,8 @@ xcb_atom_t atomo(xcb_connection_t* c, const char* nome) {
 std::string propriedade(xcb_connection_t* c, xcb_window_t w, xcb_atom_t nome, xcb_atom_t tipo) {
     if (nome == XCB_ATOM_NONE) return {};
     Resposta<xcb_get_property_reply_t> r(
-        xcb_get_property_reply(c, xcb_get_property(c, 0, w, nome, tipo, 0, kComprimentoMaximo / 4 + 1), nullptr),
+        xcb_get_property_reply(
+            c, xcb_get_property(c, 0, w, nome, tipo, 0, kComprimentoMaximo / 4 + 1), nullptr),
         &std::free);
     if (!r || r->format != 8) return {};
     const auto* dados = static_cast<const char*>(xcb_get_property_value(r.get()));
@@ -54,7 +56,8 @@ JanelaSistema le_janela(xcb_connection_t* c, const Atomos& a, xcb_window_t w, in
     if (j.titulo.size() > kComprimentoMaximo) j.titulo.resize(kComprimentoMaximo);
     if (j.classe.size() > kComprimentoMaximo) j.classe.resize(kComprimentoMaximo);
     if (profundidade >= kProfundidadeMaxima) return j;
-    Resposta<xcb_query_tree_reply_t> arvore(xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr), &std::free);
+    Resposta<xcb_query_tree_reply_t> arvore(xcb_query_tree_reply(c, xcb_query_tree(c, w), nullptr),
+                                            &std::free);
     if (!arvore) return j;
     const xcb_window_t* filhas = xcb_query_tree_children(arvore.get());
     const int n = xcb_query_tree_children_length(arvore.get());
@@ -68,7 +71,8 @@ std::optional<std::vector<JanelaSistema>> janelas_do_ecra() {
     const char* ecra = std::getenv("DISPLAY");
     if (ecra == nullptr || *ecra == '\0') return std::nullopt;
     int numero = 0;
-    std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> c(xcb_connect(ecra, &numero), &xcb_disconnect);
+    std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> c(xcb_connect(ecra, &numero),
+                                                                   &xcb_disconnect);
     if (!c || xcb_connection_has_error(c.get()) != 0) return std::nullopt;
     const Atomos a{atomo(c.get(), "UTF8_STRING"), atomo(c.get(), "_NET_WM_NAME")};
     std::vector<JanelaSistema> topo;

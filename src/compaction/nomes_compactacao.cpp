@@ -23,8 +23,8 @@ bool so_algarismos(const std::string& texto, std::size_t desde, std::size_t quan
 
 std::string nome_temporario(const std::string& nomebd, const DateTime& t) {
     char momento[32];
-    std::snprintf(momento, sizeof momento, "%02d%02d%04d%02d%02d%02d", t.day, t.month, t.year, t.hour,
-                  t.minute, t.second);
+    std::snprintf(momento, sizeof momento, "%02d%02d%04d%02d%02d%02d", t.day, t.month, t.year,
+                  t.hour, t.minute, t.second);
     return nomebd + momento;
 }
 
@@ -63,19 +63,25 @@ std::optional<std::string> nao_confiavel(const std::string& pasta, const std::st
         struct stat st {};
         if (::stat(c.c_str(), &st) != 0) return c + " não pode ser examinado";
         if (st.st_uid != ::geteuid() && st.st_uid != 0) return c + " pertence a outro utilizador";
-        if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) return c + " pode ser alterado por outros utilizadores";
+        if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+            return c + " pode ser alterado por outros utilizadores";
     }
     return std::nullopt;
 }
 
 std::optional<std::string> procura_jetcomp(FileSystem& files, const std::string& caminhobd,
-                                           const std::vector<std::string>& pastas_programa, std::string* passada) {
-    const auto existe = [&](const std::string& c) { return files.exists(c) && !files.is_directory(c); };
-    for (const std::string& c : {join_path(caminhobd, "jetcomp4/jetcomp"), join_path(caminhobd, "jetcomp")}) {
+                                           const std::vector<std::string>& pastas_programa,
+                                           std::string* passada) {
+    const auto existe = [&](const std::string& c) {
+        return files.exists(c) && !files.is_directory(c);
+    };
+    for (const std::string& c :
+         {join_path(caminhobd, "jetcomp4/jetcomp"), join_path(caminhobd, "jetcomp")}) {
         if (!existe(c)) continue;
         const std::optional<std::string> porque = nao_confiavel(caminhobd, c);
         if (!porque) return c;
-        if (passada != nullptr && passada->empty()) *passada = "não foi usado " + c + ": " + *porque;
+        if (passada != nullptr && passada->empty())
+            *passada = "não foi usado " + c + ": " + *porque;
     }
     for (const std::string& pasta : pastas_programa) {
         if (existe(join_path(pasta, "jetcomp"))) return join_path(pasta, "jetcomp");

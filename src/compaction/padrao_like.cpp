@@ -16,7 +16,8 @@ std::string para_fnmatch(std::string_view padrao) {
         const char c = padrao[i];
         if (na_lista) {
             // A "]" right after "[" or "[!" is a member, not the end.
-            const bool primeiro = padrao[i - 1] == '[' || (padrao[i - 1] == '!' && padrao[i - 2] == '[');
+            const bool primeiro =
+                padrao[i - 1] == '[' || (padrao[i - 1] == '!' && padrao[i - 2] == '[');
             if (c == ']' && !primeiro) na_lista = false;
             r += c;
         } else if (c == '[') {

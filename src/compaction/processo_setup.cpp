@@ -33,7 +33,8 @@ ProcessoSetup::ProcessoSetup(const std::string& programa, const std::string& pas
     posix_spawnattr_destroy(&atributos);
     if (erro != 0) {
         pid_ = -1;
-        throw FileError(erro, "Não foi possível executar " + programa + ": " + describe_errno(erro));
+        throw FileError(erro,
+                        "Não foi possível executar " + programa + ": " + describe_errno(erro));
     }
 }
 

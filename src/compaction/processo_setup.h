@@ -1,7 +1,8 @@
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+
+#include <string>
 
 namespace pezolva {
 
@@ -9,7 +10,7 @@ namespace pezolva {
 // so that the processes it starts can be followed too.  It is never killed
 // or waited for by its owner: it runs on when the owner goes.
 class ProcessoSetup {
-public:
+  public:
     // Starts `programa` (no shell; no arguments) in the folder `pasta`.
     // Throws FileError with the system's error when it cannot be started.
     ProcessoSetup(const std::string& programa, const std::string& pasta);
@@ -20,7 +21,7 @@ public:
     bool vivo();
     pid_t pid() const { return pid_; }
 
-private:
+  private:
     pid_t pid_ = -1;
     bool colhido_ = false;
 };

@@ -3,12 +3,13 @@
 #include <chrono>
 #include <thread>
 
-#include "compaction/procura_janela.h"
 #include "compaction/processo_setup.h"
+#include "compaction/procura_janela.h"
 
 namespace pezolva {
 
-bool reinstala_posto(FileSystem& files, Dialogs& dialogs, const std::string& caminho, const MostraEspera& mostra) {
+bool reinstala_posto(FileSystem& files, Dialogs& dialogs, const std::string& caminho,
+                     const MostraEspera& mostra) {
     const std::string pasta = join_path(caminho, "setupposto");
     const std::string programa = join_path(pasta, "setup");
     if (!files.exists(programa)) {

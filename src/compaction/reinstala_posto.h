@@ -22,7 +22,8 @@ using MostraEspera = std::function<void(EsperaSetup& espera)>;
 // message, when the program is not there; true once the wait is over (the
 // set-up's own outcome is not known).  A program that cannot be started
 // throws FileError.
-bool reinstala_posto(FileSystem& files, Dialogs& dialogs, const std::string& caminho, const MostraEspera& mostra);
+bool reinstala_posto(FileSystem& files, Dialogs& dialogs, const std::string& caminho,
+                     const MostraEspera& mostra);
 
 // The wait without a window: a tick a second until the rule ends it.
 void espera_no_terminal(EsperaSetup& espera);

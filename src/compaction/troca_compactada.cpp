@@ -16,7 +16,8 @@ namespace pezolva {
 namespace {
 
 bool mesmo_ficheiro(const std::string& a, const std::string& b) {
-    struct stat sa {}, sb {};
+    struct stat sa {
+    }, sb{};
     return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;
 }
@@ -40,7 +41,8 @@ void apaga_com_companheiros(FileSystem& files, const std::string& caminho) {
     }
 }
 
-std::optional<std::string> troca_compactada(FileSystem& files, const FicheirosCompactacao& f, bool* bloqueada) {
+std::optional<std::string> troca_compactada(FileSystem& files, const FicheirosCompactacao& f,
+                                            bool* bloqueada) {
     if (bloqueada != nullptr) *bloqueada = false;
     try {
         files.link_no_replace(f.base, f.antiga);
@@ -70,19 +72,22 @@ std::optional<std::string> troca_compactada(FileSystem& files, const FicheirosCo
     return std::nullopt;
 }
 
-void apaga_sobras_compactacao(FileSystem& files, const std::string& caminhobd, const std::string& nomebd) {
+void apaga_sobras_compactacao(FileSystem& files, const std::string& caminhobd,
+                              const std::string& nomebd) {
     const std::string base = join_path(caminhobd, nomebd);
     try {
         // Copies and partial copies go as every killed run's leftovers go:
         // with their companions, unless somebody holds them (a tool that
         // outlived its run still writing).
-        engine::delete_leftovers(files, caminhobd,
-                                 [&](const std::string& nome) { return e_sobra_temporaria(nomebd, nome); });
+        engine::delete_leftovers(files, caminhobd, [&](const std::string& nome) {
+            return e_sobra_temporaria(nomebd, nome);
+        });
         for (const std::string& nome : files.list_files(caminhobd)) {
             const std::string caminho = join_path(caminhobd, nome);
             // A dated name given to the database itself before a swap that
             // did not happen: only that second name goes.
-            if (e_nome_antiga(nomebd, nome) && mesmo_ficheiro(caminho, base)) apaga_se_existe(files, caminho);
+            if (e_nome_antiga(nomebd, nome) && mesmo_ficheiro(caminho, base))
+                apaga_se_existe(files, caminho);
         }
     } catch (const FileError&) {
         // A folder that cannot be listed: what is there waits for the next

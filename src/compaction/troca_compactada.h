@@ -40,7 +40,8 @@ std::optional<std::string> troca_compactada(FileSystem& files, const FicheirosCo
 // somebody holds stays), and a dated name given to the database itself (the
 // same file) before the swap that did not happen.  Never throws: what
 // cannot go now goes at the next compaction.
-void apaga_sobras_compactacao(FileSystem& files, const std::string& caminhobd, const std::string& nomebd);
+void apaga_sobras_compactacao(FileSystem& files, const std::string& caminhobd,
+                              const std::string& nomebd);
 
 // Removes the tool's copy at `caminho` and its partial file, each with the
 // companions an open of it may have left (engine::delete_database); errors

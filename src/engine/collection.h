@@ -15,7 +15,7 @@ namespace pezolva::engine {
 // relations), reached by position or by name without regard to case.
 template <class T>
 class Collection {
-public:
+  public:
     Collection() = default;
     explicit Collection(std::vector<T> items) : items_(std::move(items)) {}
 
@@ -29,8 +29,8 @@ public:
     }
     // Throws EngineError (ErroItemInexistente) for an absent name.
     template <class Name>
-        requires(std::convertible_to<const Name&, std::string_view> && !std::integral<Name>)
-    const T& operator[](const Name& name) const& {
+    requires(std::convertible_to<const Name&, std::string_view> && !std::integral<Name>) const T&
+    operator[](const Name& name) const& {
         if (const T* item = Find(name)) return *item;
         throw item_not_found(std::string(std::string_view(name)));
     }
@@ -42,8 +42,8 @@ public:
         return std::move(items_[index]);
     }
     template <class Name>
-        requires(std::convertible_to<const Name&, std::string_view> && !std::integral<Name>)
-    T operator[](const Name& name) && {
+    requires(std::convertible_to<const Name&, std::string_view> && !std::integral<Name>) T
+    operator[](const Name& name) && {
         for (T& item : items_) {
             if (iequals(item.Name(), std::string_view(name))) return std::move(item);
         }
@@ -65,7 +65,7 @@ public:
     void push_back(T item) { items_.push_back(std::move(item)); }
     const std::vector<T>& items() const { return items_; }
 
-private:
+  private:
     std::vector<T> items_;
 };
 

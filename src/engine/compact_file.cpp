@@ -22,7 +22,8 @@ EngineError from_file_error(const FileError& e) {
 
 void remove_quietly(const std::string& path) {
     std::error_code ec;
-    for (const char* end : {"", "-journal", "-wal", "-shm"}) std::filesystem::remove(path + end, ec);
+    for (const char* end : {"", "-journal", "-wal", "-shm"})
+        std::filesystem::remove(path + end, ec);
 }
 
 // Whether the database file says it is in WAL mode (its header's read and
@@ -37,8 +38,9 @@ bool in_wal_mode(const std::string& path) {
 // keep in WAL mode gets that mode back, so the swap changes nothing for them.
 void restore_wal_mode(const std::string& path) {
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(detail::file_uri(path, "mode=rw").c_str(), &raw,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc =
+        sqlite3_open_v2(detail::file_uri(path, "mode=rw").c_str(), &raw,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
     detail::ConnectionPtr connection(raw);
     if (rc != SQLITE_OK) throw detail::last_error(connection.get(), path);
     detail::query_value(connection.get(), "PRAGMA journal_mode=WAL", path);
@@ -52,8 +54,8 @@ std::string partial_compaction_path(const std::string& destination) {
     return destination.substr(0, name) + "." + destination.substr(name) + ".parcial";
 }
 
-void CompactToNewFile(const std::string& source, const std::string& destination, const std::string& connect,
-                      CompanionLock held, CopySync sync) {
+void CompactToNewFile(const std::string& source, const std::string& destination,
+                      const std::string& connect, CompanionLock held, CopySync sync) {
     std::error_code ec;
     if (std::filesystem::exists(destination, ec)) {
         throw EngineError(ErroBaseExiste, "A base de dados '" + destination + "' já existe.");
@@ -72,7 +74,8 @@ void CompactToNewFile(const std::string& source, const std::string& destination,
         if (::stat(source.c_str(), &from) == 0) ::chmod(partial.c_str(), from.st_mode & 0777);
         if (sync == CopySync::Synced) FileSync(partial).Wait();
         // A stop asked for meanwhile wins over a copy that happened to end.
-        if (interruption_requested() != 0) throw EngineError(ErroCancelado, "A operação foi interrompida.");
+        if (interruption_requested() != 0)
+            throw EngineError(ErroCancelado, "A operação foi interrompida.");
         LocalFileSystem files;
         files.rename_no_replace(partial, destination);
     } catch (const FileError& e) {

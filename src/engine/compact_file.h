@@ -25,7 +25,8 @@ std::string partial_compaction_path(const std::string& destination);
 // (see CompanionLock::Adopt); when it holds nothing, a shared lock is taken
 // for the call.  Throws EngineError (ErroCancelado on an interruption
 // request); no partial file remains then.
-void CompactToNewFile(const std::string& source, const std::string& destination, const std::string& connect,
-                      CompanionLock held = {}, CopySync sync = CopySync::Synced);
+void CompactToNewFile(const std::string& source, const std::string& destination,
+                      const std::string& connect, CompanionLock held = {},
+                      CopySync sync = CopySync::Synced);
 
 }  // namespace pezolva::engine

@@ -22,23 +22,27 @@ using detail::RuleTable;
 // stand for the target: the table or one of its parents is missing in
 // either, or differs in its columns, so that values could change type or
 // compare otherwise on the way.
-std::optional<std::vector<std::string>> probe_queries(detail::DbState& state, const std::string& table) {
+std::optional<std::vector<std::string>> probe_queries(detail::DbState& state,
+                                                      const std::string& table) {
     const auto target = detail::read_rule_table(state, kExternalSchema, table);
     const auto source = detail::read_rule_table(state, "main", table);
     if (!target || !source || !same_columns(*target, *source)) return std::nullopt;
     for (const detail::ForeignKey& k : target->keys) {
         const auto parent_target = detail::read_rule_table(state, kExternalSchema, k.parent);
         const auto parent_source = detail::read_rule_table(state, "main", k.parent);
-        if (!parent_target || !parent_source || !same_columns(*parent_target, *parent_source)) return std::nullopt;
+        if (!parent_target || !parent_source || !same_columns(*parent_target, *parent_source))
+            return std::nullopt;
     }
     // The target's rules, asked of the source's rows.
     RuleTable in_source = *target;
     in_source.schema = "main";
     std::vector<std::string> queries;
     if (const std::string types = type_condition(in_source); !types.empty()) {
-        queries.push_back("SELECT 1 FROM " + in_source.qualified() + " AS c WHERE " + types + " LIMIT 1");
+        queries.push_back("SELECT 1 FROM " + in_source.qualified() + " AS c WHERE " + types +
+                          " LIMIT 1");
     }
-    for (const detail::ForeignKey& k : in_source.keys) queries.push_back(key_check(in_source, k).any_orphan);
+    for (const detail::ForeignKey& k : in_source.keys)
+        queries.push_back(key_check(in_source, k).any_orphan);
     return queries;
 }
 
@@ -90,7 +94,8 @@ struct CopySession::Impl {
     // Copies `table` inside a savepoint, setting `target` (once read) and
     // `copied`; the failure, its savepoint rolled back, or nullopt.
     std::optional<Failure> copy(std::string_view table, const Planned* planned,
-                                std::optional<detail::RuleTable>& target, detail::CopiedTable& copied) {
+                                std::optional<detail::RuleTable>& target,
+                                detail::CopiedTable& copied) {
         // The checks in the target can be skipped when the target's table
         // got exactly the source's rows, its parents too, and the second
         // reader found no source row that breaks a rule.  The second reader
@@ -98,7 +103,9 @@ struct CopySession::Impl {
         // tables have the same columns in the same order (probe_queries),
         // which also makes the insert the plain one.
         const auto known_clean = [&](const detail::InsertedRows& rows) {
-            if (!probe || !planned || !planned->probe_index || !rows.plain || !rows.target_was_empty) return false;
+            if (!probe || !planned || !planned->probe_index || !rows.plain ||
+                !rows.target_was_empty)
+                return false;
             for (const detail::ForeignKey& k : target->keys) {
                 if (iequals(k.parent, target->name)) continue;
                 const auto parent = exact.find(fold_case(k.parent));
@@ -139,7 +146,8 @@ struct CopySession::Impl {
     }
 };
 
-CopySession::CopySession(Database& source, const std::string& file, const std::vector<std::string>& tables)
+CopySession::CopySession(Database& source, const std::string& file,
+                         const std::vector<std::string>& tables)
     : impl_(std::make_unique<Impl>()) {
     Impl& s = *impl_;
     s.state = source.state();
@@ -208,9 +216,9 @@ bool CopySession::Finish() {
     if (s.broken || !s.transaction || !s.state->in_transaction()) throw s.interrupted();
     s.probe.reset();
     try {
-        const bool compact =
-            s.compact &&
-            s.state->value(std::string("PRAGMA ") + kExternalSchema + ".freelist_count").to_integer() == 0;
+        const bool compact = s.compact && s.state->value(std::string("PRAGMA ") + kExternalSchema +
+                                                         ".freelist_count")
+                                                  .to_integer() == 0;
         s.transaction->commit();
         s.transaction.reset();
         s.external.reset();

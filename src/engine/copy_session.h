@@ -37,7 +37,7 @@ struct CopiedRows {
 // are one uncommitted transaction, and nobody else may read or write it
 // (nor may the caller use the source for anything else).
 class CopySession {
-public:
+  public:
     // `tables` are the tables to be copied, in the order they will be
     // (parents before children); others may still be copied, unhelped.
     // Throws EngineError as "insert into ... in" does for the file, and
@@ -97,7 +97,7 @@ public:
     // (see CopyTable): the copy is incomplete and cannot be finished.
     bool Broken() const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -59,13 +59,14 @@ void check_openable(const std::string& path) {
 }
 
 // Opens `path` under `lock`, which the connection keeps until it closes.
-std::shared_ptr<detail::DbState> open_locked(const std::string& path, CompanionLock lock, bool read_only,
-                                             const std::string& connect_text) {
+std::shared_ptr<detail::DbState> open_locked(const std::string& path, CompanionLock lock,
+                                             bool read_only, const std::string& connect_text) {
     std::error_code ec;
     const int flags = read_only ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
     detail::ConnectionPtr connection;
     try {
-        connection = connect(path, detail::file_uri(path, read_only ? "mode=ro" : "mode=rw"), flags);
+        connection =
+            connect(path, detail::file_uri(path, read_only ? "mode=ro" : "mode=rw"), flags);
     } catch (const EngineError&) {
         if (!fs::exists(path, ec)) throw file_not_found(path);
         throw;
@@ -73,7 +74,8 @@ std::shared_ptr<detail::DbState> open_locked(const std::string& path, CompanionL
     if (!read_only && sqlite3_db_readonly(connection.get(), "main") == 1) {
         throw not_writable(path);
     }
-    auto state = std::make_shared<detail::DbState>(path, std::move(connection), std::move(lock), read_only);
+    auto state =
+        std::make_shared<detail::DbState>(path, std::move(connection), std::move(lock), read_only);
     try {
         state->value("SELECT count(*) FROM sqlite_schema");
         state->exec("PRAGMA foreign_keys=ON");
@@ -88,13 +90,16 @@ std::shared_ptr<detail::DbState> open_locked(const std::string& path, CompanionL
 
 }  // namespace
 
-Database open_database(const std::string& path, bool exclusive, bool read_only, const std::string& connect_text) {
+Database open_database(const std::string& path, bool exclusive, bool read_only,
+                       const std::string& connect_text) {
     check_openable(path);
-    CompanionLock lock(path, exclusive ? CompanionLock::Mode::Exclusive : CompanionLock::Mode::Shared);
+    CompanionLock lock(path,
+                       exclusive ? CompanionLock::Mode::Exclusive : CompanionLock::Mode::Shared);
     return Database(open_locked(path, std::move(lock), read_only, connect_text));
 }
 
-Database OpenDatabase(const std::string& path, bool exclusive, bool read_only, const std::string& connect) {
+Database OpenDatabase(const std::string& path, bool exclusive, bool read_only,
+                      const std::string& connect) {
     return open_database(path, exclusive, read_only, connect);
 }
 
@@ -109,9 +114,11 @@ Database CreateDatabase(const std::string& path, const std::string& password) {
     if (fs::exists(path, ec)) throw database_exists(path);
     CompanionLock lock(path, CompanionLock::Mode::Exclusive);
     try {
-        auto state = std::make_shared<detail::DbState>(
-            path, connect(path, detail::file_uri(path, "mode=rwc"), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE),
-            CompanionLock(), false);
+        auto state =
+            std::make_shared<detail::DbState>(path,
+                                              connect(path, detail::file_uri(path, "mode=rwc"),
+                                                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE),
+                                              CompanionLock(), false);
         state->exec("VACUUM");  // writes the header: the file is a database from now on
         state->exec("PRAGMA foreign_keys=ON");
         if (!password.empty()) detail::write_password(*state, password);
@@ -124,13 +131,14 @@ Database CreateDatabase(const std::string& path, const std::string& password) {
     return open_database(path, false, false, ";pwd=" + password);
 }
 
-void CompactDatabase(const std::string& source, const std::string& destination, const std::string& /*locale*/,
-                     int /*options*/, const std::string& connect) {
+void CompactDatabase(const std::string& source, const std::string& destination,
+                     const std::string& /*locale*/, int /*options*/, const std::string& connect) {
     CompactHeldDatabase(source, CompanionLock(), destination, connect);
 }
 
-void CompactHeldDatabase(const std::string& source, CompanionLock held, const std::string& destination,
-                         const std::string& connect, CopySync sync) {
+void CompactHeldDatabase(const std::string& source, CompanionLock held,
+                         const std::string& destination, const std::string& connect,
+                         CopySync sync) {
     check_openable(source);
     if (!held.held()) held = CompanionLock(source, CompanionLock::Mode::Shared);
     Database from(open_locked(source, std::move(held), true, connect));
@@ -156,18 +164,22 @@ void CompactHeldDatabase(const std::string& source, CompanionLock held, const st
         vacuum.bind_text(1, detail::file_uri(destination, ""));
         vacuum.run();
     } catch (const EngineError& e) {
-        if (existed) fs::resize_file(destination, 0, ec);
-        else fs::remove(destination, ec);
-        throw EngineError(e.numero(), "Não foi possível compactar '" + source + "' em '" + destination + "'. " +
-                                          e.descricao());
+        if (existed)
+            fs::resize_file(destination, 0, ec);
+        else
+            fs::remove(destination, ec);
+        throw EngineError(e.numero(), "Não foi possível compactar '" + source + "' em '" +
+                                          destination + "'. " + e.descricao());
     }
 }
 
-void SetPassword(Database& database, const std::string& old_password, const std::string& new_password) {
+void SetPassword(Database& database, const std::string& old_password,
+                 const std::string& new_password) {
     database.NewPassword(old_password, new_password);
 }
 
-Workspace CreateWorkspace(const std::string& name, const std::string& user, const std::string& /*password*/) {
+Workspace CreateWorkspace(const std::string& name, const std::string& user,
+                          const std::string& /*password*/) {
     return Workspace(name, user);
 }
 
@@ -216,9 +228,13 @@ engine::TableDef Database::TableDef(std::string_view name) const {
     return def;
 }
 
-Collection<Relation> Database::Relations() const { return Collection<Relation>(detail::read_relations(*state())); }
+Collection<Relation> Database::Relations() const {
+    return Collection<Relation>(detail::read_relations(*state()));
+}
 
-Recordset Database::OpenRecordset(std::string_view source) { return Recordset(detail::open_source(state(), source)); }
+Recordset Database::OpenRecordset(std::string_view source) {
+    return Recordset(detail::open_source(state(), source));
+}
 
 void Database::Execute(std::string_view statement) {
     auto s = state();
@@ -248,7 +264,8 @@ namespace {
 
 std::string name_list(const std::vector<RelationField>& fields, bool foreign) {
     std::string text;
-    for (const RelationField& f : fields) text += (text.empty() ? "" : ", ") + quote_identifier(foreign ? f.ForeignName : f.Name);
+    for (const RelationField& f : fields)
+        text += (text.empty() ? "" : ", ") + quote_identifier(foreign ? f.ForeignName : f.Name);
     return text;
 }
 
@@ -261,9 +278,10 @@ std::string foreign_key_clause(const Relation& r) {
         }
         return std::string("NO ACTION");
     };
-    return "CONSTRAINT " + quote_identifier(r.Name()) + " FOREIGN KEY (" + name_list(r.Fields(), true) +
-           ") REFERENCES " + quote_identifier(r.Table()) + " (" + name_list(r.Fields(), false) + ") ON UPDATE " +
-           action(r.OnUpdate()) + " ON DELETE " + action(r.OnDelete());
+    return "CONSTRAINT " + quote_identifier(r.Name()) + " FOREIGN KEY (" +
+           name_list(r.Fields(), true) + ") REFERENCES " + quote_identifier(r.Table()) + " (" +
+           name_list(r.Fields(), false) + ") ON UPDATE " + action(r.OnUpdate()) + " ON DELETE " +
+           action(r.OnDelete());
 }
 
 }  // namespace
@@ -294,7 +312,8 @@ void Database::AppendTableDef(engine::TableDef& definition) {
     for (const Index& index : definition.Indexes()) {
         if (index.Primary()) sql += ", " + detail::primary_key_clause(index);
     }
-    for (const Relation& relation : definition.relations_) sql += ", " + foreign_key_clause(relation);
+    for (const Relation& relation : definition.relations_)
+        sql += ", " + foreign_key_clause(relation);
     sql += ")";
     detail::Savepoint savepoint(*s, "pz_cria_tabela");
     s->exec(sql);

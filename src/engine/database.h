@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -7,7 +9,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-#include <sys/types.h>
 
 #include "engine/collection.h"
 #include "engine/error.h"
@@ -23,7 +24,7 @@ struct CheckedScan;
 namespace detail {
 class DbState;
 class TransactionGuard;
-}
+}  // namespace detail
 
 // Whether a copy is made durable by the call that writes it, or left in
 // the system's cache for a caller that syncs it itself (while it checks the
@@ -35,7 +36,7 @@ enum class CopySync { Synced, LeftToCaller };
 // The connection also closes when the last of them goes.  While open, the
 // companion lock (lock_file.h) is held (shared, or exclusive).
 class Database {
-public:
+  public:
     Database() = default;  // not open
 
     const std::string& path() const;
@@ -78,7 +79,7 @@ public:
     // when already closed.
     void Close();
 
-private:
+  private:
     friend class Transaction;
     friend class CopySession;
     friend Database open_database(const std::string&, bool, bool, const std::string&);
@@ -103,7 +104,7 @@ private:
 // A transaction on a database, rolled back when the object goes unless
 // Commit() was called.
 class Transaction {
-public:
+  public:
     explicit Transaction(Database& database);
     ~Transaction();
     Transaction(const Transaction&) = delete;
@@ -111,7 +112,7 @@ public:
     void Commit();
     void Rollback();
 
-private:
+  private:
     std::shared_ptr<detail::DbState> state_;
     std::unique_ptr<detail::TransactionGuard> guard_;
 };
@@ -140,36 +141,41 @@ Database CreateDatabase(const std::string& path, const std::string& password = "
 // the locale and options are accepted and have no effect.  On failure no
 // destination file is left that was not there before.
 void CompactDatabase(const std::string& source, const std::string& destination,
-                     const std::string& locale = "", int options = 0, const std::string& connect = "");
+                     const std::string& locale = "", int options = 0,
+                     const std::string& connect = "");
 
 // CompactDatabase for a source whose companion lock `held` the caller holds
 // already (CompanionLock::Adopt): the lock is kept for the call and not
 // taken again, so a program started by the holder of the exclusive lock can
 // read the database it is about to have replaced.  When `held` holds
 // nothing, a shared lock is taken for the call, as CompactDatabase does.
-void CompactHeldDatabase(const std::string& source, CompanionLock held, const std::string& destination,
-                         const std::string& connect = "", CopySync sync = CopySync::Synced);
+void CompactHeldDatabase(const std::string& source, CompanionLock held,
+                         const std::string& destination, const std::string& connect = "",
+                         CopySync sync = CopySync::Synced);
 
 // Database::NewPassword, as a function.
-void SetPassword(Database& database, const std::string& old_password, const std::string& new_password);
+void SetPassword(Database& database, const std::string& old_password,
+                 const std::string& new_password);
 
 // A session, as callers expect one; it only opens databases.
 class Workspace {
-public:
-    Workspace(std::string name, std::string user) : name_(std::move(name)), user_(std::move(user)) {}
+  public:
+    Workspace(std::string name, std::string user)
+        : name_(std::move(name)), user_(std::move(user)) {}
     const std::string& Name() const { return name_; }
     const std::string& UserName() const { return user_; }
     Database OpenDatabase(const std::string& path, bool exclusive = false, bool read_only = false,
                           const std::string& connect = ";pwd=") const;
     void Close() {}
 
-private:
+  private:
     std::string name_;
     std::string user_;
 };
 
 // The user's password is not used: access is decided by each database's
 // own password.
-Workspace CreateWorkspace(const std::string& name, const std::string& user, const std::string& password);
+Workspace CreateWorkspace(const std::string& name, const std::string& user,
+                          const std::string& password);
 
 }  // namespace pezolva::engine

@@ -54,13 +54,15 @@ Leftovers delete_leftovers(FileSystem& files, const std::string& folder,
     // Each leftover with the files of it that are there.
     std::map<std::string, std::vector<std::string>> groups;
     for (const std::string& name : files.list_files(folder)) {
-        if (const auto leftover = database_of_file(name, is_leftover)) groups[*leftover].push_back(name);
+        if (const auto leftover = database_of_file(name, is_leftover))
+            groups[*leftover].push_back(name);
     }
     Leftovers done;
     for (const auto& [leftover, names] : groups) {
         const int count = static_cast<int>(names.size());
         std::uint64_t bytes = 0;
-        for (const std::string& name : names) bytes += files.file_size(join_path(folder, name)).value_or(0);
+        for (const std::string& name : names)
+            bytes += files.file_size(join_path(folder, name)).value_or(0);
         const std::string path = join_path(folder, leftover);
         try {
             if (InUse(path)) {  // a live run's, or maybe: nobody can tell
@@ -84,8 +86,8 @@ Leftovers delete_leftovers(FileSystem& files, const std::string& folder,
 }
 
 std::string left_behind(int files, const std::string& folder, const std::string& who) {
-    return "Ficaram " + std::to_string(files) + " ficheiros temporários na pasta " + folder + " que " + who +
-           " pode estar a usar.";
+    return "Ficaram " + std::to_string(files) + " ficheiros temporários na pasta " + folder +
+           " que " + who + " pode estar a usar.";
 }
 
 }  // namespace pezolva::engine

@@ -16,43 +16,43 @@ constexpr int kDefaultTextSize = 255;
 struct TypeName {
     std::string_view name;  // upper case, words separated by one blank
     int code;
-    int size;               // for TipoTexto: the size when no length is written
+    int size;  // for TipoTexto: the size when no length is written
 };
 
 // Every declared type a user can write, by its words (upper case, single
 // blanks, the "(n)" or "(p,s)" part left out), and what it stands for.
 // Names not listed fall back to SQLite's affinity rules (see affinity_type).
 constexpr std::array kTypeNames = {
-    TypeName{"BOOLEAN", TipoSimNao, 1},          // the engine's own Yes/No
+    TypeName{"BOOLEAN", TipoSimNao, 1},  // the engine's own Yes/No
     TypeName{"BOOL", TipoSimNao, 1},
     TypeName{"BIT", TipoSimNao, 1},
     TypeName{"YESNO", TipoSimNao, 1},
     TypeName{"LOGICAL", TipoSimNao, 1},
-    TypeName{"TINYINT", TipoByte, 1},            // the engine's own Byte
+    TypeName{"TINYINT", TipoByte, 1},  // the engine's own Byte
     TypeName{"BYTE", TipoByte, 1},
-    TypeName{"SMALLINT", TipoInteiro, 2},        // the engine's own Integer
+    TypeName{"SMALLINT", TipoInteiro, 2},  // the engine's own Integer
     TypeName{"INT2", TipoInteiro, 2},
     TypeName{"SHORT", TipoInteiro, 2},
-    TypeName{"LONG", TipoLongo, 4},              // the engine's own Long
-    TypeName{"INTEGER", TipoLongo, 4},           // also the rowid alias
+    TypeName{"LONG", TipoLongo, 4},     // the engine's own Long
+    TypeName{"INTEGER", TipoLongo, 4},  // also the rowid alias
     TypeName{"INT", TipoLongo, 4},
     TypeName{"MEDIUMINT", TipoLongo, 4},
     TypeName{"INT4", TipoLongo, 4},
-    TypeName{"BIGINT", TipoLongo, 4},            // no wider code exists
+    TypeName{"BIGINT", TipoLongo, 4},  // no wider code exists
     TypeName{"INT8", TipoLongo, 4},
     TypeName{"UNSIGNED BIG INT", TipoLongo, 4},
-    TypeName{"FLOAT", TipoSimples, 4},           // the engine's own Single
+    TypeName{"FLOAT", TipoSimples, 4},  // the engine's own Single
     TypeName{"SINGLE", TipoSimples, 4},
     TypeName{"FLOAT4", TipoSimples, 4},
-    TypeName{"DOUBLE", TipoDuplo, 8},            // the engine's own Double
+    TypeName{"DOUBLE", TipoDuplo, 8},  // the engine's own Double
     TypeName{"REAL", TipoDuplo, 8},
     TypeName{"DOUBLE PRECISION", TipoDuplo, 8},
     TypeName{"FLOAT8", TipoDuplo, 8},
-    TypeName{"NUMERIC", TipoDuplo, 8},           // precision and scale ignored
+    TypeName{"NUMERIC", TipoDuplo, 8},  // precision and scale ignored
     TypeName{"DECIMAL", TipoDuplo, 8},
     TypeName{"MONEY", TipoDuplo, 8},
-    TypeName{"CURRENCY", TipoMoeda, 8},          // the engine's own Currency (scaled)
-    TypeName{"DATETIME", TipoDataHora, 8},       // the engine's own Date/Time
+    TypeName{"CURRENCY", TipoMoeda, 8},     // the engine's own Currency (scaled)
+    TypeName{"DATETIME", TipoDataHora, 8},  // the engine's own Date/Time
     TypeName{"DATE", TipoDataHora, 8},
     TypeName{"TIME", TipoDataHora, 8},
     TypeName{"TIMESTAMP", TipoDataHora, 8},
@@ -66,13 +66,13 @@ constexpr std::array kTypeNames = {
     TypeName{"NATIVE CHARACTER", TipoTexto, kDefaultTextSize},
     TypeName{"CLOB", TipoTexto, kDefaultTextSize},
     TypeName{"STRING", TipoTexto, kDefaultTextSize},
-    TypeName{"LONGTEXT", TipoMemo, 0},           // the engine's own Memo (TEXT affinity)
+    TypeName{"LONGTEXT", TipoMemo, 0},  // the engine's own Memo (TEXT affinity)
     TypeName{"MEMO", TipoMemo, 0},
     TypeName{"LONGCHAR", TipoMemo, 0},
-    TypeName{"BLOB", TipoBinario, 0},            // long binary
+    TypeName{"BLOB", TipoBinario, 0},  // long binary
     TypeName{"LONGBINARY", TipoBinario, 0},
     TypeName{"OLEOBJECT", TipoBinario, 0},
-    TypeName{"", TipoBinario, 0},                // no declared type at all
+    TypeName{"", TipoBinario, 0},  // no declared type at all
 };
 
 struct Parsed {
@@ -101,14 +101,18 @@ Parsed parse(std::string_view declared) {
         const char c = upper(raw);
         p.upper += c;
         if (c == '(') {
-            if (depth++ == 0) arg.clear();
-            else arg += c;
+            if (depth++ == 0)
+                arg.clear();
+            else
+                arg += c;
             pending_blank = false;
             continue;
         }
         if (c == ')' && depth > 0) {
-            if (--depth == 0) p.args.push_back(trimmed(arg));
-            else arg += c;
+            if (--depth == 0)
+                p.args.push_back(trimmed(arg));
+            else
+                arg += c;
             continue;
         }
         if (depth > 0) {
@@ -140,7 +144,9 @@ int text_size(const Parsed& p) {
     return n;
 }
 
-bool has(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
+bool has(const std::string& text, std::string_view part) {
+    return text.find(part) != std::string::npos;
+}
 
 // SQLite's rules for a column's affinity, in its order, on the whole text.
 FieldType affinity_type(const Parsed& p) {
@@ -167,17 +173,28 @@ FieldType field_type_of(std::string_view declared) {
 
 std::string declared_type_for(int code, int size) {
     switch (code) {
-        case TipoSimNao: return "BOOLEAN";
-        case TipoByte: return "TINYINT";
-        case TipoInteiro: return "SMALLINT";
-        case TipoLongo: return "LONG";
-        case TipoMoeda: return "CURRENCY";
-        case TipoSimples: return "FLOAT";
-        case TipoDuplo: return "DOUBLE";
-        case TipoDataHora: return "DATETIME";
-        case TipoTexto: return "TEXT(" + std::to_string(size > 0 ? size : kDefaultTextSize) + ")";
-        case TipoBinario: return "BLOB";
-        case TipoMemo: return "LONGTEXT";
+        case TipoSimNao:
+            return "BOOLEAN";
+        case TipoByte:
+            return "TINYINT";
+        case TipoInteiro:
+            return "SMALLINT";
+        case TipoLongo:
+            return "LONG";
+        case TipoMoeda:
+            return "CURRENCY";
+        case TipoSimples:
+            return "FLOAT";
+        case TipoDuplo:
+            return "DOUBLE";
+        case TipoDataHora:
+            return "DATETIME";
+        case TipoTexto:
+            return "TEXT(" + std::to_string(size > 0 ? size : kDefaultTextSize) + ")";
+        case TipoBinario:
+            return "BLOB";
+        case TipoMemo:
+            return "LONGTEXT";
         default:
             throw EngineError(ErroTipoCampo,
                               "Tipo de dados do campo inválido: " + std::to_string(code) + ".");
@@ -194,8 +211,8 @@ bool is_text_code(int code) { return code == TipoTexto || code == TipoMemo; }
 std::string currency_text(std::int64_t scaled) {
     // Through the unsigned magnitude: -(INT64_MIN) does not fit a signed one.
     const bool negative = scaled < 0;
-    const std::uint64_t magnitude =
-        negative ? std::uint64_t{0} - static_cast<std::uint64_t>(scaled) : static_cast<std::uint64_t>(scaled);
+    const std::uint64_t magnitude = negative ? std::uint64_t{0} - static_cast<std::uint64_t>(scaled)
+                                             : static_cast<std::uint64_t>(scaled);
     std::string text = std::to_string(magnitude / 10000);
     std::string decimals = std::to_string(magnitude % 10000);
     decimals.insert(0, 4 - decimals.size(), '0');
@@ -216,9 +233,11 @@ std::optional<std::int64_t> currency_scaled(std::string_view text) {
     std::uint64_t magnitude = 0;
     auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
     if (ec != std::errc() || ptr != digits.data() + digits.size()) return std::nullopt;
-    const std::uint64_t limit = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + (negative ? 1 : 0);
+    const std::uint64_t limit =
+        static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + (negative ? 1 : 0);
     if (magnitude > limit) return std::nullopt;
-    return negative ? static_cast<std::int64_t>(std::uint64_t{0} - magnitude) : static_cast<std::int64_t>(magnitude);
+    return negative ? static_cast<std::int64_t>(std::uint64_t{0} - magnitude)
+                    : static_cast<std::int64_t>(magnitude);
 }
 
 }  // namespace pezolva::engine

@@ -9,17 +9,17 @@ namespace pezolva::engine {
 
 // Field type codes, as the component's callers know them.
 enum TipoCampo : int {
-    TipoSimNao = 1,     // Yes/No
-    TipoByte = 2,       // 0..255
-    TipoInteiro = 3,    // 16-bit signed
-    TipoLongo = 4,      // 32-bit signed; an AutoNumber is a Long the engine fills
-    TipoMoeda = 5,      // Currency: exact to four decimals, stored scaled by 10 000
-    TipoSimples = 6,    // single-precision real
-    TipoDuplo = 7,      // double-precision real
-    TipoDataHora = 8,   // date and/or time, stored as ISO-8601 text
-    TipoTexto = 10,     // text with a maximum length
-    TipoBinario = 11,   // long binary, OLE objects (and columns with no declared type)
-    TipoMemo = 12,      // text without a length
+    TipoSimNao = 1,    // Yes/No
+    TipoByte = 2,      // 0..255
+    TipoInteiro = 3,   // 16-bit signed
+    TipoLongo = 4,     // 32-bit signed; an AutoNumber is a Long the engine fills
+    TipoMoeda = 5,     // Currency: exact to four decimals, stored scaled by 10 000
+    TipoSimples = 6,   // single-precision real
+    TipoDuplo = 7,     // double-precision real
+    TipoDataHora = 8,  // date and/or time, stored as ISO-8601 text
+    TipoTexto = 10,    // text with a maximum length
+    TipoBinario = 11,  // long binary, OLE objects (and columns with no declared type)
+    TipoMemo = 12,     // text without a length
 };
 
 struct FieldType {

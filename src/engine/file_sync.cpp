@@ -10,10 +10,11 @@
 
 namespace pezolva::engine {
 
-FileSync::FileSync(const std::string& path) : path_(path), fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+FileSync::FileSync(const std::string& path)
+    : path_(path), fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
     if (fd_ < 0) {
-        throw EngineError(ErroAbrirFicheiro,
-                          "Não foi possível abrir o ficheiro '" + path + "'. " + std::strerror(errno));
+        throw EngineError(ErroAbrirFicheiro, "Não foi possível abrir o ficheiro '" + path + "'. " +
+                                                 std::strerror(errno));
     }
 }
 
@@ -32,7 +33,8 @@ void FileSync::Wait() {
     Start();
     const int error = sync_.get();
     if (error != 0) {
-        throw EngineError(ErroDisco, "Erro de disco ao gravar o ficheiro '" + path_ + "'. " + std::strerror(error));
+        throw EngineError(ErroDisco, "Erro de disco ao gravar o ficheiro '" + path_ + "'. " +
+                                         std::strerror(error));
     }
 }
 

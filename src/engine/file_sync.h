@@ -13,7 +13,7 @@ namespace pezolva::engine {
 // file, SQLite's included: make the object before any connection of this
 // process opens the file, and let it go after they have all closed it.
 class FileSync {
-public:
+  public:
     // ErroAbrirFicheiro when the file cannot be opened.
     explicit FileSync(const std::string& path);
     // Waits for a sync under way.
@@ -28,7 +28,7 @@ public:
     // ErroDisco when the system could not write it.
     void Wait();
 
-private:
+  private:
     std::string path_;
     int fd_ = -1;
     std::future<int> sync_;  // the errno of fsync, 0 when it succeeded

@@ -44,7 +44,8 @@ SignalInterruption::SignalInterruption() : saved_(new Saved) {
         sigaction(kSignals[i], &action, &saved_->previous[i]);
         // A signal the caller chose to ignore (nohup, a background job)
         // stays ignored.
-        if (saved_->previous[i].sa_handler == SIG_IGN) sigaction(kSignals[i], &saved_->previous[i], nullptr);
+        if (saved_->previous[i].sa_handler == SIG_IGN)
+            sigaction(kSignals[i], &saved_->previous[i], nullptr);
     }
 }
 

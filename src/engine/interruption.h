@@ -26,13 +26,13 @@ void clear_interruption() noexcept;
 // came meanwhile is not delivered again: the owner reads it with
 // interruption_requested() and ends as that signal asks.  Objects nest.
 class SignalInterruption {
-public:
+  public:
     SignalInterruption();
     ~SignalInterruption();
     SignalInterruption(const SignalInterruption&) = delete;
     SignalInterruption& operator=(const SignalInterruption&) = delete;
 
-private:
+  private:
     struct Saved;
     Saved* saved_;
 };

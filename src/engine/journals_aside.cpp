@@ -2,7 +2,8 @@
 
 namespace pezolva::engine {
 
-JournalsAside::JournalsAside(FileSystem& files, const std::string& database, const std::string& aside)
+JournalsAside::JournalsAside(FileSystem& files, const std::string& database,
+                             const std::string& aside)
     : files_(files), database_(database), aside_(aside) {
     try {
         for (const char* ending : {"-journal", "-wal"}) {

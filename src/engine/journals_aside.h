@@ -15,7 +15,7 @@ namespace pezolva::engine {
 // is deleted that an undo would need: `bring_back` puts them beside the
 // database again.  For the holder of the database's exclusive lock.
 class JournalsAside {
-public:
+  public:
     // Moves them; throws FileError when a move fails, with those moved
     // already put back.
     JournalsAside(FileSystem& files, const std::string& database, const std::string& aside);
@@ -24,7 +24,7 @@ public:
     // stays beside `aside`, with the old file.
     void bring_back();
 
-private:
+  private:
     void remove_quietly(const std::string& path);
 
     FileSystem& files_;

@@ -18,9 +18,11 @@ namespace {
 // this user belongs to it, the database's group: a team whose files are
 // group-writable can then lock each other out, whatever each one's umask.
 void share_like_database(int fd, const std::string& database_path) {
-    struct stat database {}, companion {};
+    struct stat database {
+    }, companion{};
     if (::stat(database_path.c_str(), &database) != 0 || ::fstat(fd, &companion) != 0) return;
-    if (companion.st_gid != database.st_gid) (void)::fchown(fd, static_cast<uid_t>(-1), database.st_gid);
+    if (companion.st_gid != database.st_gid)
+        (void)::fchown(fd, static_cast<uid_t>(-1), database.st_gid);
     (void)::fchmod(fd, database.st_mode & 0666);
 }
 
@@ -90,7 +92,8 @@ CompanionLock::CompanionLock(const std::string& database_path, Mode mode) {
         const int error = errno;
         // A reader goes on without a lock; whoever would replace the
         // database must know that nobody holds it.
-        if (mode == Mode::Exclusive && exists(companion)) throw cannot_tell(database_path, companion, error);
+        if (mode == Mode::Exclusive && exists(companion))
+            throw cannot_tell(database_path, companion, error);
         return;  // none, and none can be made: a folder nobody can change
     }
     const int operation = (mode == Mode::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
@@ -105,8 +108,10 @@ CompanionLock::CompanionLock(const std::string& database_path, Mode mode) {
 }
 
 CompanionLock CompanionLock::Adopt(int fd, const std::string& database_path) {
-    struct stat held {}, companion {};
-    if (fd < 0 || ::fstat(fd, &held) != 0 || ::stat(companion_path(database_path).c_str(), &companion) != 0 ||
+    struct stat held {
+    }, companion{};
+    if (fd < 0 || ::fstat(fd, &held) != 0 ||
+        ::stat(companion_path(database_path).c_str(), &companion) != 0 ||
         held.st_dev != companion.st_dev || held.st_ino != companion.st_ino) {
         throw in_use(database_path);
     }
@@ -117,7 +122,8 @@ CompanionLock CompanionLock::Adopt(int fd, const std::string& database_path) {
     // ...and it is `fd`: asking this open file again for the lock it holds
     // changes nothing.  (Never ask a file holding a shared lock for an
     // exclusive one: a refused conversion drops the lock it had.)
-    if (!exclusive_elsewhere || flock_retrying(fd, LOCK_EX | LOCK_NB) != 0) throw in_use(database_path);
+    if (!exclusive_elsewhere || flock_retrying(fd, LOCK_EX | LOCK_NB) != 0)
+        throw in_use(database_path);
     ::fcntl(fd, F_SETFD, FD_CLOEXEC);
     CompanionLock lock;
     lock.fd_ = fd;

@@ -30,7 +30,7 @@ bool InUse(const std::string& database_path);
 // A held companion lock, released when the object goes.  Moves, never
 // copies.
 class CompanionLock {
-public:
+  public:
     enum class Mode { Shared, Exclusive };
 
     // Takes the lock without waiting.  Throws EngineError (ErroEmUso) when
@@ -61,19 +61,19 @@ public:
     // EngineError (ErroEmUso) otherwise, closing nothing that is not ours.
     static CompanionLock Adopt(int fd, const std::string& database_path);
 
-private:
+  private:
     int fd_ = -1;
 };
 
 // The lock taken before a database file is replaced or renamed.
 class ExclusiveLock {
-public:
+  public:
     // Throws EngineError (ErroEmUso) when the database is in use.
     explicit ExclusiveLock(const std::string& database_path)
         : lock_(database_path, CompanionLock::Mode::Exclusive) {}
     void release() { lock_.release(); }
 
-private:
+  private:
     CompanionLock lock_;
 };
 

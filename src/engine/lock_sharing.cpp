@@ -11,10 +11,10 @@
 namespace pezolva::engine {
 namespace {
 
-constexpr std::array kLocal = {"ext2",  "ext3",    "ext4",  "xfs",     "btrfs", "tmpfs",   "ramfs",
-                               "f2fs",  "zfs",     "jfs",   "reiserfs", "bcachefs", "nilfs2", "overlay",
-                               "vfat",  "msdos",   "exfat", "ntfs",    "ntfs3", "hfsplus", "udf",
-                               "iso9660", "squashfs", "erofs"};
+constexpr std::array kLocal = {"ext2",   "ext3",    "ext4", "xfs",     "btrfs",    "tmpfs",
+                               "ramfs",  "f2fs",    "zfs",  "jfs",     "reiserfs", "bcachefs",
+                               "nilfs2", "overlay", "vfat", "msdos",   "exfat",    "ntfs",
+                               "ntfs3",  "hfsplus", "udf",  "iso9660", "squashfs", "erofs"};
 
 // One line of the mount table: "36 35 98:0 /mnt1 /mnt2 rw,noatime master:1 - ext3 /dev/root rw".
 struct Montagem {
@@ -94,7 +94,8 @@ std::optional<std::string> locks_not_shared_on(const std::string& tipo, const st
         return std::nullopt;
     }
     if (tipo == "cifs" || tipo == "smb3") {
-        if (tem_opcao(opcoes, "nobrl")) return recusa(tipo, "os bloqueios não chegam ao servidor (nobrl)");
+        if (tem_opcao(opcoes, "nobrl"))
+            return recusa(tipo, "os bloqueios não chegam ao servidor (nobrl)");
         if (tipo == "cifs" && !contem(opcoes, "vers=3")) {
             return recusa(tipo, "os bloqueios só chegam ao servidor a partir da versão 3 do SMB");
         }

@@ -21,11 +21,15 @@ void check_criterion(std::string_view criterion) {
     int depth = 0;
     bool sound = !tokens.empty();
     for (const detail::Token& t : tokens) {
-        if (detail::is_punct(criterion, t, '(')) ++depth;
-        else if (detail::is_punct(criterion, t, ')')) sound = sound && --depth >= 0;
-        else if (detail::is_punct(criterion, t, ';')) sound = false;
+        if (detail::is_punct(criterion, t, '('))
+            ++depth;
+        else if (detail::is_punct(criterion, t, ')'))
+            sound = sound && --depth >= 0;
+        else if (detail::is_punct(criterion, t, ';'))
+            sound = false;
     }
-    if (!sound || depth != 0) throw EngineError(ErroSintaxe, "Critério inválido: " + std::string(criterion));
+    if (!sound || depth != 0)
+        throw EngineError(ErroSintaxe, "Critério inválido: " + std::string(criterion));
 }
 
 }  // namespace
@@ -133,14 +137,17 @@ bool Recordset::Updatable() const {
 
 void Recordset::Edit() {
     if (!Updatable()) {
-        throw EngineError(ErroSoLeitura, "Não é possível actualizar: o conjunto de registos é só de leitura.");
+        throw EngineError(ErroSoLeitura,
+                          "Não é possível actualizar: o conjunto de registos é só de leitura.");
     }
     edited_ = current();
     changed_.assign(edited_.size(), false);
     editing_ = true;
 }
 
-void Recordset::SetField(std::string_view name, const Value& value) { SetField(field_index(name), value); }
+void Recordset::SetField(std::string_view name, const Value& value) {
+    SetField(field_index(name), value);
+}
 
 void Recordset::SetField(std::size_t index, const Value& value) {
     check_open();
@@ -156,19 +163,21 @@ void Recordset::Update() {
     std::string assignments;
     for (std::size_t i = 0; i < changed_.size(); ++i) {
         if (!changed_[i]) continue;
-        assignments += (assignments.empty() ? "" : ", ") + quote_identifier(source_->columns[i]) + " = ?" +
-                       std::to_string(i + 1);
+        assignments += (assignments.empty() ? "" : ", ") + quote_identifier(source_->columns[i]) +
+                       " = ?" + std::to_string(i + 1);
     }
     if (!assignments.empty()) {
         detail::DbState& state = *source_->state;
-        const std::string sql = "UPDATE " + quote_identifier(source_->table) + " SET " + assignments + " WHERE " +
-                                source_->rowid_name + " = ?" + std::to_string(changed_.size() + 1) +
-                                " RETURNING " + source_->rowid_name;
+        const std::string sql = "UPDATE " + quote_identifier(source_->table) + " SET " +
+                                assignments + " WHERE " + source_->rowid_name + " = ?" +
+                                std::to_string(changed_.size() + 1) + " RETURNING " +
+                                source_->rowid_name;
         detail::Statement s = state.prepare(sql);
         for (std::size_t i = 0; i < changed_.size(); ++i) {
             if (changed_[i]) s.bind(static_cast<int>(i + 1), edited_[i]);
         }
-        s.bind_int64(static_cast<int>(changed_.size() + 1), source_->rowids[static_cast<std::size_t>(position_)]);
+        s.bind_int64(static_cast<int>(changed_.size() + 1),
+                     source_->rowids[static_cast<std::size_t>(position_)]);
         if (!s.step()) throw EngineError(ErroRegistoEliminado, "O registo actual foi eliminado.");
         // A changed INTEGER PRIMARY KEY moves the row to another rowid.
         const std::int64_t rowid = s.column_int64(0);
@@ -209,13 +218,15 @@ bool Recordset::find_from(std::size_t start, std::string_view criterion) {
         std::string columns;
         const auto& fields = source_->fields.items();
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            columns += (i ? ", ?" : "?") + std::to_string(i + 1) + " AS " + quote_identifier(fields[i].Name());
+            columns += (i ? ", ?" : "?") + std::to_string(i + 1) + " AS " +
+                       quote_identifier(fields[i].Name());
         }
-        detail::Statement s =
-            state.prepare("SELECT 1 FROM (SELECT " + columns + ") WHERE (" + std::string(criterion) + ")");
+        detail::Statement s = state.prepare("SELECT 1 FROM (SELECT " + columns + ") WHERE (" +
+                                            std::string(criterion) + ")");
         for (std::size_t r = start; r < source_->rows.size() && found < 0; ++r) {
             s.reset();
-            for (std::size_t i = 0; i < fields.size(); ++i) s.bind(static_cast<int>(i + 1), source_->rows[r][i]);
+            for (std::size_t i = 0; i < fields.size(); ++i)
+                s.bind(static_cast<int>(i + 1), source_->rows[r][i]);
             if (s.step()) found = static_cast<std::int64_t>(r);
         }
     }

@@ -15,7 +15,7 @@ namespace pezolva::engine {
 namespace detail {
 class DbState;
 struct RecordSource;
-}
+}  // namespace detail
 
 // A cursor over the rows of a table or a statement.  Over a table name, or
 // a plain "select columns from <one table> ..." it keeps only the rowids in
@@ -24,12 +24,12 @@ struct RecordSource;
 // Values come typed by their field: Yes/No as bool, Date/Time as DateTime,
 // Single and Double as double.
 class Recordset {
-public:
+  public:
     Recordset() = default;  // closed
 
-    void MoveFirst();  // ErroSemRegistoActual when empty
-    void MoveLast();   // ErroSemRegistoActual when empty
-    void MoveNext();   // ErroSemRegistoActual at EOF
+    void MoveFirst();     // ErroSemRegistoActual when empty
+    void MoveLast();      // ErroSemRegistoActual when empty
+    void MoveNext();      // ErroSemRegistoActual at EOF
     void MovePrevious();  // ErroSemRegistoActual at BOF
     // Both are true when there are no rows.
     bool IsEOF() const;
@@ -78,7 +78,7 @@ public:
     void Close();
     bool IsOpen() const { return source_ != nullptr; }
 
-private:
+  private:
     friend class Database;
     explicit Recordset(std::shared_ptr<detail::RecordSource> source);
 

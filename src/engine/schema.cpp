@@ -5,7 +5,9 @@
 namespace pezolva::engine {
 
 Field::Field(std::string name, int type, int size)
-    : name_(std::move(name)), declared_(declared_type_for(type, size)), type_(field_type_of(declared_)) {}
+    : name_(std::move(name)),
+      declared_(declared_type_for(type, size)),
+      type_(field_type_of(declared_)) {}
 
 Field Field::FromDeclared(std::string name, std::string declared, bool not_null) {
     Field f;

@@ -10,7 +10,7 @@ namespace pezolva::engine {
 
 // A field (column) of a table or of a recordset.
 class Field {
-public:
+  public:
     Field() = default;
     // A new field definition; `size` is the text length for TipoTexto and
     // is otherwise replaced by the type's width.  Throws EngineError
@@ -33,7 +33,7 @@ public:
     // declared type, COLLATE NOCASE for text, NOT NULL when required.
     std::string definition() const;
 
-private:
+  private:
     std::string name_;
     std::string declared_;
     FieldType type_;
@@ -42,7 +42,7 @@ private:
 
 // An index of a table.  The primary index is the table's PRIMARY KEY.
 class Index {
-public:
+  public:
     Index() = default;
     explicit Index(std::string name) : name_(std::move(name)) {}
 
@@ -58,7 +58,7 @@ public:
     void SetRequired(bool required) { required_ = required; }
     void SetUnique(bool unique) { unique_ = unique; }
 
-private:
+  private:
     std::string name_;
     std::vector<std::string> fields_;
     bool primary_ = false;
@@ -76,11 +76,15 @@ struct RelationField {
 // A relation: one foreign-key constraint.  Table is the referenced side,
 // ForeignTable the referencing side.
 class Relation {
-public:
+  public:
     Relation(std::string name, std::string table, std::string foreign_table,
              std::vector<RelationField> fields, std::string on_update, std::string on_delete)
-        : name_(std::move(name)), table_(std::move(table)), foreign_table_(std::move(foreign_table)),
-          fields_(std::move(fields)), on_update_(std::move(on_update)), on_delete_(std::move(on_delete)) {}
+        : name_(std::move(name)),
+          table_(std::move(table)),
+          foreign_table_(std::move(foreign_table)),
+          fields_(std::move(fields)),
+          on_update_(std::move(on_update)),
+          on_delete_(std::move(on_delete)) {}
 
     const std::string& Name() const { return name_; }
     const std::string& Table() const { return table_; }
@@ -90,7 +94,7 @@ public:
     const std::string& OnUpdate() const { return on_update_; }
     const std::string& OnDelete() const { return on_delete_; }
 
-private:
+  private:
     std::string name_;
     std::string table_;
     std::string foreign_table_;

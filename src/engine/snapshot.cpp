@@ -27,7 +27,8 @@ constexpr std::size_t kKernelBlock = 64 << 20;
 
 EngineError write_error(int error_number, const std::string& target) {
     if (error_number == ENOSPC || error_number == EDQUOT) {
-        return {ErroDiscoCheio, "Não há espaço suficiente no disco para o ficheiro '" + target + "'."};
+        return {ErroDiscoCheio,
+                "Não há espaço suficiente no disco para o ficheiro '" + target + "'."};
     }
     return {ErroDisco, "Erro de disco ao escrever o ficheiro '" + target + "'."};
 }
@@ -37,16 +38,18 @@ EngineError read_error(const std::string& database) {
 }
 
 void check_interruption() {
-    if (interruption_requested() != 0) throw EngineError(ErroCancelado, "A operação foi interrompida.");
+    if (interruption_requested() != 0)
+        throw EngineError(ErroCancelado, "A operação foi interrompida.");
 }
 
 // The target file, removed when the copy does not finish.
 class Target {
-public:
+  public:
     Target(const std::string& path, mode_t mode) : path_(path) {
         fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd_ < 0) {
-            if (errno == EEXIST) throw EngineError(ErroBaseExiste, "A base de dados '" + path + "' já existe.");
+            if (errno == EEXIST)
+                throw EngineError(ErroBaseExiste, "A base de dados '" + path + "' já existe.");
             throw write_error(errno, path);
         }
     }
@@ -83,7 +86,7 @@ public:
         kept_ = true;
     }
 
-private:
+  private:
     std::string path_;
     int fd_ = -1;
     bool kept_ = false;
@@ -95,7 +98,8 @@ using Progress = std::function<void(std::int64_t, std::int64_t)>;
 // its calls through to the unix layer would name that one if asked by file).
 bool plain_unix_layer(detail::DbState& state) {
     sqlite3_vfs* layer = nullptr;
-    return sqlite3_file_control(state.db(), "main", SQLITE_FCNTL_VFS_POINTER, &layer) == SQLITE_OK &&
+    return sqlite3_file_control(state.db(), "main", SQLITE_FCNTL_VFS_POINTER, &layer) ==
+               SQLITE_OK &&
            layer != nullptr && layer->zName != nullptr && std::strcmp(layer->zName, "unix") == 0;
 }
 
@@ -140,7 +144,8 @@ std::int64_t kernel_copy(int from, Target& out, std::int64_t size, const Progres
     loff_t in = 0, at = 0;
     while (in < size) {
         check_interruption();
-        const auto chunk = static_cast<std::size_t>(std::min<std::int64_t>(kKernelBlock, size - in));
+        const auto chunk =
+            static_cast<std::size_t>(std::min<std::int64_t>(kKernelBlock, size - in));
         const ssize_t n = ::copy_file_range(from, &in, out.fd(), &at, chunk, 0);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == ENOSPC || errno == EDQUOT)) throw write_error(errno, out.path());
@@ -156,7 +161,8 @@ void read_through_sqlite(sqlite3_file* file, const std::string& database, Target
     for (std::int64_t offset = from; offset < size;) {
         check_interruption();
         const int n = static_cast<int>(std::min<std::int64_t>(kBlock, size - offset));
-        if (file->pMethods->xRead(file, block.data(), n, offset) != SQLITE_OK) throw read_error(database);
+        if (file->pMethods->xRead(file, block.data(), n, offset) != SQLITE_OK)
+            throw read_error(database);
         out.write_at(block.data(), static_cast<std::size_t>(n), offset);
         offset += n;
         if (copied) copied(offset, size);
@@ -165,7 +171,8 @@ void read_through_sqlite(sqlite3_file* file, const std::string& database, Target
 
 }  // namespace
 
-bool SnapshotFile(Database& database, const std::string& target, mode_t mode, const Progress& copied) {
+bool SnapshotFile(Database& database, const std::string& target, mode_t mode,
+                  const Progress& copied) {
     detail::DbState& state = *database.state();
     if (iequals(state.value("PRAGMA main.journal_mode").to_text(), "wal")) return false;
 
@@ -176,7 +183,8 @@ bool SnapshotFile(Database& database, const std::string& target, mode_t mode, co
     sqlite3_file* file = nullptr;
     if (sqlite3_file_control(state.db(), "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
         file == nullptr || file->pMethods == nullptr) {
-        throw EngineError(ErroMotor, "Não foi possível ler o ficheiro da base de dados '" + state.path() + "'.");
+        throw EngineError(
+            ErroMotor, "Não foi possível ler o ficheiro da base de dados '" + state.path() + "'.");
     }
     sqlite3_int64 size = 0;
     if (file->pMethods->xFileSize(file, &size) != SQLITE_OK) throw read_error(state.path());

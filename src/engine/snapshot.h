@@ -1,9 +1,10 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <sys/types.h>
 
 #include "engine/database.h"
 

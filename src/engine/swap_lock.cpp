@@ -24,7 +24,8 @@ SwapLock::SwapLock(const std::string& path) {
         detail::query_value(connection.get(), "SELECT count(*) FROM sqlite_schema", path);
     } catch (const EngineError& e) {
         if (e.numero() == ErroBloqueado || e.numero() == ErroEmUso) {
-            throw EngineError(ErroEmUso, "A base de dados '" + path + "' está em uso por outro programa.");
+            throw EngineError(ErroEmUso,
+                              "A base de dados '" + path + "' está em uso por outro programa.");
         }
         if (e.numero() == ErroDanificada || e.numero() == ErroNaoBaseDados) return;
         throw;

@@ -15,7 +15,7 @@ namespace pezolva::engine {
 // mode, which takes the file's exclusive lock and keeps the WAL index in
 // this process.  Either is waited for within the engine's busy time-out.
 class SwapLock {
-public:
+  public:
     // Throws EngineError (ErroEmUso) when another connection keeps the lock
     // past the time-out.  A file SQLite cannot read as a database (a
     // damaged one, the usual reason to replace it) has no lock of SQLite's
@@ -29,7 +29,7 @@ public:
     // Lets go now: ends the transaction and closes the connection.
     void release();
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> state_;
 };

@@ -19,8 +19,10 @@ Collection<T> without(const Collection<T>& items, std::string_view name) {
     std::vector<T> kept;
     bool removed = false;
     for (const T& item : items) {
-        if (!removed && iequals(item.Name(), name)) removed = true;
-        else kept.push_back(item);
+        if (!removed && iequals(item.Name(), name))
+            removed = true;
+        else
+            kept.push_back(item);
     }
     if (!removed) throw item_not_found(std::string(name));
     return Collection<T>(std::move(kept));
@@ -62,7 +64,8 @@ void TableDef::AppendField(const Field& field) {
         plan.add_field = field;
         detail::rebuild_table(*state_, stored_table(*state_, name_), plan);
     } else {
-        state_->exec("ALTER TABLE " + quote_identifier(name_) + " ADD COLUMN " + field.definition());
+        state_->exec("ALTER TABLE " + quote_identifier(name_) + " ADD COLUMN " +
+                     field.definition());
     }
     Refresh();
 }
@@ -80,7 +83,8 @@ void TableDef::DeleteField(std::string_view name) {
         for (const RelationField& f : r.Fields()) {
             if (iequals(f.Name, column)) {
                 throw EngineError(ErroCampoEmRelacao, "Não é possível eliminar o campo '" + column +
-                                                          "': faz parte da relação '" + r.Name() + "'.");
+                                                          "': faz parte da relação '" + r.Name() +
+                                                          "'.");
             }
         }
     }
@@ -97,15 +101,19 @@ void TableDef::DeleteField(std::string_view name) {
         plan.drop_column = column;
         detail::rebuild_table(*state_, stored_table(*state_, name_), plan);
     } else {
-        state_->exec("ALTER TABLE " + quote_identifier(name_) + " DROP COLUMN " + quote_identifier(column));
+        state_->exec("ALTER TABLE " + quote_identifier(name_) + " DROP COLUMN " +
+                     quote_identifier(column));
     }
     Refresh();
 }
 
 void TableDef::AppendRelation(const Relation& relation) {
-    if (state_) throw EngineError(ErroArgumento, "A tabela '" + name_ + "' já foi criada: a relação já não se junta.");
+    if (state_)
+        throw EngineError(ErroArgumento,
+                          "A tabela '" + name_ + "' já foi criada: a relação já não se junta.");
     if (!iequals(relation.ForeignTable(), name_) || relation.Fields().empty()) {
-        throw EngineError(ErroArgumento, "A relação '" + relation.Name() + "' não é da tabela '" + name_ + "'.");
+        throw EngineError(ErroArgumento,
+                          "A relação '" + relation.Name() + "' não é da tabela '" + name_ + "'.");
     }
     relations_.push_back(relation);
 }
@@ -116,7 +124,8 @@ void TableDef::AppendIndex(const Index& index) {
     const bool has_primary =
         std::any_of(indexes_.begin(), indexes_.end(), [](const Index& i) { return i.Primary(); });
     if (index.Primary() && has_primary) {
-        throw EngineError(ErroChavePrimariaExiste, "A tabela '" + name_ + "' já tem uma chave primária.");
+        throw EngineError(ErroChavePrimariaExiste,
+                          "A tabela '" + name_ + "' já tem uma chave primária.");
     }
     for (const std::string& f : index.Fields()) {
         if (!fields_.Contains(f)) throw item_not_found(f);
@@ -153,15 +162,18 @@ void TableDef::DeleteIndex(std::string_view name) {
     }
     const detail::StoredTable table = stored_table(*state_, name_);
     const std::vector<detail::IndexInfo> infos = detail::read_indexes(*state_, table);
-    auto it = std::find_if(infos.begin(), infos.end(),
-                           [&](const detail::IndexInfo& i) { return iequals(i.index.Name(), name); });
+    auto it = std::find_if(infos.begin(), infos.end(), [&](const detail::IndexInfo& i) {
+        return iequals(i.index.Name(), name);
+    });
     if (it == infos.end()) throw item_not_found(std::string(name));
     if (it->origin == detail::IndexInfo::Created) {
         state_->exec("DROP INDEX " + quote_identifier(it->stored_name));
     } else {
         detail::RebuildPlan plan;
-        if (it->origin == detail::IndexInfo::PrimaryKey) plan.drop_primary_key = true;
-        else plan.drop_unique = it->index.Fields();
+        if (it->origin == detail::IndexInfo::PrimaryKey)
+            plan.drop_primary_key = true;
+        else
+            plan.drop_unique = it->index.Fields();
         detail::rebuild_table(*state_, table, plan);
     }
     Refresh();

@@ -13,14 +13,14 @@ namespace pezolva::engine {
 namespace detail {
 class DbState;
 struct StoredTable;
-}
+}  // namespace detail
 
 // A table definition.  One read from a database is a snapshot of its
 // fields and indexes, refreshed after each change made through it; one
 // made by Database::CreateTableDef collects fields and indexes until
 // Database::AppendTableDef stores it.
 class TableDef {
-public:
+  public:
     TableDef() = default;
 
     const std::string& Name() const { return name_; }
@@ -30,7 +30,9 @@ public:
     // then the other indexes in the order they were made.
     const Collection<Index>& Indexes() const { return indexes_; }
 
-    static Field CreateField(std::string name, int type, int size = 0) { return Field(std::move(name), type, size); }
+    static Field CreateField(std::string name, int type, int size = 0) {
+        return Field(std::move(name), type, size);
+    }
     static Index CreateIndex(std::string name) { return Index(std::move(name)); }
 
     // Adds a column (ALTER TABLE ADD COLUMN; a required one through a
@@ -61,7 +63,7 @@ public:
     void Refresh();
     bool stored() const { return state_ != nullptr; }
 
-private:
+  private:
     friend class Database;
     // Reads the definition of `table`, whose indexes were made in the order
     // `made` gives (nullptr: look it up).

@@ -33,7 +33,8 @@ std::optional<std::string> findings(detail::DbState& state, const std::string& s
         detail::Statement s = state.prepare(sql);
         std::vector<std::optional<std::string>> found;
         while (s.step()) {
-            if (std::string line = s.column_text(0); line != "ok") found.emplace_back(std::move(line));
+            if (std::string line = s.column_text(0); line != "ok")
+                found.emplace_back(std::move(line));
         }
         return JoinFindings(found);
     });
@@ -77,7 +78,7 @@ std::uint32_t big_endian(const unsigned char* bytes) {
 // Every page counted once in `used`; a page out of range or counted twice
 // is said in `problem`.
 class PageTally {
-public:
+  public:
     explicit PageTally(std::int64_t page_count)
         : used_(static_cast<std::size_t>(page_count) + 1, false) {}
 
@@ -102,7 +103,7 @@ public:
     }
     const std::string& problem() const { return problem_; }
 
-private:
+  private:
     std::vector<bool> used_;
     std::int64_t distinct_ = 0, twice_ = 0;
     std::string problem_;
@@ -115,11 +116,14 @@ void count_free_list(detail::DbState& state, std::int64_t page_size, PageTally& 
     sqlite3_file* file = nullptr;
     if (sqlite3_file_control(state.db(), "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
         file == nullptr || file->pMethods == nullptr) {
-        throw EngineError(ErroMotor, "Não foi possível ler o ficheiro da base de dados '" + state.path() + "'.");
+        throw EngineError(
+            ErroMotor, "Não foi possível ler o ficheiro da base de dados '" + state.path() + "'.");
     }
     const auto read = [&](std::int64_t offset, std::vector<unsigned char>& into) {
-        if (file->pMethods->xRead(file, into.data(), static_cast<int>(into.size()), offset) != SQLITE_OK) {
-            throw EngineError(ErroDisco, "Erro de disco ao aceder à base de dados '" + state.path() + "'.");
+        if (file->pMethods->xRead(file, into.data(), static_cast<int>(into.size()), offset) !=
+            SQLITE_OK) {
+            throw EngineError(ErroDisco,
+                              "Erro de disco ao aceder à base de dados '" + state.path() + "'.");
         }
     };
     std::vector<unsigned char> header(8), trunk(static_cast<std::size_t>(page_size));
@@ -140,14 +144,15 @@ void count_free_list(detail::DbState& state, std::int64_t page_size, PageTally& 
             break;
         }
         for (std::int64_t i = 0; i < leaves; ++i) {
-            tally.count(big_endian(&trunk[static_cast<std::size_t>(8 + 4 * i)]), "da lista de páginas livres");
+            tally.count(big_endian(&trunk[static_cast<std::size_t>(8 + 4 * i)]),
+                        "da lista de páginas livres");
         }
         listed += 1 + leaves;
         page = big_endian(&trunk[0]);
     }
     if (tally.problem().empty() && listed != declared) {
-        tally.note("A lista de páginas livres tem " + std::to_string(listed) + " páginas e o ficheiro diz " +
-                   std::to_string(declared) + ".");
+        tally.note("A lista de páginas livres tem " + std::to_string(listed) +
+                   " páginas e o ficheiro diz " + std::to_string(declared) + ".");
     }
 }
 
@@ -165,19 +170,24 @@ std::optional<std::string> unaccounted_pages(detail::DbState& state, std::int64_
     const std::int64_t lock_page = 1073741824 / page_size + 1;
     const bool has_lock_page = page_count >= lock_page;
     const std::int64_t expected = page_count - (has_lock_page ? 1 : 0);
-    if (tally.distinct() == expected && tally.twice() == 0 && !(has_lock_page && tally.is_used(lock_page))) {
+    if (tally.distinct() == expected && tally.twice() == 0 &&
+        !(has_lock_page && tally.is_used(lock_page))) {
         return std::nullopt;
     }
-    return "O ficheiro tem " + std::to_string(expected) + " páginas em uso, e as árvores e a lista de "
-           "páginas livres ocupam " + std::to_string(tally.distinct()) + " (" +
-           std::to_string(tally.twice()) + " mais de uma vez).";
+    return "O ficheiro tem " + std::to_string(expected) +
+           " páginas em uso, e as árvores e a lista de "
+           "páginas livres ocupam " +
+           std::to_string(tally.distinct()) + " (" + std::to_string(tally.twice()) +
+           " mais de uma vez).";
 }
 
 }  // namespace
 
 std::int64_t EstimatedRows(detail::DbState& state, const std::string& table) {
     try {
-        return state.value("SELECT max(rowid) FROM main." + quote_identifier(table)).to_integer().value_or(0);
+        return state.value("SELECT max(rowid) FROM main." + quote_identifier(table))
+            .to_integer()
+            .value_or(0);
     } catch (const EngineError&) {
         return kUnknownRows;
     }
@@ -192,7 +202,8 @@ QuickCheckPieces::QuickCheckPieces(Database& database) {
             : tables_largest_first(state);
     // One table with all the rows cannot be shared out: the page accounting
     // would only add a second reading of it.
-    if (tables.size() < 2 || (tables[0].rows != kUnknownRows && tables[1].rows < tables[0].rows / 100)) {
+    if (tables.size() < 2 ||
+        (tables[0].rows != kUnknownRows && tables[1].rows < tables[0].rows / 100)) {
         pieces_.push_back({Kind::WholeFile, "", std::numeric_limits<std::int64_t>::max() / 2});
         return;
     }
@@ -232,8 +243,9 @@ std::optional<std::string> QuickCheckOnTwoConnections(const std::string& path,
     const QuickCheckPieces pieces(first);
     if (pieces.size() == 1) return pieces.Run(first, 0);
     std::vector<std::optional<std::string>> found(pieces.size());
-    detail::ShareOnTwoConnections(first, path, connect, pieces.size(), {},
-                                  [&](Database& on, std::size_t i, bool) { found[i] = pieces.Run(on, i); });
+    detail::ShareOnTwoConnections(
+        first, path, connect, pieces.size(), {},
+        [&](Database& on, std::size_t i, bool) { found[i] = pieces.Run(on, i); });
     return JoinFindings(found);
 }
 

@@ -19,7 +19,7 @@ namespace pezolva::engine {
 // whose rows are nearly all in one table, or an SQLite without dbstat, is
 // one piece: quick_check of the whole file.
 class QuickCheckPieces {
-public:
+  public:
     // Plans the pieces from `database`, any connection to the file.
     explicit QuickCheckPieces(Database& database);
 
@@ -34,7 +34,7 @@ public:
     // finding too; an interruption request throws ErroCancelado.
     std::optional<std::string> Run(Database& on, std::size_t i) const;
 
-private:
+  private:
     enum class Kind { WholeFile, Pages, Table };
     struct Piece {
         Kind kind;

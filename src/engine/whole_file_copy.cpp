@@ -48,10 +48,12 @@ std::vector<std::string> header_settings(detail::DbState& state) {
 std::optional<std::vector<SchemaEntry>> extra_definitions(detail::DbState& source,
                                                           detail::DbState& structure) {
     if (header_settings(source) != header_settings(structure)) return std::nullopt;
-    const std::vector<SchemaEntry> mine = schema_entries(source), wanted = schema_entries(structure);
+    const std::vector<SchemaEntry> mine = schema_entries(source),
+                                   wanted = schema_entries(structure);
     if (!std::includes(mine.begin(), mine.end(), wanted.begin(), wanted.end())) return std::nullopt;
     std::vector<SchemaEntry> extra;
-    std::set_difference(mine.begin(), mine.end(), wanted.begin(), wanted.end(), std::back_inserter(extra));
+    std::set_difference(mine.begin(), mine.end(), wanted.begin(), wanted.end(),
+                        std::back_inserter(extra));
     return extra;
 }
 
@@ -73,17 +75,19 @@ bool extras_can_go(const std::vector<SchemaEntry>& extra) {
 // The structure database attached read-only to `state` for as long as the
 // object lives; attached outside any transaction, as SQLite requires.
 class AttachedStructure {
-public:
+  public:
     AttachedStructure(detail::DbState& state, const std::string& path) : state_(state) {
         detail::Statement attach = state_.prepare("ATTACH ?1 AS pz_estrutura");
         attach.bind_text(1, detail::file_uri(path, "mode=ro"));
         attach.run();
     }
-    ~AttachedStructure() { sqlite3_exec(state_.db(), "DETACH pz_estrutura", nullptr, nullptr, nullptr); }
+    ~AttachedStructure() {
+        sqlite3_exec(state_.db(), "DETACH pz_estrutura", nullptr, nullptr, nullptr);
+    }
     AttachedStructure(const AttachedStructure&) = delete;
     AttachedStructure& operator=(const AttachedStructure&) = delete;
 
-private:
+  private:
     detail::DbState& state_;
 };
 
@@ -96,12 +100,14 @@ void keep_structure(detail::DbState& a, const std::vector<SchemaEntry>& extra,
     detail::TransactionGuard changing(a, true);
     for (const std::string& t : structure_rows) {
         a.exec("DELETE FROM main." + quote_identifier(t));
-        a.exec("INSERT INTO main." + quote_identifier(t) + " SELECT * FROM pz_estrutura." + quote_identifier(t));
+        a.exec("INSERT INTO main." + quote_identifier(t) + " SELECT * FROM pz_estrutura." +
+               quote_identifier(t));
     }
     for (const char* kind : {"table", "view", "trigger", "index"}) {
         for (const SchemaEntry& e : extra) {
             if (std::get<0>(e) != kind || std::get<1>(e).rfind("sqlite_", 0) == 0) continue;
-            a.exec(std::string("DROP ") + kind + " IF EXISTS main." + quote_identifier(std::get<1>(e)));
+            a.exec(std::string("DROP ") + kind + " IF EXISTS main." +
+                   quote_identifier(std::get<1>(e)));
         }
     }
     changing.commit();
@@ -155,9 +161,11 @@ bool sorts_nothing(detail::DbState& state, const std::string& sql) {
 // The search for a row of `table` whose key `k` has no parent: the merge
 // of the two orders where indexes give them (a large table's key is then
 // read once, with no lookup per value), else the distinct values looked up.
-std::string orphan_search(detail::DbState& state, const detail::RuleTable& table, const detail::ForeignKey& k) {
+std::string orphan_search(detail::DbState& state, const detail::RuleTable& table,
+                          const detail::ForeignKey& k) {
     const detail::KeyCheck check = detail::key_check(table, k);
-    return sorts_nothing(state, check.any_orphan_merged) ? check.any_orphan_merged : check.any_orphan;
+    return sorts_nothing(state, check.any_orphan_merged) ? check.any_orphan_merged
+                                                         : check.any_orphan;
 }
 
 std::vector<Search> searches(detail::DbState& state, std::vector<TableRows>& tables, bool& broken) {
@@ -172,9 +180,9 @@ std::vector<Search> searches(detail::DbState& state, std::vector<TableRows>& tab
         // its rows, and the search for a wrong type stops at the first.
         out.push_back({index, "SELECT count(*) FROM " + table->qualified(), true, rows / 4});
         if (const std::string types = detail::type_condition(*table); !types.empty()) {
-            out.push_back({index,
-                           "SELECT 1 FROM " + table->qualified() + " AS c WHERE " + types + " LIMIT 1",
-                           false, rows});
+            out.push_back(
+                {index, "SELECT 1 FROM " + table->qualified() + " AS c WHERE " + types + " LIMIT 1",
+                 false, rows});
         }
         for (const detail::ForeignKey& k : table->keys) {
             // A key to a table that is not there has no parent row to find.
@@ -190,7 +198,7 @@ std::vector<Search> searches(detail::DbState& state, std::vector<TableRows>& tab
 // One piece of the shared work: a search, or a piece of the quick_check.
 struct Job {
     bool search = true;
-    std::size_t index = 0;  // into the searches or the check's pieces
+    std::size_t index = 0;             // into the searches or the check's pieces
     std::optional<std::size_t> table;  // the table it belongs to, when one of the scan's
     std::int64_t weight = 0;
 };
@@ -198,7 +206,8 @@ struct Job {
 std::vector<Job> jobs_largest_first(const std::vector<Search>& all, const QuickCheckPieces& pieces,
                                     const std::vector<TableRows>& tables) {
     std::vector<Job> jobs;
-    for (std::size_t i = 0; i < all.size(); ++i) jobs.push_back({true, i, all[i].table, all[i].weight});
+    for (std::size_t i = 0; i < all.size(); ++i)
+        jobs.push_back({true, i, all[i].table, all[i].weight});
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         Job job{false, i, std::nullopt, pieces.weight(i)};
         for (std::size_t t = 0; t < tables.size(); ++t) {
@@ -208,14 +217,15 @@ std::vector<Job> jobs_largest_first(const std::vector<Search>& all, const QuickC
         if (job.table) job.weight *= 2;
         jobs.push_back(job);
     }
-    std::stable_sort(jobs.begin(), jobs.end(), [](const Job& a, const Job& b) { return a.weight > b.weight; });
+    std::stable_sort(jobs.begin(), jobs.end(),
+                     [](const Job& a, const Job& b) { return a.weight > b.weight; });
     return jobs;
 }
 
 // The tables whose every piece is done, gathered from both threads and told
 // on the calling one.
 class Finished {
-public:
+  public:
     Finished(const std::vector<Job>& jobs, std::size_t tables) : pending_(tables) {
         for (const Job& j : jobs) {
             if (j.table) ++pending_[*j.table];
@@ -231,7 +241,7 @@ public:
         return std::exchange(ready_, {});
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::vector<int> pending_;
     std::vector<std::size_t> ready_;

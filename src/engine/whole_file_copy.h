@@ -36,8 +36,8 @@ namespace pezolva::engine {
 // (its changes are journalled in memory and not synced: the caller syncs
 // the file before it names it).  Throws EngineError when
 // changing it fails.
-std::optional<std::int64_t> KeepStructureDefinitions(Database& source, Database& structure,
-                                                     const std::vector<std::string>& structure_rows = {});
+std::optional<std::int64_t> KeepStructureDefinitions(
+    Database& source, Database& structure, const std::vector<std::string>& structure_rows = {});
 
 // What reading every table of a database found.
 struct TableRows {

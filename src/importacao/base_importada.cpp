@@ -15,7 +15,7 @@ namespace {
 // Names SQLite keeps in one space per file (tables and indexes), without
 // regard to case; the original keeps index names per table.
 class Nomes {
-public:
+  public:
     bool livre(const std::string& nome) const { return !usados_.count(fold_case(nome)); }
     void usa(const std::string& nome) { usados_.insert(fold_case(nome)); }
     std::string unico(const std::string& tabela, const std::string& indice) {
@@ -25,7 +25,7 @@ public:
         return nome;
     }
 
-private:
+  private:
     std::set<std::string> usados_;
 };
 
@@ -39,12 +39,16 @@ bool chave_so_de(const TabelaJet& t, const std::string& campo) {
 engine::Relation relacao_engine(const RelacaoJet& r) {
     std::vector<engine::RelationField> campos;
     for (const auto& [campo, estrangeiro] : r.campos) campos.push_back({campo, estrangeiro});
-    return {r.nome, r.tabela, r.tabela_estrangeira, std::move(campos),
-            r.cascata_actualizacoes ? "CASCADE" : "NO ACTION", r.cascata_eliminacoes ? "CASCADE" : "NO ACTION"};
+    return {r.nome,
+            r.tabela,
+            r.tabela_estrangeira,
+            std::move(campos),
+            r.cascata_actualizacoes ? "CASCADE" : "NO ACTION",
+            r.cascata_eliminacoes ? "CASCADE" : "NO ACTION"};
 }
 
-void cria_tabela(engine::Database& db, const TabelaJet& t, const std::vector<RelacaoJet>& relacoes, Nomes& nomes,
-                 Ficheiro& ficheiro) {
+void cria_tabela(engine::Database& db, const TabelaJet& t, const std::vector<RelacaoJet>& relacoes,
+                 Nomes& nomes, Ficheiro& ficheiro) {
     engine::TableDef def = db.CreateTableDef(t.nome);
     for (const ColunaJet& c : t.colunas) {
         std::string nota;
@@ -63,7 +67,8 @@ void cria_tabela(engine::Database& db, const TabelaJet& t, const std::vector<Rel
     for (const RelacaoJet& r : relacoes) {
         if (!iequals(r.tabela_estrangeira, t.nome)) continue;
         if (!r.imposta) {
-            ficheiro.nao_transportado.push_back("relação " + r.nome + ": não é imposta no original, e aqui todas o são");
+            ficheiro.nao_transportado.push_back("relação " + r.nome +
+                                                ": não é imposta no original, e aqui todas o são");
             continue;
         }
         def.AppendRelation(relacao_engine(r));
@@ -86,7 +91,8 @@ std::int64_t copia_linhas(FonteJet& fonte, engine::Database& db, const std::stri
             return false;
         }
         std::string sql = inicio;
-        for (std::size_t i = 0; i < celulas.size(); ++i) sql += (i ? ", " : "") + literal(celulas[i]);
+        for (std::size_t i = 0; i < celulas.size(); ++i)
+            sql += (i ? ", " : "") + literal(celulas[i]);
         db.Execute(sql + ")");
         if (++n % 1000 == 0 && progresso) progresso(ficheiro, tabela, n);
         return true;
@@ -99,7 +105,8 @@ std::int64_t copia_linhas(FonteJet& fonte, engine::Database& db, const std::stri
 }  // namespace
 
 void importa_base(FonteJet& fonte, const std::string& destino, const std::string& palavra_passe,
-                  const Progresso& progresso, Ficheiro& ficheiro, Contagens& contagens, bool linhas) {
+                  const Progresso& progresso, Ficheiro& ficheiro, Contagens& contagens,
+                  bool linhas) {
     engine::Database db = engine::CreateDatabase(destino, palavra_passe);
     const std::vector<std::string> tabelas = fonte.tabelas();
     const std::vector<RelacaoJet> relacoes = fonte.relacoes();
@@ -107,7 +114,8 @@ void importa_base(FonteJet& fonte, const std::string& destino, const std::string
     for (const std::string& t : tabelas) nomes.usa(t);
     std::string tabela;
     try {
-        for (const std::string& t : tabelas) cria_tabela(db, fonte.tabela(tabela = t), relacoes, nomes, ficheiro);
+        for (const std::string& t : tabelas)
+            cria_tabela(db, fonte.tabela(tabela = t), relacoes, nomes, ficheiro);
         // The rows go in the source's order; the relations are checked
         // once, when the whole file is in.
         engine::Transaction transaccao(db);
@@ -120,30 +128,38 @@ void importa_base(FonteJet& fonte, const std::string& destino, const std::string
         tabela.clear();
         transaccao.Commit();
     } catch (const engine::EngineError& e) {
-        throw ErroImportacao(ficheiro.nome + (tabela.empty() ? "" : ", tabela " + tabela) + ": " + e.what());
+        throw ErroImportacao(ficheiro.nome + (tabela.empty() ? "" : ", tabela " + tabela) + ": " +
+                             e.what());
     }
-    for (const std::string& outro : fonte.outros_objectos()) ficheiro.nao_transportado.push_back(outro + ": não se transporta");
+    for (const std::string& outro : fonte.outros_objectos())
+        ficheiro.nao_transportado.push_back(outro + ": não se transporta");
     db.Close();
 }
 
-void confirma_base(const std::string& destino, const std::string& palavra_passe, const Contagens& contagens) {
+void confirma_base(const std::string& destino, const std::string& palavra_passe,
+                   const Contagens& contagens) {
     std::string tabela;
     try {
         engine::Database db = engine::OpenDatabase(destino, false, true, ";pwd=" + palavra_passe);
         engine::Recordset verificacao = db.OpenRecordset("PRAGMA quick_check");
         const std::string resultado = verificacao.Fields(std::size_t{0}).to_text();
-        if (resultado != "ok") throw ErroImportacao(destino + ": a verificação do ficheiro falhou (" + resultado + ").");
+        if (resultado != "ok")
+            throw ErroImportacao(destino + ": a verificação do ficheiro falhou (" + resultado +
+                                 ").");
         for (const auto& [nome, linhas] : contagens) {
             tabela = nome;
-            engine::Recordset conta = db.OpenRecordset("SELECT COUNT(*) FROM " + engine::quote_identifier(nome));
+            engine::Recordset conta =
+                db.OpenRecordset("SELECT COUNT(*) FROM " + engine::quote_identifier(nome));
             const auto escritas = conta.Fields(std::size_t{0}).to_integer();
             if (escritas != linhas) {
-                throw ErroImportacao(destino + ", tabela " + nome + ": " + std::to_string(escritas.value_or(-1)) +
-                                     " linhas escritas, " + std::to_string(linhas) + " lidas.");
+                throw ErroImportacao(destino + ", tabela " + nome + ": " +
+                                     std::to_string(escritas.value_or(-1)) + " linhas escritas, " +
+                                     std::to_string(linhas) + " lidas.");
             }
         }
     } catch (const engine::EngineError& e) {
-        throw ErroImportacao(destino + (tabela.empty() ? "" : ", tabela " + tabela) + ": " + e.what());
+        throw ErroImportacao(destino + (tabela.empty() ? "" : ", tabela " + tabela) + ": " +
+                             e.what());
     }
 }
 

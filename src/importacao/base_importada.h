@@ -19,11 +19,13 @@ using Contagens = std::map<std::string, std::int64_t>;
 // and the cause.
 // With `linhas` false, only the tables are written: a structure database.
 void importa_base(FonteJet& fonte, const std::string& destino, const std::string& palavra_passe,
-                  const Progresso& progresso, Ficheiro& ficheiro, Contagens& contagens, bool linhas = true);
+                  const Progresso& progresso, Ficheiro& ficheiro, Contagens& contagens,
+                  bool linhas = true);
 
 // Checks the written file: it opens with the password, passes SQLite's
 // quick check, and each table holds the rows the source had.  Throws
 // ErroImportacao naming the file and table.
-void confirma_base(const std::string& destino, const std::string& palavra_passe, const Contagens& contagens);
+void confirma_base(const std::string& destino, const std::string& palavra_passe,
+                   const Contagens& contagens);
 
 }  // namespace pezolva::importacao

@@ -59,20 +59,33 @@ Celula LeitorLinhas::celula(MdbColumn* c) {
     if (c->cur_value_len == 0) return {};
     const int inicio = c->cur_value_start;
     switch (c->col_type) {
-        case MDB_BYTE: return inteiro(mdb_->pg_buf[inicio]);
-        case MDB_INT: return inteiro(bytes_em<std::int16_t>(mdb_, inicio));
-        case MDB_LONGINT: return inteiro(bytes_em<std::int32_t>(mdb_, inicio));
-        case MDB_MONEY: return inteiro(bytes_em<std::int64_t>(mdb_, inicio));
-        case MDB_FLOAT: return real(bytes_em<float>(mdb_, inicio));
-        case MDB_DOUBLE: return real(bytes_em<double>(mdb_, inicio));
-        case MDB_DATETIME: return texto(data_jet_iso(bytes_em<double>(mdb_, inicio)));
-        case MDB_MEMO: return memo(c);
-        case MDB_OLE: return ole(c);
+        case MDB_BYTE:
+            return inteiro(mdb_->pg_buf[inicio]);
+        case MDB_INT:
+            return inteiro(bytes_em<std::int16_t>(mdb_, inicio));
+        case MDB_LONGINT:
+            return inteiro(bytes_em<std::int32_t>(mdb_, inicio));
+        case MDB_MONEY:
+            return inteiro(bytes_em<std::int64_t>(mdb_, inicio));
+        case MDB_FLOAT:
+            return real(bytes_em<float>(mdb_, inicio));
+        case MDB_DOUBLE:
+            return real(bytes_em<double>(mdb_, inicio));
+        case MDB_DATETIME:
+            return texto(data_jet_iso(bytes_em<double>(mdb_, inicio)));
+        case MDB_MEMO:
+            return memo(c);
+        case MDB_OLE:
+            return ole(c);
         case MDB_BINARY:
             return {Celula::Tipo::Binario, 0, 0,
-                    std::string(reinterpret_cast<const char*>(mdb_->pg_buf + inicio), static_cast<std::size_t>(c->cur_value_len))};
-        case MDB_NUMERIC: return texto_glib(mdb_numeric_to_string(mdb_, inicio, c->col_scale, c->col_prec));
-        default: return texto_glib(mdb_col_to_string(mdb_, mdb_->pg_buf, inicio, c->col_type, c->cur_value_len));
+                    std::string(reinterpret_cast<const char*>(mdb_->pg_buf + inicio),
+                                static_cast<std::size_t>(c->cur_value_len))};
+        case MDB_NUMERIC:
+            return texto_glib(mdb_numeric_to_string(mdb_, inicio, c->col_scale, c->col_prec));
+        default:
+            return texto_glib(
+                mdb_col_to_string(mdb_, mdb_->pg_buf, inicio, c->col_type, c->cur_value_len));
     }
 }
 
@@ -82,7 +95,8 @@ Celula LeitorLinhas::memo(MdbColumn* c) {
     const auto cabecalho = bytes_em<std::uint32_t>(mdb_, c->cur_value_start);
     const std::size_t comprimento = cabecalho & 0x3fffffffU;
     mdb_set_bind_size(mdb_, std::max(kBindOmissao, 3 * comprimento + 64));
-    Celula lida = texto_glib(mdb_col_to_string(mdb_, mdb_->pg_buf, c->cur_value_start, MDB_MEMO, c->cur_value_len));
+    Celula lida = texto_glib(
+        mdb_col_to_string(mdb_, mdb_->pg_buf, c->cur_value_start, MDB_MEMO, c->cur_value_len));
     mdb_set_bind_size(mdb_, kBindOmissao);
     return lida;
 }

@@ -1,10 +1,9 @@
 #pragma once
 
-#include "importacao/libmdb.h"
-
 #include <vector>
 
 #include "importacao/fonte_jet.h"
+#include "importacao/libmdb.h"
 
 namespace pezolva::importacao {
 
@@ -14,14 +13,14 @@ namespace pezolva::importacao {
 // and after 2700 unset), Memo whole (libmdb cuts a text at its bind size,
 // which this raises to the Memo's length while it reads one).
 class LeitorLinhas {
-public:
+  public:
     LeitorLinhas(MdbHandle* mdb, MdbTableDef* tabela);
     LeitorLinhas(const LeitorLinhas&) = delete;
     LeitorLinhas& operator=(const LeitorLinhas&) = delete;
 
     void le(std::vector<Celula>& celulas);
 
-private:
+  private:
     Celula celula(MdbColumn* coluna);
     Celula memo(MdbColumn* coluna);
     Celula ole(MdbColumn* coluna);

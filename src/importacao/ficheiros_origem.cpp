@@ -13,7 +13,9 @@ namespace fs = std::filesystem;
 FicheirosOrigem::FicheirosOrigem(std::string pasta) : pasta_(std::move(pasta)) {
     std::error_code erro;
     fs::directory_iterator it(pasta_, erro);
-    if (erro) throw ErroImportacao("Não foi possível ler a pasta " + pasta_ + ": " + erro.message() + ".");
+    if (erro)
+        throw ErroImportacao("Não foi possível ler a pasta " + pasta_ + ": " + erro.message() +
+                             ".");
     for (const fs::directory_entry& e : it) {
         if (e.is_regular_file(erro)) nomes_.push_back(e.path().filename().string());
     }

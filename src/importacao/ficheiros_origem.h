@@ -10,7 +10,7 @@ namespace pezolva::importacao {
 // letter case (as the original platform's file system does), each found
 // under the name it really has.
 class FicheirosOrigem {
-public:
+  public:
     // Lists the folder; ErroImportacao when it cannot be read.
     explicit FicheirosOrigem(std::string pasta);
 
@@ -24,7 +24,7 @@ public:
     // `nome`: someone has it open.
     void confirma_livre(const std::string& nome) const;
 
-private:
+  private:
     std::string pasta_;
     std::vector<std::string> nomes_;
 };

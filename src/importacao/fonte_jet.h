@@ -75,7 +75,7 @@ struct Celula {
 // with real files (fonte_mdb.h); the tests give a catalogue in memory for
 // what no sample file holds.
 class FonteJet {
-public:
+  public:
     virtual ~FonteJet() = default;
     // 3 or 4.
     virtual int versao() const = 0;

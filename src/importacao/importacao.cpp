@@ -17,8 +17,8 @@ namespace {
 void confirma_nome_livre(const Pedido& pedido) {
     const auto registado = operacoes::procura_projecto(pedido.projecto);
     if (registado) {
-        throw ErroImportacao("Já existe neste posto um projecto com o nome " + registado->nome + " (pasta " +
-                             registado->caminho + "): escolha outro nome.");
+        throw ErroImportacao("Já existe neste posto um projecto com o nome " + registado->nome +
+                             " (pasta " + registado->caminho + "): escolha outro nome.");
     }
 }
 
@@ -29,7 +29,8 @@ void regista(const Pedido& pedido, const std::string& nome_principal) {
     projecto.nome = pedido.projecto;
     projecto.caminho = std::filesystem::absolute(pedido.destino).lexically_normal().string();
     projecto.nome_bd = nome_principal;
-    if (operacoes::arranca_projecto(projecto, pedido.palavra_passe, false) != operacoes::Arranque::Pronto) {
+    if (operacoes::arranca_projecto(projecto, pedido.palavra_passe, false) !=
+        operacoes::Arranque::Pronto) {
         throw ErroImportacao("O projecto importado não arranca: ficou por registar.");
     }
 }
@@ -63,7 +64,8 @@ Relatorio importa(const Pedido& pedido, const Progresso& progresso) {
     relatorio.sinal = engine::interruption_requested();
     // The request would stop every later statement of this process.
     engine::clear_interruption();
-    relatorio.segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
+    relatorio.segundos =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
     return relatorio;
 }
 

@@ -35,7 +35,8 @@ struct Plano {
 std::string principal(const Pedido& pedido, const FicheirosOrigem& origem, const AbreFonte& abre) {
     if (!pedido.principal.empty()) {
         if (auto real = origem.procura(pedido.principal)) return *real;
-        throw ErroImportacao("A base de dados principal " + pedido.principal + " não existe em " + origem.pasta() + ".");
+        throw ErroImportacao("A base de dados principal " + pedido.principal + " não existe em " +
+                             origem.pasta() + ".");
     }
     std::vector<std::string> com_registo;
     for (const std::string& nome : origem.bases()) {
@@ -52,7 +53,8 @@ std::string principal(const Pedido& pedido, const FicheirosOrigem& origem, const
     }
     std::string lista;
     for (const std::string& n : com_registo) lista += (lista.empty() ? "" : ", ") + n;
-    throw ErroImportacao("Várias bases de dados têm a tabela BUPS (" + lista + "): indique a principal com --main.");
+    throw ErroImportacao("Várias bases de dados têm a tabela BUPS (" + lista +
+                         "): indique a principal com --main.");
 }
 
 void junta(std::vector<Plano>& planos, const std::string& nome, const std::string& palavra_passe) {
@@ -64,13 +66,17 @@ void junta(std::vector<Plano>& planos, const std::string& nome, const std::strin
 
 // The main database first, then the register's databases and structures
 // that exist; those missing are noted against the main database.
-std::vector<Plano> planos(const Pedido& pedido, const FicheirosOrigem& origem, const std::string& nome_principal,
+std::vector<Plano> planos(const Pedido& pedido, const FicheirosOrigem& origem,
+                          const std::string& nome_principal,
                           const std::vector<LinhaRegisto>& registo, Ficheiro& nota) {
     std::vector<Plano> lista{{nome_principal, pedido.palavra_passe}};
     auto procura = [&](const std::string& nome, const std::string& palavra_passe) {
         if (trim(nome).empty()) return;
-        if (auto real = origem.procura(trim(nome))) junta(lista, *real, palavra_passe);
-        else nota.nao_transportado.push_back("BUPS: " + trim(nome) + " não existe na pasta de origem");
+        if (auto real = origem.procura(trim(nome)))
+            junta(lista, *real, palavra_passe);
+        else
+            nota.nao_transportado.push_back("BUPS: " + trim(nome) +
+                                            " não existe na pasta de origem");
     };
     for (const LinhaRegisto& l : registo) {
         procura(l.base, l.palavra_passe.value_or(""));
@@ -82,7 +88,8 @@ std::vector<Plano> planos(const Pedido& pedido, const FicheirosOrigem& origem, c
 void confirma_palavra_passe(FonteJet& fonte, const Plano& plano) {
     const std::optional<std::string> guardada = fonte.palavra_passe();
     if (guardada && *guardada != plano.palavra_passe) {
-        throw ErroImportacao("A palavra-passe de " + plano.nome + " não é a que o ficheiro guarda.");
+        throw ErroImportacao("A palavra-passe de " + plano.nome +
+                             " não é a que o ficheiro guarda.");
     }
 }
 
@@ -94,7 +101,8 @@ bool pasta_de_importacao(const std::string& nome) {
     const auto marca = nome.rfind(kMarca);
     if (nome.size() < 2 || nome[0] != '.' || marca == std::string::npos || marca == 0) return false;
     const std::string sufixo = nome.substr(marca + std::strlen(kMarca));
-    return sufixo.size() == kSufixo && sufixo.find_first_not_of("0123456789abcdef") == std::string::npos;
+    return sufixo.size() == kSufixo &&
+           sufixo.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
 
 // Removes a run's folder and then its companion lock, holding the
@@ -107,7 +115,8 @@ bool remove_com_bloqueio(const fs::path& pasta) {
         fs::remove_all(pasta, ignorado);
         // The companion goes after its folder, by the holder of its
         // exclusive lock: a folder is never seen without its lock.
-        if (!fs::exists(pasta, ignorado)) fs::remove(engine::companion_path(pasta.string()), ignorado);
+        if (!fs::exists(pasta, ignorado))
+            fs::remove(engine::companion_path(pasta.string()), ignorado);
         return true;
     } catch (const engine::EngineError&) {
         return false;
@@ -119,7 +128,7 @@ bool remove_com_bloqueio(const fs::path& pasta) {
 // exists unclaimed) and made by this run (mkdir is the claim of the name),
 // removed with whatever is in it unless handed over.
 class PastaTemporaria {
-public:
+  public:
     explicit PastaTemporaria(const fs::path& destino) {
         std::random_device aleatorio;
         for (int tentativa = 0; tentativa < 8 && caminho_.empty(); ++tentativa) {
@@ -140,7 +149,8 @@ public:
             if (erro != EEXIST) break;
         }
         if (caminho_.empty()) {
-            throw ErroImportacao("Não foi possível criar a pasta temporária ao lado de " + destino.string() + ".");
+            throw ErroImportacao("Não foi possível criar a pasta temporária ao lado de " +
+                                 destino.string() + ".");
         }
     }
     ~PastaTemporaria() {
@@ -164,9 +174,10 @@ public:
     const fs::path& caminho() const { return caminho_; }
     // Renames the folder to `destino`, never over anything there.
     void entrega(const fs::path& destino) {
-        if (::renameat2(AT_FDCWD, caminho_.c_str(), AT_FDCWD, destino.c_str(), RENAME_NOREPLACE) != 0) {
-            throw ErroImportacao("Não foi possível dar o nome " + destino.string() + " à pasta importada: " +
-                                 std::strerror(errno) + ".");
+        if (::renameat2(AT_FDCWD, caminho_.c_str(), AT_FDCWD, destino.c_str(), RENAME_NOREPLACE) !=
+            0) {
+            throw ErroImportacao("Não foi possível dar o nome " + destino.string() +
+                                 " à pasta importada: " + std::strerror(errno) + ".");
         }
         const fs::path temporaria = std::exchange(caminho_, fs::path());
         const int pai = ::open(destino.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -177,7 +188,7 @@ public:
         liberta_bloqueio(temporaria);
     }
 
-private:
+  private:
     // The companion of a name whose folder is gone (renamed, or never made).
     void liberta_bloqueio(const fs::path& p) {
         if (bloqueio_.held()) {
@@ -203,7 +214,8 @@ void recupera_sobras(const fs::path& pai, Relatorio& relatorio) {
     for (fs::directory_iterator i(pai, erro), fim; !erro && i != fim; i.increment(erro)) {
         const std::string nome = i->path().filename().string();
         if (pasta_de_importacao(nome)) {
-            if (i->symlink_status(erro).type() == fs::file_type::directory) pastas.push_back(i->path());
+            if (i->symlink_status(erro).type() == fs::file_type::directory)
+                pastas.push_back(i->path());
         } else if (nome.size() > 6 && nome.starts_with("..") && nome.ends_with(".lock") &&
                    pasta_de_importacao(nome.substr(1, nome.size() - 6))) {
             companheiros.push_back(pai / nome.substr(1, nome.size() - 6));
@@ -212,9 +224,11 @@ void recupera_sobras(const fs::path& pai, Relatorio& relatorio) {
     for (const fs::path& p : pastas) {
         const bool com_bloqueio = fs::exists(engine::companion_path(p.string()), erro);
         if (com_bloqueio && remove_com_bloqueio(p)) continue;
-        relatorio.avisos.push_back("A pasta " + p.string() +
-                                   (com_bloqueio ? " é de uma importação ainda em curso, ou não se pode saber se é: ficou."
-                                                 : " não tem bloqueio que diga se a importação que a fez ainda corre: ficou."));
+        relatorio.avisos.push_back(
+            "A pasta " + p.string() +
+            (com_bloqueio
+                 ? " é de uma importação ainda em curso, ou não se pode saber se é: ficou."
+                 : " não tem bloqueio que diga se a importação que a fez ainda corre: ficou."));
     }
     for (const fs::path& p : companheiros) {
         if (!fs::exists(p, erro)) remove_com_bloqueio(p);
@@ -227,8 +241,9 @@ void confirma_continua() {
 
 // The register's folders inside the source project now point into the
 // target (and exist there, empty); the others are listed for the user.
-void muda_pastas(const fs::path& base, const std::string& palavra_passe, const std::vector<LinhaRegisto>& registo,
-                 const Pedido& pedido, const fs::path& temporaria, Relatorio& relatorio) {
+void muda_pastas(const fs::path& base, const std::string& palavra_passe,
+                 const std::vector<LinhaRegisto>& registo, const Pedido& pedido,
+                 const fs::path& temporaria, Relatorio& relatorio) {
     engine::Database db = engine::OpenDatabase(base.string(), true, false, ";pwd=" + palavra_passe);
     for (const LinhaRegisto& l : registo) {
         if (trim(l.pasta).empty()) continue;
@@ -248,16 +263,20 @@ void muda_pastas(const fs::path& base, const std::string& palavra_passe, const s
 // made from its own tables, so that copies and the verification have what
 // they need from the first start.
 Ficheiro estrutura_e_registo(FonteJet& fonte, const fs::path& escrito, const Plano& principal,
-                             const fs::path& destino, const fs::path& temporaria, const Progresso& progresso) {
+                             const fs::path& destino, const fs::path& temporaria,
+                             const Progresso& progresso) {
     Ficheiro estrutura;
     estrutura.nome = escrito.stem().string() + ".ebd";
     Contagens vazias;
-    importa_base(fonte, (temporaria / estrutura.nome).string(), "", progresso, estrutura, vazias, false);
+    importa_base(fonte, (temporaria / estrutura.nome).string(), "", progresso, estrutura, vazias,
+                 false);
     confirma_base((temporaria / estrutura.nome).string(), "", vazias);
-    cria_registo(escrito.string(), principal.palavra_passe, destino.string(), principal.nome, estrutura.nome);
+    cria_registo(escrito.string(), principal.palavra_passe, destino.string(), principal.nome,
+                 estrutura.nome);
     fs::create_directories(temporaria / "copiaseg");
-    estrutura.nao_transportado.push_back("estrutura feita das tabelas de " + principal.nome +
-                                         ", que não tinha registo BUPS: criado com uma linha para ela");
+    estrutura.nao_transportado.push_back(
+        "estrutura feita das tabelas de " + principal.nome +
+        ", que não tinha registo BUPS: criado com uma linha para ela");
     return estrutura;
 }
 
@@ -268,13 +287,15 @@ void importa_projecto(const Pedido& pedido, const AbreFonte& abre, const Progres
     const fs::path destino = fs::absolute(pedido.destino).lexically_normal();
     std::error_code erro;
     if (fs::symlink_status(destino, erro).type() != fs::file_type::not_found) {
-        throw ErroImportacao("A pasta de destino " + destino.string() + " já existe: nada foi importado.");
+        throw ErroImportacao("A pasta de destino " + destino.string() +
+                             " já existe: nada foi importado.");
     }
     recupera_sobras(destino.parent_path(), relatorio);
     const FicheirosOrigem origem(pedido.origem);
     const std::string nome_principal = principal(pedido, origem, abre);
     Ficheiro nota;
-    const std::vector<LinhaRegisto> registo = le_registo(*abre(origem.pasta() + "/" + nome_principal));
+    const std::vector<LinhaRegisto> registo =
+        le_registo(*abre(origem.pasta() + "/" + nome_principal));
     const std::vector<Plano> lista = planos(pedido, origem, nome_principal, registo, nota);
     for (const Plano& p : lista) origem.confirma_livre(p.nome);
     PastaTemporaria temporaria(destino);
@@ -289,11 +310,13 @@ void importa_projecto(const Pedido& pedido, const AbreFonte& abre, const Progres
         importa_base(*fonte, escrito.string(), p.palavra_passe, progresso, ficheiro, contagens);
         std::optional<Ficheiro> feita;
         if (&p == &lista.front() && registo.empty()) {
-            feita = estrutura_e_registo(*fonte, escrito, p, destino, temporaria.caminho(), progresso);
+            feita =
+                estrutura_e_registo(*fonte, escrito, p, destino, temporaria.caminho(), progresso);
         }
         if (&p == &lista.front()) {
             muda_pastas(escrito, p.palavra_passe, registo, pedido, temporaria.caminho(), relatorio);
-            ficheiro.nao_transportado.insert(ficheiro.nao_transportado.end(), nota.nao_transportado.begin(),
+            ficheiro.nao_transportado.insert(ficheiro.nao_transportado.end(),
+                                             nota.nao_transportado.begin(),
                                              nota.nao_transportado.end());
         }
         confirma_base(escrito.string(), p.palavra_passe, contagens);

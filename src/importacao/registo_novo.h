@@ -9,7 +9,8 @@ namespace pezolva::importacao {
 // itself (a copy a day, five kept, in the project's copiaseg folder),
 // checked against `estrutura`.  `base` is the file written, `destino` the
 // project folder it will be in.  Throws ErroImportacao.
-void cria_registo(const std::string& base, const std::string& palavra_passe, const std::string& destino,
-                  const std::string& nome_principal, const std::string& estrutura);
+void cria_registo(const std::string& base, const std::string& palavra_passe,
+                  const std::string& destino, const std::string& nome_principal,
+                  const std::string& estrutura);
 
 }  // namespace pezolva::importacao

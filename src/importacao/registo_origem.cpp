@@ -8,9 +8,11 @@
 namespace pezolva::importacao {
 namespace {
 
-std::optional<std::string> texto(const TabelaJet& def, const std::vector<Celula>& celulas, const char* nome) {
+std::optional<std::string> texto(const TabelaJet& def, const std::vector<Celula>& celulas,
+                                 const char* nome) {
     for (std::size_t i = 0; i < def.colunas.size() && i < celulas.size(); ++i) {
-        if (iequals(def.colunas[i].nome, nome) && celulas[i].tipo == Celula::Tipo::Texto) return celulas[i].texto;
+        if (iequals(def.colunas[i].nome, nome) && celulas[i].tipo == Celula::Tipo::Texto)
+            return celulas[i].texto;
     }
     return std::nullopt;
 }
@@ -45,8 +47,10 @@ std::vector<LinhaRegisto> le_registo(FonteJet& fonte) {
     const TabelaJet def = fonte.tabela(*tabela);
     std::vector<LinhaRegisto> linhas;
     fonte.linhas(*tabela, [&](const std::vector<Celula>& c) {
-        LinhaRegisto l{texto(def, c, "BUP_NOME_BD").value_or(""), texto(def, c, "BUP_ULT_NOME_ESTRUTURA").value_or(""),
-                       texto(def, c, "BUP_CAMINHO_DESTINO").value_or(""), texto(def, c, "BUP_PASSWD")};
+        LinhaRegisto l{texto(def, c, "BUP_NOME_BD").value_or(""),
+                       texto(def, c, "BUP_ULT_NOME_ESTRUTURA").value_or(""),
+                       texto(def, c, "BUP_CAMINHO_DESTINO").value_or(""),
+                       texto(def, c, "BUP_PASSWD")};
         if (!trim(l.base).empty()) linhas.push_back(std::move(l));
         return true;
     });
@@ -55,7 +59,8 @@ std::vector<LinhaRegisto> le_registo(FonteJet& fonte) {
 
 std::optional<std::string> pasta_no_destino(const std::string& pasta, const std::string& origem,
                                             const std::string& destino) {
-    const std::vector<std::string> da_origem = partes(std::filesystem::absolute(origem).lexically_normal().string());
+    const std::vector<std::string> da_origem =
+        partes(std::filesystem::absolute(origem).lexically_normal().string());
     if (da_origem.empty()) return std::nullopt;
     const std::string& nome_origem = da_origem.back();
     const std::vector<std::string> p = partes(pasta);

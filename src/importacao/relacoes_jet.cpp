@@ -1,7 +1,8 @@
 #include "importacao/relacoes_jet.h"
 
-#include <algorithm>
 #include <strings.h>
+
+#include <algorithm>
 
 namespace pezolva::importacao {
 namespace {
@@ -26,20 +27,31 @@ long numero(const TabelaJet& def, const std::vector<Celula>& celulas, const char
 }  // namespace
 
 LinhaRelacao linha_relacao(const TabelaJet& def, const std::vector<Celula>& c) {
-    return {texto(def, c, "szRelationship"), texto(def, c, "szReferencedObject"), texto(def, c, "szReferencedColumn"),
-            texto(def, c, "szObject"),       texto(def, c, "szColumn"),           numero(def, c, "icolumn"),
+    return {texto(def, c, "szRelationship"),
+            texto(def, c, "szReferencedObject"),
+            texto(def, c, "szReferencedColumn"),
+            texto(def, c, "szObject"),
+            texto(def, c, "szColumn"),
+            numero(def, c, "icolumn"),
             numero(def, c, "grbit")};
 }
 
 std::vector<RelacaoJet> agrupa_relacoes(std::vector<LinhaRelacao> linhas) {
-    std::stable_sort(linhas.begin(), linhas.end(),
-                     [](const LinhaRelacao& a, const LinhaRelacao& b) { return a.ordem < b.ordem; });
+    std::stable_sort(
+        linhas.begin(), linhas.end(),
+        [](const LinhaRelacao& a, const LinhaRelacao& b) { return a.ordem < b.ordem; });
     std::vector<RelacaoJet> relacoes;
     for (const LinhaRelacao& l : linhas) {
-        auto r = std::find_if(relacoes.begin(), relacoes.end(), [&](const RelacaoJet& x) { return x.nome == l.relacao; });
+        auto r = std::find_if(relacoes.begin(), relacoes.end(),
+                              [&](const RelacaoJet& x) { return x.nome == l.relacao; });
         if (r == relacoes.end()) {
-            relacoes.push_back({l.relacao, l.tabela, l.tabela_estrangeira, {}, (l.grbit & 2) == 0,
-                                (l.grbit & 256) != 0, (l.grbit & 4096) != 0});
+            relacoes.push_back({l.relacao,
+                                l.tabela,
+                                l.tabela_estrangeira,
+                                {},
+                                (l.grbit & 2) == 0,
+                                (l.grbit & 256) != 0,
+                                (l.grbit & 4096) != 0});
             r = relacoes.end() - 1;
         }
         r->campos.emplace_back(l.campo, l.campo_estrangeiro);

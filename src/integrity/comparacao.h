@@ -23,8 +23,9 @@ namespace pezolva::integrity {
 // its indexes passes, one table's fields pass, the rest of the pair for the
 // version and relations), the comparison going on after that zone.
 class Comparacao {
-public:
-    Comparacao(EstadoVerificacao& estado, Relatorio& relatorio) : estado_(estado), relatorio_(relatorio) {}
+  public:
+    Comparacao(EstadoVerificacao& estado, Relatorio& relatorio)
+        : estado_(estado), relatorio_(relatorio) {}
 
     // Side A the database, side B its structure.
     void compara_bases(Lado& a, Lado& b);
@@ -36,7 +37,7 @@ public:
     void compara_indices(Lado& x, const TabelaLida& tx, Lado& y, const TabelaLida& ty);
     void compara_relacoes(Lado& x, Lado& y);
 
-private:
+  private:
     void regista_falha(int numero, const std::string& descricao);
     void regista(Diferenca d, const Lado& x, const Lado& y);
     // Increments the counters of one object visited.

@@ -5,11 +5,11 @@
 namespace pezolva::integrity {
 
 enum class TipoDiferenca {
-    Versoes,         // the two versions differ
-    SemVersao,       // one side has no version
+    Versoes,    // the two versions differ
+    SemVersao,  // one side has no version
     TabelaEmFalta,
-    Tamanho,         // a field's size
-    Tipo,            // a field's type code
+    Tamanho,  // a field's size
+    Tipo,     // a field's type code
     CampoEmFalta,
     IndiceEmFalta,
     RelacaoEmFalta,

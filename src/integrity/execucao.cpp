@@ -16,13 +16,17 @@ constexpr int kErroNulo = 94;
 
 void exige_texto(const Value& valor, const char* coluna, const Value& nome_bd) {
     if (valor.is_null()) {
-        const std::string de = nome_bd.is_null() ? std::string() : " da base de dados " + nome_bd.to_text();
-        throw engine::EngineError(kErroNulo, std::string("Utilização inválida de Null: a coluna ") + coluna +
-                                                 " do registo" + de + " está vazia (Null).");
+        const std::string de =
+            nome_bd.is_null() ? std::string() : " da base de dados " + nome_bd.to_text();
+        throw engine::EngineError(kErroNulo, std::string("Utilização inválida de Null: a coluna ") +
+                                                 coluna + " do registo" + de +
+                                                 " está vazia (Null).");
     }
 }
 
-std::string pasta_com_barra(const std::string& pasta) { return pasta.empty() ? pasta : pasta + "/"; }
+std::string pasta_com_barra(const std::string& pasta) {
+    return pasta.empty() ? pasta : pasta + "/";
+}
 
 engine::Database abre(const std::string& caminho, const std::string& ligacao) {
     return engine::OpenDatabase(caminho, false, true, ligacao);
@@ -45,7 +49,8 @@ std::vector<LinhaRegisto> le_registo(engine::Database& principal) {
 FicheirosLinha localiza(const LinhaRegisto& linha, const std::string& caminho_projecto) {
     FicheirosLinha f;
     std::string pasta_base, pasta_estrutura;
-    separa_ultimo(nulo_para(linha.nome_bd, Value(std::string())).to_text(), '/', f.nome_base, pasta_base);
+    separa_ultimo(nulo_para(linha.nome_bd, Value(std::string())).to_text(), '/', f.nome_base,
+                  pasta_base);
     separa_ultimo(nulo_para(linha.estrutura, Value(std::string())).to_text(), '/', f.nome_estrutura,
                   pasta_estrutura);
     if (pasta_base.empty()) pasta_base = caminho_projecto;
@@ -78,7 +83,8 @@ void Verificacao::conta_objectos(const std::vector<LinhaRegisto>& linhas) {
             try {
                 base = abre(*caminho, f.ligacao);
             } catch (const engine::EngineError&) {
-                relatorio_.regista_erro("O ficheiro " + nulo_para(linha.estrutura, Value(std::string())).to_text() +
+                relatorio_.regista_erro("O ficheiro " +
+                                        nulo_para(linha.estrutura, Value(std::string())).to_text() +
                                         " não foi encontrado. Configure os parâmetros de Backups");
                 break;
             }
@@ -93,7 +99,8 @@ void Verificacao::conta_objectos(const std::vector<LinhaRegisto>& linhas) {
             }
         }
     }
-    estado_.tot_geral += estado_.tot_tabelas + estado_.tot_campos + estado_.tot_indices + estado_.tot_relacoes;
+    estado_.tot_geral +=
+        estado_.tot_tabelas + estado_.tot_campos + estado_.tot_indices + estado_.tot_relacoes;
     estado_.mostra();
 }
 
@@ -142,7 +149,8 @@ bool Verificacao::verifica_linha(const LinhaRegisto& linha) {
         try {
             bases[i] = abre(*caminhos[i], f.ligacao);
         } catch (const engine::EngineError& e) {
-            relatorio_.regista_erro("Não foi possível abrir o ficheiro " + *caminhos[i] + ".\r\n" + e.descricao());
+            relatorio_.regista_erro("Não foi possível abrir o ficheiro " + *caminhos[i] + ".\r\n" +
+                                    e.descricao());
             return false;
         }
     }
@@ -160,7 +168,8 @@ bool Verificacao::verifica_linha(const LinhaRegisto& linha) {
 
 namespace pezolva::integrity {
 
-FimVerificacao verifica_projecto(const ProjectoActual& projecto, EstadoVerificacao& estado, Relatorio& relatorio) {
+FimVerificacao verifica_projecto(const ProjectoActual& projecto, EstadoVerificacao& estado,
+                                 Relatorio& relatorio) {
     engine::Database principal;
     try {
         principal = abre(projecto.base_principal(), projecto.ligacao());

@@ -38,9 +38,9 @@ FicheirosLinha localiza(const LinhaRegisto& linha, const std::string& caminho_pr
 
 // How a run ended.
 enum class FimVerificacao {
-    Concluida,    // every row of the register was compared
-    Interrompida, // stopped on request before the end
-    Falhou,       // a failure of the run stopped it (the errors say which)
+    Concluida,     // every row of the register was compared
+    Interrompida,  // stopped on request before the end
+    Falhou,        // a failure of the run stopped it (the errors say which)
 };
 
 // The verification of every database of a project's register against its
@@ -49,7 +49,7 @@ enum class FimVerificacao {
 // read-only: the verification never writes.  State and report belong to
 // the caller, who shows them.
 class Verificacao {
-public:
+  public:
     Verificacao(std::string caminho_projecto, EstadoVerificacao& estado, Relatorio& relatorio)
         : caminho_(std::move(caminho_projecto)), estado_(estado), relatorio_(relatorio) {}
 
@@ -72,7 +72,7 @@ public:
     // ahead of the run's, where no window keeps them in view.
     FimVerificacao executa(engine::Database& principal, bool mantem_contagem = false);
 
-private:
+  private:
     FimVerificacao percorre(engine::Database& principal);
     // False when the run must end at this row (reported).
     bool verifica_linha(const LinhaRegisto& linha);
@@ -91,6 +91,7 @@ namespace pezolva::integrity {
 // is the line of carrega_bups, and no run), the count pass, then
 // Verificacao::executa.  A main database that cannot be opened is a
 // failure of the run ("número - descrição").
-FimVerificacao verifica_projecto(const ProjectoActual& projecto, EstadoVerificacao& estado, Relatorio& relatorio);
+FimVerificacao verifica_projecto(const ProjectoActual& projecto, EstadoVerificacao& estado,
+                                 Relatorio& relatorio);
 
 }  // namespace pezolva::integrity

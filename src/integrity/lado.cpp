@@ -9,7 +9,8 @@ std::string chave(std::string_view nome) { return fold_case(nome); }
 
 bool tabela_de_sistema(std::string_view nome) { return istarts_with(nome, "msys"); }
 
-Lado::Lado(std::string nome, engine::Database base) : nome_(std::move(nome)), base_(std::move(base)) {}
+Lado::Lado(std::string nome, engine::Database base)
+    : nome_(std::move(nome)), base_(std::move(base)) {}
 
 bool Lado::abre_versao() {
     try {
@@ -32,7 +33,8 @@ const std::vector<TabelaLida>& Lado::tabelas() {
         for (const engine::Field& f : t.Fields()) {
             tabela.campos.push_back({f.Name(), chave(f.Name()), f.Type(), f.Size()});
         }
-        for (const engine::Index& i : t.Indexes()) tabela.indices.push_back({i.Name(), chave(i.Name())});
+        for (const engine::Index& i : t.Indexes())
+            tabela.indices.push_back({i.Name(), chave(i.Name())});
         lidas.push_back(std::move(tabela));
     }
     for (std::size_t i = 0; i < lidas.size(); ++i) por_tabela_.emplace(lidas[i].chave, i);
@@ -69,7 +71,8 @@ const std::vector<RelacaoLida>& Lado::relacoes() {
     return *relacoes_;
 }
 
-const RelacaoLida* Lado::procura_relacao(const std::string& chave, const std::string& chave_tabela) {
+const RelacaoLida* Lado::procura_relacao(const std::string& chave,
+                                         const std::string& chave_tabela) {
     const std::vector<RelacaoLida>& lista = relacoes();
     const auto it = por_relacao_.find(chave_relacao(chave, chave_tabela));
     return it == por_relacao_.end() ? nullptr : &lista[it->second];

@@ -64,7 +64,7 @@ struct Totais {
 // Lookups by name go through maps of keys: the first object of a name is
 // the one found, as a search from the front would find it.
 class Lado {
-public:
+  public:
     Lado(std::string nome, engine::Database base);
     virtual ~Lado() = default;
     Lado(const Lado&) = delete;
@@ -85,7 +85,9 @@ public:
     const TabelaLida* procura_tabela(const std::string& chave);
     // A table's fields and indexes (virtual: tests make them fail).
     virtual const std::vector<CampoLido>& campos(const TabelaLida& tabela) { return tabela.campos; }
-    virtual const std::vector<IndiceLido>& indices(const TabelaLida& tabela) { return tabela.indices; }
+    virtual const std::vector<IndiceLido>& indices(const TabelaLida& tabela) {
+        return tabela.indices;
+    }
 
     const std::vector<RelacaoLida>& relacoes();
     // The first relation of that key declared by the table of that key.
@@ -93,7 +95,7 @@ public:
 
     Totais totais();
 
-private:
+  private:
     std::string nome_;
     engine::Database base_;
     engine::Recordset versao_;

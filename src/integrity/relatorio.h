@@ -12,7 +12,7 @@ namespace pezolva::integrity {
 // failure of the run) and the log (those, and what the run did).  A run
 // found its databases consistent exactly when the errors are empty.
 class Relatorio {
-public:
+  public:
     // Each line as it is registered, to whoever shows it (`erro` when it
     // also goes to the errors).
     std::function<void(const std::string& linha, bool erro)> ao_registar;
@@ -32,7 +32,7 @@ public:
     const std::vector<std::string>& falhas() const { return falhas_; }
     bool sem_erros() const { return erros_.empty(); }
 
-private:
+  private:
     void acrescenta(const std::string& linha, bool erro);
 
     std::vector<std::string> erros_;

@@ -14,12 +14,12 @@ namespace pezolva {
 // host owns a QApplication (nothing otherwise: the unattended operations
 // print their own line).
 class AmbienteDoAnfitriao {
-public:
+  public:
     AmbienteDoAnfitriao();
     ~AmbienteDoAnfitriao();
     const AmbienteCompactacao& ambiente() const { return ambiente_; }
 
-private:
+  private:
     std::unique_ptr<AvisoEspera> aviso_;
     AmbienteCompactacao ambiente_;
 };

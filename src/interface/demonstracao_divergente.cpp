@@ -56,8 +56,8 @@ std::vector<std::string> faz_copia(const Projecto& original, const std::string& 
         std::vector<std::string> feitas;
         {
             engine::Database estrutura =
-                engine::OpenDatabase(join_path(temporaria, original.bases.front().estrutura), false, false,
-                                     std::string(";pwd=") + testproject::kPassePrincipal);
+                engine::OpenDatabase(join_path(temporaria, original.bases.front().estrutura), false,
+                                     false, std::string(";pwd=") + testproject::kPassePrincipal);
             feitas = diverge(estrutura);
         }
         fs::rename(temporaria, pasta);
@@ -68,7 +68,8 @@ std::vector<std::string> faz_copia(const Projecto& original, const std::string& 
     } catch (const std::exception& e) {
         std::error_code ignorado;
         fs::remove_all(temporaria, ignorado);
-        throw erro(engine::ErroMotor, "Não foi possível preparar a cópia " + pasta + ": " + e.what());
+        throw erro(engine::ErroMotor,
+                   "Não foi possível preparar a cópia " + pasta + ": " + e.what());
     }
 }
 

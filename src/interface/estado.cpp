@@ -17,7 +17,7 @@ namespace {
 // decided at each message so that a host may create its application after
 // loading the component.
 class DialogsDoAnfitriao : public Dialogs {
-public:
+  public:
     Answer show(const Message& m) override { return escolhe().show(m); }
     int choose(const Choice& c) override { return escolhe().choose(c); }
     std::optional<std::string> choose_folder(const std::string& start,
@@ -29,7 +29,7 @@ public:
         return escolhe().choose_file(folder, filters);
     }
 
-private:
+  private:
     Dialogs& escolhe() {
         if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {
             instala_traducao_qt();
@@ -46,8 +46,10 @@ struct ServicosDoSistema {
         // Settings set aside are said to the user; a file read as
         // Windows-1252 only goes to the message log.
         settings.on_notice([this](const std::string& texto, bool importante) {
-            if (importante) informa(dialogs, texto, "Atenção", Icon::Warning);
-            else std::fprintf(stderr, "%s\n", texto.c_str());
+            if (importante)
+                informa(dialogs, texto, "Atenção", Icon::Warning);
+            else
+                std::fprintf(stderr, "%s\n", texto.c_str());
         });
     }
     DialogsDoAnfitriao dialogs;

@@ -37,13 +37,13 @@ Services& servicos();
 // Replaces the services until the object goes (tests, and the launcher's
 // unattended mode); the state is reset on both sides.
 class ServicosSubstituidos {
-public:
+  public:
     explicit ServicosSubstituidos(Services& substitutos);
     ~ServicosSubstituidos();
     ServicosSubstituidos(const ServicosSubstituidos&) = delete;
     ServicosSubstituidos& operator=(const ServicosSubstituidos&) = delete;
 
-private:
+  private:
     Services* anteriores_;
 };
 

@@ -40,7 +40,8 @@ bool mnt::faz_jetcomp_a_tudo() {
     });
 }
 
-bool mnt::faz_jet_comp(std::string& caminhobd, std::string& nomebd, std::string& passwd, bool& bloqueado) {
+bool mnt::faz_jet_comp(std::string& caminhobd, std::string& nomebd, std::string& passwd,
+                       bool& bloqueado) {
     return para_o_anfitriao([&] {
         const AmbienteDoAnfitriao a;
         return compacta_bd(servicos(), a.ambiente(), caminhobd, nomebd, passwd, bloqueado);
@@ -50,8 +51,10 @@ bool mnt::faz_jet_comp(std::string& caminhobd, std::string& nomebd, std::string&
 bool mnt::reinstala_posto() {
     return para_o_anfitriao([&] {
         exige_projecto();
-        const bool com_janela = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
-        return pezolva::reinstala_posto(servicos().files, servicos().dialogs, estado().projecto_actual.caminho,
+        const bool com_janela =
+            qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+        return pezolva::reinstala_posto(servicos().files, servicos().dialogs,
+                                        estado().projecto_actual.caminho,
                                         [com_janela](EsperaSetup& espera) {
                                             if (!com_janela) return espera_no_terminal(espera);
                                             espera_setup janela(QApplication::activeWindow());

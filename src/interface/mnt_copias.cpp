@@ -1,6 +1,5 @@
 // The operations of mnt that show the backup window or the reminder.
 #include <QApplication>
-
 #include <set>
 #include <utility>
 
@@ -8,15 +7,15 @@
 #include "common/text.h"
 #include "engine/error.h"
 #include "engine/interruption.h"
+#include "interface/estado.h"
+#include "interface/para_o_anfitriao.h"
 #include "interface/processos_fora.h"
 #include "offsite/configuracao.h"
 #include "offsite/envio_copias.h"
-#include "restore/copias_encontradas.h"
-#include "restore/onde_procurar.h"
-#include "interface/estado.h"
-#include "interface/para_o_anfitriao.h"
 #include "pezolva/mnt.h"
 #include "register/lembrete.h"
+#include "restore/copias_encontradas.h"
+#include "restore/onde_procurar.h"
 
 namespace pezolva {
 namespace {

@@ -39,7 +39,8 @@ bool verifica_no_terminal() {
     integrity::EstadoVerificacao contadores;
     integrity::Relatorio relatorio;
     integrity::verifica_projecto(estado().projecto_actual, contadores, relatorio);
-    for (const std::string& linha : relatorio.erros()) std::fprintf(stderr, "%s\n", linhas_lf(linha).c_str());
+    for (const std::string& linha : relatorio.erros())
+        std::fprintf(stderr, "%s\n", linhas_lf(linha).c_str());
     return relatorio.sem_erros();
 }
 
@@ -67,7 +68,8 @@ bool mnt::integr_com_fo() {
         exige_janelas();
         ver_integridade janela(estado().projecto_actual, QApplication::activeWindow());
         janela.forma_completa();
-        return mostra_integridade(janela, [](const ver_integridade& j) { return j.verificacao_sem_erros(); });
+        return mostra_integridade(
+            janela, [](const ver_integridade& j) { return j.verificacao_sem_erros(); });
     });
 }
 

@@ -1,6 +1,5 @@
 // The operation of mnt that shows the restore window.
 #include <QApplication>
-
 #include <stdexcept>
 
 #include "interface/estado.h"
@@ -37,7 +36,8 @@ void mnt::repor_copias_segur() {
                 throw std::runtime_error(porque);
             };
             // Never reached (nothing is listed), and never a success.
-            ilegivel.repoe = [porque](const restore::CopiaEncontrada&) -> std::optional<std::string> {
+            ilegivel.repoe =
+                [porque](const restore::CopiaEncontrada&) -> std::optional<std::string> {
                 throw std::runtime_error(porque);
             };
             janela.logica().define_fonte(std::move(ilegivel));

@@ -80,8 +80,7 @@ Arranque arranca_projecto(const Projecto& projecto, const std::string& passwd,
 void mostra_erro(const std::exception& e) {
     const auto* do_componente = dynamic_cast<const erro*>(&e);
     const int numero = do_componente != nullptr ? do_componente->numero() : engine::ErroMotor;
-    informa(servicos().dialogs, std::to_string(numero) + " - " + e.what(), "Erro",
-            Icon::Critical);
+    informa(servicos().dialogs, std::to_string(numero) + " - " + e.what(), "Erro", Icon::Critical);
 }
 
 }  // namespace pezolva::operacoes

@@ -1,8 +1,8 @@
 // The unattended compaction and re-install.
-#include "compaction/faz_jetcomp_a_tudo.h"
-#include "compaction/era_readonly.h"
-#include "compaction/reinstala_posto.h"
 #include "common/text.h"
+#include "compaction/era_readonly.h"
+#include "compaction/faz_jetcomp_a_tudo.h"
+#include "compaction/reinstala_posto.h"
 #include "engine/database.h"
 #include "engine/interruption.h"
 #include "interface/compactacao_anfitriao.h"
@@ -20,18 +20,21 @@ std::string palavra_passe_de(const std::string& nome_bd) {
     const ProjectoActual& p = estado().projecto_actual;
     if (iequals(nome_bd, p.nome_bd)) return p.passwd;
     engine::Database principal = engine::OpenDatabase(p.base_principal(), false, true, p.ligacao());
-    for (engine::Recordset r = principal.OpenRecordset("select * from bups"); !r.IsEOF(); r.MoveNext()) {
-        if (iequals(r[bups::kNomeBd].to_text(), nome_bd)) return nulo_para(r[bups::kPasswd], "").to_text();
+    for (engine::Recordset r = principal.OpenRecordset("select * from bups"); !r.IsEOF();
+         r.MoveNext()) {
+        if (iequals(r[bups::kNomeBd].to_text(), nome_bd))
+            return nulo_para(r[bups::kPasswd], "").to_text();
     }
-    throw engine::EngineError(engine::ErroItemInexistente,
-                              "A base de dados " + nome_bd + " não está no registo do projecto " + p.projecto + ".");
+    throw engine::EngineError(
+        engine::ErroItemInexistente,
+        "A base de dados " + nome_bd + " não está no registo do projecto " + p.projecto + ".");
 }
 
 }  // namespace
 
 ResultadoCompactacao compacta_bases(const std::optional<std::string>& nome_bd,
-                                           const std::function<void(const std::string&)>& a_compactar,
-                                           const std::function<void(const BaseCompactada&)>& compactada) {
+                                    const std::function<void(const std::string&)>& a_compactar,
+                                    const std::function<void(const BaseCompactada&)>& compactada) {
     return para_o_anfitriao([&] {
         exige_projecto();
         const ProjectoActual& p = estado().projecto_actual;
@@ -52,12 +55,15 @@ ResultadoCompactacao compacta_bases(const std::optional<std::string>& nome_bd,
             const std::string passwd = palavra_passe_de(*nome_bd);
             if (a_compactar) a_compactar(*nome_bd);
             DetalheCompactacao d;
-            const bool ok = compacta_bd(servicos(), ambiente, p.caminho, *nome_bd, passwd, false, &d);
+            const bool ok =
+                compacta_bd(servicos(), ambiente, p.caminho, *nome_bd, passwd, false, &d);
             regista(*nome_bd, ok, d);
         } else {
             pezolva::faz_jetcomp_a_tudo(
                 servicos(), ambiente, p,
-                [](const std::string& nfich) { return era_readonly(servicos().files, servicos().dialogs, nfich); },
+                [](const std::string& nfich) {
+                    return era_readonly(servicos().files, servicos().dialogs, nfich);
+                },
                 regista, a_compactar);
         }
         resultado.sinal = engine::interruption_requested();
@@ -70,8 +76,8 @@ ResultadoCompactacao compacta_bases(const std::optional<std::string>& nome_bd,
 bool reinstala_posto() {
     return para_o_anfitriao([] {
         exige_projecto();
-        return pezolva::reinstala_posto(servicos().files, servicos().dialogs, estado().projecto_actual.caminho,
-                                        espera_no_terminal);
+        return pezolva::reinstala_posto(servicos().files, servicos().dialogs,
+                                        estado().projecto_actual.caminho, espera_no_terminal);
     });
 }
 

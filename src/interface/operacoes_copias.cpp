@@ -28,7 +28,7 @@ namespace {
 
 // The host's callbacks behind the backup engine's progress display.
 class ProgressoDoAnfitriao : public backup::Progresso {
-public:
+  public:
     explicit ProgressoDoAnfitriao(const operacoes::Progresso& p) : p_(p) {}
     bool visivel() const override { return p_.mostra || p_.barra || p_.avanca; }
     void mostra(const std::string& base, const std::string& etapa) override {
@@ -41,17 +41,22 @@ public:
         if (p_.avanca) p_.avanca();
     }
 
-private:
+  private:
     const operacoes::Progresso& p_;
 };
 
 FimCopias fim_para_o_anfitriao(backup::FimExecucao fim) {
     switch (fim) {
-        case backup::FimExecucao::NadaSeleccionado: return FimCopias::NadaSeleccionado;
-        case backup::FimExecucao::NenhumaIniciada: return FimCopias::NenhumaIniciada;
-        case backup::FimExecucao::Concluida: return FimCopias::Concluida;
-        case backup::FimExecucao::ComErros: return FimCopias::ComErros;
-        case backup::FimExecucao::Interrompida: return FimCopias::Interrompida;
+        case backup::FimExecucao::NadaSeleccionado:
+            return FimCopias::NadaSeleccionado;
+        case backup::FimExecucao::NenhumaIniciada:
+            return FimCopias::NenhumaIniciada;
+        case backup::FimExecucao::Concluida:
+            return FimCopias::Concluida;
+        case backup::FimExecucao::ComErros:
+            return FimCopias::ComErros;
+        case backup::FimExecucao::Interrompida:
+            return FimCopias::Interrompida;
     }
     return FimCopias::ComErros;
 }
@@ -110,8 +115,8 @@ std::vector<BaseRegistada> registo_copias() {
             linhas.push_back({linha[bups::kNomeBd].to_text(), linha[bups::kDiasIntervalo].to_text(),
                               linha[bups::kCopiasAManter].to_text(),
                               linha[bups::kUltNomeEstrutura].to_text(),
-                              linha[bups::kCaminhoDestino].to_text(),
-                              linha_devida(linha, agora), ultima_copia(linha)});
+                              linha[bups::kCaminhoDestino].to_text(), linha_devida(linha, agora),
+                              ultima_copia(linha)});
         });
         return linhas;
     });

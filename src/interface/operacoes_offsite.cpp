@@ -23,7 +23,8 @@ auto no_repositorio(F&& f) -> decltype(f()) {
         try {
             return f();
         } catch (const offsite::ErroRestic& e) {
-            recusa(std::string(e.what()) + (e.detalhe().empty() ? "" : "\n(restic: " + e.detalhe() + ")"));
+            recusa(std::string(e.what()) +
+                   (e.detalhe().empty() ? "" : "\n(restic: " + e.detalhe() + ")"));
         }
     });
 }
@@ -52,7 +53,8 @@ offsite::ConfiguracaoOffsite aceita(const RepositorioFora& r) {
                r.ficheiro_password + ".");
     }
     offsite::ConfiguracaoOffsite c;
-    if (const auto antes = offsite::le_configuracao(servicos().files, estado().projecto_actual.caminho)) {
+    if (const auto antes =
+            offsite::le_configuracao(servicos().files, estado().projecto_actual.caminho)) {
         c = *antes;
     }
     c.repositorio = r.repositorio;
@@ -68,9 +70,8 @@ std::optional<RepositorioFora> repositorio_fora() {
         exige_projecto();
         const auto c = offsite::le_configuracao(servicos().files, estado().projecto_actual.caminho);
         if (!c) return std::nullopt;
-        return RepositorioFora{c->repositorio,        c->ficheiro_password,
-                               c->comando_sftp,       c->ultimo_envio,
-                               c->ultima_verificacao, c->resultado_verificacao};
+        return RepositorioFora{c->repositorio,  c->ficheiro_password,  c->comando_sftp,
+                               c->ultimo_envio, c->ultima_verificacao, c->resultado_verificacao};
     });
 }
 
@@ -127,7 +128,8 @@ std::string verifica_repositorio_fora(const std::optional<std::string>& amostra)
                                           ? "O repositório " + c.repositorio + " tem erros."
                                           : std::string(e.what());
             offsite::grava_configuracao(servicos().files, estado().projecto_actual.caminho, c);
-            recusa(c.resultado_verificacao + (e.detalhe().empty() ? "" : "\n(restic: " + e.detalhe() + ")"));
+            recusa(c.resultado_verificacao +
+                   (e.detalhe().empty() ? "" : "\n(restic: " + e.detalhe() + ")"));
         }
         offsite::grava_configuracao(servicos().files, estado().projecto_actual.caminho, c);
         return relatorio;
@@ -141,7 +143,8 @@ std::vector<CopiaFora> lista_copias_fora() {
         const auto c = offsite::le_configuracao(servicos().files, estado().projecto_actual.caminho);
         if (!c) return copias;
         offsite::Restic restic = restic_de(*c);
-        for (const auto& f : offsite::lista_copias_fora(restic, estado().projecto_actual.projecto)) {
+        for (const auto& f :
+             offsite::lista_copias_fora(restic, estado().projecto_actual.projecto)) {
             copias.push_back({f.nome_fich, f.bd, restore::data_do_carimbo(f.carimbo), f.carimbo,
                               c->repositorio, f.id, f.caminho});
         }
@@ -153,9 +156,9 @@ std::optional<std::string> repoe_de_fora(const CopiaFora& copia) {
     return no_repositorio([&] {
         const offsite::ConfiguracaoOffsite c = configuracao_exigida();
         offsite::Restic restic = restic_de(c);
-        return offsite::repoe_de_fora(servicos(), estado().projecto_actual, restic,
-                                      {copia.id, copia.nome_fich, copia.bd, copia.carimbo,
-                                       copia.caminho, 0});
+        return offsite::repoe_de_fora(
+            servicos(), estado().projecto_actual, restic,
+            {copia.id, copia.nome_fich, copia.bd, copia.carimbo, copia.caminho, 0});
     });
 }
 

@@ -9,13 +9,13 @@ offsite::Processos& processos_fora();
 
 // Replaces them until the object goes (tests).
 class ProcessosForaSubstituidos {
-public:
+  public:
     explicit ProcessosForaSubstituidos(offsite::Processos& p);
     ~ProcessosForaSubstituidos();
     ProcessosForaSubstituidos(const ProcessosForaSubstituidos&) = delete;
     ProcessosForaSubstituidos& operator=(const ProcessosForaSubstituidos&) = delete;
 
-private:
+  private:
     offsite::Processos* antes_;
 };
 

@@ -40,7 +40,8 @@ Resultado verifica(const std::function<void(const std::string& linha)>& linha) {
         r.terminou = fim == integrity::FimVerificacao::Concluida;
         for (const std::string& l : relatorio.registo()) r.registo.push_back(linhas_lf(l));
         for (const std::string& l : relatorio.falhas()) r.erros.push_back(linhas_lf(l));
-        for (const integrity::Diferenca& d : relatorio.diferencas()) r.diferencas.push_back(para_o_anfitriao(d));
+        for (const integrity::Diferenca& d : relatorio.diferencas())
+            r.diferencas.push_back(para_o_anfitriao(d));
         return r;
     });
 }

@@ -57,7 +57,8 @@ void grava_configuracao(FileSystem& files, const std::string& pasta_projecto,
         {"resultado_verificacao", &c.resultado_verificacao},
         {"ultimo_prune", &c.ultimo_prune},
     };
-    for (const auto& [chave, valor] : campos) t += std::string(chave) + "=" + numa_linha(*valor) + "\n";
+    for (const auto& [chave, valor] : campos)
+        t += std::string(chave) + "=" + numa_linha(*valor) + "\n";
     const std::string caminho = caminho_configuracao(pasta_projecto);
     files.write_file_atomic(caminho, t);
     files.set_permissions(caminho, 0644);
@@ -67,7 +68,8 @@ std::optional<std::string> recusa_repositorio(const std::string& repositorio) {
     if (repositorio.empty()) return "Falta o repositório.";
     static const std::regex com_credenciais(R"(://[^/@]*:[^/@]*@)");
     if (std::regex_search(repositorio, com_credenciais)) {
-        return "O repositório " + std::regex_replace(repositorio, std::regex(R"(://[^/@]*@)"), "://…@") +
+        return "O repositório " +
+               std::regex_replace(repositorio, std::regex(R"(://[^/@]*@)"), "://…@") +
                " traz uma palavra-passe no endereço: não é aceite (o restic lê-a do seu próprio "
                "ficheiro de credenciais).";
     }

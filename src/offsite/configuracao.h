@@ -30,7 +30,8 @@ std::string caminho_configuracao(const std::string& pasta_projecto);
 
 // The project's configuration; nullopt when it has none (off-site copies off).
 // Throws FileError when the file exists but cannot be read.
-std::optional<ConfiguracaoOffsite> le_configuracao(FileSystem& files, const std::string& pasta_projecto);
+std::optional<ConfiguracaoOffsite> le_configuracao(FileSystem& files,
+                                                   const std::string& pasta_projecto);
 
 // Writes it whole (never half), readable by all and writable by its owner
 // only: the ssh command it may hold is run by every user's backup, so no

@@ -32,8 +32,8 @@ std::vector<CopiaFora> lista_copias_fora(Restic& restic, const std::string& proj
         const auto bd = valor_etiqueta(i.etiquetas, "bd");
         const auto carimbo = valor_etiqueta(i.etiquetas, "carimbo");
         if (!bd || !carimbo || i.caminhos.empty()) continue;
-        copias.push_back({i.id, nome_do_caminho(i.caminhos.front()), *bd, *carimbo,
-                          i.caminhos.front(), 0});
+        copias.push_back(
+            {i.id, nome_do_caminho(i.caminhos.front()), *bd, *carimbo, i.caminhos.front(), 0});
     }
     std::sort(copias.begin(), copias.end(), [](const CopiaFora& a, const CopiaFora& b) {
         return a.carimbo != b.carimbo ? a.carimbo > b.carimbo : a.nome_fich < b.nome_fich;
@@ -69,8 +69,8 @@ std::optional<std::string> repoe_de_fora(Services& servicos, const ProjectoActua
     encontrada.bd = copia.bd;
     encontrada.carimbo = copia.carimbo;
     encontrada.caminho = projecto.caminho;
-    const auto falha = restore::repoe_encontrada(servicos, projecto,
-                                                 restore::onde_procurar(projecto), encontrada);
+    const auto falha =
+        restore::repoe_encontrada(servicos, projecto, restore::onde_procurar(projecto), encontrada);
     temporarios.remove(buscado);
     return falha;
 }
@@ -94,7 +94,8 @@ restore::FonteCopias fonte_copias(Services& servicos, const ProjectoActual& proj
             linha.carimbo = c.carimbo;
             linha.caminho = nome;
             // Newest first: a name kept twice is shown (and restored) once.
-            if (listadas->emplace(c.nome_fich, std::move(c)).second) linhas.push_back(std::move(linha));
+            if (listadas->emplace(c.nome_fich, std::move(c)).second)
+                linhas.push_back(std::move(linha));
         }
         return linhas;
     };

@@ -7,18 +7,18 @@
 #include "common/services.h"
 #include "offsite/configuracao.h"
 #include "offsite/restic.h"
-#include "restore/repor_copias.h"
 #include "project/projecto.h"
+#include "restore/repor_copias.h"
 
 namespace pezolva::offsite {
 
 // A copy kept in the repository.
 struct CopiaFora {
-    std::string id;        // the snapshot
-    std::string nome_fich; // the copy's file name, as it was on disk
-    std::string bd;        // the database it is a copy of, without ".mdb"
-    std::string carimbo;   // "yyyymmddhhnn"
-    std::string caminho;   // the file's path inside the snapshot
+    std::string id;         // the snapshot
+    std::string nome_fich;  // the copy's file name, as it was on disk
+    std::string bd;         // the database it is a copy of, without ".mdb"
+    std::string carimbo;    // "yyyymmddhhnn"
+    std::string caminho;    // the file's path inside the snapshot
     std::uint64_t bytes = 0;
 };
 

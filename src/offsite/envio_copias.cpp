@@ -60,9 +60,9 @@ std::string versao_do_ficheiro(const std::string& caminho) {
 }
 
 class EnvioProjecto {
-public:
+  public:
     EnvioProjecto(Services& s, const ProjectoActual& p, ConfiguracaoOffsite c, Processos& processos,
-          backup::LogsExecucao& log)
+                  backup::LogsExecucao& log)
         : servicos_(s),
           projecto_(p),
           config_(std::move(c)),
@@ -93,9 +93,9 @@ public:
         for (const BaseGuardada& b : registo.bases) {
             const std::string bd = nome_procurado(b.nome_bd);
             if (ja.por_bd[minusculas(bd)] <= b.copias_a_manter) continue;
-            restic_.esquece({kMarca, kTipoCopia, etiqueta_projecto(projecto_.projecto),
-                             etiqueta_bd(bd)},
-                            b.copias_a_manter, false);
+            restic_.esquece(
+                {kMarca, kTipoCopia, etiqueta_projecto(projecto_.projecto), etiqueta_bd(bd)},
+                b.copias_a_manter, false);
         }
         guarda_metadados(restic_, projecto_, registo, ja.registos, ja.estruturas);
         poda_se_preciso();
@@ -107,7 +107,7 @@ public:
 
     ResumoEnvio& resumo() { return resumo_; }
 
-private:
+  private:
     bool envia(const restore::CopiaEncontrada& c, const std::string& versao) {
         const auto hora = hora_do_carimbo(c.carimbo);
         if (!hora) return false;  // a stamp that is no date: restic could not order it
@@ -131,7 +131,8 @@ private:
             // Another user's run holds the repository: freeing space can
             // wait for a later run, the copies are safe.
             if (e.falha() != Falha::Bloqueado) throw;
-            log_.regista_mensagem(std::string(e.what()) + " O espaço será libertado noutra altura.");
+            log_.regista_mensagem(std::string(e.what()) +
+                                  " O espaço será libertado noutra altura.");
             return;
         }
         config_.ultimo_prune = hoje;
@@ -144,8 +145,8 @@ private:
         try {
             auto actual = le_configuracao(servicos_.files, projecto_.caminho);
             if (!actual) return;
-            actual->ultimo_envio = config_.ultimo_envio.empty() ? actual->ultimo_envio
-                                                                : config_.ultimo_envio;
+            actual->ultimo_envio =
+                config_.ultimo_envio.empty() ? actual->ultimo_envio : config_.ultimo_envio;
             actual->ultimo_prune = config_.ultimo_prune;
             grava_configuracao(servicos_.files, projecto_.caminho, *actual);
         } catch (const FileError&) {

@@ -12,9 +12,9 @@
 namespace pezolva::offsite {
 
 struct ResumoEnvio {
-    int enviadas = 0;                // copies sent in this run
-    std::uint64_t bytes_novos = 0;   // what the repository grew by
-    int interrompido_por = 0;        // the signal that stopped the sending, 0 when none
+    int enviadas = 0;               // copies sent in this run
+    std::uint64_t bytes_novos = 0;  // what the repository grew by
+    int interrompido_por = 0;       // the signal that stopped the sending, 0 when none
 };
 
 // The off-site step of a backup run, after the copies took their names.

@@ -34,7 +34,9 @@ std::string descodifica(const std::string& etiqueta) {
     return r;
 }
 
-std::string etiqueta_projecto(const std::string& projecto) { return "projecto=" + codifica(projecto); }
+std::string etiqueta_projecto(const std::string& projecto) {
+    return "projecto=" + codifica(projecto);
+}
 std::string etiqueta_bd(const std::string& bd) { return "bd=" + codifica(bd); }
 std::string etiqueta_carimbo(const std::string& carimbo) { return "carimbo=" + codifica(carimbo); }
 
@@ -56,7 +58,8 @@ std::optional<std::string> valor_etiqueta(const std::vector<std::string>& etique
 }
 
 std::optional<std::string> hora_do_carimbo(const std::string& c) {
-    if (c.size() != 12 || c.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+    if (c.size() != 12 || c.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
     return c.substr(0, 4) + "-" + c.substr(4, 2) + "-" + c.substr(6, 2) + " " + c.substr(8, 2) +
            ":" + c.substr(10, 2) + ":00";
 }

@@ -1,11 +1,10 @@
 #include "offsite/metadados.h"
 
+#include <unistd.h>
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
-#include <unistd.h>
-
 #include <set>
 
 #include "engine/database.h"
@@ -36,7 +35,8 @@ std::string caminho_estrutura(const ProjectoActual& projecto, const std::string&
     if (estrutura.empty()) return "";
     if (estrutura.find('/') != std::string::npos) return estrutura;
     const std::size_t barra = nome_bd.rfind('/');
-    const std::string pasta = barra == std::string::npos ? projecto.caminho : nome_bd.substr(0, barra);
+    const std::string pasta =
+        barra == std::string::npos ? projecto.caminho : nome_bd.substr(0, barra);
     return join_path(pasta, estrutura);
 }
 

@@ -11,9 +11,9 @@ namespace pezolva::offsite {
 
 // A register row as the off-site step needs it.
 struct BaseGuardada {
-    std::string nome_bd;     // BUP_NOME_BD
+    std::string nome_bd;  // BUP_NOME_BD
     int copias_a_manter = 1;
-    std::string estrutura;   // the structure database's path ("" when the row names none)
+    std::string estrutura;  // the structure database's path ("" when the row names none)
 };
 
 // The project's register read for the repository: its rows, and the same

@@ -80,7 +80,7 @@ struct Tubos {
 }
 
 class Espera {
-public:
+  public:
     Espera(pid_t filho, Tubos& t, const std::string& entrada, ResultadoProcesso& r)
         : filho_(filho), t_(t), entrada_(entrada), r_(r) {}
 
@@ -101,7 +101,7 @@ public:
         espera_filho();
     }
 
-private:
+  private:
     void pede_paragem_se_preciso() {
         const int pedido = engine::interruption_requested();
         if (pedido == 0) return;
@@ -117,8 +117,7 @@ private:
 
     void atende(int fd) {
         if (fd == t_.entrada[1]) {
-            const ssize_t n =
-                ::write(fd, entrada_.data() + escrito_, entrada_.size() - escrito_);
+            const ssize_t n = ::write(fd, entrada_.data() + escrito_, entrada_.size() - escrito_);
             if (n > 0) escrito_ += static_cast<std::size_t>(n);
             if (n < 0 && errno == EINTR) return;
             if (n < 0 || escrito_ >= entrada_.size()) Tubos::fecha(t_.entrada[1]);
@@ -193,7 +192,8 @@ ResultadoProcesso ProcessosReais::corre(const PedidoProcesso& pedido) {
     ::fcntl(t.entrada[1], F_SETFL, O_NONBLOCK);
     if (pedido.entrada.empty()) Tubos::fecha(t.entrada[1]);
     // A child that ends before reading its input must not end us with it.
-    struct sigaction ignora {}, antes {};
+    struct sigaction ignora {
+    }, antes{};
     ignora.sa_handler = SIG_IGN;
     ::sigaction(SIGPIPE, &ignora, &antes);
     Espera(filho, t, pedido.entrada, r).ate_ao_fim();
@@ -207,7 +207,8 @@ std::vector<std::string> ambiente_limpo(const std::vector<std::string>& extra) {
     std::vector<std::string> env;
     const char* path = std::getenv("PATH");
     env.push_back(std::string("PATH=") + (path != nullptr && *path ? path : "/usr/bin:/bin"));
-    if (const char* home = std::getenv("HOME"); home != nullptr) env.push_back(std::string("HOME=") + home);
+    if (const char* home = std::getenv("HOME"); home != nullptr)
+        env.push_back(std::string("HOME=") + home);
     env.push_back("LC_ALL=C");
     env.insert(env.end(), extra.begin(), extra.end());
     return env;

@@ -34,7 +34,7 @@ struct ResultadoProcesso {
 // How the off-site copies run their programs: the real one, or a fake in
 // the tests that plays a failure on demand.
 class Processos {
-public:
+  public:
     virtual ~Processos() = default;
     virtual ResultadoProcesso corre(const PedidoProcesso& pedido) = 0;
 };
@@ -44,7 +44,7 @@ public:
 // is stopped and waited for, so that nothing of ours outlives the run, and
 // the caller ends as the signal asks.
 class ProcessosReais : public Processos {
-public:
+  public:
     ResultadoProcesso corre(const PedidoProcesso& pedido) override;
 };
 

@@ -3,7 +3,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
 #include <algorithm>
 #include <stdexcept>
 
@@ -31,9 +30,12 @@ bool iguais(std::string a, std::string b) {
 [[noreturn]] void falta(const std::string& o_que) { throw std::runtime_error(o_que); }
 
 class Recuperador {
-public:
+  public:
     Recuperador(Services& s, Restic& r, std::string projecto, std::string pasta, std::string passwd)
-        : servicos_(s), restic_(r), projecto_(std::move(projecto)), pasta_(std::move(pasta)),
+        : servicos_(s),
+          restic_(r),
+          projecto_(std::move(projecto)),
+          pasta_(std::move(pasta)),
           passwd_(std::move(passwd)) {}
 
     Recuperacao corre() {
@@ -49,14 +51,16 @@ public:
         return r_;
     }
 
-private:
+  private:
     void prepara_pasta() {
         FileSystem& files = servicos_.files;
         if (files.exists(pasta_) &&
             (!files.is_directory(pasta_) || !files.list_files(pasta_).empty())) {
-            falta("A pasta " + pasta_ + " não está vazia: a recuperação só escreve numa pasta vazia.");
+            falta("A pasta " + pasta_ +
+                  " não está vazia: a recuperação só escreve numa pasta vazia.");
         }
-        if (!create_directories(files, pasta_)) falta("Não foi possível criar a pasta " + pasta_ + ".");
+        if (!create_directories(files, pasta_))
+            falta("Não foi possível criar a pasta " + pasta_ + ".");
     }
 
     // The newest snapshot of `tipo` (and of database `bd` when given).
@@ -64,9 +68,11 @@ private:
         const Instantaneo* melhor = nullptr;
         for (const Instantaneo& i : instantaneos_) {
             if (valor_etiqueta(i.etiquetas, "tipo") != tipo || i.caminhos.empty()) continue;
-            if (!bd.empty() && !iguais(valor_etiqueta(i.etiquetas, "bd").value_or(""), bd)) continue;
+            if (!bd.empty() && !iguais(valor_etiqueta(i.etiquetas, "bd").value_or(""), bd))
+                continue;
             const std::string chave = valor_etiqueta(i.etiquetas, "carimbo").value_or(i.hora);
-            if (melhor == nullptr || chave > valor_etiqueta(melhor->etiquetas, "carimbo").value_or(melhor->hora)) {
+            if (melhor == nullptr ||
+                chave > valor_etiqueta(melhor->etiquetas, "carimbo").value_or(melhor->hora)) {
                 melhor = &i;
             }
         }
@@ -83,7 +89,8 @@ private:
         r_.ficheiros.push_back(final);
     }
 
-    void verifica(const std::string& temporario, const std::string& final, const std::string& ligacao) {
+    void verifica(const std::string& temporario, const std::string& final,
+                  const std::string& ligacao) {
         std::string resultado;
         try {
             engine::Database db = engine::OpenDatabase(temporario, false, true, ligacao);
@@ -93,7 +100,8 @@ private:
         }
         if (resultado == "ok") return;
         servicos_.files.remove(temporario);
-        falta("A cópia de " + nome_de(final) + " no repositório não abre ou está danificada: " + resultado);
+        falta("A cópia de " + nome_de(final) +
+              " no repositório não abre ou está danificada: " + resultado);
     }
 
     QJsonObject le_registo() {
@@ -142,13 +150,15 @@ private:
         p.nome_bd = r_.nome_bd;
         p.passwd = passwd_;
         engine::Database db = engine::OpenDatabase(p.base_principal(), false, false, p.ligacao());
-        if (!cria_bups(db, p, servicos_.dialogs)) falta("Não foi possível criar o registo de cópias.");
+        if (!cria_bups(db, p, servicos_.dialogs))
+            falta("Não foi possível criar o registo de cópias.");
         db.Execute(std::string("delete from ") + bups::kTabela);
         // Columns a later version added come back with the start's own
         // check of the register; their stored values are left out.
         std::vector<std::string> existentes;
         {
-            const engine::Recordset rs = db.OpenRecordset(std::string("select * from ") + bups::kTabela);
+            const engine::Recordset rs =
+                db.OpenRecordset(std::string("select * from ") + bups::kTabela);
             for (const auto& f : rs.FieldDefs()) existentes.push_back(f.Name());
         }
         for (const auto& l : linhas) {
@@ -163,7 +173,8 @@ private:
                 colunas.push_back(it.key().toStdString());
                 valores.push_back(it.value().isNull()
                                       ? "null"
-                                      : engine::quote_literal(mudado(it.value().toString().toStdString(), antiga)));
+                                      : engine::quote_literal(
+                                            mudado(it.value().toString().toStdString(), antiga)));
             }
             std::string sql = std::string("insert into ") + bups::kTabela + " (" +
                               engine::quote_identifier_list(colunas) + ") values (";

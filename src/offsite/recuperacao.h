@@ -9,7 +9,7 @@
 namespace pezolva::offsite {
 
 struct Recuperacao {
-    std::string nome_bd;                // the main database's file name
+    std::string nome_bd;                 // the main database's file name
     std::vector<std::string> ficheiros;  // what was written, in order
 };
 

@@ -4,7 +4,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -20,7 +19,8 @@ bool contem(const std::string& texto, const char* parte) {
 }
 
 bool contem_algum(const std::string& texto, std::initializer_list<const char*> partes) {
-    return std::any_of(partes.begin(), partes.end(), [&](const char* p) { return contem(texto, p); });
+    return std::any_of(partes.begin(), partes.end(),
+                       [&](const char* p) { return contem(texto, p); });
 }
 
 // restic's last meaningful line, for the logs.
@@ -106,7 +106,8 @@ std::string explica(Falha falha, const std::string& repositorio) {
             return "Já existe um repositório em " + repositorio + ".";
         case Falha::Interrompido:
             return "O trabalho no repositório " + repositorio + " foi interrompido.";
-        case Falha::Outra: break;
+        case Falha::Outra:
+            break;
     }
     return "O restic falhou no repositório " + repositorio + ".";
 }
@@ -183,8 +184,9 @@ std::vector<Instantaneo> Restic::lista(const std::vector<std::string>& etiquetas
 void Restic::esquece(const std::vector<std::string>& etiquetas, int manter, bool prune) {
     std::string juntas;
     for (const std::string& e : etiquetas) juntas += (juntas.empty() ? "" : ",") + e;
-    std::vector<std::string> args{"forget", "--json", "--group-by", "", "--tag", juntas,
-                                  "--keep-last", std::to_string(std::max(manter, 1))};
+    std::vector<std::string> args{
+        "forget", "--json", "--group-by",  "",
+        "--tag",  juntas,   "--keep-last", std::to_string(std::max(manter, 1))};
     if (prune) args.push_back("--prune");
     corre(args);
 }

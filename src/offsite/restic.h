@@ -27,13 +27,13 @@ enum class Falha {
 // A failure of restic, with its Portuguese explanation as what() and
 // restic's own last line kept for the logs.
 class ErroRestic : public std::runtime_error {
-public:
+  public:
     ErroRestic(Falha falha, const std::string& mensagem, std::string detalhe)
         : std::runtime_error(mensagem), falha_(falha), detalhe_(std::move(detalhe)) {}
     Falha falha() const { return falha_; }
     const std::string& detalhe() const { return detalhe_; }
 
-private:
+  private:
     Falha falha_;
     std::string detalhe_;
 };
@@ -52,7 +52,7 @@ struct Instantaneo {
 };
 
 struct Envio {
-    std::string id;              // the new snapshot
+    std::string id;                 // the new snapshot
     std::uint64_t bytes_novos = 0;  // what the repository grew by ("data_added")
     std::uint64_t bytes = 0;        // what was read
 };
@@ -61,7 +61,7 @@ struct Envio {
 // ever travels as the path of its file, in RESTIC_PASSWORD_FILE of
 // restic's own environment.  Every failure throws ErroRestic.
 class Restic {
-public:
+  public:
     Restic(Processos& processos, std::string repositorio, std::string ficheiro_password,
            std::string comando_sftp = "")
         : processos_(processos),
@@ -98,7 +98,7 @@ public:
     // The report's text when sound; throws otherwise.
     std::string verifica(const std::optional<std::string>& amostra);
 
-private:
+  private:
     ResultadoProcesso corre(std::vector<std::string> args, const std::string& entrada = "",
                             std::optional<int> saida_para = std::nullopt);
     [[noreturn]] void falhou(const ResultadoProcesso& r) const;

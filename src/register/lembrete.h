@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "common/dialogs.h"
 #include "common/date_time.h"
+#include "common/dialogs.h"
 #include "engine/recordset.h"
 #include "project/projecto.h"
 

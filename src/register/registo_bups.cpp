@@ -46,7 +46,8 @@ std::vector<LinhaLista> RegistoBups::linhas() const {
     std::vector<LinhaLista> linhas;
     if (!carregado()) return linhas;
     cada_linha(registo_, [&](const engine::Recordset& rs) {
-        linhas.push_back({rs[col::kNomeBd].to_text(), rs[col::kCaminhoDestino].to_text(), ultima_copia(rs)});
+        linhas.push_back(
+            {rs[col::kNomeBd].to_text(), rs[col::kCaminhoDestino].to_text(), ultima_copia(rs)});
     });
     return linhas;
 }

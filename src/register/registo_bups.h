@@ -33,7 +33,7 @@ std::string ultima_copia(const engine::Recordset& linha);
 // has not yet been given "n_integridades_bd") reads as Null and has no
 // definition.
 class RegistoBups {
-public:
+  public:
     // Opens the main database shared and read-write with the project's
     // password.  Throws engine::EngineError when it cannot be opened.
     void abre(const ProjectoActual& projecto);
@@ -77,7 +77,7 @@ public:
     // The cursor the backup run works on.  Requires carregado().
     engine::Recordset& recordset() { return registo_; }
 
-private:
+  private:
     engine::Database bd_;
     engine::Recordset registo_;
 };

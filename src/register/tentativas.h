@@ -14,7 +14,7 @@ namespace pezolva {
 // times in a row ends the attempts: the third message says what was given
 // up (`abandono`).  Returns whether the step succeeded.
 class Tentativas {
-public:
+  public:
     Tentativas(Dialogs& dialogs, std::string titulo, Icon icone, std::string abandono)
         : dialogs_(dialogs),
           titulo_(std::move(titulo)),
@@ -25,7 +25,7 @@ public:
 
     static constexpr int kMaximo = 3;
 
-private:
+  private:
     Dialogs& dialogs_;
     std::string titulo_;
     Icon icone_;

@@ -179,7 +179,8 @@ void valida_bups_bd(ProjectoActual& p, Services& s, const AccoesValidacao& accoe
     const std::int64_t n = rs.IsEOF() ? 0 : frequencia_de_amostra(rs.Fields(std::size_t{0}));
     if (n > 0) {
         const double r = s.random.uniform();
-        if (static_cast<std::int64_t>(std::floor(r * static_cast<double>(n))) + 1 == n && !accoes.integr_sem_fo()) {
+        if (static_cast<std::int64_t>(std::floor(r * static_cast<double>(n))) + 1 == n &&
+            !accoes.integr_sem_fo()) {
             inconsistente = true;
             informa(s.dialogs,
                     "Existe uma base de dados que não está consistente com a estrutura.\n"

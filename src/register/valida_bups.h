@@ -35,8 +35,9 @@ struct AccoesValidacao {
 //  8. adds "n_integridades_bd" when missing (30 for "brasol.mdb");
 //  9. about once in n_integridades_bd starts, runs the silent verification.
 // Sets `inconsistente` when the password does not open the main database,
-// when its recovery (the compaction) fails or it still cannot be opened after it, when the verification finds differences, or when a migration
-// step keeps failing; never clears it.  Messages go through the dialogs.
+// when its recovery (the compaction) fails or it still cannot be opened after it, when the
+// verification finds differences, or when a migration step keeps failing; never clears it. Messages
+// go through the dialogs.
 void valida_bups_bd(ProjectoActual& projecto, Services& servicos, const AccoesValidacao& accoes,
                     bool& inconsistente);
 

@@ -13,13 +13,13 @@ using engine::EngineError;
 
 // The register's definition in `db`: its table first, then its indexes.
 struct Definicao {
-    std::string tabela;               // the name as stored ("BUPS", "bups"...)
+    std::string tabela;                // the name as stored ("BUPS", "bups"...)
     std::vector<std::string> criacao;  // the statements that make it
 };
 
 std::string definicoes_de(const std::string& esquema) {
-    return "select name, sql from " + esquema + ".sqlite_schema where tbl_name = " +
-           engine::quote_literal(bups::kTabela) +
+    return "select name, sql from " + esquema +
+           ".sqlite_schema where tbl_name = " + engine::quote_literal(bups::kTabela) +
            " collate nocase and sql is not null order by case type when 'table' then 0 else 1 end";
 }
 
@@ -45,7 +45,8 @@ Definicao definicao_viva(const std::string& viva, const std::string& ligacao) {
 
 void copia_registo(engine::Database& novo, const Definicao& viva) {
     const Definicao antiga = le_definicao(novo, "main");
-    if (!antiga.tabela.empty()) novo.Execute("drop table main." + engine::quote_identifier(antiga.tabela));
+    if (!antiga.tabela.empty())
+        novo.Execute("drop table main." + engine::quote_identifier(antiga.tabela));
     for (const std::string& criacao : viva.criacao) novo.Execute(criacao);
     const std::string tabela = engine::quote_identifier(viva.tabela);
     novo.Execute("insert into main." + tabela + " select * from pz_viva." + tabela);
@@ -53,7 +54,8 @@ void copia_registo(engine::Database& novo, const Definicao& viva) {
 
 }  // namespace
 
-bool transporta_registo(const std::string& viva, const std::string& novo, const std::string& ligacao) {
+bool transporta_registo(const std::string& viva, const std::string& novo,
+                        const std::string& ligacao) {
     const Definicao definicao = definicao_viva(viva, ligacao);
     if (definicao.tabela.empty()) return false;
     engine::Database db = engine::OpenDatabase(novo, false, false, ligacao);

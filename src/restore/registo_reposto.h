@@ -16,7 +16,8 @@ namespace pezolva::restore {
 // register (a fresh one is made at the next start, or at once by the
 // restore window), and `novo` is as it was.  Throws EngineError when `novo`
 // cannot be written (it is then as it was).
-bool transporta_registo(const std::string& viva, const std::string& novo, const std::string& ligacao);
+bool transporta_registo(const std::string& viva, const std::string& novo,
+                        const std::string& ligacao);
 
 // Said after a restore of the main database whose register could not be
 // carried: a fresh one, with the default rows, takes its place (at once in

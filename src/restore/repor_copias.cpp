@@ -6,8 +6,8 @@
 #include "common/text.h"
 #include "engine/database.h"
 #include "engine/error.h"
-#include "register/bups.h"
 #include "engine/temporary_files.h"
+#include "register/bups.h"
 #include "restore/registo_reposto.h"
 #include "restore/reposicao.h"
 #include "restore/sobras_reposicao.h"
@@ -29,7 +29,8 @@ std::string falha_reposicao() {
 }
 
 std::string copia_concluida(bool registo_recriado) {
-    return registo_recriado ? std::string(kCopiaConcluida) + "\n" + kRegistoRecriado : kCopiaConcluida;
+    return registo_recriado ? std::string(kCopiaConcluida) + "\n" + kRegistoRecriado
+                            : kCopiaConcluida;
 }
 
 namespace {
@@ -40,7 +41,8 @@ namespace {
 // the next start.
 bool recria_registo(Services& servicos, const ProjectoActual& projecto) {
     try {
-        engine::Database db = engine::OpenDatabase(projecto.base_principal(), false, false, projecto.ligacao());
+        engine::Database db =
+            engine::OpenDatabase(projecto.base_principal(), false, false, projecto.ligacao());
         try {
             db.TableDef(bups::kTabela);
             return false;
@@ -92,7 +94,8 @@ void ReporCopias::prepara_lista() {
     } catch (const engine::EngineError& e) {
         onde_ = {};
         pastas_.clear();
-        informa(servicos_.dialogs, std::to_string(e.numero()) + " - " + e.descricao(), "Erro", Icon::Critical);
+        informa(servicos_.dialogs, std::to_string(e.numero()) + " - " + e.descricao(), "Erro",
+                Icon::Critical);
         return;
     }
     pastas_ = onde_.pastas;
@@ -107,8 +110,8 @@ void ReporCopias::junta_pasta(const std::string& pasta) { restore::junta_pasta(p
 bool ReporCopias::procura_copias(const PainelProcura& painel) {
     copias_.clear();
     aviso_.clear();
-    const std::size_t pares = onde_.bases.size() * std::max<std::size_t>(pastas_.size(), 1) +
-                              (fonte_ ? 1 : 0);
+    const std::size_t pares =
+        onde_.bases.size() * std::max<std::size_t>(pastas_.size(), 1) + (fonte_ ? 1 : 0);
     if (painel.inicio) painel.inicio(static_cast<int>(std::min<std::size_t>(pares, 1u << 30)));
     int valor = 0;
     bool ate_ao_fim = true;

@@ -18,7 +18,8 @@ namespace {
 
 using engine::EngineError;
 
-constexpr const char* kInterrompida = "A reposição foi interrompida: a base de dados ficou como estava.";
+constexpr const char* kInterrompida =
+    "A reposição foi interrompida: a base de dados ficou como estava.";
 
 // The database file of `nome` in `pasta`: the one whose name matches
 // without regard to letter case, or the name a new one gets.
@@ -64,7 +65,8 @@ void troca(FileSystem& files, engine::TemporaryFiles& temporarios, const Substit
     }
     std::optional<std::string> antiga;
     try {
-        if (engine::interruption_requested() != 0) throw EngineError(engine::ErroCancelado, kInterrompida);
+        if (engine::interruption_requested() != 0)
+            throw EngineError(engine::ErroCancelado, kInterrompida);
         antiga = engine::put_in_place(files, s.novo, s.bd, anterior);
     } catch (...) {
         if (!files.exists(s.bd) && files.exists(anterior)) {
@@ -106,7 +108,8 @@ std::string deixada_de_lado(const Substituicao& s) {
 
 std::optional<std::string> substitui_base(FileSystem& files, engine::TemporaryFiles& temporarios,
                                           const Substituicao& s, bool* registo_recriado) {
-    if (files.exists(s.bd) && files.is_read_only(s.bd)) return "A base de dados " + s.bd + " é só de leitura.";
+    if (files.exists(s.bd) && files.is_read_only(s.bd))
+        return "A base de dados " + s.bd + " é só de leitura.";
     std::string pasta, nome;
     separa_ultimo(s.bd, '/', nome, pasta);
     if (auto recusa = engine::locks_not_shared(files, pasta.empty() ? "." : pasta)) return recusa;
@@ -123,7 +126,8 @@ std::optional<std::string> substitui_base(FileSystem& files, engine::TemporaryFi
     }
 }
 
-std::optional<std::string> repoe_copia(FileSystem& files, const PedidoReposicao& p, bool* registo_recriado) {
+std::optional<std::string> repoe_copia(FileSystem& files, const PedidoReposicao& p,
+                                       bool* registo_recriado) {
     if (p.nome.empty()) return "A cópia não indica a base de dados a substituir.";
     const std::string bd = alvo(files, p.pasta_projecto, p.nome);
     if (tem_conteudo(files, p.copia + "-journal") || tem_conteudo(files, p.copia + "-wal")) {
@@ -134,7 +138,8 @@ std::optional<std::string> repoe_copia(FileSystem& files, const PedidoReposicao&
         const std::string novo = temporarios.claim(temporario_reposicao(bd, p.token));
         files.copy_file(p.copia, novo);  // synced before it returns
         if (engine::interruption_requested() != 0) return kInterrompida;
-        return substitui_base(files, temporarios, {bd, novo, p.copia, p.ligacao, p.token, p.principal},
+        return substitui_base(files, temporarios,
+                              {bd, novo, p.copia, p.ligacao, p.token, p.principal},
                               registo_recriado);
     } catch (const EngineError& e) {
         return e.descricao();

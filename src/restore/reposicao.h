@@ -37,10 +37,10 @@ std::optional<std::string> repoe_copia(FileSystem& files, const PedidoReposicao&
 
 // A database replaced by a file already written beside it.
 struct Substituicao {
-    std::string bd;        // the database's file (need not exist)
-    std::string novo;      // the finished file, beside it, claimed in the TemporaryFiles given
-    std::string origem;    // what `novo` was made from, for the messages
-    std::string ligacao;   // ";pwd=..." that opens both
+    std::string bd;           // the database's file (need not exist)
+    std::string novo;         // the finished file, beside it, claimed in the TemporaryFiles given
+    std::string origem;       // what `novo` was made from, for the messages
+    std::string ligacao;      // ";pwd=..." that opens both
     std::uint64_t token = 0;  // names the old file set aside (anterior_reposicao)
     bool principal = false;   // the project's main database: its register is carried
 };

@@ -93,8 +93,8 @@ engine::Leftovers recupera_reposicoes(FileSystem& files, const std::string& past
 void recupera_e_avisa(Services& servicos, const std::string& pasta) {
     const engine::Leftovers feito = recupera_reposicoes(servicos.files, pasta);
     if (feito.left > 0) {
-        informa(servicos.dialogs, engine::left_behind(feito.left, pasta, "outra reposição"), "Atenção",
-                Icon::Information);
+        informa(servicos.dialogs, engine::left_behind(feito.left, pasta, "outra reposição"),
+                "Atenção", Icon::Information);
     }
 }
 

@@ -22,10 +22,15 @@ engine::Field& campo_de(detail::Definicao& d, const std::string& campo) {
 // A field's value as an SQL literal.
 std::string literal(const Value& v) {
     switch (v.kind()) {
-        case Value::Kind::Null: return "NULL";
-        case Value::Kind::Boolean: return *v.to_boolean() ? "1" : "0";
-        case Value::Kind::Integer: return std::to_string(*v.to_integer());
-        default: return engine::quote_literal(v.to_text());  // reals as text keep their digits; SQLite converts
+        case Value::Kind::Null:
+            return "NULL";
+        case Value::Kind::Boolean:
+            return *v.to_boolean() ? "1" : "0";
+        case Value::Kind::Integer:
+            return std::to_string(*v.to_integer());
+        default:
+            return engine::quote_literal(
+                v.to_text());  // reals as text keep their digits; SQLite converts
     }
 }
 
@@ -36,17 +41,21 @@ std::int64_t inteiro(engine::Database& db, const std::string& sql) {
 
 }  // namespace
 
-void muda_tamanho(engine::Database& db, const std::string& tabela, const std::string& campo, int tamanho) {
+void muda_tamanho(engine::Database& db, const std::string& tabela, const std::string& campo,
+                  int tamanho) {
     detail::Definicao d = detail::le_definicao(db, tabela);
     engine::Field& f = campo_de(d, campo);
     if (f.Type() != engine::TipoTexto) {
-        throw std::invalid_argument("O campo " + tabela + "." + campo + " não é de texto: o tamanho é o do tipo.");
+        throw std::invalid_argument("O campo " + tabela + "." + campo +
+                                    " não é de texto: o tamanho é o do tipo.");
     }
-    f = engine::Field::FromDeclared(f.Name(), engine::declared_type_for(engine::TipoTexto, tamanho), f.Required());
+    f = engine::Field::FromDeclared(f.Name(), engine::declared_type_for(engine::TipoTexto, tamanho),
+                                    f.Required());
     detail::recria_tabela(db, d);
 }
 
-void muda_tipo(engine::Database& db, const std::string& tabela, const std::string& campo, const std::string& tipo) {
+void muda_tipo(engine::Database& db, const std::string& tabela, const std::string& campo,
+               const std::string& tipo) {
     detail::Definicao d = detail::le_definicao(db, tabela);
     engine::Field& f = campo_de(d, campo);
     f = engine::Field::FromDeclared(f.Name(), tipo, f.Required());
@@ -68,17 +77,20 @@ void apaga_campo(engine::Database& db, const std::string& tabela, const std::str
 void apaga_relacao(engine::Database& db, const std::string& relacao) {
     const engine::Relation& r = db.Relations()[relacao];
     detail::Definicao d = detail::le_definicao(db, r.ForeignTable());
-    std::erase_if(d.relacoes, [&](const engine::Relation& x) { return iequals(x.Name(), relacao); });
+    std::erase_if(d.relacoes,
+                  [&](const engine::Relation& x) { return iequals(x.Name(), relacao); });
     detail::recria_tabela(db, d);
 }
 
 void acrescenta_relacao(engine::Database& db, const NovaRelacao& relacao) {
     if (db.Relations().Contains(relacao.nome)) {
-        throw std::invalid_argument("Já existe a relação " + relacao.nome + " em " + db.path() + ".");
+        throw std::invalid_argument("Já existe a relação " + relacao.nome + " em " + db.path() +
+                                    ".");
     }
     if (relacao.campos_mae.size() != relacao.campos_filha.size() || relacao.campos_mae.empty()) {
-        throw std::invalid_argument("A relação " + relacao.nome + " precisa de tantos campos na tabela " +
-                                    relacao.mae + " como na tabela " + relacao.filha + ".");
+        throw std::invalid_argument("A relação " + relacao.nome +
+                                    " precisa de tantos campos na tabela " + relacao.mae +
+                                    " como na tabela " + relacao.filha + ".");
     }
     db.TableDef(relacao.mae);  // ErroItemInexistente when it is not there
     detail::Definicao d = detail::le_definicao(db, relacao.filha);
@@ -86,20 +98,24 @@ void acrescenta_relacao(engine::Database& db, const NovaRelacao& relacao) {
     for (std::size_t k = 0; k < relacao.campos_mae.size(); ++k) {
         campos.push_back({relacao.campos_mae[k], campo_de(d, relacao.campos_filha[k]).Name()});
     }
-    d.relacoes.emplace_back(relacao.nome, relacao.mae, d.nome, std::move(campos), "NO ACTION", "NO ACTION");
+    d.relacoes.emplace_back(relacao.nome, relacao.mae, d.nome, std::move(campos), "NO ACTION",
+                            "NO ACTION");
     detail::recria_tabela(db, d);
 }
 
 void cria_ciclo_mutuo(engine::Database& db) {
-    acrescenta_relacao(db, {kRelacaoSede, "quarteis", {"id_quartel"}, "corporacoes", {"id_quartel_sede"}});
+    acrescenta_relacao(
+        db, {kRelacaoSede, "quarteis", {"id_quartel"}, "corporacoes", {"id_quartel_sede"}});
 }
 
 void cria_auto_relacao(engine::Database& db) {
-    acrescenta_relacao(db, {kRelacaoSuperior, "bombeiros", {"id_bombeiro"}, "bombeiros", {"id_superior"}});
+    acrescenta_relacao(
+        db, {kRelacaoSuperior, "bombeiros", {"id_bombeiro"}, "bombeiros", {"id_superior"}});
 }
 
 void muda_versao(engine::Database& db, const std::optional<std::string>& versao) {
-    db.Execute("UPDATE parametros SET versao = " + (versao ? engine::quote_literal(*versao) : std::string("NULL")));
+    db.Execute("UPDATE parametros SET versao = " +
+               (versao ? engine::quote_literal(*versao) : std::string("NULL")));
     if (db.RecordsAffected() == 0) {
         throw std::runtime_error("A tabela parametros de " + db.path() + " não tem nenhuma linha.");
     }
@@ -114,15 +130,18 @@ std::int64_t insere_variante(engine::Database& db, const std::string& tabela,
     }
     if (chave == nullptr || chave->Fields().size() != 1 ||
         !engine::is_numeric_code(t.Fields()[chave->Fields().front()].Type())) {
-        throw std::invalid_argument("A tabela " + tabela + " não tem uma chave de um só campo numérico.");
+        throw std::invalid_argument("A tabela " + tabela +
+                                    " não tem uma chave de um só campo numérico.");
     }
-    for (const auto& [campo, valor] : alteracoes) (void)t.Fields()[campo];  // ErroItemInexistente for a stranger
+    for (const auto& [campo, valor] : alteracoes)
+        (void)t.Fields()[campo];  // ErroItemInexistente for a stranger
     const std::string nome = quote_identifier(t.Name());
     const std::string campo_chave = chave->Fields().front();
     if (inteiro(db, "SELECT count(*) FROM " + nome) == 0) {
         throw std::invalid_argument("A tabela " + tabela + " não tem nenhuma linha para copiar.");
     }
-    const std::int64_t nova = inteiro(db, "SELECT max(" + quote_identifier(campo_chave) + ") FROM " + nome) + 1;
+    const std::int64_t nova =
+        inteiro(db, "SELECT max(" + quote_identifier(campo_chave) + ") FROM " + nome) + 1;
 
     std::string colunas, valores;
     for (const engine::Field& f : t.Fields()) {
@@ -145,7 +164,8 @@ std::string insere_linha_tipo_errado(engine::Database& db) {
 }
 
 std::string insere_linha_orfa(engine::Database& db) {
-    const std::int64_t ninguem = inteiro(db, "SELECT coalesce(max(id_bombeiro), 0) + 1 FROM bombeiros");
+    const std::int64_t ninguem =
+        inteiro(db, "SELECT coalesce(max(id_bombeiro), 0) + 1 FROM bombeiros");
     insere_variante(db, "turnos", {{"id_bombeiro", Value(ninguem)}});
     return "turnos";
 }

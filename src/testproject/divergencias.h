@@ -32,10 +32,12 @@ inline constexpr const char* kRelacaoTurnos = "rel_bombeiros_turnos";
 
 // The text field gets `tamanho` characters.  std::invalid_argument when
 // it is not a text field.
-void muda_tamanho(engine::Database& db, const std::string& tabela, const std::string& campo, int tamanho);
+void muda_tamanho(engine::Database& db, const std::string& tabela, const std::string& campo,
+                  int tamanho);
 // The field gets the declared type `tipo` ("DOUBLE", "TEXT(10)", ...); its
 // values are kept as SQLite converts them.
-void muda_tipo(engine::Database& db, const std::string& tabela, const std::string& campo, const std::string& tipo);
+void muda_tipo(engine::Database& db, const std::string& tabela, const std::string& campo,
+               const std::string& tipo);
 void apaga_indice(engine::Database& db, const std::string& tabela, const std::string& indice);
 void apaga_tabela(engine::Database& db, const std::string& tabela);
 void apaga_campo(engine::Database& db, const std::string& tabela, const std::string& campo);
@@ -43,9 +45,9 @@ void apaga_relacao(engine::Database& db, const std::string& relacao);
 
 struct NovaRelacao {
     std::string nome;
-    std::string mae;                       // the referenced table
+    std::string mae;  // the referenced table
     std::vector<std::string> campos_mae;
-    std::string filha;                     // the referencing table
+    std::string filha;  // the referencing table
     std::vector<std::string> campos_filha;
 };
 void acrescenta_relacao(engine::Database& db, const NovaRelacao& relacao);

@@ -20,13 +20,15 @@ std::map<std::string, std::int64_t> conta_linhas(engine::Database& db) {
     std::map<std::string, std::int64_t> linhas;
     for (const engine::TableDef& t : db.TableDefs()) {
         if (tabela_de_sistema(t.Name())) continue;
-        engine::Recordset rs = db.OpenRecordset("SELECT count(*) FROM " + engine::quote_identifier(t.Name()));
+        engine::Recordset rs =
+            db.OpenRecordset("SELECT count(*) FROM " + engine::quote_identifier(t.Name()));
         linhas[t.Name()] = rs.Fields(std::size_t{0}).to_integer().value_or(0);
     }
     return linhas;
 }
 
-std::map<std::string, std::int64_t> conta_linhas(const std::string& caminho, const std::string& palavra_passe) {
+std::map<std::string, std::int64_t> conta_linhas(const std::string& caminho,
+                                                 const std::string& palavra_passe) {
     engine::Database db = engine::OpenDatabase(caminho, false, true, ";pwd=" + palavra_passe);
     return conta_linhas(db);
 }
@@ -37,8 +39,9 @@ std::set<std::string> descreve_esquema(engine::Database& db) {
         if (tabela_de_sistema(t.Name())) continue;
         linhas.insert("tabela " + t.Name());
         for (const engine::Field& f : t.Fields()) {
-            linhas.insert("campo " + t.Name() + "." + f.Name() + " tipo " + std::to_string(f.Type()) + " tamanho " +
-                          std::to_string(f.Size()) + (f.Required() ? " obrigatório" : ""));
+            linhas.insert("campo " + t.Name() + "." + f.Name() + " tipo " +
+                          std::to_string(f.Type()) + " tamanho " + std::to_string(f.Size()) +
+                          (f.Required() ? " obrigatório" : ""));
         }
         for (const engine::Index& i : t.Indexes()) {
             linhas.insert("índice " + t.Name() + "." + i.Name() + " (" + juntos(i.Fields()) + ")" +
@@ -51,8 +54,8 @@ std::set<std::string> descreve_esquema(engine::Database& db) {
             mae.push_back(f.Name);
             filha.push_back(f.ForeignName);
         }
-        linhas.insert("relação " + r.Name() + " " + r.Table() + "(" + juntos(mae) + ") <- " + r.ForeignTable() + "(" +
-                      juntos(filha) + ")");
+        linhas.insert("relação " + r.Name() + " " + r.Table() + "(" + juntos(mae) + ") <- " +
+                      r.ForeignTable() + "(" + juntos(filha) + ")");
     }
     return linhas;
 }

@@ -16,7 +16,8 @@ bool tabela_de_sistema(const std::string& nome);
 
 // The rows of every table of `db`, system tables left out.
 std::map<std::string, std::int64_t> conta_linhas(engine::Database& db);
-std::map<std::string, std::int64_t> conta_linhas(const std::string& caminho, const std::string& palavra_passe);
+std::map<std::string, std::int64_t> conta_linhas(const std::string& caminho,
+                                                 const std::string& palavra_passe);
 
 // The schema of `db` as the engine shows it, one line per object, system
 // tables left out, so that two schemas compare as sets and a difference

@@ -30,7 +30,8 @@ struct Ficheiro {
 };
 
 const Ficheiro kFicheiros[] = {
-    {kPrincipal, kEstruturaPrincipal, kPassePrincipal, detail::tabelas_principal, &Projecto::principal},
+    {kPrincipal, kEstruturaPrincipal, kPassePrincipal, detail::tabelas_principal,
+     &Projecto::principal},
     {kFotos, kEstruturaFotos, "", detail::tabelas_fotos, &Projecto::fotos},
     {kLog, kEstruturaLog, kPasseLog, detail::tabelas_log, &Projecto::log},
 };
@@ -68,11 +69,13 @@ struct Obra {
 // The folder, made when missing, with none of the project's names taken.
 void prepara_pasta(FileSystem& files, const std::string& pasta) {
     if (!create_directories(files, pasta)) {
-        throw ErroProjecto("Não foi possível criar a pasta " + pasta + " para o projecto de teste.");
+        throw ErroProjecto("Não foi possível criar a pasta " + pasta +
+                           " para o projecto de teste.");
     }
     for (const std::string& nome : nomes_do_projecto(pasta)) {
         if (files.exists(nome)) {
-            throw ErroProjecto("Já existe o ficheiro " + nome + ": o projecto de teste não foi criado.");
+            throw ErroProjecto("Já existe o ficheiro " + nome +
+                               ": o projecto de teste não foi criado.");
         }
     }
 }
@@ -87,8 +90,8 @@ void da_os_nomes(FileSystem& files, Obra& obra, const std::string& principal) {
         try {
             files.rename_no_replace(temporario, final);
         } catch (const FileError& e) {
-            throw ErroProjecto("Não foi possível dar o nome " + final + " à base de dados do projecto de teste: " +
-                               e.what());
+            throw ErroProjecto("Não foi possível dar o nome " + final +
+                               " à base de dados do projecto de teste: " + e.what());
         }
         obra.renomeados.push_back(final);
         remove_nosso(files, temporario);  // what is left: its companion lock
@@ -97,7 +100,9 @@ void da_os_nomes(FileSystem& files, Obra& obra, const std::string& principal) {
 
 }  // namespace
 
-std::int64_t linhas_para_bytes(std::int64_t bytes) { return std::max<std::int64_t>(1, bytes / kBytesPorLinha); }
+std::int64_t linhas_para_bytes(std::int64_t bytes) {
+    return std::max<std::int64_t>(1, bytes / kBytesPorLinha);
+}
 
 Projecto cria_projecto(const std::string& pasta, const Opcoes& opcoes) {
     // 1. The folder, and none of the project's names taken.
@@ -107,10 +112,16 @@ Projecto cria_projecto(const std::string& pasta, const Opcoes& opcoes) {
     prepara_pasta(files, pasta);
 
     detail::Contexto contexto;
-    contexto.linhas = opcoes.bytes > 0 ? linhas_para_bytes(opcoes.bytes) : std::max<std::int64_t>(0, opcoes.linhas);
+    contexto.linhas = opcoes.bytes > 0 ? linhas_para_bytes(opcoes.bytes)
+                                       : std::max<std::int64_t>(0, opcoes.linhas);
     contexto.semente = opcoes.semente;
     contexto.versao = opcoes.versao;
-    detail::Construcao base{"", true, opcoes.chaves_na_carga, opcoes.indices_na_carga, opcoes.semente, opcoes.progresso};
+    detail::Construcao base{"",
+                            true,
+                            opcoes.chaves_na_carga,
+                            opcoes.indices_na_carga,
+                            opcoes.semente,
+                            opcoes.progresso};
     detail::Construcao estrutura = base;
     estrutura.com_linhas = false;
 
@@ -162,8 +173,8 @@ Projecto reutiliza_ou_cria(const std::string& pasta, const Opcoes& opcoes) {
     }
     if (!algum) return cria_projecto(pasta, opcoes);
     if (!faltam.empty()) {
-        throw ErroProjecto("O projecto de teste em " + pasta + " está incompleto: falta o ficheiro " + faltam.front() +
-                           ".");
+        throw ErroProjecto("O projecto de teste em " + pasta +
+                           " está incompleto: falta o ficheiro " + faltam.front() + ".");
     }
     Projecto projecto;
     projecto.pasta = pasta;
@@ -181,11 +192,14 @@ Projecto reutiliza_ou_cria(const std::string& pasta, const Opcoes& opcoes) {
     return projecto;
 }
 
-engine::Database abre(const BaseDados& base) { return engine::OpenDatabase(base.caminho, false, false, base.ligacao()); }
+engine::Database abre(const BaseDados& base) {
+    return engine::OpenDatabase(base.caminho, false, false, base.ligacao());
+}
 
 engine::Database abre_estrutura(const BaseDados& base) {
     if (base.estrutura.empty()) {
-        throw ErroProjecto("A base de dados " + base.caminho + " não tem base de dados de estrutura.");
+        throw ErroProjecto("A base de dados " + base.caminho +
+                           " não tem base de dados de estrutura.");
     }
     return engine::OpenDatabase(base.estrutura, false, false, base.ligacao());
 }

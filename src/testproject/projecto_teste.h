@@ -29,7 +29,7 @@ inline constexpr const char* kPasseLog = "logkqa730412";
 // A failure of the test project itself (the folder, files in the way, an
 // incomplete project), with a Portuguese message that names the file.
 class ErroProjecto : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

@@ -1,22 +1,21 @@
 // The launcher's window program in the test's own process: the password
 // question, the start and the main window, with scripted dialogs.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
-#include <gtest/gtest.h>
-
 #include <cctype>
 #include <deque>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 #include "arranque.h"
-#include "comandos.h"
 #include "cli.h"
+#include "comandos.h"
 #include "engine/database.h"
 #include "interface/estado.h"
 #include "janela_principal.h"
@@ -28,7 +27,7 @@ namespace pezolva::cli {
 namespace {
 
 class JanelasTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         create_directories(t.files, pasta());
         engine::CreateDatabase(pasta() + "/brasol.mdb", "kqa730418").Close();
@@ -116,21 +115,26 @@ TEST_F(JanelasTest, CancellingThePasswordGoesBackToTheChoice) {
     EXPECT_EQ(escolhas_mostradas, 3);
     EXPECT_EQ(perguntas.size(), 4u);
     EXPECT_EQ(janelas_mostradas, 0);
-    EXPECT_EQ(avisos, (std::vector<std::string>{"A palavra-passe da base de dados de obras foi recusada três "
-                                                "vezes. Escolha o projecto de novo."}));
+    EXPECT_EQ(avisos, (std::vector<std::string>{
+                          "A palavra-passe da base de dados de obras foi recusada três "
+                          "vezes. Escolha o projecto de novo."}));
 }
 
 // "Compactar todas as bases de dados" ends saying how each database went,
 // here a main database the tool could not compact (no tool beside the test).
 TEST_F(JanelasTest, CompactingEverythingEndsWithASummary) {
     EXPECT_EQ(corre({"kqa730418"},
-                    [](JanelaPrincipal& janela) { janela.findChild<QPushButton*>(QStringLiteral("compactar"))->click(); }),
+                    [](JanelaPrincipal& janela) {
+                        janela.findChild<QPushButton*>(QStringLiteral("compactar"))->click();
+                    }),
               kSucesso);
     ASSERT_FALSE(t.dialogs.shown().empty());
     const Message& resumo = t.dialogs.shown().back();
     EXPECT_EQ(resumo.title, "Compactação");
     EXPECT_EQ(resumo.icon, Icon::Warning);
-    EXPECT_EQ(resumo.text.rfind("Bases de dados compactadas: 0 de 1.\n\nbrasol.mdb: não foi compactada", 0), 0u)
+    EXPECT_EQ(resumo.text.rfind(
+                  "Bases de dados compactadas: 0 de 1.\n\nbrasol.mdb: não foi compactada", 0),
+              0u)
         << resumo.text;
 }
 
@@ -155,17 +159,19 @@ TEST_F(JanelasTest, ErrorsStopAtTheBoundaryAndTheWindowGoesOn) {
     std::filesystem::create_directory(zolva);
     EXPECT_EQ(corre({"kqa730418"}), kFalhou);
     ASSERT_EQ(t.dialogs.shown().size(), 1u);
-    EXPECT_NE(t.dialogs.shown()[0].text.find(zolva), std::string::npos) << t.dialogs.shown()[0].text;
+    EXPECT_NE(t.dialogs.shown()[0].text.find(zolva), std::string::npos)
+        << t.dialogs.shown()[0].text;
     EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(t.dialogs.shown()[0].text[0])))
         << t.dialogs.shown()[0].text;
     EXPECT_EQ(t.dialogs.shown()[0].title, "Erro");
     EXPECT_EQ(t.dialogs.shown()[0].icon, Icon::Critical);
 
     int vezes = 0;
-    JanelaPrincipal janela({"obras", "", "/dados/obras", "brasol.mdb"}, {{"copias", "Cópias", "Faz cópias.", [&] {
-                                                                               ++vezes;
-                                                                               throw pezolva::erro(3001, "Falhou.");
-                                                                           }}});
+    JanelaPrincipal janela({"obras", "", "/dados/obras", "brasol.mdb"},
+                           {{"copias", "Cópias", "Faz cópias.", [&] {
+                                 ++vezes;
+                                 throw pezolva::erro(3001, "Falhou.");
+                             }}});
     auto* botao = janela.findChild<QPushButton*>(QStringLiteral("copias"));
     ASSERT_NE(botao, nullptr);
     botao->click();

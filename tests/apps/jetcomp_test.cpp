@@ -1,13 +1,12 @@
 // The compaction tool as a program: its options, its exit status, and what
 // it leaves when it fails or is stopped.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 
 #include <QProcess>
 #include <filesystem>
-
-#include <gtest/gtest.h>
 
 #include "engine/lock_file.h"
 #include "support/databases.h"
@@ -23,11 +22,13 @@ struct Saida {
 };
 
 class JetcompTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        engine::Database db = testing::make_database(origem(), "create table t (x text)", "segredo");
-        db.Execute("with recursive n(i) as (select 1 union all select i + 1 from n where i < 3000) "
-                   "insert into t select hex(randomblob(400)) from n");
+        engine::Database db =
+            testing::make_database(origem(), "create table t (x text)", "segredo");
+        db.Execute(
+            "with recursive n(i) as (select 1 union all select i + 1 from n where i < 3000) "
+            "insert into t select hex(randomblob(400)) from n");
         db.Close();
         ::chmod(origem().c_str(), 0640);
         antes = testing::read_file(origem());
@@ -35,8 +36,8 @@ protected:
     std::string origem() const { return dir.file("base.mdb"); }
     std::string destino() const { return dir.file("nova.mdb"); }
 
-    Saida corre(const QStringList& args, const std::string& entrada = "", const QStringList& antes_de = {},
-                const QStringList& ambiente = {}) {
+    Saida corre(const QStringList& args, const std::string& entrada = "",
+                const QStringList& antes_de = {}, const QStringList& ambiente = {}) {
         QProcess p;
         if (!ambiente.isEmpty()) p.setEnvironment(QProcess::systemEnvironment() + ambiente);
         if (antes_de.isEmpty()) {
@@ -50,13 +51,14 @@ protected:
         return {p.exitCode(), p.exitStatus(), p.readAllStandardError().toStdString()};
     }
     QStringList normal() const {
-        return {QString::fromStdString("-src:" + origem()), QString::fromStdString("-dest:" + destino()), "-w-",
-                "-v3"};
+        return {QString::fromStdString("-src:" + origem()),
+                QString::fromStdString("-dest:" + destino()), "-w-", "-v3"};
     }
     // Nothing but the source (and its lock companion) in the folder, unchanged.
     void so_a_origem() {
         std::vector<std::string> nomes;
-        for (const auto& e : std::filesystem::directory_iterator(dir.path())) nomes.push_back(e.path().filename());
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            nomes.push_back(e.path().filename());
         std::sort(nomes.begin(), nomes.end());
         EXPECT_EQ(nomes, (std::vector<std::string>{".base.mdb.lock", "base.mdb"}));
         EXPECT_EQ(testing::read_file(origem()), antes);
@@ -71,7 +73,8 @@ TEST_F(JetcompTest, WritesACompleteCopyWithThePasswordFromItsInputAndTheSourcesM
     ASSERT_EQ(s.codigo, 0) << s.erros;
     EXPECT_EQ(testing::read_file(origem()), antes);
     engine::Database copia = engine::OpenDatabase(destino(), false, true, ";pwd=segredo");
-    EXPECT_EQ(copia.OpenRecordset("select count(*) from t").Fields(std::size_t{0}).to_integer(), 3000);
+    EXPECT_EQ(copia.OpenRecordset("select count(*) from t").Fields(std::size_t{0}).to_integer(),
+              3000);
     struct stat st {};
     ::stat(destino().c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
@@ -101,7 +104,8 @@ TEST_F(JetcompTest, APartialFileOfAKilledRunIsReplacedAndAStopRequestLeavesNothi
     const Saida s = corre(normal(), "segredo\n",
                           {"strace", "-f", "-o", "/dev/null", "-e", "trace=pwrite64", "-e",
                            "inject=pwrite64:signal=SIGTERM:when=20"});
-    EXPECT_TRUE(s.estado == QProcess::CrashExit || s.codigo == 128 + SIGTERM) << s.codigo << s.erros;
+    EXPECT_TRUE(s.estado == QProcess::CrashExit || s.codigo == 128 + SIGTERM)
+        << s.codigo << s.erros;
     so_a_origem();
 }
 
@@ -128,9 +132,17 @@ TEST_F(JetcompTest, AnInheritedLockIsUsedOnlyWhenItIsTheSourcesExclusiveOne) {
 
 TEST_F(JetcompTest, TheCopyIsSyncedBeforeItIsNamedUnlessTheCallerTakesThatOn) {
     // Every sync of the copy under construction fails.
-    const QStringList disco_falha = {"strace", "-f", "-qq", "-o", "/dev/null", "-P",
+    const QStringList disco_falha = {"strace",
+                                     "-f",
+                                     "-qq",
+                                     "-o",
+                                     "/dev/null",
+                                     "-P",
                                      QString::fromStdString(dir.file(".nova.mdb.parcial")),
-                                     "-e", "trace=fsync,fdatasync", "-e", "inject=fsync,fdatasync:error=EIO"};
+                                     "-e",
+                                     "trace=fsync,fdatasync",
+                                     "-e",
+                                     "inject=fsync,fdatasync:error=EIO"};
     const Saida sincroniza = corre(normal(), "segredo\n", disco_falha);
     EXPECT_EQ(sincroniza.codigo, 1) << sincroniza.erros;
     so_a_origem();

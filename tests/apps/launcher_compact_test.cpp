@@ -13,10 +13,12 @@ namespace pezolva {
 namespace {
 
 class LauncherCompactTest : public LauncherBackupTest {
-protected:
+  protected:
     void SetUp() override {
         LauncherBackupTest::SetUp();
-        ASSERT_EQ(corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "nao-fazer"}, "kqa730418").saida,
+        ASSERT_EQ(corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "nao-fazer"},
+                        "kqa730418")
+                      .saida,
                   0);
     }
     // The dated files the compactions left in the project folder.
@@ -32,7 +34,8 @@ protected:
     // Every name in the project folder, hidden ones included.
     std::vector<std::string> nomes() {
         std::vector<std::string> n;
-        for (const auto& e : std::filesystem::directory_iterator(pasta())) n.push_back(e.path().filename());
+        for (const auto& e : std::filesystem::directory_iterator(pasta()))
+            n.push_back(e.path().filename());
         std::sort(n.begin(), n.end());
         return n;
     }
@@ -44,12 +47,17 @@ TEST_F(LauncherCompactTest, CompactsEveryDatabaseWithALineEachAndFailsWhenOneFai
                                                    std::string(";pwd=") + testproject::kPasseLog);
     const auto r = corre({"compact", "--project", "obras"}, "kqa730418");
     EXPECT_EQ(r.saida, 1) << r.out << r.err;
-    EXPECT_NE(r.out.find("A compactar brasol.mdb... compactada; a base antiga ficou em brasol20"), std::string::npos)
+    EXPECT_NE(r.out.find("A compactar brasol.mdb... compactada; a base antiga ficou em brasol20"),
+              std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("A compactar brasol_fotos.mdb... compactada"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("A compactar log.mdb... não foi compactada: está bloqueada\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.err.find("A base de dados log.mdb está bloqueada. Por favor, saia do obras em todos os postos de "
-                         "trabalho.\n\nO ficheiro '" + pasta() + "/log.mdb' está em uso por outro utilizador.\n"),
+    EXPECT_NE(r.out.find("A compactar log.mdb... não foi compactada: está bloqueada\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.err.find("A base de dados log.mdb está bloqueada. Por favor, saia do obras em "
+                         "todos os postos de "
+                         "trabalho.\n\nO ficheiro '" +
+                         pasta() + "/log.mdb' está em uso por outro utilizador.\n"),
               std::string::npos)
         << r.err;
     ASSERT_EQ(antigas().size(), 2u);
@@ -65,7 +73,8 @@ TEST_F(LauncherCompactTest, CompactsEveryDatabaseWithALineEachAndFailsWhenOneFai
 TEST_F(LauncherCompactTest, ReinstallRunsTheSetupProgramAndWaitsForIt) {
     const auto sem = corre({"reinstall", "--project", "obras"}, "kqa730418");
     EXPECT_EQ(sem.saida, 1);
-    EXPECT_NE(sem.err.find("Não foi possível executar o ficheiro setup."), std::string::npos) << sem.err;
+    EXPECT_NE(sem.err.find("Não foi possível executar o ficheiro setup."), std::string::npos)
+        << sem.err;
 
     std::filesystem::create_directories(pasta() + "/setupposto");
     testing::write_file(pasta() + "/setupposto/setup", "#!/bin/sh\nsleep 1; touch instalado\n");
@@ -80,7 +89,8 @@ TEST_F(LauncherCompactTest, ReinstallRunsTheSetupProgramAndWaitsForIt) {
 // program's, though the launcher was given it in its own environment.
 TEST_F(LauncherCompactTest, NoChildHasThePasswordInItsArgumentsOrEnvironment) {
     const auto espiao = [&](const std::string& programa, const std::string& relato) {
-        testing::write_file(programa, "#!/bin/sh\n{ echo \"$@\"; cat /proc/$$/environ; } > '" + relato + "'\nexit 1\n");
+        testing::write_file(programa, "#!/bin/sh\n{ echo \"$@\"; cat /proc/$$/environ; } > '" +
+                                          relato + "'\nexit 1\n");
         ::chmod(programa.c_str(), 0755);
     };
     espiao(pasta() + "/jetcomp", pasta() + "/visto-jetcomp");
@@ -99,7 +109,8 @@ TEST_F(LauncherCompactTest, NoChildHasThePasswordInItsArgumentsOrEnvironment) {
 // SIGTERM while the tool runs: the tool is stopped, what it wrote removed,
 // nothing else compacted, and the launcher ends as the signal asks.
 TEST_F(LauncherCompactTest, ASignalStopsTheToolAndLeavesTheFolderAsItWas) {
-    testing::write_file(pasta() + "/jetcomp", "#!/bin/sh\ncp \"${1#-src:}\" \"${2#-dest:}\"\nexec sleep 60\n");
+    testing::write_file(pasta() + "/jetcomp",
+                        "#!/bin/sh\ncp \"${1#-src:}\" \"${2#-dest:}\"\nexec sleep 60\n");
     ::chmod((pasta() + "/jetcomp").c_str(), 0755);
     const std::string antes = testing::read_file(pasta() + "/brasol.mdb");
     const std::vector<std::string> ficheiros = nomes();
@@ -117,7 +128,8 @@ TEST_F(LauncherCompactTest, ASignalStopsTheToolAndLeavesTheFolderAsItWas) {
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 128 + SIGTERM);
     const std::string saida = p.readAllStandardOutput().toStdString();
-    EXPECT_NE(saida.find("brasol.mdb... não foi compactada: a compactação foi interrompida"), std::string::npos)
+    EXPECT_NE(saida.find("brasol.mdb... não foi compactada: a compactação foi interrompida"),
+              std::string::npos)
         << saida;
     EXPECT_EQ(saida.find("brasol_fotos"), std::string::npos) << saida;
     EXPECT_EQ(testing::read_file(pasta() + "/brasol.mdb"), antes);
@@ -132,8 +144,15 @@ TEST_F(LauncherCompactTest, ACopyTheDiskCannotKeepIsNotSwappedIn) {
     }
     // The copy's name carries the second the compaction starts: every
     // second of the next minute is watched, and only syncs of that file fail.
-    QStringList strace = {"strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=fsync,fdatasync",
-                          "-e", "inject=fsync,fdatasync:error=EIO"};
+    QStringList strace = {"strace",
+                          "-f",
+                          "-qq",
+                          "-o",
+                          "/dev/null",
+                          "-e",
+                          "trace=fsync,fdatasync",
+                          "-e",
+                          "inject=fsync,fdatasync:error=EIO"};
     const auto agora = std::chrono::system_clock::now();
     for (int s = 0; s < 60; ++s) {
         const std::time_t t = std::chrono::system_clock::to_time_t(agora + std::chrono::seconds(s));
@@ -144,10 +163,12 @@ TEST_F(LauncherCompactTest, ACopyTheDiskCannotKeepIsNotSwappedIn) {
     const std::string antes = testing::read_file(pasta() + "/brasol.mdb");
     const std::vector<std::string> ficheiros = nomes();
 
-    const auto r = corre({"compact", "--project", "obras", "brasol.mdb"}, "kqa730418", "", false, strace);
+    const auto r =
+        corre({"compact", "--project", "obras", "brasol.mdb"}, "kqa730418", "", false, strace);
 
     EXPECT_EQ(r.saida, 1) << r.out << r.err;
-    EXPECT_NE(r.out.find("brasol.mdb... não foi compactada: Erro de disco"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("brasol.mdb... não foi compactada: Erro de disco"), std::string::npos)
+        << r.out;
     EXPECT_EQ(testing::read_file(pasta() + "/brasol.mdb"), antes);
     EXPECT_EQ(nomes(), ficheiros);
 }

@@ -9,13 +9,16 @@ namespace pezolva {
 namespace {
 
 class LauncherFaultsTest : public LauncherBackupTest {
-protected:
+  protected:
     void SetUp() override {
         LauncherBackupTest::SetUp();
         if (QProcess::execute("strace", {"-qq", "-o", "/dev/null", "true"}) != 0) {
             GTEST_SKIP() << "strace cannot trace here";
         }
-        ASSERT_EQ(corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "fazer"}, "kqa730418").saida, 0);
+        ASSERT_EQ(
+            corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "fazer"}, "kqa730418")
+                .saida,
+            0);
         antes = conteudo();
     }
     // The backup of brasol.mdb with `injeccao` applied to the process's
@@ -38,7 +41,8 @@ protected:
     static int linhas_de_erro(const std::string& out) {
         const auto inicio = out.find("\nErros:\n");
         if (inicio == std::string::npos) return 0;
-        return static_cast<int>(std::count(out.begin() + static_cast<long>(inicio) + 8, out.end(), '\n'));
+        return static_cast<int>(
+            std::count(out.begin() + static_cast<long>(inicio) + 8, out.end(), '\n'));
     }
 
     std::map<std::string, std::string> antes;
@@ -51,17 +55,21 @@ TEST_F(LauncherFaultsTest, AFullDiskOrAWriteErrorLeavesNoCopyAndTheGoodOnesAsThe
     };
     const std::string pasta_copias = pasta() + "/copiaseg";
     for (const Caso& caso :
-         {Caso{"error=ENOSPC:when=40+", "Não há espaço suficiente no disco da pasta " + pasta_copias + " para a cópia "},
-          Caso{"error=ENOSPC:when=5+", "Não há espaço suficiente no disco da pasta " + pasta_copias + " para a cópia "},
+         {Caso{"error=ENOSPC:when=40+",
+               "Não há espaço suficiente no disco da pasta " + pasta_copias + " para a cópia "},
+          Caso{"error=ENOSPC:when=5+",
+               "Não há espaço suficiente no disco da pasta " + pasta_copias + " para a cópia "},
           Caso{"error=EIO:when=60", "não foi guardada: erro ao copiar a tabela "}}) {
         SCOPED_TRACE(caso.injeccao);
         const Resultado r = copia_com(caso.injeccao);
         EXPECT_EQ(r.saida, 1) << r.out << r.err;
         EXPECT_NE(r.out.find(caso.erro), std::string::npos) << r.out;
         EXPECT_EQ(linhas_de_erro(r.out), 1) << r.out;
-        EXPECT_EQ(r.out.find("pezolva-tmp"), std::string::npos) << "messages name the copy, not its temporary file";
+        EXPECT_EQ(r.out.find("pezolva-tmp"), std::string::npos)
+            << "messages name the copy, not its temporary file";
         EXPECT_EQ(r.out.find("concluido"), std::string::npos);
-        EXPECT_EQ(conteudo(), antes) << "nothing named, nothing left behind, the good copies untouched";
+        EXPECT_EQ(conteudo(), antes)
+            << "nothing named, nothing left behind, the good copies untouched";
     }
 }
 
@@ -77,7 +85,8 @@ TEST_F(LauncherFaultsTest, TheKernelsCopyOfTheSnapshotFallsBackOrFailsAsAWriteWo
     };
     Resultado r = com("error=ENOSPC");
     EXPECT_EQ(r.saida, 1) << r.out << r.err;
-    EXPECT_NE(r.out.find("Não há espaço suficiente no disco da pasta " + pasta() + "/copiaseg para a cópia "),
+    EXPECT_NE(r.out.find("Não há espaço suficiente no disco da pasta " + pasta() +
+                         "/copiaseg para a cópia "),
               std::string::npos)
         << r.out;
     EXPECT_EQ(conteudo(), antes);
@@ -99,9 +108,10 @@ TEST_F(LauncherFaultsTest, ACopyTheDiskCannotKeepIsNotNamed) {
     // Every file the backup makes durable fails to sync: the first is the
     // copy of the structure, and strace counts each thread's calls apart,
     // so the copy's own sync on its thread fails too.
-    const Resultado r = corre({"backup", "--project", "obras", "brasol.mdb"}, "kqa730418", "", false,
-                              {"strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=fsync", "-e",
-                               "inject=fsync:error=EIO:when=1"});
+    const Resultado r =
+        corre({"backup", "--project", "obras", "brasol.mdb"}, "kqa730418", "", false,
+              {"strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=fsync", "-e",
+               "inject=fsync:error=EIO:when=1"});
     EXPECT_EQ(r.saida, 1) << r.out << r.err;
     EXPECT_EQ(linhas_de_erro(r.out), 1) << r.out;
     EXPECT_NE(r.out.find("erro de entrada/saída no disco"), std::string::npos) << r.out;
@@ -110,11 +120,13 @@ TEST_F(LauncherFaultsTest, ACopyTheDiskCannotKeepIsNotNamed) {
 }
 
 TEST_F(LauncherFaultsTest, ASignalEndsTheRunCleanlyWithItsExitStatus) {
-    for (const auto& [sinal, saida] : {std::pair{"SIGTERM", 143}, std::pair{"SIGINT", 130}, std::pair{"SIGHUP", 129}}) {
+    for (const auto& [sinal, saida] :
+         {std::pair{"SIGTERM", 143}, std::pair{"SIGINT", 130}, std::pair{"SIGHUP", 129}}) {
         SCOPED_TRACE(sinal);
         const Resultado r = copia_com(std::string("signal=") + sinal + ":when=60");
         EXPECT_EQ(r.saida, saida) << r.out << r.err;
-        EXPECT_NE(r.err.find(std::string("interrompida pelo sinal ") + sinal), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(std::string("interrompida pelo sinal ") + sinal), std::string::npos)
+            << r.err;
         EXPECT_EQ(conteudo(), antes);
     }
 }
@@ -127,9 +139,11 @@ TEST_F(LauncherFaultsTest, WhatAKilledRunLeftIsReclaimedByTheNext) {
 
     const Resultado r = corre({"backup", "--project", "obras", "brasol.mdb"}, "kqa730418");
     EXPECT_EQ(r.saida, 0) << r.out << r.err;
-    EXPECT_NE(r.out.find("Foram apagados " + std::to_string(sobras) + " ficheiros temporários ("), std::string::npos)
+    EXPECT_NE(r.out.find("Foram apagados " + std::to_string(sobras) + " ficheiros temporários ("),
+              std::string::npos)
         << r.out;
-    for (const auto& [f, bytes] : conteudo()) EXPECT_EQ(f.find("pezolva-tmp"), std::string::npos) << f;
+    for (const auto& [f, bytes] : conteudo())
+        EXPECT_EQ(f.find("pezolva-tmp"), std::string::npos) << f;
 }
 
 }  // namespace

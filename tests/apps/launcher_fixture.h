@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QStringList>
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
 #include <algorithm>
 #include <filesystem>
 #include <map>
@@ -29,12 +28,13 @@ struct Resultado {
 
 // Runs the launcher with its settings and data in a folder of the test's own.
 class LauncherTest : public ::testing::Test {
-protected:
+  protected:
     // `comum`: as an unprivileged user when the tests run as root.
     // `antes` goes before the launcher on the command line: a program that
     // runs it (strace, to inject faults).
-    Resultado corre(const QStringList& args, const char* password = nullptr, const std::string& input = "",
-                    bool comum = false, const QStringList& antes = {}) {
+    Resultado corre(const QStringList& args, const char* password = nullptr,
+                    const std::string& input = "", bool comum = false,
+                    const QStringList& antes = {}) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", QString::fromStdString(dir.file("config")));
@@ -76,7 +76,7 @@ protected:
 
 // A test project started once by the host, with a backup due.
 class LauncherBackupTest : public LauncherTest {
-protected:
+  protected:
     void SetUp() override {
         testproject::cria_projecto(pasta());
         LocalFileSystem files;
@@ -92,7 +92,8 @@ protected:
         for (const std::string& pasta_lida : {dir.file("config/pelvor"), pasta()}) {
             for (const auto& e : std::filesystem::directory_iterator(pasta_lida)) {
                 const std::string nome = e.path().filename().string();
-                if (e.is_regular_file() && nome.front() != '.' && nome.find(".lock") == std::string::npos) {
+                if (e.is_regular_file() && nome.front() != '.' &&
+                    nome.find(".lock") == std::string::npos) {
                     ficheiros[e.path().string()] = testing::read_file(e.path().string());
                 }
             }

@@ -1,13 +1,12 @@
 // "pezolva import": the public sample Jet files brought over and accepted
 // by the other subcommands; each refusal one line, exit 1, nothing written.
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <cstdlib>
 
@@ -23,13 +22,14 @@ std::string amostras() {
 }
 
 class LauncherImportTest : public LauncherTest {
-protected:
+  protected:
     static QString q(const std::string& s) { return QString::fromStdString(s); }
     // Exit 1, one line naming the cause, and the target's folder as it was.
     void recusa(const QStringList& args, const std::string& causa) {
         const auto antes = conteudo();
         const std::string projectos = corre({"projects"}).out;
-        const auto r = corre(QStringList{"import"} + args + QStringList{"--project", "importado"}, "");
+        const auto r =
+            corre(QStringList{"import"} + args + QStringList{"--project", "importado"}, "");
         EXPECT_EQ(r.saida, 1) << r.err;
         EXPECT_NE(r.err.find(causa), std::string::npos) << r.err;
         // One line of ours (libmdb may have said what it could not read before it).
@@ -40,7 +40,8 @@ protected:
     }
     std::vector<std::string> conteudo() {
         std::vector<std::string> nomes;
-        for (const auto& e : fs::directory_iterator(alvos())) nomes.push_back(e.path().filename().string());
+        for (const auto& e : fs::directory_iterator(alvos()))
+            nomes.push_back(e.path().filename().string());
         std::sort(nomes.begin(), nomes.end());
         return nomes;
     }
@@ -63,9 +64,11 @@ protected:
 };
 
 TEST_F(LauncherImportTest, TheSamplesBecomeProjectsThatVerifyAndBackupAccept) {
-    if (!fs::exists(amostras() + "/northwind-jet3.mdb")) GTEST_SKIP() << "Sem as amostras Jet em " << amostras();
+    if (!fs::exists(amostras() + "/northwind-jet3.mdb"))
+        GTEST_SKIP() << "Sem as amostras Jet em " << amostras();
     const std::string destino = alvos() + "/nw";
-    const auto r = corre({"import", q(amostras()), q(destino), "--project", "nw", "--main", "NORTHWIND-jet3.MDB", "--json"},
+    const auto r = corre({"import", q(amostras()), q(destino), "--project", "nw", "--main",
+                          "NORTHWIND-jet3.MDB", "--json"},
                          "");
     ASSERT_EQ(r.saida, 0) << r.err << r.out;
     QJsonParseError erro;
@@ -94,10 +97,12 @@ TEST_F(LauncherImportTest, RefusalsSayWhyAndLeaveNothing) {
     if (!fs::exists(amostras() + "/northwind-jet3.mdb")) return;
     const std::string jet = testing::read_file(amostras() + "/northwind-jet3.mdb");
     testing::write_file(origem() + "/cortada.mdb", jet.substr(0, 2048));
-    recusa({q(origem()), q(alvos() + "/p"), "--main", "cortada.mdb"}, "cortada.mdb está danificado");
+    recusa({q(origem()), q(alvos() + "/p"), "--main", "cortada.mdb"},
+           "cortada.mdb está danificado");
     testing::write_file(origem() + "/obras.mdb", jet);
     testing::write_file(origem() + "/OBRAS.ldb", "");
-    recusa({q(origem()), q(alvos() + "/p"), "--main", "obras.mdb"}, "obras.mdb está em uso: existe OBRAS.ldb");
+    recusa({q(origem()), q(alvos() + "/p"), "--main", "obras.mdb"},
+           "obras.mdb está em uso: existe OBRAS.ldb");
     fs::remove(origem() + "/OBRAS.ldb");
     fs::create_directories(alvos() + "/existe");
     recusa({q(origem()), q(alvos() + "/existe"), "--main", "obras.mdb"}, "já existe");
@@ -107,18 +112,29 @@ TEST_F(LauncherImportTest, RefusalsSayWhyAndLeaveNothing) {
 // run as that signal asks, after removing the temporary folder and its lock:
 // no target, no project registered, one line.
 TEST_F(LauncherImportTest, ASignalMidRunLeavesNoTargetAndEndsWithItsExitStatus) {
-    if (!fs::exists(amostras() + "/northwind-jet3.mdb")) GTEST_SKIP() << "Sem as amostras Jet em " << amostras();
-    if (QProcess::execute("strace", {"-qq", "-o", "/dev/null", "true"}) != 0) GTEST_SKIP() << "no strace here";
+    if (!fs::exists(amostras() + "/northwind-jet3.mdb"))
+        GTEST_SKIP() << "Sem as amostras Jet em " << amostras();
+    if (QProcess::execute("strace", {"-qq", "-o", "/dev/null", "true"}) != 0)
+        GTEST_SKIP() << "no strace here";
     const std::string projectos = corre({"projects"}).out;
-    for (const auto& [sinal, saida] : {std::pair{"SIGTERM", 143}, std::pair{"SIGINT", 130}, std::pair{"SIGHUP", 129}}) {
+    for (const auto& [sinal, saida] :
+         {std::pair{"SIGTERM", 143}, std::pair{"SIGINT", 130}, std::pair{"SIGHUP", 129}}) {
         SCOPED_TRACE(sinal);
-        const QStringList strace{"strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=pwrite64",
-                                 "-e", QString("inject=pwrite64:signal=%1:when=5").arg(sinal)};
-        const auto r = corre({"import", q(amostras()), q(alvos() + "/nw"), "--project", "nw", "--main",
-                              "northwind-jet3.mdb"},
+        const QStringList strace{"strace",
+                                 "-f",
+                                 "-qq",
+                                 "-o",
+                                 "/dev/null",
+                                 "-e",
+                                 "trace=pwrite64",
+                                 "-e",
+                                 QString("inject=pwrite64:signal=%1:when=5").arg(sinal)};
+        const auto r = corre({"import", q(amostras()), q(alvos() + "/nw"), "--project", "nw",
+                              "--main", "northwind-jet3.mdb"},
                              "", "", false, strace);
         EXPECT_EQ(r.saida, saida) << r.out << r.err;
-        EXPECT_NE(r.err.find(std::string("importação interrompida pelo sinal ") + sinal + "; nada ficou no destino"),
+        EXPECT_NE(r.err.find(std::string("importação interrompida pelo sinal ") + sinal +
+                             "; nada ficou no destino"),
                   std::string::npos)
             << r.err;
         EXPECT_EQ(r.err.find("pezolva: "), r.err.rfind("pezolva: ")) << r.err;
@@ -139,21 +155,24 @@ TEST_F(LauncherImportTest, LeftoversOfDeadRunsGoWhileALiveRunsFolderStays) {
         testing::write_file(p + "/obras.mdb", "meio escrito");
     }
     testing::write_file(alvos() + "/..velho.importacao-0123456789abcdef.lock", "");
-    testing::write_file(alvos() + "/..orfao.importacao-1111111111111111.lock", "");  // its folder already gone
+    testing::write_file(alvos() + "/..orfao.importacao-1111111111111111.lock",
+                        "");  // its folder already gone
     testing::write_file(alvos() + "/..vivo.importacao-fedcba9876543210.lock", "");
     fs::create_directories(alvos() + "/.velho.importacao-nao-e-de-uma-corrida");
     fs::create_directories(alvos() + "/velho.importacao-0123456789abcdef");
 
-    const int vivo = ::open((alvos() + "/..vivo.importacao-fedcba9876543210.lock").c_str(), O_RDWR | O_CLOEXEC);
+    const int vivo =
+        ::open((alvos() + "/..vivo.importacao-fedcba9876543210.lock").c_str(), O_RDWR | O_CLOEXEC);
     ASSERT_GE(vivo, 0);
     ASSERT_EQ(::flock(vivo, LOCK_SH), 0);
     const auto r = corre({"import", q(origem()), q(alvos() + "/p"), "--project", "p"}, "");
-    EXPECT_EQ(r.saida, 1) << r.err;  // the source has no main database: the leftovers went first all the same
-    EXPECT_EQ(conteudo(), (std::vector<std::string>{"..vivo.importacao-fedcba9876543210.lock",
-                                                     ".antigo.importacao-00000000000000aa",
-                                                     ".velho.importacao-nao-e-de-uma-corrida",
-                                                     ".vivo.importacao-fedcba9876543210",
-                                                     "velho.importacao-0123456789abcdef"}));
+    EXPECT_EQ(r.saida, 1)
+        << r.err;  // the source has no main database: the leftovers went first all the same
+    EXPECT_EQ(conteudo(),
+              (std::vector<std::string>{
+                  "..vivo.importacao-fedcba9876543210.lock", ".antigo.importacao-00000000000000aa",
+                  ".velho.importacao-nao-e-de-uma-corrida", ".vivo.importacao-fedcba9876543210",
+                  "velho.importacao-0123456789abcdef"}));
     EXPECT_TRUE(fs::exists(viva + "/obras.mdb"));
     EXPECT_NE(r.err.find(viva + " é de uma importação ainda em curso"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find(sem_bloqueio + " não tem bloqueio"), std::string::npos) << r.err;

@@ -9,15 +9,19 @@ namespace pezolva {
 namespace {
 
 class LauncherOffsiteTest : public LauncherBackupTest {
-protected:
+  protected:
     void SetUp() override {
         LauncherBackupTest::SetUp();
         testing::write_file(password_repo, "frase-do-repositorio-9137\n");
         testing::write_file(password_bd, std::string(testproject::kPassePrincipal) + "\n");
-        ASSERT_EQ(corre({"start", q(pasta()), "obras", "brasol.mdb"}, testproject::kPassePrincipal).saida, 0);
+        ASSERT_EQ(
+            corre({"start", q(pasta()), "obras", "brasol.mdb"}, testproject::kPassePrincipal).saida,
+            0);
     }
     Resultado pz(QStringList args, const QStringList& antes = {}) {
-        args << "--project" << "obras" << "--password-file" << q(password_bd);
+        args << "--project"
+             << "obras"
+             << "--password-file" << q(password_bd);
         return corre(args, nullptr, "", false, antes);
     }
     Resultado init(const std::string& repo) {
@@ -25,7 +29,9 @@ protected:
     }
     int quantas_fora(const std::string& json) {
         int n = 0;
-        for (std::size_t i = json.find("\"fora\""); i != std::string::npos; i = json.find("\"fora\"", i + 1)) ++n;
+        for (std::size_t i = json.find("\"fora\""); i != std::string::npos;
+             i = json.find("\"fora\"", i + 1))
+            ++n;
         return n;
     }
 
@@ -35,7 +41,8 @@ protected:
 };
 
 TEST_F(LauncherOffsiteTest, SetNeverMakesARepositoryOnlyInitDoes) {
-    auto r = pz({"offsite", "set", q(dir.file("usb/repo")), "--repo-password-file", q(password_repo)});
+    auto r =
+        pz({"offsite", "set", q(dir.file("usb/repo")), "--repo-password-file", q(password_repo)});
     EXPECT_EQ(r.saida, 1);
     EXPECT_NE(r.err.find("Não existe a pasta"), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(dir.file("usb")));
@@ -106,8 +113,8 @@ TEST_F(LauncherOffsiteTest, WithoutResticTheLocalBackupIsUnaffectedAndTheRunSays
     EXPECT_NE(r.out.find("O programa restic não está instalado"), std::string::npos) << r.out;
     EXPECT_EQ(copias().size(), 1u);
     // Listing says the same, and still shows the local copies.
-    r = corre({"copies", "--project", "obras", "--password-file", q(password_bd)}, nullptr, "", false,
-              {"env", "PATH=" + q(dir.file("sem-programas"))});
+    r = corre({"copies", "--project", "obras", "--password-file", q(password_bd)}, nullptr, "",
+              false, {"env", "PATH=" + q(dir.file("sem-programas"))});
     EXPECT_EQ(r.saida, 1);
     EXPECT_NE(r.out.find(copias().front()), std::string::npos) << r.out;
     EXPECT_NE(r.err.find("restic não está instalado"), std::string::npos) << r.err;
@@ -127,13 +134,14 @@ TEST_F(LauncherOffsiteTest, NoPasswordReachesAnyProgramsArgumentsOrEnvironment) 
 }
 
 TEST_F(LauncherOffsiteTest, AFullRepositoryFailsTheRunAndKeepsTheLocalCopy) {
-    // A 40 KB disk (the repository fits, a copy does not) of the test's own, in a mount namespace without root.
+    // A 40 KB disk (the repository fits, a copy does not) of the test's own, in a mount namespace
+    // without root.
     const std::string cheio = dir.file("cheio");
     std::filesystem::create_directories(cheio);
-    const QString passos = q("mount -t tmpfs -o size=40k tmpfs '" + cheio + "' && \"$0\" offsite init '" +
-                             cheio + "/repo' --repo-password-file '" + password_repo +
-                             "' --project obras --password-file '" + password_bd +
-                             "' && exec \"$0\" \"$@\"");
+    const QString passos =
+        q("mount -t tmpfs -o size=40k tmpfs '" + cheio + "' && \"$0\" offsite init '" + cheio +
+          "/repo' --repo-password-file '" + password_repo + "' --project obras --password-file '" +
+          password_bd + "' && exec \"$0\" \"$@\"");
     const auto r = pz({"backup", "--all"}, {"unshare", "-Urm", "sh", "-c", passos});
     if (r.err.find("unshare") != std::string::npos) GTEST_SKIP() << r.err;
     EXPECT_EQ(r.saida, 1) << r.err << r.out;

@@ -33,11 +33,14 @@ class LauncherReposicaoTest : public LauncherBackupTest {
 
     // The register's rows of the main database, every column, in order.
     std::vector<std::string> registo() {
-        engine::Database db = engine::OpenDatabase(pasta() + "/brasol.mdb", false, true, ";pwd=kqa730418");
+        engine::Database db =
+            engine::OpenDatabase(pasta() + "/brasol.mdb", false, true, ";pwd=kqa730418");
         std::vector<std::string> linhas;
-        for (auto r = db.OpenRecordset("select * from BUPS order by BUP_NOME_BD"); !r.IsEOF(); r.MoveNext()) {
+        for (auto r = db.OpenRecordset("select * from BUPS order by BUP_NOME_BD"); !r.IsEOF();
+             r.MoveNext()) {
             std::string linha;
-            for (std::size_t i = 0; i < r.FieldDefs().Count(); ++i) linha += r.Fields(i).to_text() + "|";
+            for (std::size_t i = 0; i < r.FieldDefs().Count(); ++i)
+                linha += r.Fields(i).to_text() + "|";
             linhas.push_back(linha);
         }
         return linhas;
@@ -125,7 +128,8 @@ TEST_F(LauncherReposicaoTest, ADatabaseAnotherProgramHasOpenIsNotReplaced) {
 TEST_F(LauncherReposicaoTest, TheMainDatabaseKeepsItsRegisterAcrossARestore) {
     ASSERT_EQ(corre({"copies", "--project", "obras"}, "kqa730418").saida, 0);
     {
-        engine::Database db = engine::OpenDatabase(pasta() + "/brasol.mdb", false, false, ";pwd=kqa730418");
+        engine::Database db =
+            engine::OpenDatabase(pasta() + "/brasol.mdb", false, false, ";pwd=kqa730418");
         db.Execute("update BUPS set BUP_N_COPIAS_A_MANTER = 9");
     }
     const std::vector<std::string> antes = registo();
@@ -136,7 +140,8 @@ TEST_F(LauncherReposicaoTest, TheMainDatabaseKeepsItsRegisterAcrossARestore) {
     const auto arranque =
         corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "nao-fazer"}, "kqa730418");
     EXPECT_EQ(arranque.saida, 0) << arranque.err;
-    EXPECT_EQ((arranque.out + arranque.err).find("BUPS"), std::string::npos) << arranque.out << arranque.err;
+    EXPECT_EQ((arranque.out + arranque.err).find("BUPS"), std::string::npos)
+        << arranque.out << arranque.err;
     EXPECT_EQ(registo(), antes);
 
     // From a damaged database nothing can be carried: the user is told.
@@ -145,7 +150,10 @@ TEST_F(LauncherReposicaoTest, TheMainDatabaseKeepsItsRegisterAcrossARestore) {
     EXPECT_EQ(danificada.saida, 0) << danificada.err;
     EXPECT_NE(danificada.out.find("criado de novo"), std::string::npos) << danificada.out;
     EXPECT_EQ((danificada.out + danificada.err).find("BUPS"), std::string::npos);
-    ASSERT_EQ(corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "nao-fazer"}, "kqa730418").saida, 0);
+    ASSERT_EQ(
+        corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "nao-fazer"}, "kqa730418")
+            .saida,
+        0);
     EXPECT_FALSE(registo().empty()) << "a fresh register at the next start";
 }
 
@@ -163,16 +171,25 @@ TEST_F(LauncherReposicaoTest, AWrongPasswordIsRefusedNotTakenForADamagedDatabase
 TEST_F(LauncherReposicaoTest, ASignalEndsTheRestoreCleanlyWithItsExitStatus) {
     if (QProcess::execute("strace", {"-qq", "-o", "/dev/null", "true"}) != 0)
         GTEST_SKIP() << "no strace here";
-    for (const auto& [sinal, saida] : {std::pair{"SIGTERM", 143}, std::pair{"SIGINT", 130}, std::pair{"SIGHUP", 129}}) {
+    for (const auto& [sinal, saida] :
+         {std::pair{"SIGTERM", 143}, std::pair{"SIGINT", 130}, std::pair{"SIGHUP", 129}}) {
         SCOPED_TRACE(sinal);
         danifica_principal();  // so that the restored file is the copy, byte for byte
-        const QStringList strace{"strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=renameat2",
-                                 "-e", QString("inject=renameat2:signal=%1:when=1").arg(sinal)};
-        const auto r = corre({"restore", "--project", "obras", q(copia_principal), "--yes"}, "kqa730418", "",
-                             false, strace);
+        const QStringList strace{"strace",
+                                 "-f",
+                                 "-qq",
+                                 "-o",
+                                 "/dev/null",
+                                 "-e",
+                                 "trace=renameat2",
+                                 "-e",
+                                 QString("inject=renameat2:signal=%1:when=1").arg(sinal)};
+        const auto r = corre({"restore", "--project", "obras", q(copia_principal), "--yes"},
+                             "kqa730418", "", false, strace);
         EXPECT_EQ(r.saida, saida) << r.out << r.err;
         EXPECT_NE(r.err.find("interrompida pelo sinal"), std::string::npos) << r.err;
-        EXPECT_TRUE(principal() == bytes_da_copia) << "the database is neither the old one nor the copy";
+        EXPECT_TRUE(principal() == bytes_da_copia)
+            << "the database is neither the old one nor the copy";
         for (const auto& e : std::filesystem::directory_iterator(pasta()))
             EXPECT_EQ(e.path().string().find("pezolva-reposicao"), std::string::npos) << e.path();
     }
@@ -193,8 +210,10 @@ TEST_F(LauncherReposicaoTest, AnotherUsersHoldStopsTheRestoreAndTheCompactionUnt
     testing::entrega_ao_utilizador_comum(dir.file("data"));
     for (const std::string& pasta_equipa : {pasta(), pasta() + "/copiaseg"}) {
         for (const auto& e : std::filesystem::directory_iterator(pasta_equipa)) {
-            if (e.path().filename().string().ends_with(".lock")) std::filesystem::remove(e.path());
-            else if (e.is_regular_file()) ::chmod(e.path().c_str(), 0660);
+            if (e.path().filename().string().ends_with(".lock"))
+                std::filesystem::remove(e.path());
+            else if (e.is_regular_file())
+                ::chmod(e.path().c_str(), 0660);
             ::chown(e.path().c_str(), 0, kEquipa);
         }
         ::chown(pasta_equipa.c_str(), 0, kEquipa);
@@ -205,21 +224,26 @@ TEST_F(LauncherReposicaoTest, AnotherUsersHoldStopsTheRestoreAndTheCompactionUnt
     auto aberta = std::make_optional(
         engine::OpenDatabase(pasta() + "/brasol.mdb", false, true, ";pwd=kqa730418"));
     ::umask(umask_antes);
-    const auto restore = corre({"restore", "--project", "obras", q(copia_principal), "--yes"}, "kqa730418", "", true);
+    const auto restore = corre({"restore", "--project", "obras", q(copia_principal), "--yes"},
+                               "kqa730418", "", true);
     EXPECT_EQ(restore.saida, 1) << restore.out << restore.err;
-    EXPECT_NE(restore.err.find("Provavelmente, está bloqueada por algum utilizador."), std::string::npos)
+    EXPECT_NE(restore.err.find("Provavelmente, está bloqueada por algum utilizador."),
+              std::string::npos)
         << restore.err;
     // The compaction refuses as the restore does: the same "bloqueada"
     // text, then the cause on its own line.
     const std::string bloqueada =
-        "A base de dados brasol.mdb está bloqueada. Por favor, saia do obras em todos os postos de trabalho.";
-    const auto compact = corre({"compact", "--project", "obras", "brasol.mdb"}, "kqa730418", "", true);
+        "A base de dados brasol.mdb está bloqueada. Por favor, saia do obras em todos os postos de "
+        "trabalho.";
+    const auto compact =
+        corre({"compact", "--project", "obras", "brasol.mdb"}, "kqa730418", "", true);
     EXPECT_EQ(compact.saida, 1) << compact.out << compact.err;
     EXPECT_NE(compact.err.find(bloqueada + "\n\nO ficheiro '" + pasta() +
                                "/brasol.mdb' está em uso por outro utilizador.\n"),
               std::string::npos)
         << compact.err;
-    EXPECT_NE(compact.out.find("A compactar brasol.mdb... não foi compactada: está bloqueada\n"), std::string::npos)
+    EXPECT_NE(compact.out.find("A compactar brasol.mdb... não foi compactada: está bloqueada\n"),
+              std::string::npos)
         << compact.out;
     EXPECT_TRUE(principal() == antes) << "the database changed under its holder";
 
@@ -231,20 +255,23 @@ TEST_F(LauncherReposicaoTest, AnotherUsersHoldStopsTheRestoreAndTheCompactionUnt
     ASSERT_EQ(::stat(companheiro.c_str(), &partilhado), 0);
     ::chown(companheiro.c_str(), 0, 0);
     ::chmod(companheiro.c_str(), 0600);
-    const auto sem_saber = corre({"compact", "--project", "obras", "brasol.mdb"}, "kqa730418", "", true);
+    const auto sem_saber =
+        corre({"compact", "--project", "obras", "brasol.mdb"}, "kqa730418", "", true);
     EXPECT_EQ(sem_saber.saida, 1) << sem_saber.out << sem_saber.err;
-    EXPECT_NE(sem_saber.err.find(bloqueada + "\n\nNão é possível saber se a base de dados '" + pasta() +
-                                 "/brasol.mdb' está em uso: o ficheiro de bloqueio '" + companheiro +
-                                 "' não pode ser bloqueado ("),
+    EXPECT_NE(sem_saber.err.find(bloqueada + "\n\nNão é possível saber se a base de dados '" +
+                                 pasta() + "/brasol.mdb' está em uso: o ficheiro de bloqueio '" +
+                                 companheiro + "' não pode ser bloqueado ("),
               std::string::npos)
         << sem_saber.err;
     EXPECT_TRUE(principal() == antes) << "the database changed while nobody could tell";
     ::chown(companheiro.c_str(), partilhado.st_uid, partilhado.st_gid);
     ::chmod(companheiro.c_str(), partilhado.st_mode & 07777);
 
-    const auto depois = corre({"restore", "--project", "obras", q(copia_principal), "--yes"}, "kqa730418", "", true);
+    const auto depois = corre({"restore", "--project", "obras", q(copia_principal), "--yes"},
+                              "kqa730418", "", true);
     EXPECT_EQ(depois.saida, 0) << depois.out << depois.err;
-    const auto compactada = corre({"compact", "--project", "obras", "brasol.mdb"}, "kqa730418", "", true);
+    const auto compactada =
+        corre({"compact", "--project", "obras", "brasol.mdb"}, "kqa730418", "", true);
     EXPECT_EQ(compactada.saida, 0) << compactada.out << compactada.err;
 }
 
@@ -266,11 +293,12 @@ TEST_F(LauncherReposicaoTest, AFailureAtTheCopyTheSyncOrTheSwapLeavesTheDatabase
     const auto nomes_antes = ficheiros();
     // The copy is made by the kernel where it can, by reads and writes where
     // it cannot: a full disk must stop either.
-    for (const QString& falha : {QString("trace=copy_file_range -e inject=copy_file_range:error=ENOSPC"),
-                                 QString("trace=copy_file_range,write -e inject=copy_file_range:error=EXDEV "
-                                         "-e inject=write:error=ENOSPC:when=3+"),
-                                 QString("trace=fsync -e inject=fsync:error=EIO"),
-                                 QString("trace=renameat2 -e inject=renameat2:error=EIO")}) {
+    for (const QString& falha :
+         {QString("trace=copy_file_range -e inject=copy_file_range:error=ENOSPC"),
+          QString("trace=copy_file_range,write -e inject=copy_file_range:error=EXDEV "
+                  "-e inject=write:error=ENOSPC:when=3+"),
+          QString("trace=fsync -e inject=fsync:error=EIO"),
+          QString("trace=renameat2 -e inject=renameat2:error=EIO")}) {
         SCOPED_TRACE(falha.toStdString());
         QStringList strace{"strace", "-f", "-qq", "-o", "/dev/null", "-e"};
         strace += falha.split(' ');

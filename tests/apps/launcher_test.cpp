@@ -1,16 +1,14 @@
-#include "launcher_fixture.h"
-
 #include <sys/stat.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
-
 #include <filesystem>
 
 #include "common/settings_store.h"
 #include "engine/database.h"
+#include "launcher_fixture.h"
 
 namespace pezolva {
 namespace {
@@ -34,7 +32,8 @@ TEST_F(LauncherTest, StartRegistersTheProjectAndKeepsThePasswordOut) {
 TEST_F(LauncherTest, SettingsAsPeopleLeaveThemNeverStopTheLauncher) {
     const std::string pasta = dir.file("config/pelvor");
     std::filesystem::create_directories(pasta);
-    const std::string windows = "[Projectos]\r\nNomes=obras\r\n[obras]\r\ndescr=Gest\xE3o\r\npath=/x\r\nnome_bd=b.mdb\r\n";
+    const std::string windows =
+        "[Projectos]\r\nNomes=obras\r\n[obras]\r\ndescr=Gest\xE3o\r\npath=/x\r\nnome_bd=b.mdb\r\n";
     testing::write_file(pasta + "/ZOLVA.ini", windows);
     const auto lido = corre({"projects"});
     EXPECT_EQ(lido.saida, 0) << lido.err;
@@ -42,7 +41,9 @@ TEST_F(LauncherTest, SettingsAsPeopleLeaveThemNeverStopTheLauncher) {
     EXPECT_NE(lido.err.find("Windows-1252"), std::string::npos) << lido.err;
     EXPECT_EQ(ini(), windows);
 
-    static const char kLixo[] = "\x7F" "ELF\x02\x01\x01\0\0\0\xFF\xFE\n\x01\x02";
+    static const char kLixo[] =
+        "\x7F"
+        "ELF\x02\x01\x01\0\0\0\xFF\xFE\n\x01\x02";
     testing::write_file(pasta + "/ZOLVA.ini", std::string(kLixo, sizeof kLixo - 1));
     const auto vazio = corre({"projects"});
     EXPECT_EQ(vazio.saida, 0) << vazio.err;
@@ -63,9 +64,11 @@ TEST_F(LauncherTest, SettingsAsPeopleLeaveThemNeverStopTheLauncher) {
 TEST_F(LauncherTest, StartWithoutDescrKeepsTheRegisteredDescription) {
     base_em(dir.file("p1"), "quesim.mdb");
     const QString pasta = QString::fromStdString(dir.file("p1"));
-    ASSERT_EQ(corre({"start", pasta, "obras", "quesim.mdb", "--descr", "Obras Públicas"}, "x").saida, 0);
+    ASSERT_EQ(
+        corre({"start", pasta, "obras", "quesim.mdb", "--descr", "Obras Públicas"}, "x").saida, 0);
     ASSERT_EQ(corre({"start", pasta, "OBRAS", "quesim.mdb"}, "x").saida, 0);
-    EXPECT_EQ(corre({"projects"}).out, "obras\tObras Públicas\t" + dir.file("p1") + "\tquesim.mdb\n");
+    EXPECT_EQ(corre({"projects"}).out,
+              "obras\tObras Públicas\t" + dir.file("p1") + "\tquesim.mdb\n");
     ASSERT_EQ(corre({"start", pasta, "obras", "quesim.mdb", "--descr", ""}, "x").saida, 0);
     EXPECT_EQ(corre({"projects"}).out, "obras\t\t" + dir.file("p1") + "\tquesim.mdb\n");
 }
@@ -109,8 +112,9 @@ TEST_F(LauncherTest, PasswordComesFromAFileNeverFromTheCommandLine) {
     EXPECT_EQ(sem.saida, 1);
     EXPECT_NE(sem.err.find("PEZOLVA_PASSWORD"), std::string::npos) << sem.err;
     EXPECT_EQ(sem.err.find("Uso:"), std::string::npos) << sem.err;
-    const auto ilegivel = corre({"start", QString::fromStdString(dir.file("p")), "p", "quesim.mdb",
-                                 "--password-file", QString::fromStdString(dir.file("nao-existe"))});
+    const auto ilegivel =
+        corre({"start", QString::fromStdString(dir.file("p")), "p", "quesim.mdb", "--password-file",
+               QString::fromStdString(dir.file("nao-existe"))});
     EXPECT_EQ(ilegivel.saida, 1);
     EXPECT_NE(ilegivel.err.find(dir.file("nao-existe")), std::string::npos) << ilegivel.err;
 }
@@ -136,7 +140,8 @@ TEST_F(LauncherTest, DemoCreatesTheFolderAndRegistersTheProject) {
     // It ends saying how to open it in the windows, its fixed password
     // (the one its start used) included.
     EXPECT_NE(r.out.find("Execute pezolva sem argumentos, escolha o projecto pezolva-demo e dê a "
-                         "palavra-passe\n" + std::string(testproject::kPassePrincipal) + " ("),
+                         "palavra-passe\n" +
+                         std::string(testproject::kPassePrincipal) + " ("),
               std::string::npos)
         << r.out;
 }
@@ -164,21 +169,21 @@ TEST_F(LauncherBackupTest, StartAnsweredFazerCopiesTheDueDatabases) {
 }
 
 TEST_F(LauncherBackupTest, StartAnsweredNaoFazerOrWronglyChangesNothing) {
-    EXPECT_EQ(corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "nao-fazer"},
-                    "kqa730418")
-                  .saida,
-              0);
-    EXPECT_EQ(corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "sim"}, "kqa730418")
-                  .saida,
-              2);
+    EXPECT_EQ(
+        corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "nao-fazer"}, "kqa730418")
+            .saida,
+        0);
+    EXPECT_EQ(
+        corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "sim"}, "kqa730418").saida,
+        2);
     EXPECT_TRUE(copias().empty());
 }
 
 TEST_F(LauncherBackupTest, BackupOfNamedDatabasesAndItsErrors) {
-    ASSERT_EQ(corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "nao-fazer"},
-                    "kqa730418")
-                  .saida,
-              0);
+    ASSERT_EQ(
+        corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "nao-fazer"}, "kqa730418")
+            .saida,
+        0);
     const auto log = corre({"backup", "--project", "obras", "log.mdb"}, "kqa730418");
     EXPECT_EQ(log.saida, 0) << log.err << log.out;
     EXPECT_NE(log.out.find("log.mdb: acessos"), std::string::npos) << log.out;
@@ -196,14 +201,13 @@ TEST_F(LauncherBackupTest, BackupOfNamedDatabasesAndItsErrors) {
     EXPECT_EQ(corre({"backup", "--all", "--due", "--project", "obras"}, "kqa730418").saida, 2);
 }
 
-
 // A start that cannot make the project usable fails: exit 1, one line that
 // says why, and not one byte changed in the settings or the databases.
 TEST_F(LauncherBackupTest, AStartThatLeavesNothingUsableExitsOneAndChangesNothing) {
-    ASSERT_EQ(corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "nao-fazer"},
-                    "kqa730418")
-                  .saida,
-              0);
+    ASSERT_EQ(
+        corre({"start", q(pasta()), "obras", "brasol.mdb", "--answer", "nao-fazer"}, "kqa730418")
+            .saida,
+        0);
     ASSERT_EQ(corre({"start", q(dir.file("longe")), "longe", "brasol.mdb"}, "x").saida, 1);
     const auto uma_linha = [](const Resultado& r, const std::string& texto) {
         const std::string tudo = r.out + r.err;
@@ -233,8 +237,7 @@ TEST_F(LauncherBackupTest, AStartThatLeavesNothingUsableExitsOneAndChangesNothin
     const std::string zolva = dir.file("config/pelvor/ZOLVA.ini");
     testing::entrega_ao_utilizador_comum(dir.path());
     ::chmod(zolva.c_str(), 0);
-    const auto ilegivel =
-        corre({"start", q(pasta()), "novo", "brasol.mdb"}, "kqa730418", "", true);
+    const auto ilegivel = corre({"start", q(pasta()), "novo", "brasol.mdb"}, "kqa730418", "", true);
     ::chmod(zolva.c_str(), 0600);
     EXPECT_EQ(ilegivel.saida, 1);
     uma_linha(ilegivel, "Não foi possível ler " + zolva);

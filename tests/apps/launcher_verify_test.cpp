@@ -11,17 +11,19 @@ namespace pezolva {
 namespace {
 
 class LauncherVerifyTest : public LauncherBackupTest {
-protected:
+  protected:
     void SetUp() override {
         LauncherBackupTest::SetUp();
-        const auto r = corre({"start", q(pasta()), "obras", "brasol.mdb"}, testproject::kPassePrincipal);
+        const auto r =
+            corre({"start", q(pasta()), "obras", "brasol.mdb"}, testproject::kPassePrincipal);
         ASSERT_EQ(r.saida, 0) << r.err;
     }
     // The main database's structure with its first text field of
     // `corporacoes` made longer.
     void estrutura_diferente() {
-        engine::Database estr = engine::OpenDatabase(pasta() + "/" + testproject::kEstruturaPrincipal, false, false,
-                                                     std::string(";pwd=") + testproject::kPassePrincipal);
+        engine::Database estr =
+            engine::OpenDatabase(pasta() + "/" + testproject::kEstruturaPrincipal, false, false,
+                                 std::string(";pwd=") + testproject::kPassePrincipal);
         testproject::muda_tamanho(estr, "corporacoes", "nome", 200);
     }
     void amostra_em_cada_arranque() {
@@ -34,8 +36,10 @@ protected:
 TEST_F(LauncherVerifyTest, AConsistentProjectPrintsItsLogAndExitsZero) {
     const auto r = corre({"verify", "--project", "obras"}, testproject::kPassePrincipal);
     EXPECT_EQ(r.saida, 0) << r.err;
-    EXPECT_NE(r.out.find("A verificar base de dados " + pasta() + "/brasol.mdb com " + pasta() + "/estr_b.ebd.\n"),
-              std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("A verificar base de dados " + pasta() + "/brasol.mdb com " + pasta() +
+                         "/estr_b.ebd.\n"),
+              std::string::npos)
+        << r.out;
     EXPECT_NE(r.out.find("Concluido.\n"), std::string::npos);
 }
 
@@ -74,14 +78,16 @@ TEST_F(LauncherVerifyTest, ARunThatCannotFinishExitsOne) {
     const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
     EXPECT_FALSE(o["terminou"].toBool());
     ASSERT_EQ(o["erros"].toArray().size(), 2);
-    EXPECT_EQ(o["erros"][0].toString(), "O ficheiro estr_f.ebd não foi encontrado. Configure os parâmetros de Backups");
-    EXPECT_TRUE(o["erros"][1].toString().startsWith("Não foi possível abrir o ficheiro " + q(pasta()) + "/estr_f.ebd.\n"));
+    EXPECT_EQ(o["erros"][0].toString(),
+              "O ficheiro estr_f.ebd não foi encontrado. Configure os parâmetros de Backups");
+    EXPECT_TRUE(o["erros"][1].toString().startsWith("Não foi possível abrir o ficheiro " +
+                                                    q(pasta()) + "/estr_f.ebd.\n"));
 }
 
 // A missing or empty register is one line and no run, whichever it is.
 TEST_F(LauncherVerifyTest, AMissingOrEmptyRegisterIsOneLineAndExitsOne) {
-    engine::Database principal = engine::OpenDatabase(pasta() + "/brasol.mdb", false, false,
-                                                      std::string(";pwd=") + testproject::kPassePrincipal);
+    engine::Database principal = engine::OpenDatabase(
+        pasta() + "/brasol.mdb", false, false, std::string(";pwd=") + testproject::kPassePrincipal);
     principal.Execute("delete * from BUPS");
     principal.Close();
     const std::string linha = "Não foi encontrada a tabela BUPS na base de dados principal.";
@@ -96,15 +102,18 @@ TEST_F(LauncherVerifyTest, AMissingOrEmptyRegisterIsOneLineAndExitsOne) {
 // consistent project starts, one out of step is refused with the message.
 TEST_F(LauncherVerifyTest, StartSampledEveryTimeWithoutADisplay) {
     amostra_em_cada_arranque();
-    const auto bom = corre({"start", q(pasta()), "obras", "brasol.mdb"}, testproject::kPassePrincipal);
+    const auto bom =
+        corre({"start", q(pasta()), "obras", "brasol.mdb"}, testproject::kPassePrincipal);
     EXPECT_EQ(bom.saida, 0) << bom.err;
     EXPECT_NE(bom.err.find("A VERIFICAR AS BASES DE DADOS"), std::string::npos) << bom.err;
 
     estrutura_diferente();
-    const auto mau = corre({"start", q(pasta()), "obras", "brasol.mdb"}, testproject::kPassePrincipal);
+    const auto mau =
+        corre({"start", q(pasta()), "obras", "brasol.mdb"}, testproject::kPassePrincipal);
     EXPECT_EQ(mau.saida, 1);
     EXPECT_NE(mau.err.find("!corporacoes!nome tem tamanho"), std::string::npos) << mau.err;
-    EXPECT_NE(mau.err.find("Existe uma base de dados que não está consistente com a estrutura."), std::string::npos)
+    EXPECT_NE(mau.err.find("Existe uma base de dados que não está consistente com a estrutura."),
+              std::string::npos)
         << mau.err;
 }
 

@@ -8,8 +8,8 @@
 #include <set>
 
 #include "backup/nome_copia.h"
-#include "engine/lock_file.h"
 #include "common/text.h"
+#include "engine/lock_file.h"
 #include "support/temp_dir.h"
 
 namespace pezolva::backup {
@@ -18,7 +18,7 @@ namespace {
 // The real file system, except that the listing comes in an order the test
 // chooses and deleting chosen names fails as a refused permission would.
 class SteeredFileSystem : public LocalFileSystem {
-public:
+  public:
     std::vector<std::string> list_files(const std::string& folder) override {
         std::vector<std::string> names = LocalFileSystem::list_files(folder);
         std::sort(names.begin(), names.end());
@@ -42,7 +42,7 @@ public:
 };
 
 class ApagaCopiasAntigasTest : public ::testing::Test {
-protected:
+  protected:
     // A copy of `database` made at 10:00 on the given day of May 2005.
     std::string put_copy(int day, const std::string& database = "brasol.mdb") {
         const std::string name = nome_copia(database, DateTime{2005, 5, day, 10, 0, 0});
@@ -73,8 +73,8 @@ TEST_F(ApagaCopiasAntigasTest, DeletesTheOldestSoThatTheNewCopyAndTheNewestRemai
     keep(3, nova);
     EXPECT_EQ(files.removed,
               (std::vector<std::string>{"brasol200505011000.mdb", "brasol200505021000.mdb"}));
-    EXPECT_EQ(present(), (std::set<std::string>{"brasol200505031000.mdb",
-                                                 "brasol200505041000.mdb", nova}));
+    EXPECT_EQ(present(),
+              (std::set<std::string>{"brasol200505031000.mdb", "brasol200505041000.mdb", nova}));
 }
 
 TEST_F(ApagaCopiasAntigasTest, AtMostTheNumberToKeepOrNothingToKeepDeletesNothing) {
@@ -112,15 +112,15 @@ TEST_F(ApagaCopiasAntigasTest, TouchesOnlyThisDatabasesValidCopies) {
     keep(1);
     EXPECT_EQ(files.removed, std::vector<std::string>{"brasol200505031000.mdb"});
     apaga_copias_antigas(files, "brasol_fotos.mdb", 1, dir.str());
-    EXPECT_EQ(files.removed, (std::vector<std::string>{"brasol200505031000.mdb",
-                                                       "brasol_fotos200505011000.mdb"}));
+    EXPECT_EQ(files.removed,
+              (std::vector<std::string>{"brasol200505031000.mdb", "brasol_fotos200505011000.mdb"}));
     for (const auto& name : strangers) EXPECT_TRUE(present().contains(name)) << name;
 }
 
 TEST_F(ApagaCopiasAntigasTest, TheOldestGoWhateverTheListingOrderAndLetterCase) {
-    const std::vector<std::string> names = {
-        "BRASOL200505011000.MDB", "brasol200505021000.mdb", "Brasol200505031000.Mdb",
-        "brasol200505041000.mdb", "brasol200505051000.mdb", "brasol200405311000.mdb"};
+    const std::vector<std::string> names = {"BRASOL200505011000.MDB", "brasol200505021000.mdb",
+                                            "Brasol200505031000.Mdb", "brasol200505041000.mdb",
+                                            "brasol200505051000.mdb", "brasol200405311000.mdb"};
     for (int order = 0; order < 6; ++order) {
         for (const auto& name : names) put(name);
         files.removed.clear();
@@ -147,8 +147,9 @@ TEST_F(ApagaCopiasAntigasTest, AFailedDeleteReachesTheCallerAndKeepsWhatRemains)
         EXPECT_NE(std::string(e.descricao()).find("brasol200505021000.mdb"), std::string::npos);
     }
     // The copy that stayed keeps the lock taken to delete it.
-    EXPECT_EQ(present(), (std::set<std::string>{".brasol200505021000.mdb.lock", "brasol200505021000.mdb",
-                                                 "brasol200505031000.mdb", "brasol200505041000.mdb"}));
+    EXPECT_EQ(present(),
+              (std::set<std::string>{".brasol200505021000.mdb.lock", "brasol200505021000.mdb",
+                                     "brasol200505031000.mdb", "brasol200505041000.mdb"}));
 }
 
 TEST_F(ApagaCopiasAntigasTest, TheNewCopySurvivesACopyStampedInTheFuture) {
@@ -177,8 +178,9 @@ TEST_F(ApagaCopiasAntigasTest, ACopyHeldOpenElsewhereIsSkippedAndNoYoungerOneGoe
     }
     EXPECT_EQ(skipped, std::vector<std::string>{oldest});
     EXPECT_EQ(files.removed, std::vector<std::string>{"brasol200505021000.mdb"});
-    EXPECT_EQ(present(), (std::set<std::string>{".brasol200505011000.mdb.lock", "brasol200505011000.mdb",
-                                                 "brasol200505031000.mdb", "brasol200505041000.mdb"}));
+    EXPECT_EQ(present(),
+              (std::set<std::string>{".brasol200505011000.mdb.lock", "brasol200505011000.mdb",
+                                     "brasol200505031000.mdb", "brasol200505041000.mdb"}));
 }
 
 }  // namespace

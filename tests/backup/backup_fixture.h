@@ -1,10 +1,10 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "backup/copia_base_dados.h"
 #include "backup/logs_execucao.h"
@@ -19,7 +19,7 @@ namespace pezolva::testing {
 // A test project with its register, and the verbs of a backup scenario:
 // change the register, run a backup, look at the copies and the logs.
 class BackupFixture : public ::testing::Test {
-protected:
+  protected:
     BackupFixture() {
         testproject::Opcoes opcoes;
         opcoes.linhas = 20;
@@ -42,8 +42,8 @@ protected:
                             " where BUP_NOME_BD=" + engine::quote_literal(nome_bd));
     }
     Value coluna(const std::string& nome_bd, const std::string& coluna) {
-        engine::Recordset rs = principal().OpenRecordset(
-            "select * from BUPS where BUP_NOME_BD=" + engine::quote_literal(nome_bd));
+        engine::Recordset rs = principal().OpenRecordset("select * from BUPS where BUP_NOME_BD=" +
+                                                         engine::quote_literal(nome_bd));
         return rs[coluna];
     }
 

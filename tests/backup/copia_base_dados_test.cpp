@@ -1,5 +1,4 @@
 #include "backup_fixture.h"
-
 #include "testproject/divergencias.h"
 
 namespace pezolva {
@@ -62,7 +61,7 @@ TEST_F(CopiaBaseDadosTest, ABareNameAndNoDestinationCopyBesideTheDatabase) {
 
 // Each stop: its message, and nothing lost or left behind.
 class ParagemTest : public BackupFixture {
-protected:
+  protected:
     void SetUp() override {
         cria_copia_antiga("brasol200505011200.mdb");
         antes = ficheiros(pasta_copias());
@@ -117,11 +116,11 @@ TEST_F(ParagemTest, FolderThatCannotBeCreated) {
 TEST_F(ParagemTest, MissingStructure) {
     files.remove(projecto.caminho + "/estr_b.ebd");
     copia("brasol.mdb");
-    ASSERT_EQ(log.erros().rfind("Não foi possível copiar o ficheiro " + projecto.caminho +
-                                    "/estr_b.ebd para " + pasta_copias() +
-                                    "/brasol200505191407.mdb. ",
-                                0),
-              0u)
+    ASSERT_EQ(
+        log.erros().rfind("Não foi possível copiar o ficheiro " + projecto.caminho +
+                              "/estr_b.ebd para " + pasta_copias() + "/brasol200505191407.mdb. ",
+                          0),
+        0u)
         << log.erros();
     espera_paragem(log.erros());
 }
@@ -146,8 +145,9 @@ TEST_F(ParagemTest, AFailedRenameKeepsTheOldCopiesAndLeavesNoTemporaryFile) {
 TEST_F(ParagemTest, AFullDiskWhileCopyingTheStructure) {
     files.fail("copy_file", files.calls("copy_file") + 1, ENOSPC);
     copia("brasol.mdb");
-    EXPECT_EQ(log.erros(), "Não há espaço suficiente no disco da pasta " + pasta_copias() + " para a cópia " +
-                               pasta_copias() + "/brasol200505191407.mdb da base de dados " +
+    EXPECT_EQ(log.erros(), "Não há espaço suficiente no disco da pasta " + pasta_copias() +
+                               " para a cópia " + pasta_copias() +
+                               "/brasol200505191407.mdb da base de dados " +
                                projecto.base_principal() + ". A cópia não foi guardada.");
     espera_paragem(log.erros());
 }

@@ -17,7 +17,7 @@ using testing::BackupFixture;
 namespace tp = testproject;
 
 class CopiaPorPaginasTest : public BackupFixture {
-protected:
+  protected:
     void SetUp() override { create_directories(files, pasta_copias()); }
 
     std::string caminho_copia() { return pasta_copias() + "/log200505191407.mdb"; }
@@ -34,7 +34,9 @@ protected:
         return db.OpenRecordset(sql).Fields(std::size_t{0}).to_text();
     }
     static std::string definicoes(engine::Database& db) {
-        return texto(db, "SELECT group_concat(sql, '; ') FROM (SELECT sql FROM sqlite_schema ORDER BY name)");
+        return texto(
+            db,
+            "SELECT group_concat(sql, '; ') FROM (SELECT sql FROM sqlite_schema ORDER BY name)");
     }
 };
 
@@ -45,7 +47,7 @@ TEST_F(CopiaPorPaginasTest, TheCopyHoldsTheStructuresDefinitionsAndTheRowsItAcce
         std::string erros;                 // the error log expected
         std::int64_t acessos;              // rows of acessos expected in the copy
         std::int64_t alteracoes;
-        bool por_paginas;                  // the copy is the snapshot's pages
+        bool por_paginas;  // the copy is the snapshot's pages
     };
     const std::int64_t a = projecto_teste.log.linhas.at("acessos");
     const std::int64_t b = projecto_teste.log.linhas.at("alteracoes");
@@ -53,16 +55,27 @@ TEST_F(CopiaPorPaginasTest, TheCopyHoldsTheStructuresDefinitionsAndTheRowsItAcce
     const std::vector<Caso> casos = {
         {"igual e limpa", {}, "", a, b, true},
         {"um valor de tipo errado",
-         {"INSERT INTO acessos (id_acesso, utilizador, entrada, sucesso) VALUES (900001, 'x', '2005-05-19', 'talvez')"},
-         "Erros detectados ao copiar a tabela acessos" + na_base, a, b, false},
+         {"INSERT INTO acessos (id_acesso, utilizador, entrada, sucesso) VALUES (900001, 'x', "
+          "'2005-05-19', 'talvez')"},
+         "Erros detectados ao copiar a tabela acessos" + na_base,
+         a,
+         b,
+         false},
         {"um filho sem pai",
          {"PRAGMA foreign_keys = OFF",
           "INSERT INTO alteracoes (id_alteracao, id_acesso, data_hora, tabela, operacao) "
           "VALUES (900001, 900002, '2005-05-19', 't', 'I')"},
-         "Erros detectados ao copiar a tabela alteracoes" + na_base, a, b, false},
+         "Erros detectados ao copiar a tabela alteracoes" + na_base,
+         a,
+         b,
+         false},
         {"um índice a mais", {"CREATE INDEX ix_extra ON acessos (posto)"}, "", a, b, false},
         {"um índice definido de outro modo",
-         {"DROP INDEX ix_acessos_entrada", "CREATE INDEX ix_acessos_entrada ON acessos (entrada DESC)"}, "", a, b,
+         {"DROP INDEX ix_acessos_entrada",
+          "CREATE INDEX ix_acessos_entrada ON acessos (entrada DESC)"},
+         "",
+         a,
+         b,
          false},
     };
     for (const Caso& caso : casos) {
@@ -78,8 +91,9 @@ TEST_F(CopiaPorPaginasTest, TheCopyHoldsTheStructuresDefinitionsAndTheRowsItAcce
         const std::int64_t linhas_vivas = [&] {
             engine::Database viva = tp::abre(projecto_teste.log);
             return viva
-                .OpenRecordset("SELECT (SELECT count(*) FROM acessos) + (SELECT count(*) FROM alteracoes) + "
-                               "(SELECT count(*) FROM parametros)")
+                .OpenRecordset(
+                    "SELECT (SELECT count(*) FROM acessos) + (SELECT count(*) FROM alteracoes) + "
+                    "(SELECT count(*) FROM parametros)")
                 .Fields(std::size_t{0})
                 .to_integer()
                 .value_or(-1);
@@ -91,12 +105,14 @@ TEST_F(CopiaPorPaginasTest, TheCopyHoldsTheStructuresDefinitionsAndTheRowsItAcce
         copia("log.mdb");
         const std::string etapas = ::testing::internal::GetCapturedStderr();
         ::unsetenv("PEZOLVA_TEMPOS");
-        EXPECT_EQ(etapas.find("verificar o instantâneo") != std::string::npos, caso.por_paginas) << etapas;
+        EXPECT_EQ(etapas.find("verificar o instantâneo") != std::string::npos, caso.por_paginas)
+            << etapas;
         EXPECT_EQ(log.erros(), caso.erros);
         ASSERT_EQ(ficheiros(pasta_copias()), std::vector<std::string>{"log200505191407.mdb"})
             << "no temporary file is left";
         if (caso.por_paginas) {
-            EXPECT_EQ(bytes(caminho_copia()).size(), bytes(caminho_vivo()).size()) << "the live file's pages";
+            EXPECT_EQ(bytes(caminho_copia()).size(), bytes(caminho_vivo()).size())
+                << "the live file's pages";
         }
         {
             engine::Database db = copia_aberta();
@@ -104,16 +120,19 @@ TEST_F(CopiaPorPaginasTest, TheCopyHoldsTheStructuresDefinitionsAndTheRowsItAcce
             EXPECT_TRUE(db.OpenRecordset("PRAGMA foreign_key_check").IsEOF());
             EXPECT_EQ(definicoes(db), estrutura);
             EXPECT_EQ(texto(db, "SELECT count(*) FROM acessos"), std::to_string(caso.acessos));
-            EXPECT_EQ(texto(db, "SELECT count(*) FROM alteracoes"), std::to_string(caso.alteracoes));
+            EXPECT_EQ(texto(db, "SELECT count(*) FROM alteracoes"),
+                      std::to_string(caso.alteracoes));
             engine::Database e = tp::abre_estrutura(projecto_teste.log);
-            EXPECT_EQ(texto(db, "SELECT Sal FROM MSysAcesso"), texto(e, "SELECT Sal FROM MSysAcesso"))
+            EXPECT_EQ(texto(db, "SELECT Sal FROM MSysAcesso"),
+                      texto(e, "SELECT Sal FROM MSysAcesso"))
                 << "the engine's own tables are the structure's, never copied";
         }
         EXPECT_EQ(coluna("log.mdb", "BUP_ULT_N_REGISTOS").to_integer(), linhas_vivas)
             << "the statistics count the live rows read";
         // The live database goes back to its first state for the next case.
         files.remove(caminho_copia());
-        for (const std::string& f : files.list_files(pasta_copias())) files.remove(pasta_copias() + "/" + f);
+        for (const std::string& f : files.list_files(pasta_copias()))
+            files.remove(pasta_copias() + "/" + f);
         engine::Database viva = tp::abre(projecto_teste.log);
         viva.Execute("DELETE FROM alteracoes WHERE id_alteracao = 900001");
         viva.Execute("DELETE FROM acessos WHERE id_acesso = 900001");
@@ -153,8 +172,10 @@ TEST_F(CopiaPorPaginasTest, APageThatNoTableAndNoFreeListHoldsGivesNoCopy) {
     // every page, not only read the tables.
     std::string ficheiro = bytes(caminho_vivo());
     const auto le = [&](std::size_t at) {
-        return (std::uint32_t(std::uint8_t(ficheiro[at])) << 24) | (std::uint32_t(std::uint8_t(ficheiro[at + 1])) << 16) |
-               (std::uint32_t(std::uint8_t(ficheiro[at + 2])) << 8) | std::uint32_t(std::uint8_t(ficheiro[at + 3]));
+        return (std::uint32_t(std::uint8_t(ficheiro[at])) << 24) |
+               (std::uint32_t(std::uint8_t(ficheiro[at + 1])) << 16) |
+               (std::uint32_t(std::uint8_t(ficheiro[at + 2])) << 8) |
+               std::uint32_t(std::uint8_t(ficheiro[at + 3]));
     };
     const std::uint32_t paginas = le(28) + 1;
     ASSERT_EQ(le(24), le(92)) << "the header's page count is valid";

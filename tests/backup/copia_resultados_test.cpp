@@ -12,23 +12,23 @@ using testing::BackupFixture;
 namespace tp = testproject;
 
 class CopiaResultadosTest : public BackupFixture {
-protected:
+  protected:
     void SetUp() override { create_directories(files, pasta_copias()); }
 };
 
 TEST_F(CopiaResultadosTest, RetentionKeepsTheNumberAskedTheNewCopyIncluded) {
     regista("brasol.mdb", "BUP_N_COPIAS_A_MANTER=3");
-    for (const char* antiga : {"brasol200505041200.mdb", "brasol200505011200.mdb",
-                               "brasol200505031200.mdb", "brasol200505021200.mdb",
-                               "brasol_fotos200505011200.mdb", "brasol.bak"}) {
+    for (const char* antiga :
+         {"brasol200505041200.mdb", "brasol200505011200.mdb", "brasol200505031200.mdb",
+          "brasol200505021200.mdb", "brasol_fotos200505011200.mdb", "brasol.bak"}) {
         cria_copia_antiga(antiga);
     }
     copia("brasol.mdb");
     EXPECT_EQ(log.erros(), "");
-    EXPECT_EQ(ficheiros(pasta_copias()),
-              (std::vector<std::string>{"brasol.bak", "brasol200505031200.mdb",
-                                        "brasol200505041200.mdb", "brasol200505191407.mdb",
-                                        "brasol_fotos200505011200.mdb"}));
+    EXPECT_EQ(
+        ficheiros(pasta_copias()),
+        (std::vector<std::string>{"brasol.bak", "brasol200505031200.mdb", "brasol200505041200.mdb",
+                                  "brasol200505191407.mdb", "brasol_fotos200505011200.mdb"}));
 }
 
 TEST_F(CopiaResultadosTest, ASameMinuteCopyIsReplacedByTheCompleteNewOne) {
@@ -39,8 +39,8 @@ TEST_F(CopiaResultadosTest, ASameMinuteCopyIsReplacedByTheCompleteNewOne) {
     // The hidden lock that guarded the replacement stays with the copy.
     EXPECT_EQ(ficheiros(pasta_copias()),
               (std::vector<std::string>{".brasol200505191407.mdb.lock", "brasol200505191407.mdb"}));
-    EXPECT_NO_THROW(tp::abre(tp::BaseDados{pasta_copias() + "/brasol200505191407.mdb", "",
-                                           tp::kPassePrincipal, {}}));
+    EXPECT_NO_THROW(tp::abre(
+        tp::BaseDados{pasta_copias() + "/brasol200505191407.mdb", "", tp::kPassePrincipal, {}}));
 }
 
 TEST_F(CopiaResultadosTest, ASameMinuteCopyInUseIsNotReplaced) {
@@ -67,8 +67,8 @@ TEST_F(CopiaResultadosTest, RowsTheStructureRefusesAreCountedAndReported) {
     const std::string tabela = tp::insere_linha_orfa(viva);
     viva.Close();
     copia("brasol.mdb");
-    EXPECT_EQ(log.erros(), "Erros detectados ao copiar a tabela " + tabela +
-                               " na base de dados " + projecto.base_principal() + ".");
+    EXPECT_EQ(log.erros(), "Erros detectados ao copiar a tabela " + tabela + " na base de dados " +
+                               projecto.base_principal() + ".");
     // The copy is made all the same, and the statistics count the live rows.
     EXPECT_EQ(ficheiros(pasta_copias()), std::vector<std::string>{"brasol200505191407.mdb"});
     std::int64_t total = 1;
@@ -107,15 +107,16 @@ TEST_F(CopiaResultadosTest, ACopyMissingRowsIsNotTrusted) {
               "A tabela bombeiros tem " +
                   std::to_string(projecto_teste.principal.linhas.at("bombeiros")) +
                   " registos em vez de 99999.");
-    EXPECT_EQ(backup::verifica_copia(caminho, projecto.ligacao(),
-                                     {{"bombeiros", projecto_teste.principal.linhas.at("bombeiros")}}),
-              std::nullopt);
+    EXPECT_EQ(
+        backup::verifica_copia(caminho, projecto.ligacao(),
+                               {{"bombeiros", projecto_teste.principal.linhas.at("bombeiros")}}),
+        std::nullopt);
     testing::write_file(dir.file("lixo.mdb"), std::string(8192, 'x'));
     EXPECT_TRUE(backup::verifica_copia(dir.file("lixo.mdb"), "", {}).has_value());
 }
 
 class ExecucaoCopiasTest : public BackupFixture {
-protected:
+  protected:
     backup::FimExecucao corre(const std::vector<std::string>& nomes) {
         create_directories(files, pasta_copias());
         engine::Database db = principal();

@@ -30,14 +30,14 @@ TEST(OrdemCopiaTest, AReferringTableComesAfterItsParentInEitherEnumeration) {
 TEST(OrdemCopiaTest, EnumerationOrderIsTheOnlyTieBreak) {
     // clientes <- obras <- facturas, linhas -> facturas and -> artigos.
     const std::vector<Dependencia> relations = {{"obras", "facturas"},
-                                             {"clientes", "obras"},
-                                             {"artigos", "linhas"},
-                                             {"facturas", "linhas"}};
+                                                {"clientes", "obras"},
+                                                {"artigos", "linhas"},
+                                                {"facturas", "linhas"}};
     const OrdemCopia order =
         ordena_tabelas({"linhas", "facturas", "artigos", "obras", "clientes", "notas"}, relations);
     ASSERT_TRUE(order.complete);
-    EXPECT_EQ(order.levels, (Levels{{"artigos", "clientes", "notas"}, {"obras"}, {"facturas"},
-                                    {"linhas"}}));
+    EXPECT_EQ(order.levels,
+              (Levels{{"artigos", "clientes", "notas"}, {"obras"}, {"facturas"}, {"linhas"}}));
     EXPECT_EQ(ordem_de_esvaziamento(order),
               (Names{"linhas", "facturas", "obras", "notas", "clientes", "artigos"}));
 }
@@ -75,7 +75,7 @@ TEST(OrdemCopiaTest, SystemTablesArePlacedButNeverCopied) {
 
 TEST(OrdemCopiaTest, NamesCompareCaseBlind) {
     const OrdemCopia order = ordena_tabelas({"Facturas", "OBRAS", "Clientes"},
-                                             {{"obras", "FACTURAS"}, {"CLIENTES", "obras"}});
+                                            {{"obras", "FACTURAS"}, {"CLIENTES", "obras"}});
     ASSERT_TRUE(order.complete);
     EXPECT_EQ(order.levels, (Levels{{"Clientes"}, {"OBRAS"}, {"Facturas"}}));
 }

@@ -10,7 +10,7 @@ namespace pezolva {
 namespace {
 
 class FileSystemTest : public ::testing::Test {
-protected:
+  protected:
     testing::TempDir dir;
     LocalFileSystem files;
 };

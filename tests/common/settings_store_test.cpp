@@ -1,11 +1,10 @@
 #include "common/settings_store.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
-#include <filesystem>
 #include <algorithm>
+#include <filesystem>
 #include <regex>
 #include <thread>
 #include <vector>
@@ -17,7 +16,7 @@ namespace pezolva {
 namespace {
 
 class SettingsStoreTest : public ::testing::Test {
-protected:
+  protected:
     testing::TempDir dir;
     LocalFileSystem files;
     IniSettingsStore store{dir.file("config/pelvor"), files};
@@ -51,8 +50,8 @@ TEST_F(SettingsStoreTest, FileIsReadableIniAndKeepsOtherLines) {
 }
 
 TEST_F(SettingsStoreTest, ValuesRoundTripWhateverTheyHold) {
-    for (const std::string value : {" espaço à frente", "linha\nquebrada", "\"aspas\"", "a=b",
-                                    "c:\\pasta\\", "", "fim "}) {
+    for (const std::string value :
+         {" espaço à frente", "linha\nquebrada", "\"aspas\"", "a=b", "c:\\pasta\\", "", "fim "}) {
         store.save("ZOLVA", "s", "k", value);
         EXPECT_EQ(store.get("ZOLVA", "s", "k", "default"), value);
     }
@@ -66,7 +65,6 @@ TEST_F(SettingsStoreTest, EachApplicationHasItsOwnFile) {
     EXPECT_NE(store.file_of("ZOLVA"), store.file_of("brasol"));
 }
 
-
 // A settings file that exists but cannot be read is never taken for an
 // empty one: reading and saving fail, naming the file, and it keeps its
 // bytes.
@@ -76,8 +74,10 @@ TEST_F(SettingsStoreTest, AFileThatCannotBeReadIsNeverReplaced) {
     const auto falha_sem_mudar = [&](const std::string& caso) {
         for (int passo = 0; passo < 2; ++passo) {
             try {
-                if (passo == 0) store.get("ZOLVA", "Projectos", "Nomes", "");
-                else store.save("ZOLVA", "Projectos", "Nomes", "novo");
+                if (passo == 0)
+                    store.get("ZOLVA", "Projectos", "Nomes", "");
+                else
+                    store.save("ZOLVA", "Projectos", "Nomes", "novo");
                 ADD_FAILURE() << caso << ": no error";
             } catch (const FileError& e) {
                 EXPECT_NE(std::string(e.what()).find(ini), std::string::npos) << caso << e.what();
@@ -122,13 +122,16 @@ TEST_F(SettingsStoreTest, AFileThatCannotBeReadIsNeverReplaced) {
 // read and stays too; an edit changes only the lines it writes.
 TEST_F(SettingsStoreTest, LinesThatAreNotUtf8AreReadAsWindows1252AndKeptAsTheyWere) {
     std::vector<std::pair<std::string, bool>> avisos;
-    store.on_notice([&](const std::string& texto, bool importante) { avisos.emplace_back(texto, importante); });
+    store.on_notice(
+        [&](const std::string& texto, bool importante) { avisos.emplace_back(texto, importante); });
     const std::string ini = store.file_of("ZOLVA");
     create_directories(files, dir.file("config/pelvor"));
-    static const char kMisto[] = "[Projectos]\r\nNomes=obras;gest\xE3o\r\n"
-                                 "\x81\xFE\x01lixo sem sentido\xC3\n"
-                                 "[obras]\ndescr=Obras P\xFA" "blicas \x80 1\npath=/d\0ados\n"
-                                 "[gest\xE3o]\ndescr=Gest\xC3\xA3o\n";
+    static const char kMisto[] =
+        "[Projectos]\r\nNomes=obras;gest\xE3o\r\n"
+        "\x81\xFE\x01lixo sem sentido\xC3\n"
+        "[obras]\ndescr=Obras P\xFA"
+        "blicas \x80 1\npath=/d\0ados\n"
+        "[gest\xE3o]\ndescr=Gest\xC3\xA3o\n";
     const std::string misto(kMisto, sizeof kMisto - 1);
     testing::write_file(ini, misto);
     EXPECT_EQ(store.get("ZOLVA", "Projectos", "Nomes", ""), "obras;gestão");
@@ -151,7 +154,8 @@ TEST_F(SettingsStoreTest, LinesThatAreNotUtf8AreReadAsWindows1252AndKeptAsTheyWe
     EXPECT_NE(testing::read_file(ini).find("descr=Obras Públicas\n"), std::string::npos);
     EXPECT_EQ(store.get("ZOLVA", "obras", "descr", ""), "Obras Públicas");
     EXPECT_EQ(avisos.size(), 1u);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("config/pelvor")), {}), 2);  // and .lock
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("config/pelvor")), {}),
+              2);  // and .lock
 }
 
 // A file with no section at all holds nothing to read: it is set aside
@@ -159,7 +163,8 @@ TEST_F(SettingsStoreTest, LinesThatAreNotUtf8AreReadAsWindows1252AndKeptAsTheyWe
 // empty; reads and edits both do it.
 TEST_F(SettingsStoreTest, AFileWithoutSectionsIsSetAsideAndTheSettingsStartEmpty) {
     std::vector<std::pair<std::string, bool>> avisos;
-    store.on_notice([&](const std::string& texto, bool importante) { avisos.emplace_back(texto, importante); });
+    store.on_notice(
+        [&](const std::string& texto, bool importante) { avisos.emplace_back(texto, importante); });
     const std::string ini = store.file_of("ZOLVA");
     const std::string pasta = dir.file("config/pelvor");
     create_directories(files, pasta);
@@ -187,7 +192,9 @@ TEST_F(SettingsStoreTest, AFileWithoutSectionsIsSetAsideAndTheSettingsStartEmpty
         const std::vector<std::string> nomes = postos_de_lado();
         ASSERT_EQ(nomes.size(), static_cast<std::size_t>(passo + 1));
         for (const std::string& nome : nomes) {
-            EXPECT_TRUE(std::regex_match(nome, std::regex(R"(ZOLVA\.ini\.[0-9]{12}(-2)?\.ilegivel)"))) << nome;
+            EXPECT_TRUE(
+                std::regex_match(nome, std::regex(R"(ZOLVA\.ini\.[0-9]{12}(-2)?\.ilegivel)")))
+                << nome;
             EXPECT_EQ(testing::read_file(pasta + "/" + nome), lixo);
         }
         ASSERT_EQ(avisos.size(), static_cast<std::size_t>(passo + 1));
@@ -241,13 +248,20 @@ TEST_F(SettingsStoreTest, ASaveRemovesWhatAKilledSaveLeftAndNothingElse) {
 TEST_F(SettingsStoreTest, SectionsAndKeysALineCannotHoldAreRefused) {
     store.save("ZOLVA", "Projectos", "Nomes", "a");
     const std::string antes = testing::read_file(store.file_of("ZOLVA"));
-    for (const auto& [seccao, chave] : std::vector<std::pair<std::string, std::string>>{
-             {"obras]\n[Projectos", "path"}, {"linha\nquebrada", "path"}, {"obras", "a=b"},
-             {"obras", "[x"}, {"obras", " k"}, {"obras", ";k"}}) {
+    for (const auto& [seccao, chave] :
+         std::vector<std::pair<std::string, std::string>>{{"obras]\n[Projectos", "path"},
+                                                          {"linha\nquebrada", "path"},
+                                                          {"obras", "a=b"},
+                                                          {"obras", "[x"},
+                                                          {"obras", " k"},
+                                                          {"obras", ";k"}}) {
         EXPECT_THROW(store.save("ZOLVA", seccao, chave, "v"), FileError) << seccao << chave;
     }
     // Bytes that are not UTF-8 would read back as another text.
-    EXPECT_THROW(store.save("ZOLVA", "obras", "descr", "ab\xFF" "c"), FileError);
+    EXPECT_THROW(store.save("ZOLVA", "obras", "descr",
+                            "ab\xFF"
+                            "c"),
+                 FileError);
     EXPECT_THROW(store.save("ZOLVA", "obras\xC3", "descr", "v"), FileError);
     EXPECT_EQ(store.get("ZOLVA", "Projectos", "Nomes", ""), "a");
     EXPECT_EQ(testing::read_file(store.file_of("ZOLVA")), antes);

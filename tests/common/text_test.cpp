@@ -13,11 +13,7 @@ struct SplitCase {
 
 TEST(SeparaPrimeiro, SplitsAtTheFirstSeparator) {
     const SplitCase cases[] = {
-        {"a;b;c", "a", "b;c"},
-        {"abc", "abc", ""},
-        {";a", "", "a"},
-        {"a;", "a", ""},
-        {"", "", ""},
+        {"a;b;c", "a", "b;c"}, {"abc", "abc", ""}, {";a", "", "a"}, {"a;", "a", ""}, {"", "", ""},
     };
     for (const auto& c : cases) {
         std::string before = "x", after = "y";
@@ -55,8 +51,8 @@ TEST(TextoNumerico, AcceptsPlainDecimalNumbersOnly) {
     for (const char* ok : {"0", "12", "-12,5", "-12.5", "+3", "1.234,5", ".5", "5."}) {
         EXPECT_TRUE(texto_numerico(ok)) << ok;
     }
-    for (const char* bad : {"", "-", "+", "1e5", " 12", "12 ", "12-", "€12", "1,2,3", ",", "a1",
-                            "0x1A", "--1"}) {
+    for (const char* bad :
+         {"", "-", "+", "1e5", " 12", "12 ", "12-", "€12", "1,2,3", ",", "a1", "0x1A", "--1"}) {
         EXPECT_FALSE(texto_numerico(bad)) << bad;
     }
 }

@@ -36,7 +36,6 @@ TEST(Value, TextForms) {
     EXPECT_EQ(Value("2005-05-19").to_date(), (DateTime{2005, 5, 19, 0, 0, 0}));
 }
 
-
 // Whole numbers: read exactly where they fit in 64 bits, a conversion
 // error (nullopt) where they do not.
 TEST(Value, WholeNumbersInAndOutOfRange) {

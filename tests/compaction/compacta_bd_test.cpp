@@ -4,13 +4,11 @@
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdio>
 
-#include <chrono>
-
-#include "support/sem_privilegios.h"
-
 #include "compactacao_fixture.h"
+#include "support/sem_privilegios.h"
 
 namespace pezolva::testing {
 namespace {
@@ -32,7 +30,8 @@ TEST_F(CompactacaoTest, ASuccessKeepsTheOldFileUnderItsDatedNameAndLeavesNothing
     ASSERT_TRUE(compacta()) << detalhe.causa;
 
     EXPECT_EQ(detalhe.antiga, "brasol200505191407.mdb");
-    EXPECT_EQ(ficheiros(), (Nomes{".brasol.mdb.lock", "brasol.mdb", "brasol200505191407.mdb", "jetcomp"}));
+    EXPECT_EQ(ficheiros(),
+              (Nomes{".brasol.mdb.lock", "brasol.mdb", "brasol200505191407.mdb", "jetcomp"}));
     EXPECT_LT(std::filesystem::file_size(em("brasol.mdb")), antes);
     EXPECT_EQ(std::filesystem::file_size(em("brasol200505191407.mdb")), antes);
     EXPECT_EQ(obras(em("brasol.mdb")), 300);
@@ -64,7 +63,8 @@ TEST_F(CompactacaoTest, TheToolInTheSubfolderWinsAndNoneFoundGivesBothMessagesIn
     EXPECT_FALSE(compacta_bd(outro.services, ambiente, outro.dir.str(), "brasol.mdb", "", false));
     EXPECT_EQ(outro.dialogs.shown().size(), 2u);
     EXPECT_EQ(outro.dialogs.shown().at(0).text,
-              "Não foi encontrado o ficheiro jetcomp.exe, que é necessário para compactar a base de dados.");
+              "Não foi encontrado o ficheiro jetcomp.exe, que é necessário para compactar a base "
+              "de dados.");
     EXPECT_EQ(outro.dialogs.shown().at(0).icon, Icon::Information);
     EXPECT_EQ(outro.dialogs.shown().at(1).text, falha_compactar());
     EXPECT_EQ(outro.dialogs.shown().at(1).icon, Icon::Critical);
@@ -78,7 +78,8 @@ TEST_F(CompactacaoTest, ALockedDatabaseIsCompactedOnlyWhenTheUserSaysYes) {
     ASSERT_EQ(t.dialogs.shown().size(), 1u);
     const Message& pergunta = t.dialogs.shown()[0];
     EXPECT_EQ(pergunta.text,
-              "A base de dados brasol.mdb está bloqueada. Por favor, saia do Brasol em todos os postos de "
+              "A base de dados brasol.mdb está bloqueada. Por favor, saia do Brasol em todos os "
+              "postos de "
               "trabalho.\r\nContinuar ?");
     EXPECT_EQ(pergunta.title, "zolva");
     EXPECT_EQ(pergunta.buttons, Buttons::YesNo);
@@ -119,8 +120,9 @@ TEST_F(CompactacaoTest, ACopyIsAcceptedOnlyFromAToolThatEndedWellAndOnlyWhenItOp
 TEST_F(CompactacaoTest, AtTheTimeOutTheToolIsKilledAndWhatItWroteRemoved) {
     cria_base();
     const std::string original = read_file(em("brasol.mdb"));
-    instala_falso("head -c 20000 \"${1#-src:}\" > \"$(dirname \"$DEST\")/.$(basename \"$DEST\").parcial\"\n"
-                  "cp \"${1#-src:}\" \"$DEST\"\nexec sleep 60");
+    instala_falso(
+        "head -c 20000 \"${1#-src:}\" > \"$(dirname \"$DEST\")/.$(basename \"$DEST\").parcial\"\n"
+        "cp \"${1#-src:}\" \"$DEST\"\nexec sleep 60");
     ambiente.tempo_limite_ms = 1000;
     const auto inicio = std::chrono::steady_clock::now();
     EXPECT_FALSE(compacta());
@@ -143,7 +145,8 @@ TEST_F(CompactacaoTest, ASecondCompactionInTheSameMinuteFailsAndKeepsBothFiles) 
     EXPECT_EQ(textos(), (Nomes{falha_compactar()}));
     EXPECT_EQ(read_file(em("brasol200505191407.mdb")), antiga);
     EXPECT_EQ(read_file(em("brasol.mdb")), actual);
-    EXPECT_EQ(ficheiros(), (Nomes{".brasol.mdb.lock", "brasol.mdb", "brasol200505191407.mdb", "jetcomp"}));
+    EXPECT_EQ(ficheiros(),
+              (Nomes{".brasol.mdb.lock", "brasol.mdb", "brasol200505191407.mdb", "jetcomp"}));
 
     t.clock.advance_seconds(60);
     EXPECT_TRUE(compacta());
@@ -167,11 +170,12 @@ TEST_F(CompactacaoTest, AFailedLinkOrSwapPutsEverythingBack) {
 
 // A file system whose process dies at the swap, as a kill would end it.
 class MorreNaTroca : public FaultyFileSystem {
-public:
+  public:
     void exchange(const std::string&, const std::string&) override { ::_exit(9); }
 };
 
-TEST_F(CompactacaoTest, AProcessKilledBetweenTheLinkAndTheSwapLeavesTheDatabaseAndTheNextRunReclaims) {
+TEST_F(CompactacaoTest,
+       AProcessKilledBetweenTheLinkAndTheSwapLeavesTheDatabaseAndTheNextRunReclaims) {
     cria_base();
     instala_jetcomp();
     const std::string original = read_file(em("brasol.mdb"));
@@ -190,17 +194,19 @@ TEST_F(CompactacaoTest, AProcessKilledBetweenTheLinkAndTheSwapLeavesTheDatabaseA
 
     t.clock.advance_seconds(60);
     ASSERT_TRUE(compacta()) << detalhe.causa;
-    EXPECT_EQ(ficheiros(), (Nomes{".brasol.mdb.lock", "brasol.mdb", "brasol200505191408.mdb", "jetcomp"}));
+    EXPECT_EQ(ficheiros(),
+              (Nomes{".brasol.mdb.lock", "brasol.mdb", "brasol200505191408.mdb", "jetcomp"}));
     EXPECT_EQ(read_file(em("brasol200505191408.mdb")), original);
 }
 
 TEST_F(CompactacaoTest, ADatabaseOpenElsewhereIsRefusedAsBloqueadaWithTheCause) {
     cria_base();
     instala_jetcomp();
-    engine::Database aberta = engine::OpenDatabase(em("brasol.mdb"), false, true, std::string(";pwd=") + kPasse);
+    engine::Database aberta =
+        engine::OpenDatabase(em("brasol.mdb"), false, true, std::string(";pwd=") + kPasse);
     EXPECT_FALSE(compacta());
-    EXPECT_EQ(textos(),
-              (Nomes{bloqueada("O ficheiro '" + em("brasol.mdb") + "' está em uso por outro utilizador.")}));
+    EXPECT_EQ(textos(), (Nomes{bloqueada("O ficheiro '" + em("brasol.mdb") +
+                                         "' está em uso por outro utilizador.")}));
     EXPECT_EQ(t.dialogs.shown()[0].icon, Icon::Critical);
     EXPECT_EQ(t.dialogs.shown()[0].title, "Atenção");
     EXPECT_EQ(detalhe.causa, "está bloqueada");
@@ -212,8 +218,9 @@ TEST_F(CompactacaoTest, ADatabaseOpenElsewhereIsRefusedAsBloqueadaWithTheCause) 
 // the database is held, as far as anyone can know.
 TEST_F(CompactacaoTest, ACompanionThatCannotBeOpenedForWritingIsRefusedAsBloqueada) {
     if (::geteuid() != 0)
-        GTEST_SKIP() << "a second user needs root to become it: the owner of a private companion can "
-                        "always open it";
+        GTEST_SKIP()
+            << "a second user needs root to become it: the owner of a private companion can "
+               "always open it";
     cria_base();
     instala_jetcomp();
     ::chmod(t.dir.str().c_str(), 0755);
@@ -228,9 +235,10 @@ TEST_F(CompactacaoTest, ACompanionThatCannotBeOpenedForWritingIsRefusedAsBloquea
         if (compacta()) return 1;
         const std::vector<std::string> vistos = textos();
         if (vistos.empty()) return 2;
-        const std::string esperado = bloqueada("Não é possível saber se a base de dados '" + em("brasol.mdb") +
-                                               "' está em uso: o ficheiro de bloqueio '" +
-                                               em(".brasol.mdb.lock") + "' não pode ser bloqueado (");
+        const std::string esperado =
+            bloqueada("Não é possível saber se a base de dados '" + em("brasol.mdb") +
+                      "' está em uso: o ficheiro de bloqueio '" + em(".brasol.mdb.lock") +
+                      "' não pode ser bloqueado (");
         if (vistos.back().rfind(esperado, 0) != 0) {
             std::fprintf(stderr, "%s\n", vistos.back().c_str());
             return 3;
@@ -249,13 +257,16 @@ TEST_F(CompactacaoTest, AFolderWhoseFileSystemKeepsLocksToItselfIsRefusedAsBloqu
     instala_jetcomp();
     struct stat st {};
     ASSERT_EQ(::stat(pasta.c_str(), &st), 0);
-    t.files.substitute("/proc/self/mountinfo", "40 25 " + std::to_string(major(st.st_dev)) + ":" +
-                                                   std::to_string(minor(st.st_dev)) +
-                                                   " / /mnt/obras rw,nosuid - fuse.sshfs servidor:/obras rw\n");
+    t.files.substitute("/proc/self/mountinfo",
+                       "40 25 " + std::to_string(major(st.st_dev)) + ":" +
+                           std::to_string(minor(st.st_dev)) +
+                           " / /mnt/obras rw,nosuid - fuse.sshfs servidor:/obras rw\n");
     const std::string original = read_file(em("brasol.mdb"));
     EXPECT_FALSE(compacta());
     ASSERT_EQ(textos().size(), 1u);
-    EXPECT_EQ(textos()[0].rfind(bloqueada("A pasta está num sistema de ficheiros fuse.sshfs em que "), 0), 0u)
+    EXPECT_EQ(
+        textos()[0].rfind(bloqueada("A pasta está num sistema de ficheiros fuse.sshfs em que "), 0),
+        0u)
         << textos()[0];
     EXPECT_EQ(detalhe.causa, "está bloqueada");
     EXPECT_TRUE(read_file(em("brasol.mdb")) == original) << "the database changed";
@@ -273,12 +284,14 @@ TEST_F(CompactacaoTest, AProgramKeepingSQLitesLockAtTheSwapIsRefusedAsBloqueada)
     ASSERT_EQ(sqlite3_open(em("brasol.mdb").c_str(), &outro), SQLITE_OK);
     // A write under way: the file's reserved lock (readers, the tool among
     // them, go on reading).
-    ASSERT_EQ(sqlite3_exec(outro, "BEGIN IMMEDIATE; UPDATE obras SET nome = nome || '!' WHERE id = 1", nullptr,
-                           nullptr, nullptr),
-              SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(outro, "BEGIN IMMEDIATE; UPDATE obras SET nome = nome || '!' WHERE id = 1",
+                     nullptr, nullptr, nullptr),
+        SQLITE_OK);
     EXPECT_FALSE(compacta());
     ASSERT_FALSE(textos().empty());
-    EXPECT_EQ(textos().back(), bloqueada("A base de dados '" + em("brasol.mdb") + "' está em uso por outro programa."));
+    EXPECT_EQ(textos().back(), bloqueada("A base de dados '" + em("brasol.mdb") +
+                                         "' está em uso por outro programa."));
     EXPECT_EQ(detalhe.causa, "está bloqueada");
     sqlite3_exec(outro, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(outro);
@@ -306,7 +319,8 @@ TEST_F(CompactacaoTest, ANewNameTheDiskDidNotConfirmIsAFailureThoughTheCompacted
     EXPECT_EQ(obras(em("brasol.mdb")), 300);
     EXPECT_LT(std::filesystem::file_size(em("brasol.mdb")), original.size());
     EXPECT_TRUE(read_file(em("brasol200505191407.mdb")) == original) << "the old database changed";
-    EXPECT_EQ(ficheiros(), (Nomes{".brasol.mdb.lock", "brasol.mdb", "brasol200505191407.mdb", "jetcomp"}));
+    EXPECT_EQ(ficheiros(),
+              (Nomes{".brasol.mdb.lock", "brasol.mdb", "brasol200505191407.mdb", "jetcomp"}));
 
     // Every sync failing: the first name the disk did not confirm is said.
     t.files.fail("sync_folder", 0, EIO);
@@ -314,7 +328,9 @@ TEST_F(CompactacaoTest, ANewNameTheDiskDidNotConfirmIsAFailureThoughTheCompacted
     t.clock.advance_seconds(60);
     EXPECT_FALSE(compacta());
     ASSERT_EQ(textos().size(), 1u);
-    EXPECT_EQ(textos()[0].rfind("O disco não confirmou o novo nome " + em("brasol200505191408.mdb") + ": ", 0), 0u)
+    EXPECT_EQ(textos()[0].rfind(
+                  "O disco não confirmou o novo nome " + em("brasol200505191408.mdb") + ": ", 0),
+              0u)
         << textos()[0];
     EXPECT_EQ(obras(em("brasol.mdb")), 300);
 }
@@ -325,7 +341,8 @@ TEST_F(CompactacaoTest, ThePasswordNeverReachesTheToolsCommandLineAndOddFoldersA
     cria_base();
     // The real tool behind a wrapper that records the command line the
     // system shows every local user.
-    instala_falso("tr '\\0' ' ' < /proc/$$/cmdline > \"$(dirname \"$0\")/linha\"\nexec '" JETCOMP "' \"$@\"");
+    instala_falso("tr '\\0' ' ' < /proc/$$/cmdline > \"$(dirname \"$0\")/linha\"\nexec '" JETCOMP
+                  "' \"$@\"");
     ASSERT_TRUE(compacta()) << detalhe.causa;
     const std::string linha = read_file(em("linha"));
     EXPECT_EQ(linha.find(kPasse), std::string::npos) << linha;
@@ -353,7 +370,8 @@ TEST_F(CompactacaoTest, RowsStillInTheWalAreKeptAndNoJournalOfTheOldFileStays) {
     deixa_linhas_no_wal(em("brasol.mdb"));
     ASSERT_TRUE(std::filesystem::exists(em("brasol.mdb-wal")));
     ASSERT_TRUE(compacta()) << detalhe.causa;
-    EXPECT_EQ(ficheiros(), (Nomes{".brasol.mdb.lock", "brasol.mdb", "brasol200505191407.mdb", "jetcomp"}));
+    EXPECT_EQ(ficheiros(),
+              (Nomes{".brasol.mdb.lock", "brasol.mdb", "brasol200505191407.mdb", "jetcomp"}));
     EXPECT_EQ(obras(em("brasol.mdb")), 302);
     // Its users keep it in WAL mode: so does the compacted file.
     sqlite3* db = nullptr;
@@ -371,9 +389,9 @@ void deixa_diario_quente(const std::string& caminho) {
     if (::fork() == 0) {
         sqlite3* db = nullptr;
         sqlite3_open(caminho.c_str(), &db);
-        sqlite3_exec(db,
-                     "pragma cache_size=1; begin; update obras set nome = nome || hex(randomblob(300));",
-                     nullptr, nullptr, nullptr);
+        sqlite3_exec(
+            db, "pragma cache_size=1; begin; update obras set nome = nome || hex(randomblob(300));",
+            nullptr, nullptr, nullptr);
         ::_exit(0);
     }
     ::wait(nullptr);
@@ -398,14 +416,16 @@ TEST_F(CompactacaoTest, AReadOnlySourceWithAHotJournalIsLeftAsItWas) {
     EXPECT_EQ(resultado, 0);
     EXPECT_EQ(read_file(em("brasol.mdb")), original);
     EXPECT_EQ(read_file(em("brasol.mdb-journal")), diario);
-    EXPECT_EQ(ficheiros(), (Nomes{".brasol.mdb.lock", "brasol.mdb", "brasol.mdb-journal", "jetcomp"}));
+    EXPECT_EQ(ficheiros(),
+              (Nomes{".brasol.mdb.lock", "brasol.mdb", "brasol.mdb-journal", "jetcomp"}));
 }
 
 TEST_F(CompactacaoTest, ADiskThatFillsUpUnderTheToolLeavesNothing) {
     cria_base();
     const std::string original = read_file(em("brasol.mdb"));
-    instala_falso("exec strace -f -o /dev/null -e trace=pwrite64 -e inject=pwrite64:error=ENOSPC:when=3 '" JETCOMP
-                  "' \"$@\"");
+    instala_falso(
+        "exec strace -f -o /dev/null -e trace=pwrite64 -e inject=pwrite64:error=ENOSPC:when=3 "
+        "'" JETCOMP "' \"$@\"");
     EXPECT_FALSE(compacta());
     EXPECT_NE(detalhe.causa.find("espaço"), std::string::npos) << detalhe.causa;
     EXPECT_EQ(read_file(em("brasol.mdb")), original);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,8 +8,6 @@
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "compaction/compacta_bd.h"
 #include "support/databases.h"
@@ -20,7 +19,7 @@ namespace pezolva::testing {
 // compaction tool (JETCOMP, built beside the launcher) or a fake one, and
 // the verbs the compaction's tests share.
 class CompactacaoTest : public ::testing::Test {
-protected:
+  protected:
     static constexpr const char* kPasse = "kqa730418";
 
     void SetUp() override {
@@ -34,14 +33,17 @@ protected:
 
     // A database with rows to keep, and free pages for the compaction to drop.
     void cria_base(const std::string& nome = "brasol.mdb", const std::string& passe = kPasse) {
-        engine::Database db = make_database(em(nome),
-                                            "create table obras (id integer primary key, nome text);"
-                                            "create table lixo (x text);",
-                                            passe);
-        db.Execute("with recursive n(i) as (select 1 union all select i + 1 from n where i < 300) "
-                   "insert into obras (nome) select 'obra ' || i from n");
-        db.Execute("with recursive n(i) as (select 1 union all select i + 1 from n where i < 200) "
-                   "insert into lixo select hex(randomblob(500)) from n");
+        engine::Database db =
+            make_database(em(nome),
+                          "create table obras (id integer primary key, nome text);"
+                          "create table lixo (x text);",
+                          passe);
+        db.Execute(
+            "with recursive n(i) as (select 1 union all select i + 1 from n where i < 300) "
+            "insert into obras (nome) select 'obra ' || i from n");
+        db.Execute(
+            "with recursive n(i) as (select 1 union all select i + 1 from n where i < 200) "
+            "insert into lixo select hex(randomblob(500)) from n");
         db.Execute("delete from lixo");
         db.Close();
     }
@@ -77,7 +79,10 @@ protected:
 
     std::int64_t obras(const std::string& caminho, const std::string& passe = kPasse) {
         engine::Database db = engine::OpenDatabase(caminho, false, true, ";pwd=" + passe);
-        return db.OpenRecordset("select count(*) from obras").Fields(std::size_t{0}).to_integer().value_or(-1);
+        return db.OpenRecordset("select count(*) from obras")
+            .Fields(std::size_t{0})
+            .to_integer()
+            .value_or(-1);
     }
 
     std::vector<std::string> textos() const {
@@ -88,16 +93,20 @@ protected:
 
     static std::string falha_reparar(const std::string& nome = "brasol.mdb") {
         return "Não foi possível executar a reparação da base de dados " + nome +
-               ". Verifique que não está nenhum utilizador ligado, reinicie o computador, e tente de novo.";
+               ". Verifique que não está nenhum utilizador ligado, reinicie o computador, e tente "
+               "de novo.";
     }
     static std::string falha_compactar(const std::string& nome = "brasol.mdb") {
-        return "Não foi possível compactar a base de dados " + nome + ". Por favor contacte a assistência técnica.";
+        return "Não foi possível compactar a base de dados " + nome +
+               ". Por favor contacte a assistência técnica.";
     }
     // The refusal of a database somebody else holds, or whose holders
     // cannot be asked: the "bloqueada" text, then the cause.
     static std::string bloqueada(const std::string& causa, const std::string& nome = "brasol.mdb") {
-        return "A base de dados " + nome + " está bloqueada. Por favor, saia do Brasol em todos os postos de "
-               "trabalho.\n\n" + causa;
+        return "A base de dados " + nome +
+               " está bloqueada. Por favor, saia do Brasol em todos os postos de "
+               "trabalho.\n\n" +
+               causa;
     }
 
     TestServices t;

@@ -1,8 +1,7 @@
 #include "compaction/era_readonly.h"
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "support/fixtures.h"
 

@@ -1,11 +1,11 @@
 #include "compaction/ui/espera_setup.h"
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
-
-#include <gtest/gtest.h>
 
 #include "compaction/reinstala_posto.h"
 

@@ -1,11 +1,11 @@
 #include "compaction/executa_e_espera.h"
 
+#include <gtest/gtest.h>
+
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <thread>
-
-#include <gtest/gtest.h>
 
 #include "support/fixtures.h"
 
@@ -29,7 +29,8 @@ TEST(ExecutaEEspera, ANormalEndGivesTheExitStatusAndArgumentsAndInputArriveAsThe
     const std::string saida = dir.file("saida");
     PedidoExecucao p;
     p.programa = "/bin/sh";
-    p.argumentos = {"-c", "printf '%s|' \"$1\" > \"$2\"; cat >> \"$2\"; exit 3", "sh", "a b'$(id)\"", saida};
+    p.argumentos = {"-c", "printf '%s|' \"$1\" > \"$2\"; cat >> \"$2\"; exit 3", "sh",
+                    "a b'$(id)\"", saida};
     p.entrada = "segredo\n";
     const ResultadoExecucao r = executa_e_espera(p);
     EXPECT_EQ(r.codigo, kTerminou);

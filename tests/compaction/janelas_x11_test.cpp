@@ -2,12 +2,11 @@
 // (xvfb-run -a build/tests/compaction/compaction_tests --gtest_filter='JanelasX11*').
 // Without a display it is skipped, unless PEZOLVA_TEST_DISPLAY=required
 // (scripts/test), where a missing display is a failure.
+#include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
 #include <cstdlib>
 #include <cstring>
-
-#include <gtest/gtest.h>
 
 #include "compaction/procura_janela.h"
 #include "compaction/reinstala_posto.h"
@@ -18,7 +17,8 @@ namespace {
 // Sends what is queued and waits until the server has done it, so that
 // another connection (the search's) sees it.
 void sincroniza(xcb_connection_t* c) {
-    xcb_get_input_focus_reply_t* resposta = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+    xcb_get_input_focus_reply_t* resposta =
+        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
     std::free(resposta);
 }
 
@@ -41,8 +41,8 @@ TEST(JanelasX11, AWindowOfTheSetupsClassIsFoundWhileItExistsMappedOrNotAndNotOnc
     xcb_create_window(c, XCB_COPY_FROM_PARENT, janela, moldura, 0, 0, 200, 100, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, s->root_visual, 0, nullptr);
     const char classe[] = "setup\0InstallShield_Win";
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, janela, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, sizeof classe,
-                        classe);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, janela, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+                        sizeof classe, classe);
     const char titulo[] = "Instalação do posto";
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, janela, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
                         std::strlen(titulo), titulo);
@@ -59,7 +59,8 @@ TEST(JanelasX11, AWindowOfTheSetupsClassIsFoundWhileItExistsMappedOrNotAndNotOnc
     sincroniza(c);
     janelas = janelas_do_ecra();
     ASSERT_TRUE(janelas.has_value());
-    EXPECT_EQ(procura_janela(*janelas, kTituloJanelaSetup, kClasseJanelaSetup), janela) << "unmapped";
+    EXPECT_EQ(procura_janela(*janelas, kTituloJanelaSetup, kClasseJanelaSetup), janela)
+        << "unmapped";
 
     xcb_destroy_window(c, moldura);
     sincroniza(c);

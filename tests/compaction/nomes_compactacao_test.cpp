@@ -1,10 +1,10 @@
 #include "compaction/nomes_compactacao.h"
 
-#include <filesystem>
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <filesystem>
 
 #include "support/fixtures.h"
 #include "support/sem_privilegios.h"
@@ -42,8 +42,8 @@ TEST(NomesCompactacao, WhatAKilledCompactionLeavesIsRecognisedAndNothingElse) {
         EXPECT_FALSE(e_sobra_temporaria("brasol.mdb", nao)) << nao;
     }
     EXPECT_TRUE(e_nome_antiga("brasol.mdb", "brasol200612051430.mdb"));
-    for (const char* nao : {"brasol20061205143.mdb", "brasol200612051430.mdbx", "brasolx00612051430.mdb",
-                            "brasol_fotos200612051430.mdb"}) {
+    for (const char* nao : {"brasol20061205143.mdb", "brasol200612051430.mdbx",
+                            "brasolx00612051430.mdb", "brasol_fotos200612051430.mdb"}) {
         EXPECT_FALSE(e_nome_antiga("brasol.mdb", nao)) << nao;
     }
 }
@@ -94,7 +94,8 @@ TEST(NomesCompactacao, AToolInTheProjectFolderRunsOnlyWhenNobodyElseCouldHavePut
         EXPECT_NE(passada.find("alterado por outros"), std::string::npos) << passada;
         ::chmod(aberto.c_str(), 0755);
     }
-    ::chown((pasta + "/jetcomp4/jetcomp").c_str(), testing::kUtilizadorComum, static_cast<gid_t>(-1));
+    ::chown((pasta + "/jetcomp4/jetcomp").c_str(), testing::kUtilizadorComum,
+            static_cast<gid_t>(-1));
     if (::geteuid() != testing::kUtilizadorComum) {
         passada.clear();
         EXPECT_EQ(procura_jetcomp(files, pasta, {programas}, &passada), programas + "/jetcomp");

@@ -27,7 +27,8 @@ TEST(PadraoLike, Matches) {
         {"#1", "[#]#"},
         {"a\\b", "a\\b"},  // no escape character
     };
-    for (const Caso& c : casos) EXPECT_TRUE(corresponde_like(c.texto, c.padrao)) << c.texto << " / " << c.padrao;
+    for (const Caso& c : casos)
+        EXPECT_TRUE(corresponde_like(c.texto, c.padrao)) << c.texto << " / " << c.padrao;
 }
 
 TEST(PadraoLike, DoesNotMatch) {
@@ -41,7 +42,8 @@ TEST(PadraoLike, DoesNotMatch) {
         {"q", "[!a-z]"},
         {"a", ""},
     };
-    for (const Caso& c : casos) EXPECT_FALSE(corresponde_like(c.texto, c.padrao)) << c.texto << " / " << c.padrao;
+    for (const Caso& c : casos)
+        EXPECT_FALSE(corresponde_like(c.texto, c.padrao)) << c.texto << " / " << c.padrao;
 }
 
 }  // namespace

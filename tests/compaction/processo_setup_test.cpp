@@ -1,12 +1,11 @@
 #include "compaction/processo_setup.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <chrono>
 #include <filesystem>
 #include <thread>
-
-#include <gtest/gtest.h>
 
 #include "common/file_system.h"
 #include "support/fixtures.h"
@@ -25,9 +24,11 @@ TEST(ProcessoSetup, RunsWhileAnyProcessOfItsGroupRuns) {
     ProcessoSetup p(programa, dir.str());
     EXPECT_GT(p.pid(), 0);
     EXPECT_TRUE(p.vivo());
-    for (int i = 0; i < 300 && p.vivo(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    for (int i = 0; i < 300 && p.vivo(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_FALSE(p.vivo());
-    EXPECT_TRUE(std::filesystem::exists(dir.file("fim"))) << "the group ended before its last process";
+    EXPECT_TRUE(std::filesystem::exists(dir.file("fim")))
+        << "the group ended before its last process";
     EXPECT_EQ(testing::read_file(dir.file("pasta")), dir.str() + "\n");
 }
 

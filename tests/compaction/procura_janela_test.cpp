@@ -5,7 +5,8 @@
 namespace pezolva {
 namespace {
 
-JanelaSistema janela(std::uint64_t id, std::string titulo, std::string classe, std::vector<JanelaSistema> filhas = {}) {
+JanelaSistema janela(std::uint64_t id, std::string titulo, std::string classe,
+                     std::vector<JanelaSistema> filhas = {}) {
     return {id, std::move(titulo), std::move(classe), std::move(filhas)};
 }
 
@@ -14,7 +15,8 @@ TEST(ProcuraJanela, FindsTheWindowWhereverTheWindowManagerPutsIt) {
     const std::vector<JanelaSistema> raiz = {janela(
         1, "", "",
         {janela(2, "Terminal", "XTerm"),
-         janela(3, "", "Moldura", {janela(4, "Instalação", "InstallShield_Win", {janela(5, "Seguinte", "Button")})}),
+         janela(3, "", "Moldura",
+                {janela(4, "Instalação", "InstallShield_Win", {janela(5, "Seguinte", "Button")})}),
          janela(6, "Outra", "InstallShield_Win")})};
     EXPECT_EQ(procura_janela(raiz, "*", "InstallShield_Win"), 4u);
     EXPECT_EQ(procura_janela(raiz, "Outra", "InstallShield_Win"), 6u);

@@ -1,12 +1,11 @@
 #include "compaction/reinstala_posto.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-
-#include <gtest/gtest.h>
 
 #include "support/fixtures.h"
 
@@ -16,7 +15,7 @@ namespace {
 using Relogio = std::chrono::steady_clock;
 
 class ReinstalaPostoTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::filesystem::create_directories(t.dir.file("setupposto"));
         // Without a display the wait follows the set-up's processes alone.
@@ -37,11 +36,13 @@ protected:
 
 TEST_F(ReinstalaPostoTest, AMissingSetupProgramIsReported) {
     bool esperou = false;
-    EXPECT_FALSE(reinstala_posto(t.files, t.dialogs, t.dir.str(), [&](EsperaSetup&) { esperou = true; }));
+    EXPECT_FALSE(
+        reinstala_posto(t.files, t.dialogs, t.dir.str(), [&](EsperaSetup&) { esperou = true; }));
     EXPECT_FALSE(esperou);
     ASSERT_EQ(t.dialogs.shown().size(), 1u);
     EXPECT_EQ(t.dialogs.shown()[0].text,
-              "Não foi possível executar o ficheiro setup.\nVerifique se a pasta SETUP_POSTO existe, e se tem "
+              "Não foi possível executar o ficheiro setup.\nVerifique se a pasta SETUP_POSTO "
+              "existe, e se tem "
               "acesso de leitura.");
     EXPECT_EQ(t.dialogs.shown()[0].icon, Icon::Information);
     EXPECT_EQ(t.dialogs.shown()[0].title, "Atenção");
@@ -50,7 +51,8 @@ TEST_F(ReinstalaPostoTest, AMissingSetupProgramIsReported) {
 // A set-up program that hands its work to a process of its own group and
 // ends at once: the wait lasts until that process has ended too.
 TEST_F(ReinstalaPostoTest, TheWaitEndsWhenTheSetupAndWhatItStartedHaveEnded) {
-    cria_setup("pwd > \"$(dirname \"$0\")/pasta\"\n(sleep 2; touch \"$(dirname \"$0\")/fim\") &\nexit 0");
+    cria_setup(
+        "pwd > \"$(dirname \"$0\")/pasta\"\n(sleep 2; touch \"$(dirname \"$0\")/fim\") &\nexit 0");
     const auto inicio = Relogio::now();
     EXPECT_TRUE(reinstala_posto(t.files, t.dialogs, t.dir.str(), espera_no_terminal));
     EXPECT_GE(Relogio::now() - inicio, std::chrono::milliseconds(1900));

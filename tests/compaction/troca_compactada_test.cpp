@@ -1,13 +1,12 @@
 #include "compaction/troca_compactada.h"
 
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-
-#include <gtest/gtest.h>
 
 #include "engine/database.h"
 #include "engine/lock_file.h"
@@ -21,12 +20,13 @@ using Nomes = std::vector<std::string>;
 
 // A database and the copy the tool made of it, beside it, ready to swap.
 class TrocaCompactadaTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         pasta = t.dir.file("obras");
         std::filesystem::create_directories(pasta);
         make_database(f.base, "create table t (x TEXT); insert into t values ('antiga');").Close();
-        make_database(f.temporario, "create table t (x TEXT); insert into t values ('compactada');").Close();
+        make_database(f.temporario, "create table t (x TEXT); insert into t values ('compactada');")
+            .Close();
         // The copy's companion goes before the swap, as compacta_bd removes it.
         std::filesystem::remove(engine::companion_path(f.temporario));
         ::chmod(f.base.c_str(), 0640);
@@ -48,7 +48,8 @@ protected:
 
     TestServices t;
     std::string pasta = t.dir.file("obras");
-    FicheirosCompactacao f{em("brasol.mdb"), em("brasol.mdb19052005140700"), em("brasol200505191407.mdb")};
+    FicheirosCompactacao f{em("brasol.mdb"), em("brasol.mdb19052005140700"),
+                           em("brasol200505191407.mdb")};
     std::string antes, copia;
     bool bloqueada = true;
 };
@@ -90,7 +91,8 @@ TEST_F(TrocaCompactadaTest, AFailedSwapTakesTheDatedNameAwayAgain) {
 TEST_F(TrocaCompactadaTest, ADatabaseAnotherProgramIsWritingIsHeldAndPutBack) {
     sqlite3* outro = nullptr;
     ASSERT_EQ(sqlite3_open(f.base.c_str(), &outro), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(outro, "BEGIN IMMEDIATE; UPDATE t SET x = 'a escrever'", nullptr, nullptr, nullptr),
+    ASSERT_EQ(sqlite3_exec(outro, "BEGIN IMMEDIATE; UPDATE t SET x = 'a escrever'", nullptr,
+                           nullptr, nullptr),
               SQLITE_OK);
     EXPECT_TRUE(troca_compactada(t.files, f, &bloqueada).has_value());
     EXPECT_TRUE(bloqueada);
@@ -104,10 +106,11 @@ TEST_F(TrocaCompactadaTest, ADatabaseAnotherProgramIsWritingIsHeldAndPutBack) {
 // names are the ones compactions have always used, so what an older
 // version left goes too.
 TEST_F(TrocaCompactadaTest, TheLeftoversOfKilledRunsGoAndNothingElse) {
-    for (const char* sobra : {"brasol.mdb05122006143012", "brasol.mdb05122006143012-journal",
-                              ".brasol.mdb05122006143012.lock", ".brasol.mdb05122006143013.parcial",
-                              "..brasol.mdb05122006143013.parcial.lock", "brasol.mdb05122006143014",
-                              "brasol200612051431.mdb", "outra.mdb05122006143012", "brasol.mdb.bak"}) {
+    for (const char* sobra :
+         {"brasol.mdb05122006143012", "brasol.mdb05122006143012-journal",
+          ".brasol.mdb05122006143012.lock", ".brasol.mdb05122006143013.parcial",
+          "..brasol.mdb05122006143013.parcial.lock", "brasol.mdb05122006143014",
+          "brasol200612051431.mdb", "outra.mdb05122006143012", "brasol.mdb.bak"}) {
         write_file(em(sobra), "x");
     }
     std::filesystem::remove(f.temporario);
@@ -115,20 +118,22 @@ TEST_F(TrocaCompactadaTest, TheLeftoversOfKilledRunsGoAndNothingElse) {
     // came: only the name goes.
     ASSERT_EQ(::link(f.base.c_str(), em("brasol200612051430.mdb").c_str()), 0);
     // A tool still writing the copy it was given.
-    const engine::CompanionLock viva(em("brasol.mdb05122006143014"), engine::CompanionLock::Mode::Shared);
+    const engine::CompanionLock viva(em("brasol.mdb05122006143014"),
+                                     engine::CompanionLock::Mode::Shared);
 
     apaga_sobras_compactacao(t.files, pasta, "brasol.mdb");
 
-    EXPECT_EQ(ficheiros(), (Nomes{".brasol.mdb.lock", ".brasol.mdb05122006143014.lock", "brasol.mdb", "brasol.mdb.bak",
-                                  "brasol.mdb05122006143014", "brasol200612051431.mdb",
-                                  "outra.mdb05122006143012"}));
+    EXPECT_EQ(ficheiros(), (Nomes{".brasol.mdb.lock", ".brasol.mdb05122006143014.lock",
+                                  "brasol.mdb", "brasol.mdb.bak", "brasol.mdb05122006143014",
+                                  "brasol200612051431.mdb", "outra.mdb05122006143012"}));
     EXPECT_TRUE(read_file(f.base) == antes);
 }
 
 TEST_F(TrocaCompactadaTest, ACopyThatFailedGoesWithItsCompanionsAndItsPartialFile) {
     const std::string parcial = em(".brasol.mdb19052005140700.parcial");
-    for (const std::string& c : {f.temporario + "-wal", f.temporario + "-shm", engine::companion_path(f.temporario),
-                                 parcial, engine::companion_path(parcial)}) {
+    for (const std::string& c :
+         {f.temporario + "-wal", f.temporario + "-shm", engine::companion_path(f.temporario),
+          parcial, engine::companion_path(parcial)}) {
         write_file(c, "x");
     }
     apaga_com_companheiros(t.files, f.temporario);

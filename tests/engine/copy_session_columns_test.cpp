@@ -10,7 +10,7 @@ namespace {
 // the middle of a new structure), or one may have fields the other lacks.
 // Values must land in the field of their name.
 class CopySessionColumnsTest : public EngineTest {
-protected:
+  protected:
     Database live_ = make("live.mdb", R"(
         CREATE TABLE pessoas (id INTEGER PRIMARY KEY, nome TEXT, apelido TEXT);
         INSERT INTO pessoas VALUES (1, 'Ana', 'Silva'), (2, 'Rui', 'Costa');
@@ -24,9 +24,11 @@ protected:
 
     // The rows of `table` in `file`, ordered by id, as "v1|v2;..." (Null as
     // "-").
-    std::string rows(const std::string& file, const std::string& table, const std::string& columns) {
+    std::string rows(const std::string& file, const std::string& table,
+                     const std::string& columns) {
         Database db = OpenDatabase(file);
-        Recordset rs = db.OpenRecordset("SELECT " + columns + " FROM " + quote_identifier(table) + " ORDER BY id");
+        Recordset rs = db.OpenRecordset("SELECT " + columns + " FROM " + quote_identifier(table) +
+                                        " ORDER BY id");
         std::string out;
         for (; !rs.IsEOF(); rs.MoveNext()) {
             if (!out.empty()) out += ';';
@@ -53,7 +55,8 @@ TEST_F(CopySessionColumnsTest, ValuesLandInTheFieldOfTheirNameWhateverTheOrderOr
     EXPECT_FALSE(session.Finish()) << "not by the transfer path: the file may not be compact";
 
     EXPECT_EQ(rows(copy, "pessoas", "id, nome, apelido"), "1|Ana|Silva;2|Rui|Costa");
-    EXPECT_EQ(rows(copy, "moradas", "id, rua, cidade, cp"), "1|Rua Direita|Lisboa|-;2|Rua Nova|Lisboa|-");
+    EXPECT_EQ(rows(copy, "moradas", "id, rua, cidade, cp"),
+              "1|Rua Direita|Lisboa|-;2|Rua Nova|Lisboa|-");
 }
 
 TEST_F(CopySessionColumnsTest, AFieldOnlyTheCopyHasThatAllowsNoNullRefusesTheRows) {

@@ -14,7 +14,7 @@ using pezolva::testing::FaultyVfs;
 // copy is not a row refused: the copy is incomplete, must not be finished,
 // and the error names the file that failed.
 class CopySessionFaultsTest : public EngineTest {
-protected:
+  protected:
     void SetUp() override {
         // C is several times SQLite's page cache, so that its copy writes
         // the target while it runs, not only at the commit.
@@ -35,7 +35,9 @@ protected:
 
     std::int64_t count(const std::string& file, const std::string& table) {
         Database db = OpenDatabase(file);
-        return *db.OpenRecordset("SELECT count(*) FROM " + table).Fields(std::size_t{0}).to_integer();
+        return *db.OpenRecordset("SELECT count(*) FROM " + table)
+                    .Fields(std::size_t{0})
+                    .to_integer();
     }
 
     // The calls of `operation` on files named by `part` that copying C
@@ -77,13 +79,15 @@ TEST_F(CopySessionFaultsTest, ADiskFullWhileCopyingATableBreaksTheSessionAndName
             vfs_.fail({FaultyVfs::Write, copy, writes / 2, SQLITE_FULL, lasting});
             const EngineError full = error_of([&] { session.CopyTable("C"); });
             EXPECT_EQ(full.numero(), ErroDiscoCheio) << full.descricao();
-            EXPECT_NE(full.descricao().find("'" + copy + "'"), std::string::npos) << full.descricao();
+            EXPECT_NE(full.descricao().find("'" + copy + "'"), std::string::npos)
+                << full.descricao();
             EXPECT_EQ(full.descricao().find("live.mdb"), std::string::npos) << full.descricao();
             EXPECT_TRUE(session.Broken());
             EXPECT_EQ(error_of([&] { session.CopyTable("P"); }).numero(), ErroMotor);
             const EngineError finish = error_of([&] { session.Finish(); });
             EXPECT_EQ(finish.numero(), ErroMotor);
-            EXPECT_NE(finish.descricao().find("espaço"), std::string::npos) << "says why: " << finish.descricao();
+            EXPECT_NE(finish.descricao().find("espaço"), std::string::npos)
+                << "says why: " << finish.descricao();
             vfs_.disarm();
         }
         EXPECT_EQ(count(copy, "P"), 0) << "none of the session's rows stays";
@@ -158,7 +162,8 @@ TEST_F(CopySessionFaultsTest, AReadErrorOnTheLiveDatabaseBreaksTheSessionAndName
         vfs_.fail({FaultyVfs::Read, live_file, reads / 2, SQLITE_IOERR_READ});
         const EngineError error = error_of([&] { session.CopyTable("C"); });
         EXPECT_EQ(error.numero(), ErroDisco) << error.descricao();
-        EXPECT_NE(error.descricao().find("'" + live_file + "'"), std::string::npos) << error.descricao();
+        EXPECT_NE(error.descricao().find("'" + live_file + "'"), std::string::npos)
+            << error.descricao();
         EXPECT_TRUE(session.Broken());
         EXPECT_EQ(error_of([&] { session.Finish(); }).numero(), ErroMotor);
     }

@@ -1,6 +1,7 @@
+#include "engine/copy_session.h"
+
 #include <filesystem>
 
-#include "engine/copy_session.h"
 #include "engine_fixture.h"
 
 namespace pezolva::engine::testing {
@@ -13,7 +14,7 @@ namespace fs = std::filesystem;
 // rollback-journal mode; in WAL mode the copy is always judged itself.
 // Either way the outcome must be the same.
 class CopySessionTest : public EngineTest, public ::testing::WithParamInterface<const char*> {
-protected:
+  protected:
     void SetUp() override {
         live_ = make("live.mdb", R"(
             CREATE TABLE P (id INTEGER PRIMARY KEY, n TEXT);
@@ -25,10 +26,12 @@ protected:
 
     // An empty copy with the rules: C refers to P.
     std::string make_copy(const std::string& name, const std::string& extra = "") {
-        CreateDatabase(path(name)).Execute(R"(
+        CreateDatabase(path(name))
+            .Execute(R"(
             CREATE TABLE P (id INTEGER PRIMARY KEY, n TEXT);
             CREATE TABLE C (id INTEGER PRIMARY KEY, p INTEGER REFERENCES P (id), v INTEGER);
-            CREATE INDEX ix_c_p ON C (p);)" + extra);
+            CREATE INDEX ix_c_p ON C (p);)" +
+                     extra);
         return path(name);
     }
 
@@ -123,7 +126,9 @@ TEST_P(CopySessionTest, ACopyThatIsNotSurelyCompactSaysSo) {
         const std::string copy = make_copy("row_by_row.mdb");
         Database db = OpenDatabase(copy);
         db.Execute("DROP TABLE C");
-        db.Execute("CREATE TABLE C (id INTEGER PRIMARY KEY, p INTEGER NOT NULL REFERENCES P (id), v INTEGER)");
+        db.Execute(
+            "CREATE TABLE C (id INTEGER PRIMARY KEY, p INTEGER NOT NULL REFERENCES P (id), v "
+            "INTEGER)");
         db.Execute("CREATE INDEX ix_c_p ON C (p)");
         db.Close();
         CopySession session(live_, copy, {"P", "C"});
@@ -169,7 +174,9 @@ TEST_P(CopySessionTest, EveryTableIsReadFromTheStateTheSessionBeganWith) {
         // In rollback-journal mode the commit waits for the session's read
         // lock (here it gives up at once); in WAL mode it goes in, unseen.
         written = error_number([&] {
-                      writer.Execute("BEGIN; INSERT INTO P VALUES (3, 'três'); INSERT INTO C VALUES (2, 3, 1); COMMIT");
+                      writer.Execute(
+                          "BEGIN; INSERT INTO P VALUES (3, 'três'); INSERT INTO C VALUES (2, 3, "
+                          "1); COMMIT");
                   }) == 0;
         if (!written) writer.Execute("ROLLBACK");
         EXPECT_EQ(written, std::string(GetParam()) == "wal");
@@ -180,7 +187,9 @@ TEST_P(CopySessionTest, EveryTableIsReadFromTheStateTheSessionBeganWith) {
     }
     EXPECT_EQ(value(copy, "SELECT count(*) FROM P"), 2);
     EXPECT_EQ(value(copy, "SELECT count(*) FROM C"), 1);
-    if (!written) writer.Execute("BEGIN; INSERT INTO P VALUES (3, 'três'); INSERT INTO C VALUES (2, 3, 1); COMMIT");
+    if (!written)
+        writer.Execute(
+            "BEGIN; INSERT INTO P VALUES (3, 'três'); INSERT INTO C VALUES (2, 3, 1); COMMIT");
     EXPECT_EQ(value(path("live.mdb"), "SELECT count(*) FROM C"), 2) << "the source is free again";
 }
 
@@ -195,14 +204,17 @@ TEST_P(CopySessionTest, AFailedTableLeavesTheOthersAndAnUnfinishedSessionLeavesN
         // Gone without Finish.
     }
     EXPECT_EQ(value(copy, "SELECT count(*) FROM P"), 0);
-    EXPECT_EQ(live_.OpenRecordset("PRAGMA database_list").RecordCount(), 1) << "nothing stays attached";
-    EXPECT_EQ(live_.OpenRecordset("PRAGMA foreign_keys").Fields(std::size_t{0}), Value(std::int64_t{1}));
+    EXPECT_EQ(live_.OpenRecordset("PRAGMA database_list").RecordCount(), 1)
+        << "nothing stays attached";
+    EXPECT_EQ(live_.OpenRecordset("PRAGMA foreign_keys").Fields(std::size_t{0}),
+              Value(std::int64_t{1}));
     live_.Execute("INSERT INTO P VALUES (9, 'nove')");  // no transaction left open
     {
         Transaction open(live_);
         EXPECT_EQ(error_number([&] { CopySession(live_, copy, {"P"}); }), ErroMotor);
     }
-    EXPECT_EQ(error_number([&] { CopySession(live_, path("nao_existe.mdb"), {"P"}); }), ErroFicheiroInexistente);
+    EXPECT_EQ(error_number([&] { CopySession(live_, path("nao_existe.mdb"), {"P"}); }),
+              ErroFicheiroInexistente);
     EXPECT_FALSE(fs::exists(path("nao_existe.mdb")));
 }
 

@@ -11,16 +11,18 @@ struct Column {
 };
 
 const Column kBups[] = {
-    {"BUP_NOME_BD", 10, 25},          {"BUP_N_DIAS_INTERVALO", 3, 0}, {"BUP_N_COPIAS_A_MANTER", 3, 0},
-    {"BUP_CAMINHO_DESTINO", 10, 255}, {"BUP_ULT_DATA", 8, 0},         {"BUP_ULT_HORA", 8, 0},
-    {"BUP_ULT_DURACAO", 3, 0},        {"BUP_ULT_DESTINO", 10, 255},   {"BUP_ULT_TAMANHO", 4, 0},
-    {"BUP_ULT_COMPACTAR", 1, 0},      {"BUP_ULT_N_REGISTOS", 4, 0},   {"BUP_ULT_NOME_ESTRUTURA", 10, 40},
-    {"BUP_ULT_APARECE_AVISO", 1, 0},  {"BUP_ULT_UTILIZADOR", 10, 50}, {"BUP_VERSAO", 10, 15},
-    {"BUP_PASSWD", 10, 40},
+    {"BUP_NOME_BD", 10, 25},         {"BUP_N_DIAS_INTERVALO", 3, 0},
+    {"BUP_N_COPIAS_A_MANTER", 3, 0}, {"BUP_CAMINHO_DESTINO", 10, 255},
+    {"BUP_ULT_DATA", 8, 0},          {"BUP_ULT_HORA", 8, 0},
+    {"BUP_ULT_DURACAO", 3, 0},       {"BUP_ULT_DESTINO", 10, 255},
+    {"BUP_ULT_TAMANHO", 4, 0},       {"BUP_ULT_COMPACTAR", 1, 0},
+    {"BUP_ULT_N_REGISTOS", 4, 0},    {"BUP_ULT_NOME_ESTRUTURA", 10, 40},
+    {"BUP_ULT_APARECE_AVISO", 1, 0}, {"BUP_ULT_UTILIZADOR", 10, 50},
+    {"BUP_VERSAO", 10, 15},          {"BUP_PASSWD", 10, 40},
 };
 
 class DdlTest : public EngineTest {
-protected:
+  protected:
     // The register table, made the way its creator makes it.
     void cria_bups(Database& db) {
         TableDef td = db.CreateTableDef("BUPS");
@@ -54,18 +56,21 @@ TEST_F(DdlTest, RegisterTableAsItsCreatorMakesIt) {
     for (std::size_t i = 0; i < 16; ++i) {
         EXPECT_EQ(bups.Fields()[i].Name(), kBups[i].name);
         EXPECT_EQ(bups.Fields()[i].Type(), kBups[i].type);
-        EXPECT_EQ(bups.Fields()[i].Size(), kBups[i].type == 10 ? kBups[i].size : widths[kBups[i].type]);
+        EXPECT_EQ(bups.Fields()[i].Size(),
+                  kBups[i].type == 10 ? kBups[i].size : widths[kBups[i].type]);
     }
     ASSERT_EQ(bups.Indexes().Count(), 1u);
     EXPECT_EQ(bups.Indexes()[0].Name(), "PrimaryKey");
     EXPECT_TRUE(bups.Indexes()[0].Primary());
     EXPECT_TRUE(bups.Indexes()[0].Required());
-    EXPECT_EQ(error_number([&] { db.Execute("INSERT INTO BUPS (BUP_VERSAO) VALUES ('x')"); }), ErroNulo);
+    EXPECT_EQ(error_number([&] { db.Execute("INSERT INTO BUPS (BUP_VERSAO) VALUES ('x')"); }),
+              ErroNulo);
     // Text compares without regard to case, so the key refuses a name that
     // differs only in case.
     db.Execute("INSERT INTO BUPS (BUP_NOME_BD) VALUES ('brasol.mdb')");
-    EXPECT_EQ(error_number([&] { db.Execute("INSERT INTO BUPS (BUP_NOME_BD) VALUES ('BRASOL.MDB')"); }),
-              ErroDuplicado);
+    EXPECT_EQ(
+        error_number([&] { db.Execute("INSERT INTO BUPS (BUP_NOME_BD) VALUES ('BRASOL.MDB')"); }),
+        ErroDuplicado);
     TableDef again = db.CreateTableDef("bups");
     again.AppendField(TableDef::CreateField("x", TipoLongo));
     EXPECT_EQ(error_number([&] { db.AppendTableDef(again); }), ErroTabelaExiste);
@@ -113,7 +118,9 @@ TEST_F(DdlTest, RegisterMigrationKeepsEveryValue) {
     std::string columns;
     for (const Column& c : kBups) columns += std::string(columns.empty() ? "" : ", ") + c.name;
     EXPECT_EQ(rows(db, "SELECT " + columns + " FROM BUPS ORDER BY BUP_NOME_BD"), before);
-    EXPECT_EQ(error_number([&] { db.Execute("INSERT INTO BUPS (BUP_NOME_BD) VALUES ('LOG.MDB')"); }), ErroDuplicado);
+    EXPECT_EQ(
+        error_number([&] { db.Execute("INSERT INTO BUPS (BUP_NOME_BD) VALUES ('LOG.MDB')"); }),
+        ErroDuplicado);
 }
 
 TEST_F(DdlTest, RebuildKeepsConstraintsIndexesTriggersAndRowids) {
@@ -154,14 +161,17 @@ TEST_F(DdlTest, RebuildKeepsConstraintsIndexesTriggersAndRowids) {
     Recordset rs = db.OpenRecordset("SELECT id, nome FROM T WHERE nome = 'RUI'");  // NOCASE kept
     ASSERT_EQ(rs.RecordCount(), 1);
     EXPECT_EQ(rs["id"], Value(std::int64_t{20}));
-    EXPECT_EQ(error_number([&] { db.Execute("INSERT INTO T (id, valor) VALUES (30, -1)"); }), ErroRegraValidacao);
-    EXPECT_EQ(error_number([&] { db.Execute("INSERT INTO T (id, codigo) VALUES (30, 'x')"); }), ErroDuplicado);
+    EXPECT_EQ(error_number([&] { db.Execute("INSERT INTO T (id, valor) VALUES (30, -1)"); }),
+              ErroRegraValidacao);
+    EXPECT_EQ(error_number([&] { db.Execute("INSERT INTO T (id, codigo) VALUES (30, 'x')"); }),
+              ErroDuplicado);
     db.Execute("INSERT INTO T (id) VALUES (30)");  // DEFAULT 0 kept
     EXPECT_EQ(db.OpenRecordset("SELECT valor FROM T WHERE id = 30")["valor"], Value(0.0));
     EXPECT_EQ(db.OpenRecordset("SELECT count(*) AS n FROM Registo")["n"], Value(std::int64_t{3}))
         << "the trigger still fires";
     db.Execute("DELETE FROM P");
-    EXPECT_EQ(db.OpenRecordset("SELECT count(*) AS n FROM T WHERE id = 10")["n"], Value(std::int64_t{0}))
+    EXPECT_EQ(db.OpenRecordset("SELECT count(*) AS n FROM T WHERE id = 10")["n"],
+              Value(std::int64_t{0}))
         << "ON DELETE CASCADE still acts";
 }
 
@@ -182,7 +192,8 @@ TEST_F(DdlTest, RefusedChangesLeaveTheTableAsItWas) {
     second.SetPrimary(false);
     second.SetUnique(true);
     EXPECT_EQ(error_number([&] { p.AppendIndex(second); }), ErroDuplicado);
-    EXPECT_EQ(error_number([&] { p.AppendField(TableDef::CreateField("OUTRO", TipoLongo)); }), ErroObjectoExiste);
+    EXPECT_EQ(error_number([&] { p.AppendField(TableDef::CreateField("OUTRO", TipoLongo)); }),
+              ErroObjectoExiste);
     {
         Transaction transaction(db);
         EXPECT_EQ(error_number([&] { p.DeleteField("u"); }), 0) << "DROP COLUMN needs no rebuild";
@@ -227,7 +238,8 @@ TEST_F(DdlTest, NamesWithApostrophesAndQuotes) {
     index.AppendField("a\"b");
     td.AppendIndex(index);
     db.AppendTableDef(td);
-    db.Execute("INSERT INTO " + quote_identifier("o'brien \"t\"") + " VALUES (" + quote_literal("d'Ávila") + ", 1)");
+    db.Execute("INSERT INTO " + quote_identifier("o'brien \"t\"") + " VALUES (" +
+               quote_literal("d'Ávila") + ", 1)");
     td.DeleteField("a\"b");  // indexed: through a rebuild
     Recordset rs = db.OpenRecordset("o'brien \"t\"");
     ASSERT_EQ(rs.RecordCount(), 1);
@@ -243,9 +255,12 @@ TEST_F(DdlTest, ANewTableIsCreatedWithItsRelations) {
     TableDef filho = db.CreateTableDef("Filho");
     filho.AppendField(TableDef::CreateField("X", TipoLongo));
     filho.AppendField(TableDef::CreateField("Y", TipoTexto, 5));
-    const Relation r("Pai'Filho", "Pai", "Filho", {{"A", "X"}, {"B", "Y"}}, "CASCADE", "drop table Pai");
+    const Relation r("Pai'Filho", "Pai", "Filho", {{"A", "X"}, {"B", "Y"}}, "CASCADE",
+                     "drop table Pai");
     filho.AppendRelation(r);
-    EXPECT_EQ(error_number([&] { filho.AppendRelation(Relation("Outra", "Pai", "Neto", {{"A", "X"}}, "", "")); }),
+    EXPECT_EQ(error_number([&] {
+                  filho.AppendRelation(Relation("Outra", "Pai", "Neto", {{"A", "X"}}, "", ""));
+              }),
               ErroArgumento);
     db.AppendTableDef(filho);
     ASSERT_EQ(db.Relations().Count(), 1u);
@@ -256,7 +271,8 @@ TEST_F(DdlTest, ANewTableIsCreatedWithItsRelations) {
     ASSERT_EQ(lida.Fields().size(), 2u);
     EXPECT_EQ(lida.Fields()[1].ForeignName, "Y");
     EXPECT_EQ(error_number([&] { filho.AppendRelation(r); }), ErroArgumento);
-    EXPECT_EQ(error_number([&] { db.Execute("INSERT INTO Filho VALUES (1, 'a')"); }), ErroIntegridade);
+    EXPECT_EQ(error_number([&] { db.Execute("INSERT INTO Filho VALUES (1, 'a')"); }),
+              ErroIntegridade);
 }
 
 }  // namespace

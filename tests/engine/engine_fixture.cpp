@@ -42,8 +42,8 @@ Holder::Holder(const std::string& path, const std::string& mode, const std::stri
     // The password reaches the helper through its standard input, never
     // its command line.
     std::string helper = ENGINE_HOLDER;
-    std::vector<char*> argv{helper.data(), const_cast<char*>(path.c_str()), const_cast<char*>(mode.c_str()),
-                            nullptr};
+    std::vector<char*> argv{helper.data(), const_cast<char*>(path.c_str()),
+                            const_cast<char*>(mode.c_str()), nullptr};
     pid_t pid = -1;
     const int rc = posix_spawn(&pid, helper.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -53,7 +53,8 @@ Holder::Holder(const std::string& path, const std::string& mode, const std::stri
     pid_ = pid;
     to_child_ = down[1];
     const std::string line = password + "\n";
-    if (write(to_child_, line.data(), line.size()) != static_cast<ssize_t>(line.size())) status_ = "write failed";
+    if (write(to_child_, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
+        status_ = "write failed";
     char c;
     while (read(up[0], &c, 1) == 1 && c != '\n') status_ += c;
     close(up[0]);
@@ -67,7 +68,8 @@ Holder::~Holder() {
     }
 }
 
-Database EngineTest::make(const std::string& name, const std::string& sql, const std::string& password) {
+Database EngineTest::make(const std::string& name, const std::string& sql,
+                          const std::string& password) {
     Database db = CreateDatabase(path(name), password);
     if (!sql.empty()) db.Execute(sql);
     return db;

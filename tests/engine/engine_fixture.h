@@ -22,7 +22,7 @@ bool run_sqlite_shell(const std::string& path, const std::string& sql);
 // "shared" or "exclusive".  It lets
 // go when the object goes.
 class Holder {
-public:
+  public:
     Holder(const std::string& path, const std::string& mode, const std::string& password = "");
     ~Holder();
     Holder(const Holder&) = delete;
@@ -31,7 +31,7 @@ public:
     // error).
     const std::string& status() const { return status_; }
 
-private:
+  private:
     int pid_ = -1;
     int to_child_ = -1;
     std::string status_;
@@ -39,10 +39,11 @@ private:
 
 // A temporary folder with verbs for making databases.
 class EngineTest : public ::testing::Test {
-protected:
+  protected:
     std::string path(const std::string& name) const { return dir_.file(name); }
     // A new database holding what `sql` makes.
-    Database make(const std::string& name, const std::string& sql = "", const std::string& password = "");
+    Database make(const std::string& name, const std::string& sql = "",
+                  const std::string& password = "");
 
     pezolva::testing::TempDir dir_;
 };

@@ -5,7 +5,7 @@ namespace pezolva::engine::testing {
 namespace {
 
 class ExecuteTest : public EngineTest {
-protected:
+  protected:
     Database db_ = make("e.mdb", R"(
         CREATE TABLE P (id INTEGER PRIMARY KEY);
         CREATE TABLE "Linhas de Factura" (id INTEGER PRIMARY KEY, p INTEGER REFERENCES P (id), nome TEXT UNIQUE);
@@ -30,18 +30,24 @@ TEST_F(ExecuteTest, FailuresHaveTheirNumbersAndChangeNothing) {
     EXPECT_EQ(error_number([&] { db_.Execute("delete * from Nada"); }), ErroTabelaInexistente);
     EXPECT_EQ(error_number([&] { db_.Execute("update P set nada = 1"); }), ErroColuna);
     EXPECT_EQ(error_number([&] { db_.Execute("update P set"); }), ErroSintaxe);
-    EXPECT_EQ(error_number([&] { db_.Execute("INSERT INTO [Linhas de Factura] VALUES (9, 1, 'A')"); }), 0);
-    EXPECT_EQ(error_number([&] { db_.Execute("INSERT INTO [Linhas de Factura] VALUES (10, 1, 'a')"); }),
-              ErroDuplicado);
-    EXPECT_EQ(error_number([&] { db_.Execute("INSERT INTO [Linhas de Factura] VALUES (11, 7, 'z')"); }),
-              ErroIntegridade);
+    EXPECT_EQ(
+        error_number([&] { db_.Execute("INSERT INTO [Linhas de Factura] VALUES (9, 1, 'A')"); }),
+        0);
+    EXPECT_EQ(
+        error_number([&] { db_.Execute("INSERT INTO [Linhas de Factura] VALUES (10, 1, 'a')"); }),
+        ErroDuplicado);
+    EXPECT_EQ(
+        error_number([&] { db_.Execute("INSERT INTO [Linhas de Factura] VALUES (11, 7, 'z')"); }),
+        ErroIntegridade);
     EXPECT_EQ(error_number([&] { db_.Execute("DELETE FROM P"); }), ErroIntegridade);
     EXPECT_EQ(db_.OpenRecordset("P").RecordCount(), 2);
     try {
         db_.Execute("SELECT * FROM Nenhuma");
         FAIL();
     } catch (const EngineError& e) {
-        EXPECT_EQ(e.descricao().rfind("Não foi possível encontrar a tabela ou consulta 'Nenhuma'.", 0), 0u)
+        EXPECT_EQ(
+            e.descricao().rfind("Não foi possível encontrar a tabela ou consulta 'Nenhuma'.", 0),
+            0u)
             << e.descricao();
     }
 }
@@ -63,9 +69,11 @@ TEST_F(ExecuteTest, TransactionRollsBackUnlessCommitted) {
 TEST_F(ExecuteTest, QuotedNamesAndValuesStayWhatTheyAre) {
     const std::string table = "tab'ela \"x\"";
     const std::string field = "cam'po";
-    db_.Execute("CREATE TABLE " + quote_identifier(table) + " (" + quote_identifier(field) + " TEXT)");
+    db_.Execute("CREATE TABLE " + quote_identifier(table) + " (" + quote_identifier(field) +
+                " TEXT)");
     const std::string value = "'); DROP TABLE P; --";
-    db_.Execute("INSERT INTO " + quote_identifier(table) + " VALUES (" + quote_literal(value) + ")");
+    db_.Execute("INSERT INTO " + quote_identifier(table) + " VALUES (" + quote_literal(value) +
+                ")");
     Recordset rs = db_.OpenRecordset("SELECT * FROM " + quote_identifier(table) + " WHERE " +
                                      quote_identifier(field) + " = " + quote_literal(value));
     ASSERT_EQ(rs.RecordCount(), 1);

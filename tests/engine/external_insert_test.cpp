@@ -9,7 +9,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class ExternalInsertTest : public EngineTest {
-protected:
+  protected:
     // The live database, with no rules, holding good and bad rows.
     Database live_ = make("live.mdb", R"(
         CREATE TABLE P (id INTEGER PRIMARY KEY, n TEXT);
@@ -32,12 +32,15 @@ protected:
     std::vector<std::int64_t> ids(const std::string& file, const std::string& table) {
         Database db = OpenDatabase(file);
         std::vector<std::int64_t> out;
-        for (Recordset rs = db.OpenRecordset("SELECT id FROM " + table + " ORDER BY id"); !rs.IsEOF(); rs.MoveNext())
+        for (Recordset rs = db.OpenRecordset("SELECT id FROM " + table + " ORDER BY id");
+             !rs.IsEOF(); rs.MoveNext())
             out.push_back(*rs["id"].to_integer());
         return out;
     }
 
-    int attached() { return static_cast<int>(live_.OpenRecordset("PRAGMA database_list").RecordCount()); }
+    int attached() {
+        return static_cast<int>(live_.OpenRecordset("PRAGMA database_list").RecordCount());
+    }
 };
 
 TEST_F(ExternalInsertTest, RowsBreakingARuleAreLeftOutAndNotCounted) {
@@ -60,7 +63,9 @@ TEST_F(ExternalInsertTest, RowsBreakingARuleAreLeftOutAndNotCounted) {
 }
 
 TEST_F(ExternalInsertTest, FastPathStillChecksRelationsAndTypes) {
-    live_.Execute("INSERT INTO C VALUES (1, 1, 'a', 1, 5, 'x'), (2, 3, 'b', 1, 5, 'x'), (3, 2, 'c', 1, x'00', 'x')");
+    live_.Execute(
+        "INSERT INTO C VALUES (1, 1, 'a', 1, 5, 'x'), (2, 3, 'b', 1, 5, 'x'), (3, 2, 'c', 1, "
+        "x'00', 'x')");
     const std::string file = make_copy(path("copia.mdb"));
     live_.Execute(copy("P", file));
     live_.Execute(copy("C", file));
@@ -83,12 +88,14 @@ TEST_F(ExternalInsertTest, RowsAlreadyInTheTargetAreLeftAlone) {
 }
 
 TEST_F(ExternalInsertTest, TablesWithoutRowidAreJudgedByTheirKey) {
-    live_.Execute(R"(CREATE TABLE K (a TEXT, b INTEGER, p INTEGER, PRIMARY KEY (a, b)) WITHOUT ROWID;
+    live_.Execute(
+        R"(CREATE TABLE K (a TEXT, b INTEGER, p INTEGER, PRIMARY KEY (a, b)) WITHOUT ROWID;
                      INSERT INTO K VALUES ('x', 1, 1), ('x', 2, 99), ('y', 1, NULL);)");
     const std::string file = make_copy(path("copia.mdb"));
     {
         Database target = OpenDatabase(file);
-        target.Execute(R"(CREATE TABLE K (a TEXT, b INTEGER, p INTEGER REFERENCES P (id), PRIMARY KEY (a, b))
+        target.Execute(
+            R"(CREATE TABLE K (a TEXT, b INTEGER, p INTEGER REFERENCES P (id), PRIMARY KEY (a, b))
                           WITHOUT ROWID;
                           PRAGMA foreign_keys=OFF;
                           INSERT INTO K VALUES ('z', 9, 77);)");
@@ -98,7 +105,8 @@ TEST_F(ExternalInsertTest, TablesWithoutRowidAreJudgedByTheirKey) {
     EXPECT_EQ(live_.RecordsAffected(), 2);
     Database db = OpenDatabase(file);
     std::vector<std::string> keys;
-    for (Recordset rs = db.OpenRecordset("SELECT a || b AS k FROM K ORDER BY a, b"); !rs.IsEOF(); rs.MoveNext())
+    for (Recordset rs = db.OpenRecordset("SELECT a || b AS k FROM K ORDER BY a, b"); !rs.IsEOF();
+         rs.MoveNext())
         keys.push_back(rs["k"].to_text());
     EXPECT_EQ(keys, (std::vector<std::string>{"x1", "y1", "z9"}));
 }
@@ -107,7 +115,8 @@ TEST_F(ExternalInsertTest, ATableThatRefersToItselfLosesWholeBrokenChains) {
     live_.Execute(R"(CREATE TABLE T (id INTEGER PRIMARY KEY, pai INTEGER);
                      INSERT INTO T VALUES (1, NULL), (2, 1), (3, 99), (4, 3), (5, 4);)");
     const std::string file = path("arvore.mdb");
-    CreateDatabase(file).Execute("CREATE TABLE T (id INTEGER PRIMARY KEY, pai INTEGER REFERENCES T (id))");
+    CreateDatabase(file).Execute(
+        "CREATE TABLE T (id INTEGER PRIMARY KEY, pai INTEGER REFERENCES T (id))");
     live_.Execute(copy("T", file));
     EXPECT_EQ(live_.RecordsAffected(), 2);
     EXPECT_EQ(ids(file, "T"), (std::vector<std::int64_t>{1, 2}));
@@ -115,7 +124,9 @@ TEST_F(ExternalInsertTest, ATableThatRefersToItselfLosesWholeBrokenChains) {
 
 TEST_F(ExternalInsertTest, FailuresLeaveNothingAttachedAndNoNewFile) {
     const std::string file = make_copy(path("copia.mdb"));
-    EXPECT_EQ(error_number([&] { live_.Execute("insert into X in " + quote_literal(file) + " select * from P"); }),
+    EXPECT_EQ(error_number([&] {
+                  live_.Execute("insert into X in " + quote_literal(file) + " select * from P");
+              }),
               ErroTabelaInexistente);
     EXPECT_EQ(attached(), 1);
     EXPECT_EQ(error_number([&] { live_.Execute(copy("Nada", file)); }), ErroTabelaInexistente);
@@ -133,7 +144,9 @@ TEST_F(ExternalInsertTest, FailuresLeaveNothingAttachedAndNoNewFile) {
     EXPECT_FALSE(fs::exists(missing));
     live_.Execute("CREATE TABLE Larga (a, b, c, d, e, f, g)");
     live_.Execute("INSERT INTO Larga VALUES (1, 2, 3, 4, 5, 6, 7)");
-    EXPECT_NE(error_number([&] { live_.Execute("insert into C in " + quote_literal(file) + " select * from Larga"); }),
+    EXPECT_NE(error_number([&] {
+                  live_.Execute("insert into C in " + quote_literal(file) + " select * from Larga");
+              }),
               0);
     EXPECT_EQ(attached(), 1);
     {
@@ -142,9 +155,11 @@ TEST_F(ExternalInsertTest, FailuresLeaveNothingAttachedAndNoNewFile) {
     }
     EXPECT_EQ(attached(), 1);
     EXPECT_TRUE(ids(file, "P").empty());
-    EXPECT_EQ(error_number([&] { live_.Execute("INSERT INTO C VALUES (9, 99, 'q', 1, 1, 'x')"); }), 0)
+    EXPECT_EQ(error_number([&] { live_.Execute("INSERT INTO C VALUES (9, 99, 'q', 1, 1, 'x')"); }),
+              0)
         << "the live database has no rule here";
-    EXPECT_EQ(live_.OpenRecordset("PRAGMA foreign_keys")[std::string_view("foreign_keys")], Value(std::int64_t{1}))
+    EXPECT_EQ(live_.OpenRecordset("PRAGMA foreign_keys")[std::string_view("foreign_keys")],
+              Value(std::int64_t{1}))
         << "foreign keys are enforced again afterwards";
 }
 
@@ -177,18 +192,20 @@ TEST_F(ExternalInsertTest, FieldsAreMatchedByNameNotByPosition) {
     {
         Database db = OpenDatabase(file);
         std::vector<std::string> got;
-        for (Recordset rs = db.OpenRecordset("SELECT nome || ' ' || apelido || ' ' || pais AS r FROM pessoas "
-                                             "ORDER BY id");
+        for (Recordset rs =
+                 db.OpenRecordset("SELECT nome || ' ' || apelido || ' ' || pais AS r FROM pessoas "
+                                  "ORDER BY id");
              !rs.IsEOF(); rs.MoveNext())
             got.push_back(rs["r"].to_text());
         EXPECT_EQ(got, (std::vector<std::string>{"Ana Silva PT", "Rui Costa PT"}));
     }
     // A live field with nowhere to go: the statement fails, as a column
     // unknown to it would, and the target keeps what it had.
-    EXPECT_EQ(error_number([&] {
-                  live_.Execute("insert into curta in " + quote_literal(file) + " select * from Pessoas");
-              }),
-              ErroColuna);
+    EXPECT_EQ(
+        error_number([&] {
+            live_.Execute("insert into curta in " + quote_literal(file) + " select * from Pessoas");
+        }),
+        ErroColuna);
     EXPECT_EQ(ids(file, "curta"), (std::vector<std::int64_t>{7}));
     EXPECT_EQ(attached(), 1);
 }
@@ -203,7 +220,6 @@ TEST_F(ExternalInsertTest, PathWithApostrophe) {
     EXPECT_EQ(ids(file, "C"), (std::vector<std::int64_t>{1}));
 }
 
-
 // The target of "insert into T in 'file'" is opened by the rules of any
 // other open: not while another holds it exclusively, and only with the
 // password of the database the statement runs on.
@@ -217,15 +233,21 @@ TEST_F(ExternalInsertTest, TheTargetIsOpenedByTheRulesOfAnyOpen) {
     }
     EXPECT_TRUE(ids(file, "P").empty());
 
-    Database alheia = make("alheia.mdb", "CREATE TABLE P (id INTEGER PRIMARY KEY, n TEXT)", "outra");
+    Database alheia =
+        make("alheia.mdb", "CREATE TABLE P (id INTEGER PRIMARY KEY, n TEXT)", "outra");
     alheia.Close();
-    EXPECT_EQ(error_number([&] { live_.Execute(copy("P", path("alheia.mdb"))); }), ErroPalavraPasse);
+    EXPECT_EQ(error_number([&] { live_.Execute(copy("P", path("alheia.mdb"))); }),
+              ErroPalavraPasse);
     EXPECT_EQ(attached(), 1);
-    EXPECT_EQ(OpenDatabase(path("alheia.mdb"), false, false, ";pwd=outra").OpenRecordset("P").RecordCount(), 0);
+    EXPECT_EQ(OpenDatabase(path("alheia.mdb"), false, false, ";pwd=outra")
+                  .OpenRecordset("P")
+                  .RecordCount(),
+              0);
 
     // The same password as the source's opens it, as a copy of it has.
-    Database origem = make("origem.mdb", "CREATE TABLE P (id INTEGER PRIMARY KEY); INSERT INTO P VALUES (7)",
-                           "segredo");
+    Database origem =
+        make("origem.mdb", "CREATE TABLE P (id INTEGER PRIMARY KEY); INSERT INTO P VALUES (7)",
+             "segredo");
     make("destino.mdb", "CREATE TABLE P (id INTEGER PRIMARY KEY)", "segredo").Close();
     origem.Execute(copy("P", path("destino.mdb")));
     EXPECT_EQ(origem.RecordsAffected(), 1);

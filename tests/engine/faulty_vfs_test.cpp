@@ -1,7 +1,8 @@
+#include "support/faulty_vfs.h"
+
 #include <gtest/gtest.h>
 
 #include "engine_fixture.h"
-#include "support/faulty_vfs.h"
 
 namespace pezolva::engine::testing {
 namespace {
@@ -19,7 +20,8 @@ TEST(FaultyVfsTest, FailsTheChosenCallOfTheChosenFilesOfTheEngine) {
         Database b = CreateDatabase(dir.file("b.mdb"));
         a.Execute("CREATE TABLE T (x)");
         b.Execute("CREATE TABLE T (x)");
-        EXPECT_GT(vfs.calls(FaultyVfs::Write, "a.mdb"), 0) << "the engine's connections go through the layer";
+        EXPECT_GT(vfs.calls(FaultyVfs::Write, "a.mdb"), 0)
+            << "the engine's connections go through the layer";
 
         // One insert writes n times (journal and database); the n+1st write
         // to a.mdb from now on fails, once.
@@ -41,7 +43,8 @@ TEST(FaultyVfsTest, FailsTheChosenCallOfTheChosenFilesOfTheEngine) {
         EXPECT_EQ(error_number([&] { a.OpenRecordset("SELECT count(*) FROM T"); }), ErroDisco);
         EXPECT_EQ(error_number([&] { a.OpenRecordset("SELECT count(*) FROM T"); }), ErroDisco);
         vfs.disarm();
-        EXPECT_EQ(a.OpenRecordset("SELECT sum(x) FROM T").Fields(std::size_t{0}), Value(std::int64_t{4}));
+        EXPECT_EQ(a.OpenRecordset("SELECT sum(x) FROM T").Fields(std::size_t{0}),
+                  Value(std::int64_t{4}));
     }
 }
 

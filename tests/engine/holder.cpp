@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
     std::string password;
     std::getline(std::cin, password);
     try {
-        auto db = pezolva::engine::OpenDatabase(argv[1], mode == "exclusive", false, ";pwd=" + password);
+        auto db =
+            pezolva::engine::OpenDatabase(argv[1], mode == "exclusive", false, ";pwd=" + password);
         std::cout << "ready" << std::endl;
         std::string rest;
         while (std::getline(std::cin, rest)) {

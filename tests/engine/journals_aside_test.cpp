@@ -22,7 +22,8 @@ TEST(JournalsAsideTest, JournalsGoWithTheOldFileAndComeBackOnUndo) {
     JournalsAside sem_nada(files, dir.file("vazia.mdb"), dir.file(".vazia.anterior"));
     testing::write_file(dir.file("vazia.mdb-wal"), "");
     JournalsAside vazio(files, dir.file("vazia.mdb"), dir.file(".vazia.anterior"));
-    EXPECT_FALSE(std::filesystem::exists(dir.file("vazia.mdb-wal"))) << "an empty WAL holds nothing to keep";
+    EXPECT_FALSE(std::filesystem::exists(dir.file("vazia.mdb-wal")))
+        << "an empty WAL holds nothing to keep";
     EXPECT_FALSE(std::filesystem::exists(dir.file(".vazia.anterior-wal")));
     JournalsAside diarios(files, bd, de_lado);
     EXPECT_FALSE(std::filesystem::exists(bd + "-journal"));

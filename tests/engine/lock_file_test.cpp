@@ -21,11 +21,12 @@ using testing::kUtilizadorComum;
 // process (root), working with umask 077; the second, the unprivileged
 // user, whose own group is the team's.
 class CompanionLockTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (::geteuid() != 0) {
-            GTEST_SKIP() << "a second user needs root to become it (setpriv); as one user, a companion "
-                            "anyone can open shows nothing";
+            GTEST_SKIP()
+                << "a second user needs root to become it (setpriv); as one user, a companion "
+                   "anyone can open shows nothing";
         }
         std::filesystem::create_directories(equipa());
         ::chmod(dir.str().c_str(), 0755);
@@ -87,7 +88,9 @@ TEST_F(CompanionLockTest, ACompanionTheUserCannotOpenForWritingCannotTellAndSoCo
                   1);
         // A clean-up of leftovers never deletes what it cannot ask about.
         LocalFileSystem files;
-        EXPECT_EQ(testing::como_utilizador_comum([&] { return delete_database(files, bd()) ? 1 : 0; }), 0);
+        EXPECT_EQ(
+            testing::como_utilizador_comum([&] { return delete_database(files, bd()) ? 1 : 0; }),
+            0);
         EXPECT_TRUE(std::filesystem::exists(bd()));
         // A reader goes on without a lock, as before.
         EXPECT_EQ(testing::como_utilizador_comum([&] {

@@ -26,9 +26,12 @@ TEST_F(OpenTest, EachFailureHasItsNumber) {
     EXPECT_EQ(error_number([&] { OpenDatabase(dir_.str()); }), ErroNaoBaseDados);
 
     make("chave.mdb", "", "kqa730418").Close();
-    EXPECT_EQ(error_number([&] { OpenDatabase(path("chave.mdb"), false, false, ";pwd=errada"); }), ErroPalavraPasse);
-    EXPECT_EQ(error_number([&] { OpenDatabase(path("chave.mdb"), false, false, ";pwd="); }), ErroPalavraPasse);
-    EXPECT_EQ(error_number([&] { OpenDatabase(path("chave.mdb"), false, false, ""); }), ErroPalavraPasse);
+    EXPECT_EQ(error_number([&] { OpenDatabase(path("chave.mdb"), false, false, ";pwd=errada"); }),
+              ErroPalavraPasse);
+    EXPECT_EQ(error_number([&] { OpenDatabase(path("chave.mdb"), false, false, ";pwd="); }),
+              ErroPalavraPasse);
+    EXPECT_EQ(error_number([&] { OpenDatabase(path("chave.mdb"), false, false, ""); }),
+              ErroPalavraPasse);
 }
 
 TEST_F(OpenTest, MessagesNameTheFileAndNeverThePassword) {
@@ -36,7 +39,8 @@ TEST_F(OpenTest, MessagesNameTheFileAndNeverThePassword) {
         OpenDatabase(path("falta.mdb"));
         FAIL();
     } catch (const EngineError& e) {
-        EXPECT_EQ(e.descricao(), "Não foi possível encontrar o ficheiro '" + path("falta.mdb") + "'.");
+        EXPECT_EQ(e.descricao(),
+                  "Não foi possível encontrar o ficheiro '" + path("falta.mdb") + "'.");
     }
     make("chave.mdb", "", "segredo1").Close();
     try {
@@ -63,8 +67,9 @@ TEST_F(OpenTest, PasswordIsKeptAsASaltedDigestAndCanChange) {
     db.NewPassword("kqa730418", "nova-chave");
     db.Close();
     EXPECT_EQ(read_file(path("chave.mdb")).find("nova-chave"), std::string::npos);
-    EXPECT_EQ(error_number([&] { OpenDatabase(path("chave.mdb"), false, false, ";pwd=kqa730418"); }),
-              ErroPalavraPasse);
+    EXPECT_EQ(
+        error_number([&] { OpenDatabase(path("chave.mdb"), false, false, ";pwd=kqa730418"); }),
+        ErroPalavraPasse);
     db = OpenDatabase(path("chave.mdb"), false, false, ";pwd=nova-chave");
     SetPassword(db, "nova-chave", "");
     db.Close();
@@ -80,7 +85,10 @@ TEST_F(OpenTest, APasswordOnceAcceptedOpensNothingElse) {
         EXPECT_NO_THROW(OpenDatabase(path("chave.mdb"), false, true, ";pwd=kqa730418").Close());
         EXPECT_NO_THROW(OpenDatabase(path("copia.mdb"), false, true, ";pwd=kqa730418").Close());
         for (const char* errada : {"kqa73041", "kqa730418 ", "KQA730418", ""}) {
-            EXPECT_EQ(error_number([&] { OpenDatabase(path("copia.mdb"), false, true, std::string(";pwd=") + errada); }),
+            EXPECT_EQ(error_number([&] {
+                          OpenDatabase(path("copia.mdb"), false, true,
+                                       std::string(";pwd=") + errada);
+                      }),
                       ErroPalavraPasse)
                 << errada;
         }
@@ -88,7 +96,8 @@ TEST_F(OpenTest, APasswordOnceAcceptedOpensNothingElse) {
     Database db = OpenDatabase(path("copia.mdb"), false, false, ";pwd=kqa730418");
     db.NewPassword("kqa730418", "outra");
     db.Close();
-    EXPECT_EQ(error_number([&] { OpenDatabase(path("copia.mdb"), false, true, ";pwd=kqa730418"); }), ErroPalavraPasse);
+    EXPECT_EQ(error_number([&] { OpenDatabase(path("copia.mdb"), false, true, ";pwd=kqa730418"); }),
+              ErroPalavraPasse);
     EXPECT_NO_THROW(OpenDatabase(path("chave.mdb"), false, true, ";pwd=kqa730418").Close());
 }
 
@@ -99,8 +108,11 @@ TEST_F(OpenTest, ReadWriteOpenOfAFileThatCannotBeWrittenFails) {
     fs::permissions(path("so_leitura.mdb"), fs::perms::owner_write, fs::perm_options::remove);
     pezolva::testing::entrega_ao_utilizador_comum(dir_.path());
     const int resultado = pezolva::testing::como_utilizador_comum([&] {
-        if (error_number([&] { OpenDatabase(path("so_leitura.mdb")); }) != ErroAbrirFicheiro) return 1;
-        return error_number([&] { OpenDatabase(path("so_leitura.mdb"), false, true).Close(); }) == 0 ? 0 : 2;
+        if (error_number([&] { OpenDatabase(path("so_leitura.mdb")); }) != ErroAbrirFicheiro)
+            return 1;
+        return error_number([&] { OpenDatabase(path("so_leitura.mdb"), false, true).Close(); }) == 0
+                   ? 0
+                   : 2;
     });
     EXPECT_EQ(resultado, 0);
 }
@@ -121,8 +133,9 @@ TEST_F(OpenTest, AFolderWhereNoCompanionCanBeMadeStillOpens) {
 }
 
 TEST_F(OpenTest, ForeignKeysAreEnforced) {
-    Database db = make("fk.mdb",
-                       "CREATE TABLE p (id INTEGER PRIMARY KEY); CREATE TABLE c (p INTEGER REFERENCES p (id));");
+    Database db = make(
+        "fk.mdb",
+        "CREATE TABLE p (id INTEGER PRIMARY KEY); CREATE TABLE c (p INTEGER REFERENCES p (id));");
     db.Close();
     db = OpenDatabase(path("fk.mdb"));
     EXPECT_EQ(error_number([&] { db.Execute("INSERT INTO c VALUES (7)"); }), ErroIntegridade);
@@ -148,7 +161,8 @@ TEST_F(OpenTest, AnotherProcessHoldingTheDatabase) {
             FAIL();
         } catch (const EngineError& e) {
             EXPECT_EQ(e.numero(), ErroEmUso);
-            EXPECT_EQ(e.descricao(), "O ficheiro '" + db_path + "' está em uso por outro utilizador.");
+            EXPECT_EQ(e.descricao(),
+                      "O ficheiro '" + db_path + "' está em uso por outro utilizador.");
         }
     }
     EXPECT_NO_THROW(ExclusiveLock lock(db_path));
@@ -176,7 +190,8 @@ TEST_F(OpenTest, WorkspaceOpensLikeTheEngine) {
     Workspace ws = CreateWorkspace("", "admin", "");
     Database db = ws.OpenDatabase(path("ws.mdb"), false, false, ";pwd=x");
     EXPECT_TRUE(db.TableDefs().Contains("t"));
-    EXPECT_EQ(error_number([&] { ws.OpenDatabase(path("ws.mdb"), false, false, ";pwd=y"); }), ErroPalavraPasse);
+    EXPECT_EQ(error_number([&] { ws.OpenDatabase(path("ws.mdb"), false, false, ";pwd=y"); }),
+              ErroPalavraPasse);
 }
 
 TEST_F(OpenTest, PathsWithApostrophes) {
@@ -188,11 +203,11 @@ TEST_F(OpenTest, PathsWithApostrophes) {
     db.Execute("CREATE TABLE t (a)");
     db.Close();
     EXPECT_TRUE(fs::exists(db_path));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path() / "o'brien"), fs::directory_iterator()), 2)
+    EXPECT_EQ(
+        std::distance(fs::directory_iterator(dir_.path() / "o'brien"), fs::directory_iterator()), 2)
         << "the database and its companion lock, nothing else";
     EXPECT_EQ(error_number([&] { CreateDatabase(db_path); }), ErroBaseExiste);
 }
-
 
 // A connect text cannot carry a ";" in its password: such a password is
 // refused before any file has it, so no file exists that nobody can open.
@@ -207,7 +222,9 @@ TEST_F(OpenTest, APasswordNoConnectTextCanCarryIsRefused) {
     for (const char* password : {"a=b", " com espaços ", "pwd=", "çãõ"}) {
         const std::string nome = "p" + std::to_string(std::string(password).size()) + ".mdb";
         CreateDatabase(path(nome), password).Close();
-        EXPECT_NO_THROW(OpenDatabase(path(nome), false, false, std::string(";pwd=") + password).Close()) << password;
+        EXPECT_NO_THROW(
+            OpenDatabase(path(nome), false, false, std::string(";pwd=") + password).Close())
+            << password;
     }
 }
 

@@ -5,7 +5,7 @@ namespace pezolva::engine::testing {
 namespace {
 
 class RecordsetTest : public EngineTest {
-protected:
+  protected:
     Database db_ = make("rs.mdb", R"(
         CREATE TABLE Copias (id INTEGER PRIMARY KEY, nome TEXT(40) COLLATE NOCASE, data DATETIME,
                              hora DATETIME, activo BOOLEAN, valor DOUBLE, n SMALLINT);
@@ -75,15 +75,18 @@ TEST_F(RecordsetTest, EditAndUpdateWriteBackDatesBooleansAndNull) {
     rs.SetField("n", Value::null());
     EXPECT_EQ(rs["nome"], Value("novo")) << "the edited value shows before Update";
     rs.Update();
-    Recordset check = db_.OpenRecordset("SELECT nome, data, hora, activo, n, typeof(activo) AS t FROM Copias WHERE id = 2");
+    Recordset check = db_.OpenRecordset(
+        "SELECT nome, data, hora, activo, n, typeof(activo) AS t FROM Copias WHERE id = 2");
     EXPECT_EQ(check["nome"], Value("novo"));
     EXPECT_EQ(check["data"], Value(DateTime{2024, 2, 29, 23, 59, 58}));
     EXPECT_EQ(check["hora"], Value(DateTime{1899, 12, 30, 8, 0, 0}));
     EXPECT_EQ(check["activo"], Value(true));
     EXPECT_EQ(check["t"], Value("integer"));
     EXPECT_TRUE(check["n"].is_null());
-    EXPECT_EQ(db_.OpenRecordset("SELECT data FROM Copias WHERE id = 2")["data"].to_text(), "2024-02-29 23:59:58");
-    EXPECT_EQ(error_number([&] { check.Edit(); }), ErroSoLeitura) << "a computed column: not a table's rows";
+    EXPECT_EQ(db_.OpenRecordset("SELECT data FROM Copias WHERE id = 2")["data"].to_text(),
+              "2024-02-29 23:59:58");
+    EXPECT_EQ(error_number([&] { check.Edit(); }), ErroSoLeitura)
+        << "a computed column: not a table's rows";
 }
 
 TEST_F(RecordsetTest, FailedUpdateKeepsTheRowAndTheEdit) {
@@ -118,7 +121,8 @@ TEST_F(RecordsetTest, FindFirstWithApostropheAndCaseBlindText) {
     EXPECT_EQ(error_number([&] { rs.FindFirst("1) OR (1"); }), ErroSintaxe);
     EXPECT_EQ(error_number([&] { rs.FindFirst("1; DROP TABLE Copias"); }), ErroSintaxe);
 
-    Recordset ordered = db_.OpenRecordset("SELECT nome AS n2, id FROM Copias c WHERE id > 1 ORDER BY id DESC");
+    Recordset ordered =
+        db_.OpenRecordset("SELECT nome AS n2, id FROM Copias c WHERE id > 1 ORDER BY id DESC");
     EXPECT_TRUE(ordered.Updatable());
     EXPECT_TRUE(ordered.FindFirst("n2 IS NULL"));
     EXPECT_EQ(ordered["id"], Value(std::int64_t{2}));
@@ -144,16 +148,16 @@ TEST_F(RecordsetTest, BookmarksAndClonesAreIndependentCursors) {
     EXPECT_EQ(error_number([&] { clone.MoveFirst(); }), ErroObjectoFechado);
 }
 
-
 // A statement over any table a connection can read gives its rows, whether
 // the table is stored in the file, is SQLite's own or is temporary; a
 // table that exists nowhere is still ErroTabelaInexistente.
 TEST_F(RecordsetTest, StatementsOverAnyReadableTableOpen) {
     db_.Execute("CREATE TEMP TABLE Temporaria (x INTEGER); INSERT INTO Temporaria VALUES (4), (5)");
-    for (const char* sql : {"select name from sqlite_master", "select (name) from sqlite_master",
-                            "SELECT name, type FROM sqlite_schema WHERE type = 'table' ORDER BY name",
-                            "select x from Temporaria", "select * from temp.Temporaria",
-                            "select x from Temporaria where x > 4"}) {
+    for (const char* sql :
+         {"select name from sqlite_master", "select (name) from sqlite_master",
+          "SELECT name, type FROM sqlite_schema WHERE type = 'table' ORDER BY name",
+          "select x from Temporaria", "select * from temp.Temporaria",
+          "select x from Temporaria where x > 4"}) {
         Recordset rs = db_.OpenRecordset(sql);
         EXPECT_FALSE(rs.IsEOF()) << sql;
     }
@@ -163,7 +167,8 @@ TEST_F(RecordsetTest, StatementsOverAnyReadableTableOpen) {
     x.MoveLast();
     EXPECT_EQ(x.RecordCount(), 2);
     EXPECT_EQ(x["x"], Value(std::int64_t{5}));
-    EXPECT_EQ(error_number([&] { db_.OpenRecordset("select a from Nenhuma"); }), ErroTabelaInexistente);
+    EXPECT_EQ(error_number([&] { db_.OpenRecordset("select a from Nenhuma"); }),
+              ErroTabelaInexistente);
 }
 
 }  // namespace

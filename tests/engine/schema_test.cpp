@@ -27,7 +27,7 @@ CREATE VIEW Vista AS SELECT * FROM Clientes;
 
 // The same structure, made by the sqlite3 shell or through Execute.
 class SchemaTest : public EngineTest, public ::testing::WithParamInterface<bool> {
-protected:
+  protected:
     Database open_schema() {
         if (GetParam()) {
             if (!run_sqlite_shell(path("shell.mdb"), kSchema)) {
@@ -48,8 +48,9 @@ std::vector<std::string> names_of(const auto& collection) {
 
 TEST_P(SchemaTest, TablesInStoredOrderWithSystemTablesAndWithoutSqliteOnes) {
     Database db = open_schema();
-    EXPECT_EQ(names_of(db.TableDefs()), (std::vector<std::string>{"Clientes", "MSysConfig", "Facturas", "Linhas",
-                                                                  "Registo", "Pares", "Ligacoes"}));
+    EXPECT_EQ(names_of(db.TableDefs()),
+              (std::vector<std::string>{"Clientes", "MSysConfig", "Facturas", "Linhas", "Registo",
+                                        "Pares", "Ligacoes"}));
     EXPECT_EQ(db.TableDef("FACTURAS").Name(), "Facturas");
     EXPECT_EQ(error_number([&] { db.TableDef("Vista"); }), ErroItemInexistente);
     EXPECT_EQ(error_number([&] { db.TableDef("sqlite_sequence"); }), ErroItemInexistente);
@@ -97,8 +98,9 @@ TEST_P(SchemaTest, PrimaryIndexUnderItsConstraintNameOrPrimaryKey) {
 TEST_P(SchemaTest, RelationsByConstraintNameOrByTheirTables) {
     Database db = open_schema();
     const Collection<Relation> relations = db.Relations();
-    EXPECT_EQ(names_of(relations), (std::vector<std::string>{"ClientesFacturas", "ClientesFacturas1",
-                                                             "Facturas Linhas", "ClientesLigacoes", "ParesLigacoes"}))
+    EXPECT_EQ(names_of(relations),
+              (std::vector<std::string>{"ClientesFacturas", "ClientesFacturas1", "Facturas Linhas",
+                                        "ClientesLigacoes", "ParesLigacoes"}))
         << "ALTER TABLE writes its column before the table constraints";
     const Relation& named = relations["clientesfacturas"];
     EXPECT_EQ(named.Table(), "Clientes");

@@ -4,7 +4,6 @@
 #include "engine/snapshot.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <fstream>
@@ -20,19 +19,23 @@ namespace {
 using pezolva::testing::FaultyVfs;
 
 std::int64_t rows(Database& db) {
-    return db.OpenRecordset("SELECT count(*) FROM t").Fields(std::size_t{0}).to_integer().value_or(-1);
+    return db.OpenRecordset("SELECT count(*) FROM t")
+        .Fields(std::size_t{0})
+        .to_integer()
+        .value_or(-1);
 }
 
 // With the plain unix layer (the kernel copies) and through a layer of
 // the tests' own (the bytes are read through SQLite).
 class SnapshotTest : public EngineTest, public ::testing::WithParamInterface<bool> {
-protected:
+  protected:
     void SetUp() override {
         if (GetParam()) vfs_ = std::make_unique<FaultyVfs>();
         Database db = make("viva.mdb", "", "segredo");
         db.Execute("CREATE TABLE t (id INTEGER PRIMARY KEY, texto TEXT)");
-        db.Execute("WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k WHERE i < 20000) "
-                   "INSERT INTO t (texto) SELECT hex(randomblob(100)) FROM k");
+        db.Execute(
+            "WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k WHERE i < 20000) "
+            "INSERT INTO t (texto) SELECT hex(randomblob(100)) FROM k");
     }
     void TearDown() override { vfs_.reset(); }
 
@@ -40,7 +43,9 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(Layers, SnapshotTest, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "ReadThroughSqlite" : "KernelCopy"; });
+                         [](const auto& info) {
+                             return info.param ? "ReadThroughSqlite" : "KernelCopy";
+                         });
 
 TEST_P(SnapshotTest, AWriterCannotCommitInTheMiddleAndTheCopyIsOfOneMoment) {
     Database live = OpenDatabase(path("viva.mdb"), false, false, ";pwd=segredo");
@@ -48,12 +53,15 @@ TEST_P(SnapshotTest, AWriterCannotCommitInTheMiddleAndTheCopyIsOfOneMoment) {
     writer.Execute("PRAGMA busy_timeout=0");
     int refused = 0;
     std::int64_t last = 0, size = 0;
-    ASSERT_TRUE(SnapshotFile(live, path("instantaneo.mdb"), 0600, [&](std::int64_t done, std::int64_t total) {
-        EXPECT_GT(done, last) << "the bytes copied only grow";
-        last = done;
-        size = total;
-        if (error_number([&] { writer.Execute("INSERT INTO t (texto) VALUES ('no meio')"); }) != 0) ++refused;
-    }));
+    ASSERT_TRUE(SnapshotFile(
+        live, path("instantaneo.mdb"), 0600, [&](std::int64_t done, std::int64_t total) {
+            EXPECT_GT(done, last) << "the bytes copied only grow";
+            last = done;
+            size = total;
+            if (error_number([&] { writer.Execute("INSERT INTO t (texto) VALUES ('no meio')"); }) !=
+                0)
+                ++refused;
+        }));
     EXPECT_GT(refused, 0);
     EXPECT_EQ(last, size);
     writer.Execute("INSERT INTO t (texto) VALUES ('depois')");  // the lock is gone
@@ -71,14 +79,14 @@ TEST_P(SnapshotTest, AWriterCannotCommitInTheMiddleAndTheCopyIsOfOneMoment) {
 TEST_P(SnapshotTest, AnExistingTargetOrAnInterruptionLeavesNothingNew) {
     Database live = OpenDatabase(path("viva.mdb"), false, false, ";pwd=segredo");
     std::ofstream(path("ja_existe.mdb")) << "de outro";
-    EXPECT_EQ(error_number([&] { SnapshotFile(live, path("ja_existe.mdb"), 0600); }), ErroBaseExiste);
+    EXPECT_EQ(error_number([&] { SnapshotFile(live, path("ja_existe.mdb"), 0600); }),
+              ErroBaseExiste);
     std::ifstream kept(path("ja_existe.mdb"));
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "de outro");
 
     EXPECT_EQ(error_number([&] {
-                  SnapshotFile(live, path("interrompido.mdb"), 0600, [](std::int64_t, std::int64_t) {
-                      request_interruption(15);
-                  });
+                  SnapshotFile(live, path("interrompido.mdb"), 0600,
+                               [](std::int64_t, std::int64_t) { request_interruption(15); });
               }),
               ErroCancelado);
     clear_interruption();

@@ -2,8 +2,8 @@
 // and the parts of a CREATE TABLE statement.
 #include <gtest/gtest.h>
 
-#include "engine/detail/create_table.h"
 #include "engine/detail/connection_text.h"
+#include "engine/detail/create_table.h"
 #include "engine/detail/dialect.h"
 #include "engine/error.h"
 #include "engine/quoting.h"
@@ -29,7 +29,8 @@ TEST(ConnectString, FindsThePassword) {
 
 TEST(Dialect, DeleteStarLosesTheStar) {
     EXPECT_EQ(translate_statement("delete * from BUPS").sql, "delete  from BUPS");
-    EXPECT_EQ(translate_statement("DELETE * FROM [a b] WHERE x=1;").sql, "DELETE  FROM [a b] WHERE x=1;");
+    EXPECT_EQ(translate_statement("DELETE * FROM [a b] WHERE x=1;").sql,
+              "DELETE  FROM [a b] WHERE x=1;");
     EXPECT_EQ(translate_statement("delete from t").sql, "delete from t");
     EXPECT_FALSE(translate_statement("update t set a = '* from'").external);
 }
@@ -43,7 +44,8 @@ TEST(Dialect, ExternalInsertNamesAndPath) {
     };
     const Case cases[] = {
         {"insert into T in '/tmp/c.mdb' select * from T", "T", "/tmp/c.mdb", "T"},
-        {"INSERT INTO [Linhas de Factura] IN '/tmp/o''brien/c.mdb' SELECT * FROM [Linhas de Factura];",
+        {"INSERT INTO [Linhas de Factura] IN '/tmp/o''brien/c.mdb' SELECT * FROM [Linhas de "
+         "Factura];",
          "Linhas de Factura", "/tmp/o'brien/c.mdb", "Linhas de Factura"},
         {"insert into \"a\"\"b\" in 'x' select * from `a``b`", "a\"b", "x", "a`b"},
     };
@@ -54,8 +56,9 @@ TEST(Dialect, ExternalInsertNamesAndPath) {
         EXPECT_EQ(t.external->file, c.file);
         EXPECT_EQ(t.external->source_table, c.source);
     }
-    for (const char* wrong : {"insert into T in 'x' select a from T", "insert into T in x select * from T",
-                              "insert into T in 'x' select * from T where 1"}) {
+    for (const char* wrong :
+         {"insert into T in 'x' select a from T", "insert into T in x select * from T",
+          "insert into T in 'x' select * from T where 1"}) {
         try {
             translate_statement(wrong);
             ADD_FAILURE() << wrong;

@@ -1,12 +1,12 @@
 // The check of a whole database file shared by two connections: it must
 // find what one quick_check of the file finds, pages included.
 #include "engine/whole_file_check.h"
-#include "engine/whole_file_copy.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 
+#include "engine/whole_file_copy.h"
 #include "engine_fixture.h"
 
 namespace pezolva::engine::testing {
@@ -102,7 +102,10 @@ TEST_F(WholeFileCheckTest, FreePagesAreAccountedForThroughTheFreeList) {
     {
         Database db = OpenDatabase(file, false, false, "");
         db.Execute("DELETE FROM grande WHERE id % 2 = 0");
-        ASSERT_GT(db.OpenRecordset("PRAGMA freelist_count").Fields(std::size_t{0}).to_integer().value_or(0),
+        ASSERT_GT(db.OpenRecordset("PRAGMA freelist_count")
+                      .Fields(std::size_t{0})
+                      .to_integer()
+                      .value_or(0),
                   1);
     }
     EXPECT_EQ(QuickCheckOnTwoConnections(file, connect()), std::nullopt);
@@ -114,7 +117,8 @@ TEST_F(WholeFileCheckTest, FreePagesAreAccountedForThroughTheFreeList) {
     const auto root = static_cast<std::uint32_t>(root_of(file, "grande_n"));
     for (int i = 0; i < 4; ++i) bytes[trunk + 8 + i] = static_cast<char>(root >> (24 - 8 * i));
     write(file, bytes);
-    EXPECT_TRUE(QuickCheckOnTwoConnections(file, connect()).has_value()) << "a tree's page listed as free";
+    EXPECT_TRUE(QuickCheckOnTwoConnections(file, connect()).has_value())
+        << "a tree's page listed as free";
 
     bytes = good;
     bytes[39] = static_cast<char>(bytes[39] + 1);

@@ -1,11 +1,12 @@
 // When a snapshot can stand, page for page, for the copy a fill would
 // build from the structure, and what reading its rows finds.
+#include "engine/whole_file_copy.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <initializer_list>
 
-#include "engine/whole_file_copy.h"
 #include "engine_fixture.h"
 
 namespace pezolva::engine::testing {
@@ -18,15 +19,17 @@ const char* const kChild =
 const char* const kIndex = "CREATE INDEX filho_valor ON filho (valor)";
 
 class WholeFileCopyTest : public EngineTest {
-protected:
+  protected:
     Database with(const std::string& name, std::initializer_list<std::string> statements) {
         Database db = make(name);
         for (const std::string& s : statements) db.Execute(s);
         return db;
     }
     static std::string entries(Database& db) {
-        return db.OpenRecordset("SELECT group_concat(type || ' ' || name, ', ') FROM "
-                                "(SELECT type, name FROM sqlite_schema ORDER BY type, name)")
+        return db
+            .OpenRecordset(
+                "SELECT group_concat(type || ' ' || name, ', ') FROM "
+                "(SELECT type, name FROM sqlite_schema ORDER BY type, name)")
             .Fields(std::size_t{0})
             .to_text();
     }
@@ -34,14 +37,13 @@ protected:
 
 TEST_F(WholeFileCopyTest, EntriesBeyondTheStructureAreDroppedAndTheirPagesFreed) {
     Database structure = with("estrutura.ebd", {kParent, kChild, kIndex});
-    Database source = with("instantaneo.db", {kParent, kChild, kIndex,
-                                              "CREATE TABLE registo (nome TEXT UNIQUE, n INTEGER)",
-                                              "CREATE INDEX registo_n ON registo (n)",
-                                              "CREATE VIEW so_pais AS SELECT * FROM pai",
-                                              "CREATE TRIGGER ao_inserir AFTER INSERT ON pai BEGIN "
-                                              "UPDATE registo SET n = n + 1; END",
-                                              "INSERT INTO pai VALUES (1, 'a')",
-                                              "INSERT INTO registo VALUES ('x', 1)"});
+    Database source =
+        with("instantaneo.db",
+             {kParent, kChild, kIndex, "CREATE TABLE registo (nome TEXT UNIQUE, n INTEGER)",
+              "CREATE INDEX registo_n ON registo (n)", "CREATE VIEW so_pais AS SELECT * FROM pai",
+              "CREATE TRIGGER ao_inserir AFTER INSERT ON pai BEGIN "
+              "UPDATE registo SET n = n + 1; END",
+              "INSERT INTO pai VALUES (1, 'a')", "INSERT INTO registo VALUES ('x', 1)"});
     const std::optional<std::int64_t> free_pages = KeepStructureDefinitions(source, structure);
     ASSERT_TRUE(free_pages.has_value());
     EXPECT_GT(*free_pages, 0) << "the register's table and indexes are free pages now";
@@ -56,12 +58,14 @@ TEST_F(WholeFileCopyTest, AnyOtherDifferenceLeavesTheSnapshotAsItWas) {
         std::vector<std::string> source;  // beside the structure's pai
     };
     const std::vector<Case> cases = {
-        {"a column more", {"CREATE TABLE filho (id INTEGER PRIMARY KEY, id_pai INTEGER REFERENCES pai(id), "
-                           "valor NUMERIC, extra TEXT, UNIQUE (id_pai, valor))",
-                           kIndex}},
-        {"the same table spelt otherwise", {"CREATE TABLE filho (id INTEGER PRIMARY KEY, id_pai INTEGER "
-                                            "REFERENCES pai(id), valor numeric, UNIQUE (id_pai, valor))",
-                                            kIndex}},
+        {"a column more",
+         {"CREATE TABLE filho (id INTEGER PRIMARY KEY, id_pai INTEGER REFERENCES pai(id), "
+          "valor NUMERIC, extra TEXT, UNIQUE (id_pai, valor))",
+          kIndex}},
+        {"the same table spelt otherwise",
+         {"CREATE TABLE filho (id INTEGER PRIMARY KEY, id_pai INTEGER "
+          "REFERENCES pai(id), valor numeric, UNIQUE (id_pai, valor))",
+          kIndex}},
         {"an index missing", {kChild}},
         {"another index", {kChild, "CREATE INDEX filho_valor ON filho (valor DESC)"}},
         {"statistics of its own", {kChild, kIndex, "ANALYZE"}},
@@ -88,19 +92,22 @@ TEST_F(WholeFileCopyTest, ReadingTheRowsCountsThemAndFindsRowsThatBreakARule) {
         const char* row;  // into filho, beside two good rows
         bool broken;
     };
-    for (const Case& c : {Case{"clean", "INSERT INTO filho VALUES (3, NULL, 4)", false},
-                          Case{"text in a number column", "INSERT INTO filho VALUES (3, 1, 'muito')", true},
-                          Case{"a child without its parent", "INSERT INTO filho VALUES (3, 9, 4)", true}}) {
+    for (const Case& c :
+         {Case{"clean", "INSERT INTO filho VALUES (3, NULL, 4)", false},
+          Case{"text in a number column", "INSERT INTO filho VALUES (3, 1, 'muito')", true},
+          Case{"a child without its parent", "INSERT INTO filho VALUES (3, 9, 4)", true}}) {
         SCOPED_TRACE(c.name);
         const std::string name = std::string(c.name) + ".db";
         {
             // The rows a host wrote with its foreign keys off.
-            Database db = with(name, {kParent, kChild, kIndex, "PRAGMA foreign_keys = OFF", "INSERT INTO pai VALUES (1, 'a')",
-                                      "INSERT INTO filho VALUES (1, 1, 2)", "INSERT INTO filho VALUES (2, 1, 2.5)",
-                                      c.row});
+            Database db =
+                with(name, {kParent, kChild, kIndex, "PRAGMA foreign_keys = OFF",
+                            "INSERT INTO pai VALUES (1, 'a')", "INSERT INTO filho VALUES (1, 1, 2)",
+                            "INSERT INTO filho VALUES (2, 1, 2.5)", c.row});
         }
         std::vector<std::string> told;
-        const CheckedScan read = CheckAndScanRows(path(name), "", [&](const std::string& t) { told.push_back(t); });
+        const CheckedScan read =
+            CheckAndScanRows(path(name), "", [&](const std::string& t) { told.push_back(t); });
         const RuleScan& scan = read.rows;
         EXPECT_EQ(scan.rule_broken, c.broken);
         EXPECT_EQ(read.damage, std::nullopt);
@@ -109,7 +116,8 @@ TEST_F(WholeFileCopyTest, ReadingTheRowsCountsThemAndFindsRowsThatBreakARule) {
         if (c.broken) continue;
         for (const TableRows& t : scan.tables) EXPECT_EQ(t.rows, t.name == "pai" ? 1 : 3) << t.name;
         std::sort(told.begin(), told.end());
-        EXPECT_EQ(told, (std::vector<std::string>{"filho", "pai"})) << "each table told once, when done";
+        EXPECT_EQ(told, (std::vector<std::string>{"filho", "pai"}))
+            << "each table told once, when done";
     }
 }
 
@@ -122,24 +130,29 @@ TEST_F(WholeFileCopyTest, AnOrphanIsFoundWhetherOrNotAnIndexGivesTheKeysInOrder)
         const char* child;
         bool broken;
     };
-    const std::string parent = "CREATE TABLE pai (a INTEGER, b TEXT, id INTEGER PRIMARY KEY, UNIQUE (a, b))";
+    const std::string parent =
+        "CREATE TABLE pai (a INTEGER, b TEXT, id INTEGER PRIMARY KEY, UNIQUE (a, b))";
     for (const Case& c :
          {Case{"indexed", "INSERT INTO filho VALUES (1, 1, 1, 'x'), (2, 2, 2, 'y')", false},
           Case{"indexed orphan", "INSERT INTO filho VALUES (1, 1, 1, 'x'), (2, 3, 2, 'y')", true},
-          Case{"indexed composite orphan", "INSERT INTO filho VALUES (1, 1, 1, 'x'), (2, 2, 2, 'x')", true},
+          Case{"indexed composite orphan",
+               "INSERT INTO filho VALUES (1, 1, 1, 'x'), (2, 2, 2, 'x')", true},
           Case{"composite orphan", "INSERT INTO filho VALUES (1, 1, 1, 'x'), (2, 2, 2, 'x')", true},
-          Case{"plain orphan", "INSERT INTO filho VALUES (1, 1, 1, 'x'), (2, 2, 2, 'y'), (3, NULL, 9, 'z')", true}}) {
+          Case{"plain orphan",
+               "INSERT INTO filho VALUES (1, 1, 1, 'x'), (2, 2, 2, 'y'), (3, NULL, 9, 'z')",
+               true}}) {
         SCOPED_TRACE(c.name);
         const bool indexed = std::string(c.name).rfind("indexed", 0) == 0;
         const std::string name = std::string(c.name) + ".db";
         {
-            Database db = with(name, {parent,
-                                      std::string("CREATE TABLE filho (id INTEGER PRIMARY KEY, id_pai INTEGER "
-                                                  "REFERENCES pai(id), a INTEGER, b TEXT, FOREIGN KEY (a, b) "
-                                                  "REFERENCES pai (a, b)") +
-                                          (indexed ? ", UNIQUE (id_pai, id), UNIQUE (a, b, id))" : ")"),
-                                      "PRAGMA foreign_keys = OFF",
-                                      "INSERT INTO pai VALUES (1, 'x', 1), (2, 'y', 2)", c.child});
+            Database db = with(
+                name, {parent,
+                       std::string("CREATE TABLE filho (id INTEGER PRIMARY KEY, id_pai INTEGER "
+                                   "REFERENCES pai(id), a INTEGER, b TEXT, FOREIGN KEY (a, b) "
+                                   "REFERENCES pai (a, b)") +
+                           (indexed ? ", UNIQUE (id_pai, id), UNIQUE (a, b, id))" : ")"),
+                       "PRAGMA foreign_keys = OFF",
+                       "INSERT INTO pai VALUES (1, 'x', 1), (2, 'y', 2)", c.child});
         }
         const CheckedScan read = CheckAndScanRows(path(name), "");
         EXPECT_EQ(read.rows.rule_broken, c.broken);
@@ -149,8 +162,11 @@ TEST_F(WholeFileCopyTest, AnOrphanIsFoundWhetherOrNotAnIndexGivesTheKeysInOrder)
 
 TEST_F(WholeFileCopyTest, AKeyToATableThatIsNotThereCountsAsBroken) {
     {
-        Database db = with("orfao.db", {"PRAGMA foreign_keys = OFF", "CREATE TABLE filho (id INTEGER PRIMARY KEY, id_pai REFERENCES ninguem(id))",
-                                        "INSERT INTO filho VALUES (1, NULL)"});
+        Database db =
+            with("orfao.db",
+                 {"PRAGMA foreign_keys = OFF",
+                  "CREATE TABLE filho (id INTEGER PRIMARY KEY, id_pai REFERENCES ninguem(id))",
+                  "INSERT INTO filho VALUES (1, NULL)"});
     }
     EXPECT_TRUE(CheckAndScanRows(path("orfao.db"), "").rows.rule_broken);
 }

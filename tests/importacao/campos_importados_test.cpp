@@ -16,9 +16,9 @@ TEST(CamposImportados, EveryTypeOfTheOriginalHasItsCodeAndTextKeepsItsLength) {
         int jet;
         int codigo;
         int tamanho;
-    } casos[] = {{JetSimNao, 1, 1}, {JetByte, 2, 1},  {JetInteiro, 3, 2},  {JetLongo, 4, 4},  {JetMoeda, 5, 8},
-                 {JetSimples, 6, 4}, {JetDuplo, 7, 8}, {JetDataHora, 8, 8}, {JetTexto, 10, 70}, {JetOle, 11, 0},
-                 {JetMemo, 12, 0}};
+    } casos[] = {{JetSimNao, 1, 1},  {JetByte, 2, 1},    {JetInteiro, 3, 2}, {JetLongo, 4, 4},
+                 {JetMoeda, 5, 8},   {JetSimples, 6, 4}, {JetDuplo, 7, 8},   {JetDataHora, 8, 8},
+                 {JetTexto, 10, 70}, {JetOle, 11, 0},    {JetMemo, 12, 0}};
     for (const Caso& c : casos) {
         const engine::Field f = campo_importado({"c", c.jet, 70, false}, false, nota);
         EXPECT_EQ(f.Type(), c.codigo) << c.jet;
@@ -43,7 +43,8 @@ TEST(CamposImportados, AnAutoNumberIsFilledOnlyWhereItIsTheWholeKey) {
 
 TEST(CamposImportados, LiteralsKeepEveryValueExactly) {
     EXPECT_EQ(literal({}), "NULL");
-    EXPECT_EQ(literal({Celula::Tipo::Inteiro, std::numeric_limits<std::int64_t>::max(), 0, {}}), "9223372036854775807");
+    EXPECT_EQ(literal({Celula::Tipo::Inteiro, std::numeric_limits<std::int64_t>::max(), 0, {}}),
+              "9223372036854775807");
     EXPECT_EQ(literal({Celula::Tipo::Real, 0, 0.1, {}}), "0.10000000000000001");
     EXPECT_EQ(literal({Celula::Tipo::Real, 0, std::nan(""), {}}), "NULL");
     EXPECT_EQ(literal({Celula::Tipo::Texto, 0, 0, "d'Ávila"}), "'d''Ávila'");

@@ -1,11 +1,10 @@
 #include "importacao/fonte_mdb.h"
 
 #include <gtest/gtest.h>
-#include "importacao/libmdb.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <algorithm>
 #include <map>
 
 #include "engine/database.h"
@@ -13,6 +12,7 @@
 #include "engine/quoting.h"
 #include "importacao/base_importada.h"
 #include "importacao/erro_importacao.h"
+#include "importacao/libmdb.h"
 #include "support/temp_dir.h"
 
 namespace pezolva::importacao {
@@ -26,9 +26,10 @@ std::string amostra(const std::string& nome) {
     return (fs::path(env && *env ? env : PEZOLVA_JET_SAMPLES) / nome).string();
 }
 
-#define PRECISA_DA_AMOSTRA(nome)                                                                          \
-    if (!fs::exists(amostra(nome))) GTEST_SKIP() << "Sem a amostra Jet " << amostra(nome)                 \
-                                                 << " (a pasta das amostras vem de PEZOLVA_JET_SAMPLES)."
+#define PRECISA_DA_AMOSTRA(nome)                          \
+    if (!fs::exists(amostra(nome)))                       \
+    GTEST_SKIP() << "Sem a amostra Jet " << amostra(nome) \
+                 << " (a pasta das amostras vem de PEZOLVA_JET_SAMPLES)."
 
 // What libmdb itself gives for every cell of a table, through its ordinary
 // bound texts (dates as "%Y-%m-%d %H:%M:%S", a large bind size), by table.
@@ -76,18 +77,26 @@ std::string como_libmdb(const Value& v, int tipo) {
     if (v.is_null()) return "";
     char texto[64];
     switch (tipo) {
-        case MDB_BOOL: return *v.to_boolean() ? "1" : "0";
-        case MDB_FLOAT: std::snprintf(texto, sizeof texto, "%.8g", static_cast<float>(*v.to_real())); return texto;
-        case MDB_DOUBLE: std::snprintf(texto, sizeof texto, "%.16g", *v.to_real()); return texto;
-        case MDB_OLE: return std::to_string(v.text() ? v.text()->size() : 0);
-        case MDB_MONEY: return std::to_string(*engine::currency_scaled(v.to_text()));
+        case MDB_BOOL:
+            return *v.to_boolean() ? "1" : "0";
+        case MDB_FLOAT:
+            std::snprintf(texto, sizeof texto, "%.8g", static_cast<float>(*v.to_real()));
+            return texto;
+        case MDB_DOUBLE:
+            std::snprintf(texto, sizeof texto, "%.16g", *v.to_real());
+            return texto;
+        case MDB_OLE:
+            return std::to_string(v.text() ? v.text()->size() : 0);
+        case MDB_MONEY:
+            return std::to_string(*engine::currency_scaled(v.to_text()));
         case MDB_DATETIME: {
             const std::string iso = v.to_text();
             if (iso.size() == 10) return iso + " 00:00:00";
             if (iso.size() == 8) return "1899-12-30 " + iso;
             return iso;
         }
-        default: return v.to_text();
+        default:
+            return v.to_text();
     }
 }
 
@@ -99,7 +108,9 @@ std::string libmdb_normalizado(const std::string& texto, int tipo) {
 // libmdb leaves a date before day 0 or after day 1e6 unset and prints an
 // impossible day, which is no truth to compare with: such cells, on both
 // sides, are left out of the comparison.
-bool data_impossivel(const std::string& texto) { return texto.size() >= 10 && texto.compare(8, 2, "00") == 0; }
+bool data_impossivel(const std::string& texto) {
+    return texto.size() >= 10 && texto.compare(8, 2, "00") == 0;
+}
 bool fora_do_libmdb(const std::string& iso) {
     return iso < "1899-12-30" || std::stoi(iso.substr(0, iso.find('-'))) > 4637;
 }
@@ -131,7 +142,8 @@ void compara(const LidoPeloLibmdb& lido, engine::Recordset rs, const std::string
     std::sort(importadas.begin(), importadas.end());
     std::sort(esperadas.begin(), esperadas.end());
     ASSERT_EQ(importadas.size(), esperadas.size()) << tabela;
-    for (std::size_t l = 0; l < esperadas.size(); ++l) EXPECT_EQ(importadas[l], esperadas[l]) << tabela << " linha " << l;
+    for (std::size_t l = 0; l < esperadas.size(); ++l)
+        EXPECT_EQ(importadas[l], esperadas[l]) << tabela << " linha " << l;
 }
 
 class FonteMdbTest : public ::testing::TestWithParam<const char*> {};
@@ -150,11 +162,13 @@ TEST_P(FonteMdbTest, EveryCellOfEveryTableIsWhatLibmdbReads) {
         const LidoPeloLibmdb lido = le_com_libmdb(amostra(GetParam()), tabela);
         ASSERT_FALSE(lido.linhas.empty()) << tabela;
         EXPECT_EQ(static_cast<std::size_t>(contagens[tabela]), lido.linhas.size()) << tabela;
-        compara(lido, db.OpenRecordset("SELECT * FROM " + engine::quote_identifier(tabela)), tabela);
+        compara(lido, db.OpenRecordset("SELECT * FROM " + engine::quote_identifier(tabela)),
+                tabela);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Amostras, FonteMdbTest, ::testing::Values("northwind-jet3.mdb", "dates-jet4.mdb"));
+INSTANTIATE_TEST_SUITE_P(Amostras, FonteMdbTest,
+                         ::testing::Values("northwind-jet3.mdb", "dates-jet4.mdb"));
 
 TEST(FonteMdb, TheJet3SampleGivesItsTablesKeysIndexesAndRelations) {
     PRECISA_DA_AMOSTRA("northwind-jet3.mdb");
@@ -171,8 +185,12 @@ TEST(FonteMdb, TheJet3SampleGivesItsTablesKeysIndexesAndRelations) {
     EXPECT_EQ(outros, 24);
     const std::vector<RelacaoJet> relacoes = fonte->relacoes();
     EXPECT_EQ(relacoes.size(), 7u);
-    EXPECT_EQ(std::count_if(relacoes.begin(), relacoes.end(), [](const RelacaoJet& r) { return r.cascata_actualizacoes; }), 1);
-    EXPECT_EQ(std::count_if(relacoes.begin(), relacoes.end(), [](const RelacaoJet& r) { return r.cascata_eliminacoes; }), 1);
+    EXPECT_EQ(std::count_if(relacoes.begin(), relacoes.end(),
+                            [](const RelacaoJet& r) { return r.cascata_actualizacoes; }),
+              1);
+    EXPECT_EQ(std::count_if(relacoes.begin(), relacoes.end(),
+                            [](const RelacaoJet& r) { return r.cascata_eliminacoes; }),
+              1);
     EXPECT_EQ(fonte->palavra_passe(), "");
 }
 
@@ -198,7 +216,8 @@ TEST(FonteMdb, FilesThatAreNotJetOrCannotBeReadAreRefusedByName) {
         abre_fonte_mdb(pasta.file("texto.mdb"));
         ADD_FAILURE();
     } catch (const ErroImportacao& e) {
-        EXPECT_EQ(std::string(e.what()), "O ficheiro " + pasta.file("texto.mdb") + " não é uma base de dados Jet.");
+        EXPECT_EQ(std::string(e.what()),
+                  "O ficheiro " + pasta.file("texto.mdb") + " não é uma base de dados Jet.");
     }
     EXPECT_THROW(abre_fonte_mdb(pasta.file("nao_existe.mdb")), ErroImportacao);
     if (!fs::exists(amostra("northwind-jet3.mdb"))) return;

@@ -8,7 +8,7 @@ namespace pezolva::importacao::testing {
 namespace {
 
 class FonteMemoria final : public FonteJet {
-public:
+  public:
     explicit FonteMemoria(const BaseMemoria& base) : base_(base) {}
     int versao() const override { return base_.versao; }
     std::vector<std::string> tabelas() override {
@@ -23,18 +23,20 @@ public:
         throw ErroImportacao("sem a tabela " + nome);
     }
     std::vector<RelacaoJet> relacoes() override { return base_.relacoes; }
-    void linhas(const std::string& tabela, const std::function<bool(const std::vector<Celula>&)>& linha) override {
+    void linhas(const std::string& tabela,
+                const std::function<bool(const std::vector<Celula>&)>& linha) override {
         const auto it = base_.linhas.find(tabela);
         if (it == base_.linhas.end()) return;
         for (const std::vector<Celula>& l : it->second) {
             if (!linha(l)) return;
-            if (tabela == base_.tabela_ilegivel) throw ErroImportacao("página danificada na tabela " + tabela);
+            if (tabela == base_.tabela_ilegivel)
+                throw ErroImportacao("página danificada na tabela " + tabela);
         }
     }
     std::vector<std::string> outros_objectos() override { return base_.outros; }
     std::optional<std::string> palavra_passe() const override { return base_.palavra_passe; }
 
-private:
+  private:
     const BaseMemoria& base_;
 };
 
@@ -43,7 +45,8 @@ private:
 AbreFonte catalogo(const std::map<std::string, BaseMemoria>& bases) {
     return [&bases](const std::string& caminho) -> std::unique_ptr<FonteJet> {
         const auto it = bases.find(std::filesystem::path(caminho).filename().string());
-        if (it == bases.end()) throw ErroImportacao("O ficheiro " + caminho + " não é uma base de dados Jet.");
+        if (it == bases.end())
+            throw ErroImportacao("O ficheiro " + caminho + " não é uma base de dados Jet.");
         return std::make_unique<FonteMemoria>(it->second);
     };
 }

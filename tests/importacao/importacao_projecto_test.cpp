@@ -19,13 +19,15 @@ using pezolva::testing::write_file;
 
 TabelaJet registo_jet() {
     TabelaJet t{"BUPS", {}, {{"PrimaryKey", {"BUP_NOME_BD"}, true, true, true}}};
-    for (const char* c : {"BUP_NOME_BD", "BUP_CAMINHO_DESTINO", "BUP_ULT_NOME_ESTRUTURA", "BUP_VERSAO", "BUP_PASSWD"}) {
+    for (const char* c : {"BUP_NOME_BD", "BUP_CAMINHO_DESTINO", "BUP_ULT_NOME_ESTRUTURA",
+                          "BUP_VERSAO", "BUP_PASSWD"}) {
         t.colunas.push_back({c, JetTexto, 255, false});
     }
     return t;
 }
 
-std::vector<Celula> linha_registo(const char* base, const char* pasta, const char* estrutura, Celula passwd) {
+std::vector<Celula> linha_registo(const char* base, const char* pasta, const char* estrutura,
+                                  Celula passwd) {
     return {texto(base), texto(pasta), texto(estrutura), texto("030909"), std::move(passwd)};
 }
 
@@ -34,18 +36,21 @@ std::vector<Celula> linha_registo(const char* base, const char* pasta, const cha
 // what the samples lack: Byte, Double, a field named with an accent, a
 // two-field index that is not the key, a Memo over 64 KB, a relation.
 class ImportacaoProjectoTest : public ::testing::Test {
-protected:
-    ImportacaoProjectoTest() : origem(raiz.path() / "Obras"), destino(raiz.path() / "novo" / "Obras") {
+  protected:
+    ImportacaoProjectoTest()
+        : origem(raiz.path() / "Obras"), destino(raiz.path() / "novo" / "Obras") {
         fs::create_directories(origem);
         fs::create_directories(destino.parent_path());
-        for (const char* f : {"Principal.MDB", "dados.mdb", "estr_d.EBD", "dados_2005-05-19_1407.mdb"}) {
+        for (const char* f :
+             {"Principal.MDB", "dados.mdb", "estr_d.EBD", "dados_2005-05-19_1407.mdb"}) {
             write_file((origem / f).string(), "");
         }
         BaseMemoria& principal = bases["Principal.MDB"];
         principal.tabelas = {registo_jet()};
         principal.linhas["BUPS"] = {
             linha_registo("Principal.mdb", "C:\\Projectos\\OBRAS\\copiaseg", "", nulo()),
-            linha_registo("DADOS.MDB", "\\\\servidor\\partilha\\copias", "ESTR_D.ebd", texto("segredo")),
+            linha_registo("DADOS.MDB", "\\\\servidor\\partilha\\copias", "ESTR_D.ebd",
+                          texto("segredo")),
             linha_registo("falta.mdb", "", "", nulo())};
         principal.outros = {"consulta Resumo"};
         bases["dados.mdb"] = dados();
@@ -56,19 +61,27 @@ protected:
     static BaseMemoria dados() {
         BaseMemoria b;
         TabelaJet artigos{"Artigos",
-                          {{"Id", JetLongo, 4, true}, {"Preço", JetDuplo, 8, false}, {"Nível", JetByte, 1, false},
-                           {"Série", JetTexto, 10, false}, {"Número", JetInteiro, 2, false}, {"Notas", JetMemo, 0, false},
+                          {{"Id", JetLongo, 4, true},
+                           {"Preço", JetDuplo, 8, false},
+                           {"Nível", JetByte, 1, false},
+                           {"Série", JetTexto, 10, false},
+                           {"Número", JetInteiro, 2, false},
+                           {"Notas", JetMemo, 0, false},
                            {"Valor", JetMoeda, 8, false}},
-                          {{"PrimaryKey", {"Id"}, true, true, true}, {"SerieNumero", {"Série", "Número"}, false, true, false}}};
-        TabelaJet linhas{"Linhas", {{"Artigo", JetLongo, 4, false}, {"Qtd", JetSimples, 4, false}},
+                          {{"PrimaryKey", {"Id"}, true, true, true},
+                           {"SerieNumero", {"Série", "Número"}, false, true, false}}};
+        TabelaJet linhas{"Linhas",
+                         {{"Artigo", JetLongo, 4, false}, {"Qtd", JetSimples, 4, false}},
                          {{"Artigo", {"Artigo"}, false, false, false}}};
         b.tabelas = {artigos, linhas};
         b.linhas["Artigos"] = {
-            {inteiro(1), real(0.1), inteiro(255), texto("A"), inteiro(-32768), texto(std::string(70000, 'm')),
-             inteiro(std::numeric_limits<std::int64_t>::max())},
-            {inteiro(7), real(-1e300), inteiro(0), texto("A"), inteiro(2), nulo(), inteiro(-125000)}};
+            {inteiro(1), real(0.1), inteiro(255), texto("A"), inteiro(-32768),
+             texto(std::string(70000, 'm')), inteiro(std::numeric_limits<std::int64_t>::max())},
+            {inteiro(7), real(-1e300), inteiro(0), texto("A"), inteiro(2), nulo(),
+             inteiro(-125000)}};
         b.linhas["Linhas"] = {{inteiro(7), real(2.5)}, {inteiro(1), nulo()}};
-        b.relacoes = {{"ArtigosLinhas", "Artigos", "Linhas", {{"Id", "Artigo"}}, true, false, true}};
+        b.relacoes = {
+            {"ArtigosLinhas", "Artigos", "Linhas", {{"Id", "Artigo"}}, true, false, true}};
         return b;
     }
 
@@ -118,7 +131,8 @@ TEST_F(ImportacaoProjectoTest, TheRegistersFilesAreWrittenUnderTheirRealNamesWit
     EXPECT_EQ(r.ficheiros[1].relacoes, 1);
     EXPECT_FALSE(fs::exists(destino / "dados_2005-05-19_1407.mdb"));
 
-    engine::Database db = engine::OpenDatabase((destino / "dados.mdb").string(), false, true, ";pwd=segredo");
+    engine::Database db =
+        engine::OpenDatabase((destino / "dados.mdb").string(), false, true, ";pwd=segredo");
     engine::Recordset rs = db.OpenRecordset("SELECT * FROM Artigos ORDER BY Id");
     EXPECT_EQ(rs["Preço"], Value(0.1));
     EXPECT_EQ(rs["Nível"], Value(std::int64_t{255}));
@@ -140,9 +154,11 @@ TEST_F(ImportacaoProjectoTest, TheRegistersFilesAreWrittenUnderTheirRealNamesWit
     EXPECT_EQ(db.Relations()[0].OnDelete(), "CASCADE");
     // The AutoNumber key is filled by the engine.
     db.Close();
-    engine::Database escrita = engine::OpenDatabase((destino / "dados.mdb").string(), false, false, ";pwd=segredo");
+    engine::Database escrita =
+        engine::OpenDatabase((destino / "dados.mdb").string(), false, false, ";pwd=segredo");
     escrita.Execute("INSERT INTO Artigos (\"Série\", \"Número\") VALUES ('B', 1)");
-    EXPECT_EQ(escrita.OpenRecordset("SELECT max(Id) FROM Artigos").Fields(std::size_t{0}), Value(std::int64_t{8}));
+    EXPECT_EQ(escrita.OpenRecordset("SELECT max(Id) FROM Artigos").Fields(std::size_t{0}),
+              Value(std::int64_t{8}));
     escrita.Close();
     EXPECT_THROW(engine::OpenDatabase((destino / "dados.mdb").string()), engine::EngineError);
 }
@@ -152,12 +168,16 @@ TEST_F(ImportacaoProjectoTest, FoldersInsideTheProjectFollowItAndOthersAreListed
     EXPECT_EQ(r.pastas_a_rever, (std::vector<std::string>{"\\\\servidor\\partilha\\copias"}));
     EXPECT_TRUE(fs::is_directory(destino / "copiaseg"));
     engine::Database db = engine::OpenDatabase((destino / "Principal.MDB").string(), false, true);
-    engine::Recordset rs = db.OpenRecordset("SELECT BUP_CAMINHO_DESTINO FROM BUPS WHERE BUP_NOME_BD = 'Principal.mdb'");
+    engine::Recordset rs = db.OpenRecordset(
+        "SELECT BUP_CAMINHO_DESTINO FROM BUPS WHERE BUP_NOME_BD = 'Principal.mdb'");
     EXPECT_EQ(rs.Fields(std::size_t{0}), Value((destino / "copiaseg").string()));
     // What was not carried is said, with the register's missing database.
     const auto& notas = r.ficheiros[0].nao_transportado;
-    EXPECT_NE(std::find(notas.begin(), notas.end(), "consulta Resumo: não se transporta"), notas.end());
-    EXPECT_NE(std::find(notas.begin(), notas.end(), "BUPS: falta.mdb não existe na pasta de origem"), notas.end());
+    EXPECT_NE(std::find(notas.begin(), notas.end(), "consulta Resumo: não se transporta"),
+              notas.end());
+    EXPECT_NE(
+        std::find(notas.begin(), notas.end(), "BUPS: falta.mdb não existe na pasta de origem"),
+        notas.end());
 }
 
 TEST_F(ImportacaoProjectoTest, RefusalsLeaveNothingWritten) {
@@ -207,7 +227,8 @@ TEST_F(ImportacaoProjectoTest, RowsBreakingARelationFailTheWholeImport) {
 TEST_F(ImportacaoProjectoTest, TheMainDatabaseIsTheOneWithARegister) {
     bases["dados.mdb"].tabelas.push_back(registo_jet());
     EXPECT_EQ(recusa(),
-              "Várias bases de dados têm a tabela BUPS (Principal.MDB, dados.mdb): indique a principal com --main.");
+              "Várias bases de dados têm a tabela BUPS (Principal.MDB, dados.mdb): indique a "
+              "principal com --main.");
     Pedido pedido;
     pedido.principal = "principal.mdb";
     EXPECT_EQ(importa(pedido).ficheiros.front().nome, "Principal.MDB");

@@ -20,7 +20,7 @@ using ::testing::IsEmpty;
 using ::testing::StartsWith;
 
 class ExecucaoTest : public testing::ProjectoFixture {
-protected:
+  protected:
     FimVerificacao executa() {
         engine::Database db = principal();
         return Verificacao(projecto.caminho, estado, relatorio).executa(db);
@@ -50,9 +50,10 @@ TEST_F(ExecucaoTest, DifferencesOfAStructureAreReportedAndTheRunStillReachesTheE
     testproject::apaga_relacao(estr, testproject::kRelacaoTurnos);
     estr.Close();
     EXPECT_EQ(executa(), FimVerificacao::Concluida);
-    EXPECT_THAT(relatorio.erros(), ElementsAre("A relação " + caminho(testproject::kPrincipal) + "!" +
-                                               testproject::kRelacaoTurnos + " não existe na BD " +
-                                               caminho(testproject::kEstruturaPrincipal)));
+    EXPECT_THAT(relatorio.erros(),
+                ElementsAre("A relação " + caminho(testproject::kPrincipal) + "!" +
+                            testproject::kRelacaoTurnos + " não existe na BD " +
+                            caminho(testproject::kEstruturaPrincipal)));
     EXPECT_EQ(relatorio.registo().back(), "Concluido.");
 }
 
@@ -63,8 +64,9 @@ TEST_F(ExecucaoTest, AMissingStructureIsToldByTheCountPassAndStopsTheRunAtItsRow
     const auto linhas = v.carrega_bups(db);
     ASSERT_TRUE(linhas);
     v.conta_objectos(*linhas);
-    EXPECT_THAT(relatorio.erros(), ElementsAre(std::string("O ficheiro ") + testproject::kEstruturaFotos +
-                                               " não foi encontrado. Configure os parâmetros de Backups"));
+    EXPECT_THAT(relatorio.erros(),
+                ElementsAre(std::string("O ficheiro ") + testproject::kEstruturaFotos +
+                            " não foi encontrado. Configure os parâmetros de Backups"));
     EXPECT_EQ(estado.tot_bds, 3);
     EXPECT_GT(estado.tot_geral, estado.tot_tabelas);
 
@@ -72,7 +74,8 @@ TEST_F(ExecucaoTest, AMissingStructureIsToldByTheCountPassAndStopsTheRunAtItsRow
     ASSERT_EQ(relatorio.erros().size(), 1u);
     EXPECT_THAT(relatorio.erros()[0], StartsWith("Não foi possível abrir o ficheiro " +
                                                  caminho(testproject::kEstruturaFotos) + ".\r\n"));
-    EXPECT_THAT(relatorio.registo(), Contains(linha_de(testproject::kPrincipal, testproject::kEstruturaPrincipal)));
+    EXPECT_THAT(relatorio.registo(),
+                Contains(linha_de(testproject::kPrincipal, testproject::kEstruturaPrincipal)));
     EXPECT_THAT(relatorio.registo(), ::testing::Not(Contains(HasSubstr(testproject::kLog))));
 }
 
@@ -83,14 +86,16 @@ TEST_F(ExecucaoTest, RowsThatCannotBeUsedEndTheRunThere) {
         std::string linha;
     };
     const std::vector<Caso> casos = {
-        {"a structure name that is a folder", "BUP_ULT_NOME_ESTRUTURA='outra/'", "A parametrização está mal configurada"},
+        {"a structure name that is a folder", "BUP_ULT_NOME_ESTRUTURA='outra/'",
+         "A parametrização está mal configurada"},
         {"an empty database name", "BUP_NOME_BD=''", "A parametrização está mal configurada"},
         {"a Null structure name", "BUP_ULT_NOME_ESTRUTURA=NULL", "94 - "},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.nome);
-        principal().Execute("update BUPS set BUP_ULT_NOME_ESTRUTURA='" + std::string(testproject::kEstruturaFotos) +
-                            "', BUP_NOME_BD='" + testproject::kFotos + "' where BUP_NOME_BD in ('', '" +
+        principal().Execute("update BUPS set BUP_ULT_NOME_ESTRUTURA='" +
+                            std::string(testproject::kEstruturaFotos) + "', BUP_NOME_BD='" +
+                            testproject::kFotos + "' where BUP_NOME_BD in ('', '" +
                             testproject::kFotos + "')");
         regista(testproject::kFotos, c.atribuicao);
         EXPECT_EQ(executa(), FimVerificacao::Falhou);
@@ -126,9 +131,10 @@ TEST_F(ExecucaoTest, ACancelDuringTheSecondRowStopsThereAndTheCountersShowZero) 
         if (estado.bd_actual == caminho(testproject::kFotos)) estado.a_verificar = false;
     };
     EXPECT_EQ(executa(), FimVerificacao::Interrompida);
-    EXPECT_THAT(relatorio.registo(),
-                ElementsAre(linha_de(testproject::kPrincipal, testproject::kEstruturaPrincipal),
-                            linha_de(testproject::kFotos, testproject::kEstruturaFotos), "Concluido."));
+    EXPECT_THAT(
+        relatorio.registo(),
+        ElementsAre(linha_de(testproject::kPrincipal, testproject::kEstruturaPrincipal),
+                    linha_de(testproject::kFotos, testproject::kEstruturaFotos), "Concluido."));
     EXPECT_EQ(estado.n_geral, 0);
     EXPECT_EQ(estado.n_tabelas, 0);
 }
@@ -138,7 +144,8 @@ TEST_F(ExecucaoTest, AMissingOrEmptyRegisterFailsTheRun) {
     db.Execute("delete * from BUPS");
     Verificacao v(projecto.caminho, estado, relatorio);
     EXPECT_FALSE(v.carrega_bups(db));
-    EXPECT_THAT(relatorio.erros(), ElementsAre("Não foi encontrada a tabela BUPS na base de dados principal."));
+    EXPECT_THAT(relatorio.erros(),
+                ElementsAre("Não foi encontrada a tabela BUPS na base de dados principal."));
     EXPECT_EQ(v.executa(db), FimVerificacao::Falhou);
     EXPECT_THAT(relatorio.erros(), ElementsAre(StartsWith("3021 - ")));
 
@@ -175,9 +182,10 @@ TEST_F(ExecucaoTest, TheRunWithoutAWindowKeepsTheCountPassLines) {
 // The verification opens both files read-only: a structure that cannot be
 // written is verified like any other.
 TEST_F(ExecucaoTest, AReadOnlyStructureIsVerified) {
-    std::filesystem::permissions(p.fotos.estrutura, std::filesystem::perms::owner_write |
-                                                        std::filesystem::perms::group_write |
-                                                        std::filesystem::perms::others_write,
+    std::filesystem::permissions(p.fotos.estrutura,
+                                 std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
                                  std::filesystem::perm_options::remove);
     testing::entrega_ao_utilizador_comum(t.dir.path());
     const int resultado = testing::como_utilizador_comum([&] {

@@ -13,7 +13,7 @@ namespace {
 
 // One side of a comparison over a database made from SQL.
 class LadoTest : public ::testing::Test {
-protected:
+  protected:
     Lado& lado(const std::string& sql) {
         testing::make_database(caminho, sql).Close();
         lado_.emplace(caminho, engine::OpenDatabase(caminho, false, true));
@@ -71,12 +71,14 @@ TEST_F(LadoTest, TotalsCountEveryTableButOnlyTheFieldsAndIndexesOfUserTables) {
     Lado& l = lado(
         "create table MSysAux (a TEXT(5), b TEXT(5)); create index ix_aux on MSysAux(a);"
         "create table p (id INTEGER PRIMARY KEY, n TEXT(5)); create index ix_n on p(n);"
-        "create table f (id INTEGER, pid INTEGER, constraint r foreign key (pid) references p(id));");
+        "create table f (id INTEGER, pid INTEGER, constraint r foreign key (pid) references "
+        "p(id));");
     const Totais t = l.totais();
     EXPECT_EQ(t.tabelas, 3);
     EXPECT_EQ(t.campos, 4);
     // ix_aux is not counted; ix_n and whatever the engine shows for keys are.
-    const std::size_t indices = l.procura_tabela("p")->indices.size() + l.procura_tabela("f")->indices.size();
+    const std::size_t indices =
+        l.procura_tabela("p")->indices.size() + l.procura_tabela("f")->indices.size();
     EXPECT_EQ(t.indices, static_cast<std::int64_t>(indices));
     EXPECT_GE(t.indices, 1);
     EXPECT_EQ(t.relacoes, 1);
@@ -84,20 +86,23 @@ TEST_F(LadoTest, TotalsCountEveryTableButOnlyTheFieldsAndIndexesOfUserTables) {
 }
 
 TEST_F(LadoTest, TheVersionIsTheFirstRowsAndNullReadsAsEmpty) {
-    Lado& com_versao = lado("create table parametros (versao TEXT(20));"
-                            "insert into parametros values ('2.1'); insert into parametros values ('9');");
+    Lado& com_versao = lado(
+        "create table parametros (versao TEXT(20));"
+        "insert into parametros values ('2.1'); insert into parametros values ('9');");
     ASSERT_TRUE(com_versao.abre_versao());
     EXPECT_EQ(com_versao.le_versao(), "2.1");
 
     caminho = dir.file("nula.mdb");
-    Lado& nula = lado("create table parametros (versao TEXT(20)); insert into parametros values (NULL);");
+    Lado& nula =
+        lado("create table parametros (versao TEXT(20)); insert into parametros values (NULL);");
     ASSERT_TRUE(nula.abre_versao());
     EXPECT_EQ(nula.le_versao(), "");
 
     caminho = dir.file("vazia.mdb");
     Lado& vazia = lado("create table parametros (versao TEXT(20));");
     ASSERT_TRUE(vazia.abre_versao());
-    EXPECT_THROW(vazia.le_versao(), engine::EngineError) << "no row: the engine's error, for the pass to report";
+    EXPECT_THROW(vazia.le_versao(), engine::EngineError)
+        << "no row: the engine's error, for the pass to report";
 
     caminho = dir.file("sem.mdb");
     EXPECT_FALSE(lado("create table t (x INTEGER);").abre_versao());

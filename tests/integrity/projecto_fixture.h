@@ -16,7 +16,7 @@ namespace pezolva::testing {
 // A test project (main, photos and log with their structures, no rows) and
 // its register, with the verbs a verification scenario needs.
 class ProjectoFixture : public ::testing::Test {
-protected:
+  protected:
     explicit ProjectoFixture(const std::string& nome_pasta = "proj") {
         testproject::Opcoes opcoes;
         opcoes.linhas = 0;
@@ -32,7 +32,8 @@ protected:
     }
     // Sets columns of a register row ("BUP_X=valor, ...", SQL values).
     void regista(const std::string& nome_bd, const std::string& atribuicoes) {
-        principal().Execute("update BUPS set " + atribuicoes + " where BUP_NOME_BD=" + engine::quote_literal(nome_bd));
+        principal().Execute("update BUPS set " + atribuicoes +
+                            " where BUP_NOME_BD=" + engine::quote_literal(nome_bd));
     }
     std::string caminho(const std::string& nome) { return p.pasta + "/" + nome; }
 

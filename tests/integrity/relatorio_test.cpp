@@ -22,7 +22,9 @@ Diferenca relacao_em_falta() {
 TEST(Relatorio, EachKindOfLineGoesToItsTextsInOrderAndIsShownAsItComes) {
     Relatorio r;
     std::vector<std::pair<std::string, bool>> mostradas;
-    r.ao_registar = [&](const std::string& linha, bool erro) { mostradas.emplace_back(linha, erro); };
+    r.ao_registar = [&](const std::string& linha, bool erro) {
+        mostradas.emplace_back(linha, erro);
+    };
     const std::string diferenca = "A relação /p/brasol.mdb!r não existe na BD /p/brasol.ebd";
 
     r.regista_linha("A verificar base de dados a com b.");
@@ -37,10 +39,12 @@ TEST(Relatorio, EachKindOfLineGoesToItsTextsInOrderAndIsShownAsItComes) {
                                          "3043 - Falha de leitura.", "Concluido."));
     ASSERT_EQ(r.diferencas().size(), 1u);
     EXPECT_EQ(r.diferencas()[0].relacao, "r");
-    EXPECT_THAT(r.falhas(), ElementsAre("3043 - Falha de leitura.")) << "a difference is no failure";
-    EXPECT_THAT(mostradas, ElementsAre(Pair("A verificar base de dados a com b.", false),
-                                       Pair(diferenca, true), Pair("3043 - Falha de leitura.", true),
-                                       Pair("Concluido.", false)));
+    EXPECT_THAT(r.falhas(), ElementsAre("3043 - Falha de leitura."))
+        << "a difference is no failure";
+    EXPECT_THAT(
+        mostradas,
+        ElementsAre(Pair("A verificar base de dados a com b.", false), Pair(diferenca, true),
+                    Pair("3043 - Falha de leitura.", true), Pair("Concluido.", false)));
 }
 
 TEST(Relatorio, ANewRunStartsFromEmptyTexts) {

@@ -12,10 +12,11 @@
 // password `passe` in PEZOLVA_TESTE_PASSE, and returns what it printed:
 // standard output, and standard error too when `com_erros`; "sinal N" is
 // added when a signal ended it, so that an abort shows in the comparison.
-inline std::string corre_anfitriao(const pezolva::testing::TempDir& dir, const std::string& args, bool com_erros,
-                                   const std::string& passe = "") {
-    const std::string comando = "XDG_CONFIG_HOME='" + dir.file("config") + "' PEZOLVA_TESTE_PASSE='" + passe +
-                                "' '" ANFITRIAO "' " + args + (com_erros ? " 2>&1" : " 2>/dev/null");
+inline std::string corre_anfitriao(const pezolva::testing::TempDir& dir, const std::string& args,
+                                   bool com_erros, const std::string& passe = "") {
+    const std::string comando = "XDG_CONFIG_HOME='" + dir.file("config") +
+                                "' PEZOLVA_TESTE_PASSE='" + passe + "' '" ANFITRIAO "' " + args +
+                                (com_erros ? " 2>&1" : " 2>/dev/null");
     FILE* saida = popen(comando.c_str(), "r");
     std::string texto;
     char linha[512];

@@ -27,10 +27,14 @@ void chama(F&& operacao) {
 
 const char* nome_do_arranque(pezolva::operacoes::Arranque a) {
     switch (a) {
-        case pezolva::operacoes::Arranque::Pronto: return "Pronto";
-        case pezolva::operacoes::Arranque::Recusado: return "Recusado";
-        case pezolva::operacoes::Arranque::SemBasePrincipal: return "SemBasePrincipal";
-        case pezolva::operacoes::Arranque::NaoAbre: return "NaoAbre";
+        case pezolva::operacoes::Arranque::Pronto:
+            return "Pronto";
+        case pezolva::operacoes::Arranque::Recusado:
+            return "Recusado";
+        case pezolva::operacoes::Arranque::SemBasePrincipal:
+            return "SemBasePrincipal";
+        case pezolva::operacoes::Arranque::NaoAbre:
+            return "NaoAbre";
     }
     return "?";
 }

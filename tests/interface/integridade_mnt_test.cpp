@@ -1,10 +1,10 @@
 // The verification as a host calls it: the start-up sample, the compact and
 // the full window, and what each gives back.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QPushButton>
 #include <QTimer>
-
-#include <gtest/gtest.h>
 
 #include "integrity/ui/ver_integridade.h"
 #include "interface/estado.h"
@@ -16,10 +16,11 @@
 namespace pezolva {
 namespace {
 
-constexpr const char* kInconsistente = "Existe uma base de dados que não está consistente com a estrutura.";
+constexpr const char* kInconsistente =
+    "Existe uma base de dados que não está consistente com a estrutura.";
 
 class IntegridadeMntTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testproject::Opcoes opcoes;
         opcoes.linhas = 0;
@@ -29,14 +30,17 @@ protected:
     }
     std::string pasta() { return t.dir.file("obras"); }
     bool arranca(bool do_lancador) {
-        std::string c = pasta(), n = "obras", bd = "brasol.mdb", d = "Obras", w = testproject::kPassePrincipal;
+        std::string c = pasta(), n = "obras", bd = "brasol.mdb", d = "Obras",
+                    w = testproject::kPassePrincipal;
         return m.actualiza_path(c, n, bd, d, w, do_lancador);
     }
     void frequencia(const std::string& valor) {
         testproject::abre(p.principal).Execute("update BUPS set n_integridades_bd=" + valor);
     }
     // A table the log's structure has and the log lacks.
-    void estrutura_diferente() { testproject::abre_estrutura(p.log).Execute("create table so_na_estrutura (x INTEGER)"); }
+    void estrutura_diferente() {
+        testproject::abre_estrutura(p.log).Execute("create table so_na_estrutura (x INTEGER)");
+    }
     bool avisou() {
         for (const Message& msg : t.dialogs.shown()) {
             if (msg.text.rfind(kInconsistente, 0) == 0) return true;

@@ -1,10 +1,10 @@
 // The start-up reminder as a host calls it: the question, and where each
 // answer leads.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QPushButton>
 #include <QTimer>
-
-#include <gtest/gtest.h>
 
 #include "backup/ui/conf_copias.h"
 #include "interface/estado.h"
@@ -19,7 +19,7 @@ namespace pezolva {
 namespace {
 
 class LembreteMntTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testproject::cria_projecto(pasta());
         t.settings.save("obras", "setup", "ORIGEM", "PRINCIPAL");
@@ -131,8 +131,9 @@ TEST_F(LembreteMntTest, TheWindowsCopiesGoOffSiteWhenItCloses) {
     com_janela([&] { compacta = m.copia_segur_sem_fo(); });
     EXPECT_FALSE(compacta);
     ASSERT_FALSE(t.dialogs.shown().empty());
-    EXPECT_NE(t.dialogs.shown().back().text.find("Não existe um repositório em " + config.repositorio),
-              std::string::npos)
+    EXPECT_NE(
+        t.dialogs.shown().back().text.find("Não existe um repositório em " + config.repositorio),
+        std::string::npos)
         << t.dialogs.shown().back().text;
 }
 

@@ -1,5 +1,6 @@
 // The component as a host loads it: through the public header and the
 // shared library, with the machine's own services.
+#include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
 
@@ -9,10 +10,8 @@
 #include <sstream>
 #include <string>
 
-#include <gtest/gtest.h>
-
-#include "pezolva/mnt.h"
 #include "anfitriao.h"
+#include "pezolva/mnt.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -48,7 +47,6 @@ TEST(MntLibrary, ActualizaPathRecordsTheProjectInTheUsersSettings) {
     EXPECT_EQ(nome, "obras");
     EXPECT_TRUE(ha_mais);
 }
-
 
 // A host without a QApplication, in a process of its own, and what it
 // prints: the standard output, or the signal that ended it.

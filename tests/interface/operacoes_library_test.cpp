@@ -3,6 +3,8 @@
 // process owns a QApplication (the test runner's), so a scenario here must
 // give the component nothing to ask; what a host without windows sees is
 // run in a process of its own (anfitriao_sem_janelas).
+#include <gtest/gtest.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -12,11 +14,9 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
+#include "anfitriao.h"
 #include "pezolva/demonstracao.h"
 #include "pezolva/operacoes.h"
-#include "anfitriao.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -27,7 +27,7 @@ namespace demo = pezolva::demonstracao;
 // The component reads its settings folder once per process: every test here
 // shares one, made before the first operation.
 class OperacoesLibrary : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         comum = new pezolva::testing::TempDir;
         setenv("XDG_CONFIG_HOME", comum->file("config").c_str(), 1);
@@ -90,7 +90,11 @@ TEST_F(OperacoesLibrary, AStartedProjectIsListedAndFoundWhateverTheCase) {
     EXPECT_EQ(op::lista_projectos().size(), antes);
     // Nor do texts that are not UTF-8, which would leave settings nobody
     // could read again.
-    EXPECT_THROW(op::arranca_projecto({"obras", "ab\xFF" "c", p.pasta, p.nome_bd}, "", false),
+    EXPECT_THROW(op::arranca_projecto({"obras",
+                                       "ab\xFF"
+                                       "c",
+                                       p.pasta, p.nome_bd},
+                                      "", false),
                  pezolva::erro);
     EXPECT_EQ(op::procura_projecto("obras")->descr, "Projecto obras");
 }
@@ -135,7 +139,8 @@ TEST_F(OperacoesLibrary, TheDueDatabasesAreRemindedCopiedWithProgressAndThenNoLo
     for (const std::string& base : kBases) EXPECT_EQ(mostradas.count(base), 1u) << base;
     EXPECT_GT(passos, 0);
     std::size_t copias = 0;
-    for (const std::string& f : ficheiros(p.pasta_copias)) copias += f.size() > 4 && f.substr(f.size() - 4) == ".mdb";
+    for (const std::string& f : ficheiros(p.pasta_copias))
+        copias += f.size() > 4 && f.substr(f.size() - 4) == ".mdb";
     EXPECT_EQ(copias, 3u);
 
     EXPECT_FALSE(op::lembrete().perguntar);

@@ -20,7 +20,7 @@ namespace pezolva::offsite {
 namespace {
 
 class CopiasForaJanelaTest : public RepositorioFixture {
-protected:
+  protected:
     CopiasForaJanelaTest() {
         regista(testproject::kPrincipal,
                 "BUP_ULT_DESTINO=" + engine::quote_literal(pasta_copias()));
@@ -104,7 +104,8 @@ TEST_F(CopiasForaJanelaTest, AnUnreachableRepositoryIsOneLineAndTheLocalCopiesSt
     principal().Execute("create table depois_da_copia (x)");
     processos.falha = [](const PedidoProcesso& p) -> std::optional<ResultadoProcesso> {
         if (testing::ResticFalso::subcomando(p) != "dump") return std::nullopt;
-        return testing::ResticFalso::restic_diz("Fatal: unable to open repository: connection refused\n");
+        return testing::ResticFalso::restic_diz(
+            "Fatal: unable to open repository: connection refused\n");
     };
     janela.lista().setCurrentItem(janela.lista().topLevelItem(linha_de(fora)));
     dialogs.clear();

@@ -16,10 +16,8 @@ namespace {
 
 // A test project whose copies also go to a local repository.
 class EnvioCopiasTest : public RepositorioFixture {
-protected:
-    EnvioCopiasTest() {
-        regista(testproject::kPrincipal, "BUP_N_COPIAS_A_MANTER=2");
-    }
+  protected:
+    EnvioCopiasTest() { regista(testproject::kPrincipal, "BUP_N_COPIAS_A_MANTER=2"); }
     Restic restic() { return Restic(processos, config.repositorio, config.ficheiro_password); }
     ResumoEnvio envia() {
         log.limpa();
@@ -45,7 +43,6 @@ protected:
         t.clock.advance_seconds(60);
         return nome;
     }
-
 };
 
 TEST_F(EnvioCopiasTest, EachNamedCopyGoesOffSiteOnceAndTheRegistersNumberIsKeptThere) {
@@ -160,7 +157,8 @@ TEST_F(EnvioCopiasTest, PruningTakesTheLockAtMostOnceADay) {
     processos.falha = [](const PedidoProcesso& p) -> std::optional<ResultadoProcesso> {
         if (testing::ResticFalso::subcomando(p) != "prune") return std::nullopt;
         return testing::ResticFalso::restic_diz(
-            "unable to create lock in backend: repository is already locked exclusively by PID 7\n");
+            "unable to create lock in backend: repository is already locked exclusively by PID "
+            "7\n");
     };
     envia();
     EXPECT_TRUE(log.sem_erros()) << log.erros();

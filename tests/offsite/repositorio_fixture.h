@@ -10,7 +10,7 @@ namespace pezolva::offsite {
 // A test project ("Obras, Lda") whose copies also go to a new local
 // repository in the test's folder, with restic watched by `processos`.
 class RepositorioFixture : public testing::BackupFixture {
-protected:
+  protected:
     RepositorioFixture() {
         projecto.projecto = "Obras, Lda";
         testing::write_file(dir.file("repo.pw"), "segredo-do-repositorio\n");

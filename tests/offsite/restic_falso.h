@@ -12,7 +12,7 @@ namespace pezolva::testing {
 // The real programs, watched: every request is kept, and `falha` (when
 // set) answers in restic's place for the requests it chooses.
 class ResticFalso : public offsite::Processos {
-public:
+  public:
     offsite::ResultadoProcesso corre(const offsite::PedidoProcesso& p) override {
         pedidos.push_back(p);
         if (falha) {

@@ -1,16 +1,15 @@
 // The same driver against an "sftp:" repository, through an sshd this test
 // starts on the loopback address with host and client keys of its own.
 #include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/socket.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
@@ -49,7 +48,7 @@ bool aceita_ligacoes(int porta) {
 }
 
 class ResticSftpTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (::access(kSshd, X_OK) != 0) GTEST_SKIP() << "sem sshd (pacote openssh-server)";
         if (::geteuid() != 0) GTEST_SKIP() << "o sshd de teste precisa de correr como root";
@@ -61,9 +60,9 @@ protected:
                   0);
         porta = porta_livre();
         testing::write_file(dir.file("sshd_config"),
-                            "Port " + std::to_string(porta) + "\nListenAddress 127.0.0.1\nHostKey " +
-                                dir.file("anfitriao") + "\nAuthorizedKeysFile " +
-                                dir.file("autorizadas") +
+                            "Port " + std::to_string(porta) +
+                                "\nListenAddress 127.0.0.1\nHostKey " + dir.file("anfitriao") +
+                                "\nAuthorizedKeysFile " + dir.file("autorizadas") +
                                 "\nStrictModes no\nUsePAM no\nPasswordAuthentication no\n"
                                 "KbdInteractiveAuthentication no\nPidFile none\n"
                                 "Subsystem sftp internal-sftp\nLogLevel QUIET\n");

@@ -1,7 +1,7 @@
 #include "offsite/restic.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,7 +14,7 @@ namespace pezolva::offsite {
 namespace {
 
 class ResticTest : public ::testing::Test {
-protected:
+  protected:
     ResticTest() {
         testing::write_file(password, "cavalo-correcto-bateria\n");
         testing::write_file(errada, "outra\n");
@@ -51,7 +51,8 @@ TEST_F(ResticTest, RealResticsFailuresAreToldApartAndSaidInPortuguese) {
     try {
         restic(repo, errada).abre();
     } catch (const ErroRestic& e) {
-        EXPECT_STREQ(e.what(), ("A palavra-passe do repositório " + repo + " está errada.").c_str());
+        EXPECT_STREQ(e.what(),
+                     ("A palavra-passe do repositório " + repo + " está errada.").c_str());
         EXPECT_NE(e.detalhe().find("wrong password"), std::string::npos);
     }
 }
@@ -92,22 +93,22 @@ TEST_F(ResticTest, SendListForgetAndFetchAgainstARealRepository) {
     r.init();
     const std::string f = dir.file("brasol200505191407.mdb");
     testing::write_file(f, std::string(200000, 'x'));
-    const Envio primeiro = r.envia(f, {"pezolva", "bd=brasol", "carimbo=200505191407"},
-                                   "2005-05-19 14:07:00");
+    const Envio primeiro =
+        r.envia(f, {"pezolva", "bd=brasol", "carimbo=200505191407"}, "2005-05-19 14:07:00");
     EXPECT_GT(primeiro.bytes_novos, 0u);
     EXPECT_EQ(primeiro.bytes, 200000u);
     // The same bytes again cost (almost) nothing: restic deduplicates.
-    const Envio segundo = r.envia(f, {"pezolva", "bd=brasol", "carimbo=200505191408"},
-                                  "2005-05-19 14:08:00");
+    const Envio segundo =
+        r.envia(f, {"pezolva", "bd=brasol", "carimbo=200505191408"}, "2005-05-19 14:08:00");
     EXPECT_LT(segundo.bytes_novos, primeiro.bytes_novos / 10);
     EXPECT_EQ(r.lista({"pezolva", "bd=brasol"}).size(), 2u);
     EXPECT_EQ(r.lista({"pezolva", "bd=outra"}).size(), 0u);
     r.esquece({"pezolva", "bd=brasol"}, 1, false);
     const auto ficou = r.lista({"pezolva"});
     ASSERT_EQ(ficou.size(), 1u);
-    EXPECT_NE(std::find(ficou[0].etiquetas.begin(), ficou[0].etiquetas.end(),
-                        "carimbo=200505191408"),
-              ficou[0].etiquetas.end())
+    EXPECT_NE(
+        std::find(ficou[0].etiquetas.begin(), ficou[0].etiquetas.end(), "carimbo=200505191408"),
+        ficou[0].etiquetas.end())
         << "the newest by the copy's own time is kept";
     testing::write_file(dir.file("trazida"), "");
     const int fd = ::open(dir.file("trazida").c_str(), O_WRONLY | O_TRUNC);
@@ -118,10 +119,13 @@ TEST_F(ResticTest, SendListForgetAndFetchAgainstARealRepository) {
 }
 
 TEST(ClassificaTest, TheRepositoryFullAndLockedAreRecognised) {
-    EXPECT_EQ(classifica("Fatal: unable to save snapshot: write /r/data/ab/x: no space left on device"),
-              Falha::Cheio);
-    EXPECT_EQ(classifica("unable to create lock in backend: repository is already locked exclusively by PID 4"),
-              Falha::Bloqueado);
+    EXPECT_EQ(
+        classifica("Fatal: unable to save snapshot: write /r/data/ab/x: no space left on device"),
+        Falha::Cheio);
+    EXPECT_EQ(
+        classifica(
+            "unable to create lock in backend: repository is already locked exclusively by PID 4"),
+        Falha::Bloqueado);
     EXPECT_EQ(classifica("Fatal: something else entirely"), Falha::Outra);
 }
 

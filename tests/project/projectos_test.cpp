@@ -6,14 +6,13 @@
 #include <thread>
 
 #include "engine/error.h"
-
 #include "support/fixtures.h"
 
 namespace pezolva {
 namespace {
 
 class ProjectosTest : public ::testing::Test {
-protected:
+  protected:
     std::string nomes() { return t.settings.get("ZOLVA", "Projectos", "Nomes", "<nada>"); }
     void regista(const std::string& nome, const std::string& caminho = "/dados/p/") {
         regista_projecto(t.settings, actual, caminho, nome, "brasol.mdb", "descr " + nome,
@@ -61,8 +60,8 @@ TEST_F(ProjectosTest, BackupFlagOfANewProjectComesFromTheHostsOrigin) {
 
 TEST_F(ProjectosTest, BackupFlagIsReadLeniently) {
     regista("p");
-    const std::pair<const char*, bool> cases[] = {
-        {"TRUE", true}, {"false", false}, {"0", false}, {"-1", true}, {"talvez", true}, {"", true}};
+    const std::pair<const char*, bool> cases[] = {{"TRUE", true}, {"false", false}, {"0", false},
+                                                  {"-1", true},   {"talvez", true}, {"", true}};
     for (const auto& [text, expected] : cases) {
         t.settings.save("ZOLVA", "p", "faz_copias", text);
         regista("p");
@@ -145,7 +144,6 @@ TEST_F(ProjectosTest, CancellingTheChoiceLeavesTheOutputsUnchanged) {
     EXPECT_EQ(nome, "antes");
 }
 
-
 // Two programs registering projects at once: a registration is one
 // read-modify-write of the settings, so every name and every section stays.
 TEST_F(ProjectosTest, TwoProgramsRegisteringAtOnceLoseNoName) {
@@ -173,8 +171,8 @@ TEST_F(ProjectosTest, TwoProgramsRegisteringAtOnceLoseNoName) {
 TEST_F(ProjectosTest, NamesTheSettingsCannotKeepAreRefused) {
     regista("obras");
     const std::string antes = testing::read_file(t.settings.file_of("ZOLVA"));
-    for (const char* nome : {"", " ", "obras]\n[brasol", "a;b", "[obras]", "linha\nnova",
-                                   "fim\r", " obras", "obras "}) {
+    for (const char* nome : {"", " ", "obras]\n[brasol", "a;b", "[obras]", "linha\nnova", "fim\r",
+                             " obras", "obras "}) {
         try {
             regista(nome, "/outra");
             ADD_FAILURE() << "aceite: '" << nome << "'";

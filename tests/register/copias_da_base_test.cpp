@@ -136,9 +136,11 @@ TEST(CarimboDeCopia, TheTwoReadingsOfACopysName) {
              Leitura{"brasol?.mdb", "brasolx200505191407.mdb", nullptr, nullptr},
          }) {
         SCOPED_TRACE(std::string(c.nome_bd) + " / " + c.ficheiro);
-        for (const auto& [leitura, esperado] : {std::pair{LeituraCopia::ParaApagar, c.para_apagar},
-                                                std::pair{LeituraCopia::ParaListar, c.para_listar}}) {
-            const std::optional<std::string> carimbo = carimbo_de_copia(c.nome_bd, c.ficheiro, leitura);
+        for (const auto& [leitura, esperado] :
+             {std::pair{LeituraCopia::ParaApagar, c.para_apagar},
+              std::pair{LeituraCopia::ParaListar, c.para_listar}}) {
+            const std::optional<std::string> carimbo =
+                carimbo_de_copia(c.nome_bd, c.ficheiro, leitura);
             if (esperado == nullptr) {
                 EXPECT_FALSE(carimbo.has_value()) << *carimbo;
             } else {

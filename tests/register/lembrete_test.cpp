@@ -15,7 +15,7 @@ const DateTime kAgora{2005, 5, 19, 14, 7, 0};
 
 // A register with the three default rows of a brasol project.
 class LembreteTest : public ::testing::Test {
-protected:
+  protected:
     LembreteTest() {
         ProjectoActual p;
         p.caminho = t.dir.str();
@@ -23,8 +23,8 @@ protected:
         EXPECT_TRUE(cria_bups(db, p, t.dialogs));
     }
     void muda(const std::string& nome, const std::string& atribuicoes) {
-        db.Execute("update BUPS set " + atribuicoes + " where BUP_NOME_BD=" +
-                   engine::quote_literal(nome));
+        db.Execute("update BUPS set " + atribuicoes +
+                   " where BUP_NOME_BD=" + engine::quote_literal(nome));
     }
     bool pergunta() {
         engine::Recordset rs = db.OpenRecordset("BUPS");

@@ -12,7 +12,7 @@ namespace {
 // A main database with a small register of the old format (no integrity
 // frequency column).
 class RegistoBupsTest : public ::testing::Test {
-protected:
+  protected:
     RegistoBupsTest() {
         projecto.caminho = dir.str();
         projecto.nome_bd = "p.mdb";

@@ -1,8 +1,9 @@
 // The register check as a host start runs it: through mnt::actualiza_path,
 // on real database files, with scripted dialogs.
-#include <sys/stat.h>
+#include "register/valida_bups.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <barrier>
 #include <filesystem>
@@ -13,7 +14,6 @@
 #include "interface/estado.h"
 #include "pezolva/mnt.h"
 #include "register/bups.h"
-#include "register/valida_bups.h"
 #include "support/databases.h"
 #include "support/fixtures.h"
 
@@ -21,7 +21,7 @@ namespace pezolva {
 namespace {
 
 class ValidaBupsTest : public ::testing::Test {
-protected:
+  protected:
     std::string pasta() { return t.dir.file("proj"); }
     std::string caminho(const std::string& nome) { return pasta() + "/" + nome; }
 
@@ -112,8 +112,9 @@ TEST_F(ValidaBupsTest, OtherProjectsGetAnEmptyRegisterAndKeepTheirVersion) {
         engine::Database db = abre("quesim.mdb", "");
         EXPECT_EQ(db.OpenRecordset("BUPS").RecordCount(), 0);
         EXPECT_TRUE(db.TableDef("BUPS").Indexes()["PrimaryKey"].Primary());
-        db.Execute("insert into BUPS (BUP_NOME_BD, BUP_VERSAO, BUP_CAMINHO_DESTINO) values "
-                   "('quesim.mdb', '030909', '/algures')");
+        db.Execute(
+            "insert into BUPS (BUP_NOME_BD, BUP_VERSAO, BUP_CAMINHO_DESTINO) values "
+            "('quesim.mdb', '030909', '/algures')");
     }
     EXPECT_TRUE(arranca("quesim.mdb", false, ""));
     engine::Database db = abre("quesim.mdb", "");
@@ -178,7 +179,8 @@ TEST_F(ValidaBupsTest, WithoutACompactionToolAnUnopenableDatabaseFailsTheStart) 
     EXPECT_FALSE(arranca("brasol.mdb"));
     ASSERT_EQ(t.dialogs.shown().size(), 2u);
     EXPECT_EQ(t.dialogs.shown()[0].text,
-              "Não foi encontrado o ficheiro jetcomp.exe, que é necessário para compactar a base de dados.");
+              "Não foi encontrado o ficheiro jetcomp.exe, que é necessário para compactar a base "
+              "de dados.");
     EXPECT_EQ(t.dialogs.shown()[1].text,
               "Não foi possível compactar a base de dados brasol.mdb. Por favor contacte a "
               "assistência técnica.");
@@ -187,7 +189,8 @@ TEST_F(ValidaBupsTest, WithoutACompactionToolAnUnopenableDatabaseFailsTheStart) 
 // The recovery at start-up: a damaged main database is offered to the
 // compaction, which asks first; a repair that fails (or is refused) leaves
 // the start failed, never reported as a success.
-TEST_F(ValidaBupsTest, ADamagedMainDatabaseIsCompactedAfterTheQuestionAndAFailedRepairFailsTheStart) {
+TEST_F(ValidaBupsTest,
+       ADamagedMainDatabaseIsCompactedAfterTheQuestionAndAFailedRepairFailsTheStart) {
     create_directories(t.files, pasta());
     std::filesystem::create_symlink(JETCOMP, caminho("jetcomp"));
     const std::string danificada = std::string(4096, 'x');
@@ -196,10 +199,12 @@ TEST_F(ValidaBupsTest, ADamagedMainDatabaseIsCompactedAfterTheQuestionAndAFailed
     t.dialogs.queue_answer(Answer::Yes);
     EXPECT_FALSE(arranca("brasol.mdb"));
     ASSERT_EQ(t.dialogs.shown().size(), 2u);
-    EXPECT_EQ(t.dialogs.shown()[0].text.rfind("A base de dados brasol.mdb está bloqueada. Por favor, saia do proj ", 0),
+    EXPECT_EQ(t.dialogs.shown()[0].text.rfind(
+                  "A base de dados brasol.mdb está bloqueada. Por favor, saia do proj ", 0),
               0u);
     EXPECT_EQ(t.dialogs.shown()[1].text,
-              "Não foi possível executar a reparação da base de dados brasol.mdb. Verifique que não está nenhum "
+              "Não foi possível executar a reparação da base de dados brasol.mdb. Verifique que "
+              "não está nenhum "
               "utilizador ligado, reinicie o computador, e tente de novo.");
     EXPECT_EQ(testing::read_file(caminho("brasol.mdb")), danificada);
 
@@ -243,7 +248,6 @@ TEST_F(ValidaBupsTest, AMigrationThatKeepsFailingLeavesTheRegisterAsItWas) {
     EXPECT_EQ(db.OpenRecordset("BUPS").RecordCount(), 3);
     EXPECT_TRUE(db.TableDef("BUPS").Indexes()["PrimaryKey"].Primary());
 }
-
 
 // A wrong password is not damage: the engine's message, a failed start, and
 // no repair of any kind (the file keeps its bytes).
@@ -289,8 +293,8 @@ TEST_F(ValidaBupsTest, TwoFirstStartsAtOnceBothSucceed) {
             EXPECT_FALSE(inconsistente[i]) << "ronda " << ronda;
             EXPECT_EQ(mensagens[i], 0u) << "ronda " << ronda;
         }
-        engine::Database db = engine::OpenDatabase(pasta_ronda + "/brasol.mdb", false, false,
-                                                   ";pwd=kqa730418");
+        engine::Database db =
+            engine::OpenDatabase(pasta_ronda + "/brasol.mdb", false, false, ";pwd=kqa730418");
         engine::Recordset rs = db.OpenRecordset("BUPS");
         EXPECT_EQ(rs.RecordCount(), 3) << "ronda " << ronda;
         EXPECT_EQ(rs["BUP_VERSAO"].to_text(), "030930");

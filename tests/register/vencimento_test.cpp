@@ -12,8 +12,8 @@ TEST(CopiaDevida, OneDayIsDueExactlyAt86400Seconds) {
     EXPECT_TRUE(copia_devida(1, data, Value(DateTime{1899, 12, 30, 14, 7, 0}), kAgora));
     EXPECT_FALSE(copia_devida(1, data, Value(DateTime{1899, 12, 30, 14, 7, 1}), kAgora));
     // 30 hours ago with an interval of 1 day: due (the next calendar day is not waited for).
-    EXPECT_TRUE(copia_devida(1, Value(DateTime{2005, 5, 18}), Value(DateTime{1899, 12, 30, 8, 7, 0}),
-                             kAgora));
+    EXPECT_TRUE(copia_devida(1, Value(DateTime{2005, 5, 18}),
+                             Value(DateTime{1899, 12, 30, 8, 7, 0}), kAgora));
 }
 
 TEST(CopiaDevida, NeverCopiedCountsFromTheYear2000) {

@@ -17,8 +17,10 @@ class OndeProcurarTest : public testing::BackupFixture {};
 
 TEST_F(OndeProcurarTest, TheProjectFolderThenEachLastDestinationOnce) {
     {
-        engine::Database db = engine::OpenDatabase(projecto.base_principal(), false, false, projecto.ligacao());
-        db.Execute("update BUPS set BUP_ULT_DESTINO = '/copias/A' where BUP_NOME_BD = 'brasol.mdb'");
+        engine::Database db =
+            engine::OpenDatabase(projecto.base_principal(), false, false, projecto.ligacao());
+        db.Execute(
+            "update BUPS set BUP_ULT_DESTINO = '/copias/A' where BUP_NOME_BD = 'brasol.mdb'");
         db.Execute("update BUPS set BUP_ULT_DESTINO = '/COPIAS/a' where BUP_NOME_BD = 'log.mdb'");
     }
     const OndeProcurar onde = onde_procurar(projecto);
@@ -43,7 +45,8 @@ TEST_F(OndeProcurarTest, ADamagedMainDatabaseIsRestoredFromTheCopiesFolder) {
     EXPECT_EQ(repoe_copia(files, {join_path(c.caminho, c.nome_fich), projecto.caminho, c.bd,
                                   onde.ligacoes.at(projecto.nome_bd), 7}),
               std::nullopt);
-    engine::Database db = engine::OpenDatabase(projecto.base_principal(), false, true, projecto.ligacao());
+    engine::Database db =
+        engine::OpenDatabase(projecto.base_principal(), false, true, projecto.ligacao());
     EXPECT_FALSE(db.OpenRecordset("select * from BUPS").IsEOF());
 }
 

@@ -157,8 +157,8 @@ TEST_F(ReporCopiasTest, AnUnreadableRegisterIsToldOnceAndTheMainDatabaseCanStill
 // start in between: a register that could not be carried is made at once.
 TEST_F(ReporCopiasTest, AMainDatabaseWhoseRegisterCouldNotBeCarriedGetsAFreshOneAtOnce) {
     {
-        engine::Database copia = engine::OpenDatabase(pasta_copias() + "/brasol200505191407.mdb", false, false,
-                                                      projecto.ligacao());
+        engine::Database copia = engine::OpenDatabase(pasta_copias() + "/brasol200505191407.mdb",
+                                                      false, false, projecto.ligacao());
         copia.Execute("drop table BUPS");  // as the backup makes them
     }
     testing::write_file(projecto.base_principal(), std::string(8192, '\0'));  // damaged

@@ -42,17 +42,20 @@ class ReposicaoTest : public ::testing::Test {
     }
     std::optional<std::string> repoe(const std::string& nome = "brasol", bool principal = false,
                                      bool* registo_recriado = nullptr) {
-        return repoe_copia(files,
-                           {copia(), dir.file("proj"), nome, std::string(";pwd=") + kPasse, 42, principal},
-                           registo_recriado);
+        return repoe_copia(
+            files, {copia(), dir.file("proj"), nome, std::string(";pwd=") + kPasse, 42, principal},
+            registo_recriado);
     }
     // The register's rows, in order, one text each; empty when there is none.
     std::vector<std::string> registo(const std::string& caminho) {
-        engine::Database db = engine::OpenDatabase(caminho, false, true, std::string(";pwd=") + kPasse);
+        engine::Database db =
+            engine::OpenDatabase(caminho, false, true, std::string(";pwd=") + kPasse);
         std::vector<std::string> linhas;
-        for (auto r = db.OpenRecordset("select BUP_NOME_BD, BUP_PASSWD, BUP_N_COPIAS_A_MANTER from bups order by 1");
+        for (auto r = db.OpenRecordset(
+                 "select BUP_NOME_BD, BUP_PASSWD, BUP_N_COPIAS_A_MANTER from bups order by 1");
              !r.IsEOF(); r.MoveNext()) {
-            linhas.push_back(r.Fields(std::size_t{0}).to_text() + "|" + r.Fields(std::size_t{1}).to_text() + "|" +
+            linhas.push_back(r.Fields(std::size_t{0}).to_text() + "|" +
+                             r.Fields(std::size_t{1}).to_text() + "|" +
                              r.Fields(std::size_t{2}).to_text());
         }
         return linhas;

@@ -1,14 +1,12 @@
 #include "restore/reposicao.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
 #include <csignal>
-
 #include <filesystem>
-
-#include <sqlite3.h>
 
 #include "engine/database.h"
 #include "engine/interruption.h"
@@ -117,8 +115,11 @@ TEST_F(ReposicaoTest, WhereNamesCannotBeSwappedTheOldDatabaseIsSetAsideThenRemov
 
 TEST_F(ReposicaoTest, TheMainDatabaseKeepsItsRegisterOrSaysItIsMadeAnew) {
     {
-        engine::Database db = engine::OpenDatabase(bd(), false, false, std::string(";pwd=") + kPasse);
-        db.Execute("CREATE TABLE bups (BUP_NOME_BD TEXT(50), BUP_PASSWD TEXT(20), BUP_N_COPIAS_A_MANTER SMALLINT)");
+        engine::Database db =
+            engine::OpenDatabase(bd(), false, false, std::string(";pwd=") + kPasse);
+        db.Execute(
+            "CREATE TABLE bups (BUP_NOME_BD TEXT(50), BUP_PASSWD TEXT(20), BUP_N_COPIAS_A_MANTER "
+            "SMALLINT)");
         db.Execute("CREATE UNIQUE INDEX PrimaryKey ON bups (BUP_NOME_BD)");
         db.Execute("INSERT INTO bups VALUES ('brasol.mdb', NULL, 7), ('fotos.mdb', 'segredo', 3)");
     }
@@ -145,7 +146,8 @@ TEST_F(ReposicaoTest, AFailedUndoLeavesTheOldDatabaseForTheNextRunToPutBack) {
     const auto falha = repoe();
     ASSERT_TRUE(falha);
     EXPECT_NE(falha->find(anterior_reposicao(bd(), 42)), std::string::npos) << *falha;
-    ASSERT_TRUE(std::filesystem::exists(anterior_reposicao(bd(), 42))) << "the only copy was removed";
+    ASSERT_TRUE(std::filesystem::exists(anterior_reposicao(bd(), 42)))
+        << "the only copy was removed";
     EXPECT_EQ(quem(anterior_reposicao(bd(), 42)), "viva");
 
     testing::FaultyFileSystem sem_falhas;
@@ -160,9 +162,11 @@ TEST_F(ReposicaoTest, AFailedUndoLeavesTheOldDatabaseForTheNextRunToPutBack) {
 TEST_F(ReposicaoTest, ADatabaseInTheMiddleOfAnotherProgramsWriteKeepsItsJournalAndIsNotReplaced) {
     sqlite3* outro = nullptr;
     ASSERT_EQ(sqlite3_open(bd().c_str(), &outro), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(outro, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; UPDATE t SET quem = 'a meio'",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(outro,
+                     "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; UPDATE t SET quem = 'a meio'",
+                     nullptr, nullptr, nullptr),
+        SQLITE_OK);
     ASSERT_TRUE(std::filesystem::exists(bd() + "-journal"));
     const std::string diario = testing::read_file(bd() + "-journal");
     const std::string antes = testing::read_file(bd());
@@ -180,9 +184,11 @@ TEST_F(ReposicaoTest, ANewNameTheDiskDidNotConfirmIsAFailureThoughTheCopyStaysIn
     files.fail("sync_folder", 0, EIO);
     const auto falha = repoe();
     ASSERT_TRUE(falha);
-    EXPECT_NE(falha->find("O disco não confirmou o novo nome " + bd()), std::string::npos) << *falha;
+    EXPECT_NE(falha->find("O disco não confirmou o novo nome " + bd()), std::string::npos)
+        << *falha;
     EXPECT_EQ(quem(bd()), "da cópia");
-    for (const std::string& f : ficheiros()) EXPECT_EQ(f.find("pezolva-reposicao"), std::string::npos) << f;
+    for (const std::string& f : ficheiros())
+        EXPECT_EQ(f.find("pezolva-reposicao"), std::string::npos) << f;
 }
 
 TEST_F(ReposicaoTest, AnInterruptionBeforeTheSwapLeavesTheDatabaseAndNoTemporaryFile) {
@@ -201,9 +207,10 @@ TEST_F(ReposicaoTest, AnInterruptionBeforeTheSwapLeavesTheDatabaseAndNoTemporary
 TEST_F(ReposicaoTest, AFolderWhoseFileSystemKeepsLocksToItselfIsRefused) {
     struct stat st {};
     ASSERT_EQ(::stat(dir.file("proj").c_str(), &st), 0);
-    files.substitute("/proc/self/mountinfo", "40 25 " + std::to_string(major(st.st_dev)) + ":" +
-                                                 std::to_string(minor(st.st_dev)) +
-                                                 " / /mnt/obras rw,nosuid - fuse.sshfs servidor:/obras rw\n");
+    files.substitute("/proc/self/mountinfo",
+                     "40 25 " + std::to_string(major(st.st_dev)) + ":" +
+                         std::to_string(minor(st.st_dev)) +
+                         " / /mnt/obras rw,nosuid - fuse.sshfs servidor:/obras rw\n");
     const std::string antes = testing::read_file(bd());
     const auto falha = repoe();
     ASSERT_TRUE(falha);

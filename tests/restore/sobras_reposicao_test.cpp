@@ -1,7 +1,6 @@
 #include "restore/sobras_reposicao.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,9 +8,9 @@
 #include <filesystem>
 
 #include "engine/lock_file.h"
+#include "reposicao_fixture.h"
 #include "support/fixtures.h"
 #include "support/sem_privilegios.h"
-#include "reposicao_fixture.h"
 
 namespace pezolva::restore {
 namespace {
@@ -61,7 +60,8 @@ TEST_F(SobrasReposicaoTest, LeftoversOfAKilledRestoreAreReclaimedAndTheDatabaseN
             EXPECT_EQ(recupera_reposicoes(files, dir.file("proj")).removed, 0);
             EXPECT_TRUE(std::filesystem::exists(buscado)) << "a live fetch is left alone";
         }
-        EXPECT_EQ(recupera_reposicoes(files, dir.file("proj")).removed, 2) << "the copy and its lock";
+        EXPECT_EQ(recupera_reposicoes(files, dir.file("proj")).removed, 2)
+            << "the copy and its lock";
         EXPECT_EQ(quem(bd()), "viva");
         EXPECT_EQ(ficheiros(), (std::vector<std::string>{".brasol.mdb.lock", "brasol.mdb"}));
     }
@@ -81,8 +81,9 @@ TEST_F(SobrasReposicaoTest, LeftoversOfAKilledRestoreAreReclaimedAndTheDatabaseN
 // they stay, and the clean-up says how many it left.
 TEST_F(SobrasReposicaoTest, LeftoversWhoseLockCannotBeAskedAreLeftCountedAndSaid) {
     if (::geteuid() != 0)
-        GTEST_SKIP() << "a second user needs root to become it (setpriv): the owner of a private lock "
-                        "can always open it, so as one user nothing is left that cannot be asked";
+        GTEST_SKIP()
+            << "a second user needs root to become it (setpriv): the owner of a private lock "
+               "can always open it, so as one user nothing is left that cannot be asked";
     const std::string novo = temporario_reposicao(bd(), 9);
     std::filesystem::copy_file(copia(), novo);
     ::chmod(dir.str().c_str(), 0755);

@@ -13,7 +13,7 @@ namespace pezolva::testing {
 // of an operation (counting from 1; 0 for every call) throws FileError as
 // a full disk would, or `file_size` reports a chosen size.
 class FaultyFileSystem : public LocalFileSystem {
-public:
+  public:
     // Operation names: "remove", "rename_no_replace", "link_no_replace", "exchange",
     // "copy_file", "create_directory", "write_file_atomic", and "sync_folder"
     // (the folder's sync after a new name: the name stays, unconfirmed).
@@ -25,7 +25,9 @@ public:
         failures_[operation] = {call, error_number, true};
     }
     // `read_file` of `path` gives `content` (a mount table, say).
-    void substitute(const std::string& path, const std::string& content) { substitutes_[path] = content; }
+    void substitute(const std::string& path, const std::string& content) {
+        substitutes_[path] = content;
+    }
     void report_size(std::uint64_t size) { size_ = size; }
     int calls(const std::string& operation) const {
         auto it = calls_.find(operation);
@@ -73,7 +75,7 @@ public:
         return LocalFileSystem::file_size(path);
     }
 
-protected:
+  protected:
     int sync_folder(const std::string& folder) override {
         try {
             check("sync_folder");
@@ -83,7 +85,7 @@ protected:
         return LocalFileSystem::sync_folder(folder);
     }
 
-private:
+  private:
     struct Failure {
         int call;
         int error_number;
@@ -92,8 +94,8 @@ private:
     void check(const std::string& operation) {
         const int n = ++calls_[operation];
         auto it = failures_.find(operation);
-        if (it != failures_.end() &&
-            (it->second.call == 0 || it->second.call == n || (it->second.from && n >= it->second.call))) {
+        if (it != failures_.end() && (it->second.call == 0 || it->second.call == n ||
+                                      (it->second.from && n >= it->second.call))) {
             throw FileError(it->second.error_number, "Falha simulada em " + operation + ": " +
                                                          describe_errno(it->second.error_number));
         }

@@ -15,26 +15,32 @@ struct File {
     const char* path;
 };
 
-sqlite3_file* real(sqlite3_file* f) { return reinterpret_cast<sqlite3_file*>(reinterpret_cast<File*>(f) + 1); }
+sqlite3_file* real(sqlite3_file* f) {
+    return reinterpret_cast<sqlite3_file*>(reinterpret_cast<File*>(f) + 1);
+}
 File* mine(sqlite3_file* f) { return reinterpret_cast<File*>(f); }
 FaultyVfs* owner_of(sqlite3_vfs* vfs) { return static_cast<FaultyVfs*>(vfs->pAppData); }
 sqlite3_vfs* base_of(sqlite3_vfs* vfs) { return owner_of(vfs)->base(); }
 
 // The four operations that can be made to fail.
 int x_read(sqlite3_file* f, void* out, int amount, sqlite3_int64 offset) {
-    if (const int rc = mine(f)->owner->on_call(FaultyVfs::Read, mine(f)->path); rc != SQLITE_OK) return rc;
+    if (const int rc = mine(f)->owner->on_call(FaultyVfs::Read, mine(f)->path); rc != SQLITE_OK)
+        return rc;
     return real(f)->pMethods->xRead(real(f), out, amount, offset);
 }
 int x_write(sqlite3_file* f, const void* in, int amount, sqlite3_int64 offset) {
-    if (const int rc = mine(f)->owner->on_call(FaultyVfs::Write, mine(f)->path); rc != SQLITE_OK) return rc;
+    if (const int rc = mine(f)->owner->on_call(FaultyVfs::Write, mine(f)->path); rc != SQLITE_OK)
+        return rc;
     return real(f)->pMethods->xWrite(real(f), in, amount, offset);
 }
 int x_truncate(sqlite3_file* f, sqlite3_int64 size) {
-    if (const int rc = mine(f)->owner->on_call(FaultyVfs::Truncate, mine(f)->path); rc != SQLITE_OK) return rc;
+    if (const int rc = mine(f)->owner->on_call(FaultyVfs::Truncate, mine(f)->path); rc != SQLITE_OK)
+        return rc;
     return real(f)->pMethods->xTruncate(real(f), size);
 }
 int x_sync(sqlite3_file* f, int flags) {
-    if (const int rc = mine(f)->owner->on_call(FaultyVfs::Sync, mine(f)->path); rc != SQLITE_OK) return rc;
+    if (const int rc = mine(f)->owner->on_call(FaultyVfs::Sync, mine(f)->path); rc != SQLITE_OK)
+        return rc;
     return real(f)->pMethods->xSync(real(f), flags);
 }
 
@@ -44,7 +50,9 @@ int x_close(sqlite3_file* f) {
     f->pMethods = nullptr;
     return rc;
 }
-int x_file_size(sqlite3_file* f, sqlite3_int64* size) { return real(f)->pMethods->xFileSize(real(f), size); }
+int x_file_size(sqlite3_file* f, sqlite3_int64* size) {
+    return real(f)->pMethods->xFileSize(real(f), size);
+}
 int x_lock(sqlite3_file* f, int level) { return real(f)->pMethods->xLock(real(f), level); }
 int x_unlock(sqlite3_file* f, int level) { return real(f)->pMethods->xUnlock(real(f), level); }
 int x_check_reserved_lock(sqlite3_file* f, int* out) {
@@ -54,9 +62,13 @@ int x_file_control(sqlite3_file* f, int op, void* arg) {
     return real(f)->pMethods->xFileControl(real(f), op, arg);
 }
 int x_sector_size(sqlite3_file* f) { return real(f)->pMethods->xSectorSize(real(f)); }
-int x_device_characteristics(sqlite3_file* f) { return real(f)->pMethods->xDeviceCharacteristics(real(f)); }
+int x_device_characteristics(sqlite3_file* f) {
+    return real(f)->pMethods->xDeviceCharacteristics(real(f));
+}
 
-bool has_shm(sqlite3_file* f) { return real(f)->pMethods->iVersion >= 2 && real(f)->pMethods->xShmMap; }
+bool has_shm(sqlite3_file* f) {
+    return real(f)->pMethods->iVersion >= 2 && real(f)->pMethods->xShmMap;
+}
 int x_shm_map(sqlite3_file* f, int page, int size, int extend, void volatile** out) {
     if (!has_shm(f)) return SQLITE_IOERR_SHMMAP;
     return real(f)->pMethods->xShmMap(real(f), page, size, extend, out);
@@ -123,8 +135,12 @@ int x_access(sqlite3_vfs* vfs, const char* name, int flags, int* out) {
 int x_full_pathname(sqlite3_vfs* vfs, const char* name, int size, char* out) {
     return base_of(vfs)->xFullPathname(base_of(vfs), name, size, out);
 }
-void* x_dl_open(sqlite3_vfs* vfs, const char* name) { return base_of(vfs)->xDlOpen(base_of(vfs), name); }
-void x_dl_error(sqlite3_vfs* vfs, int size, char* out) { base_of(vfs)->xDlError(base_of(vfs), size, out); }
+void* x_dl_open(sqlite3_vfs* vfs, const char* name) {
+    return base_of(vfs)->xDlOpen(base_of(vfs), name);
+}
+void x_dl_error(sqlite3_vfs* vfs, int size, char* out) {
+    base_of(vfs)->xDlError(base_of(vfs), size, out);
+}
 void (*x_dl_sym(sqlite3_vfs* vfs, void* handle, const char* symbol))(void) {
     return base_of(vfs)->xDlSym(base_of(vfs), handle, symbol);
 }
@@ -150,7 +166,8 @@ int x_current_time_int64(sqlite3_vfs* vfs, sqlite3_int64* out) {
 FaultyVfs::FaultyVfs() {
     previous_default_ = sqlite3_vfs_find(nullptr);
     base_ = sqlite3_vfs_find("unix");
-    if (base_ == nullptr || base_->iVersion < 2) throw std::runtime_error("no \"unix\" file layer to wrap");
+    if (base_ == nullptr || base_->iVersion < 2)
+        throw std::runtime_error("no \"unix\" file layer to wrap");
     vfs_.iVersion = 2;
     vfs_.szOsFile = static_cast<int>(sizeof(File)) + base_->szOsFile;
     vfs_.mxPathname = base_->mxPathname;
@@ -169,7 +186,8 @@ FaultyVfs::FaultyVfs() {
     vfs_.xCurrentTime = x_current_time;
     vfs_.xGetLastError = x_get_last_error;
     vfs_.xCurrentTimeInt64 = x_current_time_int64;
-    if (sqlite3_vfs_register(&vfs_, 1) != SQLITE_OK) throw std::runtime_error("cannot register the faulty layer");
+    if (sqlite3_vfs_register(&vfs_, 1) != SQLITE_OK)
+        throw std::runtime_error("cannot register the faulty layer");
 }
 
 FaultyVfs::~FaultyVfs() {
@@ -206,7 +224,8 @@ int FaultyVfs::on_call(Operation operation, const char* path) {
     const std::string name = path != nullptr ? path : "";
     std::lock_guard<std::mutex> lock(mutex_);
     ++calls_[name][operation];
-    if (!fault_ || fault_->operation != operation || name.find(fault_->path_part) == std::string::npos) {
+    if (!fault_ || fault_->operation != operation ||
+        name.find(fault_->path_part) == std::string::npos) {
         return SQLITE_OK;
     }
     ++matching_;

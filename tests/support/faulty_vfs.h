@@ -27,15 +27,15 @@ namespace pezolva::testing {
 // Calls are counted from the moment the object is made, per operation and
 // file; failures are counted from fail() on.
 class FaultyVfs {
-public:
+  public:
     enum Operation { Read, Write, Sync, Truncate };
 
     struct Fault {
         Operation operation = Write;
-        std::string path_part;  // files whose path contains this text
-        int nth = 1;            // counted from 1, over the matching files, from fail() on
-        int code = SQLITE_FULL; // what the failed call returns
-        bool lasting = false;   // every later matching call fails too, as a disk that stays full
+        std::string path_part;   // files whose path contains this text
+        int nth = 1;             // counted from 1, over the matching files, from fail() on
+        int code = SQLITE_FULL;  // what the failed call returns
+        bool lasting = false;    // every later matching call fails too, as a disk that stays full
     };
 
     FaultyVfs();
@@ -59,7 +59,7 @@ public:
     int on_call(Operation operation, const char* path);
     sqlite3_vfs* base() const { return base_; }
 
-private:
+  private:
     sqlite3_vfs vfs_{};
     sqlite3_vfs* base_ = nullptr;  // "unix", which does the work
     sqlite3_vfs* previous_default_ = nullptr;

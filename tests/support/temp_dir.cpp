@@ -1,11 +1,11 @@
 #include "support/temp_dir.h"
 
+#include <stdlib.h>
+
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
-
-#include <stdlib.h>
 
 namespace pezolva::testing {
 

@@ -8,7 +8,7 @@ namespace pezolva::testing {
 // A fresh folder under the system's temporary folder, removed with
 // everything in it when the object goes.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -19,7 +19,7 @@ public:
     // path() / name, as text.
     std::string file(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -1,9 +1,9 @@
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
 #include <cstdlib>
-
-#include <gtest/gtest.h>
 
 // One runner for every test: GoogleTest, with a QApplication alive so that
 // window tests can build and drive dialogs through QTest.

@@ -43,23 +43,28 @@ ProjectoTeste::Conteudo ProjectoTeste::conteudo(engine::Database& db) {
         if (tabela_de_sistema(t.Name())) continue;
         std::string texto;
         std::int64_t linhas = 0;
-        engine::Recordset rs = db.OpenRecordset("SELECT * FROM " + engine::quote_identifier(t.Name()) + " ORDER BY 1, 2");
+        engine::Recordset rs = db.OpenRecordset(
+            "SELECT * FROM " + engine::quote_identifier(t.Name()) + " ORDER BY 1, 2");
         for (; !rs.IsEOF(); rs.MoveNext(), ++linhas) {
-            for (std::size_t k = 0; k < rs.FieldDefs().Count(); ++k) texto += rs.Fields(k).to_text() + "|";
+            for (std::size_t k = 0; k < rs.FieldDefs().Count(); ++k)
+                texto += rs.Fields(k).to_text() + "|";
             texto += "\n";
         }
-        c[t.Name()] = std::to_string(linhas) + " linhas, " + std::to_string(std::hash<std::string>{}(texto));
+        c[t.Name()] =
+            std::to_string(linhas) + " linhas, " + std::to_string(std::hash<std::string>{}(texto));
     }
     return c;
 }
 
-ProjectoTeste::Conteudo ProjectoTeste::conteudo(const std::string& caminho, const std::string& palavra_passe) {
+ProjectoTeste::Conteudo ProjectoTeste::conteudo(const std::string& caminho,
+                                                const std::string& palavra_passe) {
     engine::Database db = engine::OpenDatabase(caminho, false, true, ";pwd=" + palavra_passe);
     return conteudo(db);
 }
 
 std::map<std::string, std::int64_t> ProjectoTeste::copia_para_estrutura(const BaseDados& bd) {
-    const std::string copia = dir_.file("copia_" + std::filesystem::path(bd.caminho).filename().string());
+    const std::string copia =
+        dir_.file("copia_" + std::filesystem::path(bd.caminho).filename().string());
     std::filesystem::remove(copia);
     std::filesystem::copy_file(bd.estrutura, copia);
     std::map<std::string, std::int64_t> linhas;
@@ -68,14 +73,16 @@ std::map<std::string, std::int64_t> ProjectoTeste::copia_para_estrutura(const Ba
     destino.Execute("DELETE FROM parametros");
     for (const engine::TableDef& t : destino.TableDefs()) {
         if (tabela_de_sistema(t.Name())) continue;
-        origem.Execute("insert into " + engine::quote_identifier(t.Name()) + " in " + engine::quote_literal(copia) +
-                       " select * from " + engine::quote_identifier(t.Name()));
+        origem.Execute("insert into " + engine::quote_identifier(t.Name()) + " in " +
+                       engine::quote_literal(copia) + " select * from " +
+                       engine::quote_identifier(t.Name()));
         linhas[t.Name()] = origem.RecordsAffected();
     }
     return linhas;
 }
 
-std::set<std::string> ProjectoTeste::so_em(const std::set<std::string>& a, const std::set<std::string>& b) {
+std::set<std::string> ProjectoTeste::so_em(const std::set<std::string>& a,
+                                           const std::set<std::string>& b) {
     std::set<std::string> out;
     std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::inserter(out, out.end()));
     return out;

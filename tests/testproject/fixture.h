@@ -1,11 +1,11 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <map>
 #include <set>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "engine/database.h"
 #include "support/temp_dir.h"
@@ -16,7 +16,7 @@ namespace pezolva::testproject {
 
 // A temporary folder with verbs to build a project in it and look into it.
 class ProjectoTeste : public ::testing::Test {
-protected:
+  protected:
     // The project folder.
     std::string pasta() const { return dir_.file("projecto"); }
     std::string ficheiro(const std::string& nome) const { return dir_.file("projecto/" + nome); }
@@ -43,7 +43,8 @@ protected:
     std::map<std::string, std::int64_t> copia_para_estrutura(const BaseDados& bd);
 
     // The lines of `a` that `b` lacks.
-    static std::set<std::string> so_em(const std::set<std::string>& a, const std::set<std::string>& b);
+    static std::set<std::string> so_em(const std::set<std::string>& a,
+                                       const std::set<std::string>& b);
 
     // The number of rows that break a relation.
     static std::int64_t violacoes(engine::Database& db);

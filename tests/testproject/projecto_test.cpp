@@ -1,10 +1,11 @@
+#include "project/projecto.h"
+
 #include <algorithm>
 #include <filesystem>
 
 #include "common/scripted_dialogs.h"
 #include "engine/error.h"
 #include "engine/quoting.h"
-#include "project/projecto.h"
 #include "register/bups.h"
 #include "testproject/fixture.h"
 
@@ -28,8 +29,9 @@ using ProjectoTest = ProjectoTeste;
 
 TEST_F(ProjectoTest, CadaBaseAbreComASuaPalavraPasseENaoComOutra) {
     const Projecto p = cria();
-    EXPECT_EQ(ficheiros_em(pasta()), (std::set<std::string>{"brasol.mdb", "brasol_fotos.mdb", "log.mdb",
-                                                            "estr_b.ebd", "estr_f.ebd", "estr_l.ebd"}));
+    EXPECT_EQ(ficheiros_em(pasta()),
+              (std::set<std::string>{"brasol.mdb", "brasol_fotos.mdb", "log.mdb", "estr_b.ebd",
+                                     "estr_f.ebd", "estr_l.ebd"}));
     for (const BaseDados* bd : p.bases()) {
         for (const std::string& f : {bd->caminho, bd->estrutura}) {
             SCOPED_TRACE(f);
@@ -79,7 +81,8 @@ TEST_F(ProjectoTest, EstruturaTemOEsquemaEAVersaoDaBaseESoAVersao) {
         EXPECT_EQ(descreve_esquema(base), descreve_esquema(estrutura));
         EXPECT_EQ(versao_de(base), std::optional<Value>("20050519"));
         EXPECT_EQ(versao_de(estrutura), std::optional<Value>("20050519"));
-        for (const auto& [tabela, n] : conta_linhas(estrutura)) EXPECT_EQ(n, tabela == "parametros" ? 1 : 0) << tabela;
+        for (const auto& [tabela, n] : conta_linhas(estrutura))
+            EXPECT_EQ(n, tabela == "parametros" ? 1 : 0) << tabela;
         EXPECT_FALSE(base.TableDefs().Contains("BUPS"));
     }
 }
@@ -94,10 +97,12 @@ int profundidade_maxima(engine::Database& db) {
         bool mudou = false;
         for (const engine::Relation& r : relacoes) {
             int& filha = nivel[fold_case(r.ForeignTable())];
-            if (filha < nivel[fold_case(r.Table())] + 1) filha = nivel[fold_case(r.Table())] + 1, mudou = true;
+            if (filha < nivel[fold_case(r.Table())] + 1)
+                filha = nivel[fold_case(r.Table())] + 1, mudou = true;
         }
         if (!mudou) {
-            return std::max_element(nivel.begin(), nivel.end(), [](auto& a, auto& b) { return a.second < b.second; })
+            return std::max_element(nivel.begin(), nivel.end(),
+                                    [](auto& a, auto& b) { return a.second < b.second; })
                 ->second;
         }
     }
@@ -117,7 +122,8 @@ TEST_F(ProjectoTest, EsquemaPrincipalTemONecessarioParaAsCopiasEAVerificacao) {
         maes[r.ForeignTable()].insert(r.Table());
         relacao_composta = relacao_composta || r.Fields().size() > 1;
     }
-    EXPECT_TRUE(std::any_of(maes.begin(), maes.end(), [](auto& m) { return m.second.size() >= 2; }));
+    EXPECT_TRUE(
+        std::any_of(maes.begin(), maes.end(), [](auto& m) { return m.second.size() >= 2; }));
     EXPECT_TRUE(relacao_composta);
 
     std::set<int> tipos;
@@ -131,8 +137,9 @@ TEST_F(ProjectoTest, EsquemaPrincipalTemONecessarioParaAsCopiasEAVerificacao) {
         }
     }
     EXPECT_TRUE(chave_composta && unico && nao_unico);
-    for (int tipo : {engine::TipoSimNao, engine::TipoByte, engine::TipoInteiro, engine::TipoLongo,
-                     engine::TipoSimples, engine::TipoDuplo, engine::TipoDataHora, engine::TipoTexto}) {
+    for (int tipo :
+         {engine::TipoSimNao, engine::TipoByte, engine::TipoInteiro, engine::TipoLongo,
+          engine::TipoSimples, engine::TipoDuplo, engine::TipoDataHora, engine::TipoTexto}) {
         EXPECT_TRUE(tipos.count(tipo)) << "tipo " << tipo;
     }
     engine::Database fotos = abre(p.fotos);
@@ -147,7 +154,8 @@ TEST_F(ProjectoTest, LinhasSeguemAsOpcoes) {
     };
     for (const Caso c : {Caso{0, 1, 0}, Caso{300, 300, 2}}) {
         SCOPED_TRACE(c.linhas);
-        const Projecto p = c.linhas == modelo().principal.linhas.at("ocorrencias") ? modelo() : cria(c.linhas);
+        const Projecto p =
+            c.linhas == modelo().principal.linhas.at("ocorrencias") ? modelo() : cria(c.linhas);
         for (const BaseDados* bd : p.bases()) {
             const auto contadas = conta_linhas(bd->caminho, bd->palavra_passe);
             EXPECT_EQ(contadas, bd->linhas) << bd->caminho;
@@ -192,8 +200,8 @@ TEST_F(ProjectoTest, ValoresCabemNosCamposEVariam) {
                 if (f.Type() == engine::TipoTexto) {
                     EXPECT_EQ(conta("length(" + campo + ") > " + std::to_string(f.Size())), 0);
                 } else if (f.Type() == engine::TipoDataHora) {
-                    EXPECT_EQ(conta(campo + " IS NOT NULL AND (julianday(" + campo + ") IS NULL OR typeof(" + campo +
-                                    ") <> 'text')"),
+                    EXPECT_EQ(conta(campo + " IS NOT NULL AND (julianday(" + campo +
+                                    ") IS NULL OR typeof(" + campo + ") <> 'text')"),
                               0);
                 } else if (engine::is_numeric_code(f.Type())) {
                     EXPECT_EQ(conta("typeof(" + campo + ") NOT IN ('integer', 'real', 'null')"), 0);
@@ -207,14 +215,20 @@ TEST_F(ProjectoTest, ValoresCabemNosCamposEVariam) {
     engine::Database db = abre(p.principal);
     EXPECT_LE(inteiro(db, "SELECT min(length(descricao)) FROM ocorrencias"), 10);
     EXPECT_GE(inteiro(db, "SELECT max(length(descricao)) FROM ocorrencias"), 190);
-    EXPECT_GT(inteiro(db, "SELECT count(*) FROM ocorrencias WHERE length(descricao) < length(CAST(descricao AS BLOB))"),
+    EXPECT_GT(inteiro(db,
+                      "SELECT count(*) FROM ocorrencias WHERE length(descricao) < "
+                      "length(CAST(descricao AS BLOB))"),
               150);  // accented
     EXPECT_GE(inteiro(db, "SELECT count(DISTINCT substr(data_hora, 1, 4)) FROM ocorrencias"), 15);
-    const std::int64_t sem_area = inteiro(db, "SELECT count(*) FROM ocorrencias WHERE area_ardida IS NULL");
+    const std::int64_t sem_area =
+        inteiro(db, "SELECT count(*) FROM ocorrencias WHERE area_ardida IS NULL");
     EXPECT_GT(sem_area, 150);
     EXPECT_LT(sem_area, 270);
     EXPECT_EQ(inteiro(db, "SELECT count(DISTINCT encerrada) FROM ocorrencias"), 2);
-    EXPECT_EQ(inteiro(db, "SELECT count(*) FROM bombeiros WHERE data_admissao < date(data_nascimento, '+16 years')"), 0);
+    EXPECT_EQ(inteiro(db,
+                      "SELECT count(*) FROM bombeiros WHERE data_admissao < date(data_nascimento, "
+                      "'+16 years')"),
+              0);
 }
 
 TEST_F(ProjectoTest, MesmaSementeMesmasLinhasQualquerQueSejaOModoDeCarga) {
@@ -228,8 +242,10 @@ TEST_F(ProjectoTest, MesmaSementeMesmasLinhasQualquerQueSejaOModoDeCarga) {
     const Projecto c = cria(60, outra, dir_.file("c"));
     for (std::size_t k = 0; k < 3; ++k) {
         const BaseDados& x = *a.bases()[k];
-        EXPECT_EQ(conteudo(x.caminho, x.palavra_passe), conteudo(b.bases()[k]->caminho, x.palavra_passe));
-        EXPECT_NE(conteudo(x.caminho, x.palavra_passe), conteudo(c.bases()[k]->caminho, x.palavra_passe));
+        EXPECT_EQ(conteudo(x.caminho, x.palavra_passe),
+                  conteudo(b.bases()[k]->caminho, x.palavra_passe));
+        EXPECT_NE(conteudo(x.caminho, x.palavra_passe),
+                  conteudo(c.bases()[k]->caminho, x.palavra_passe));
         engine::Database da = abre(x);
         engine::Database db = abre(*b.bases()[k]);
         EXPECT_EQ(descreve_esquema(da), descreve_esquema(db));
@@ -296,7 +312,8 @@ TEST_F(ProjectoTest, ReutilizaUmProjectoCompletoSemLheMexer) {
         FAIL() << "reutilizou um projecto incompleto";
     } catch (const ErroProjecto& e) {
         EXPECT_EQ(std::string(e.what()), "O projecto de teste em " + pasta() +
-                                             " está incompleto: falta o ficheiro " + ficheiro("estr_l.ebd") + ".");
+                                             " está incompleto: falta o ficheiro " +
+                                             ficheiro("estr_l.ebd") + ".");
     }
     o.estruturas = false;
     const Projecto sem = reutiliza_ou_cria(pasta(), o);

@@ -2,15 +2,15 @@
 // PNG, so that a person can look at it.  Run by hand:
 //   xvfb-run -a build/tests/tools/ui_screenshots /tmp/shots
 #include <QApplication>
-#include <QFileDialog>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <cstdio>
@@ -189,9 +189,11 @@ void reposicao(const QString& pasta) {
     navegador.close();
 
     // The structure file chooser, in details, on the project folder.
-    const auto ficheiro = janela_escolhe_ficheiro(
-        QString::fromStdString(teste.pasta),
-        {QStringLiteral("Estrutura de Base de Dados (*.ebd)"), QStringLiteral("Todos os ficheiros (*.*)")}, nullptr);
+    const auto ficheiro =
+        janela_escolhe_ficheiro(QString::fromStdString(teste.pasta),
+                                {QStringLiteral("Estrutura de Base de Dados (*.ebd)"),
+                                 QStringLiteral("Todos os ficheiros (*.*)")},
+                                nullptr);
     ficheiro->selectNameFilter(QStringLiteral("Todos os ficheiros (*.*)"));
     ficheiro->show();
     espera.restart();

@@ -26,7 +26,8 @@ QRect posicao_centrada(const QRect& window, const QSize& screen) {
 
 void centra_form(QWidget& window, bool nao_centrar) {
     if (nao_centrar) return;
-    QScreen* screen = window.screen() != nullptr ? window.screen() : QGuiApplication::primaryScreen();
+    QScreen* screen =
+        window.screen() != nullptr ? window.screen() : QGuiApplication::primaryScreen();
     if (screen == nullptr) return;
     const QRect available = screen->availableGeometry();
     const QRect r = posicao_centrada(QRect(QPoint(0, 0), window.size()), available.size());

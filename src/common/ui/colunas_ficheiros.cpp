@@ -41,8 +41,10 @@ const QFileSystemModel* ColunasEmPortugues::origem() const {
 
 QVariant ColunasEmPortugues::data(const QModelIndex& index, int role) const {
     const QFileSystemModel* modelo = origem();
-    const bool reescrita = index.column() == kTamanho || index.column() == kTipo || index.column() == kData;
-    if (modelo == nullptr || role != Qt::DisplayRole || !reescrita) return QIdentityProxyModel::data(index, role);
+    const bool reescrita =
+        index.column() == kTamanho || index.column() == kTipo || index.column() == kData;
+    if (modelo == nullptr || role != Qt::DisplayRole || !reescrita)
+        return QIdentityProxyModel::data(index, role);
     const QFileInfo f = modelo->fileInfo(mapToSource(index));
     const QLocale pt = portugues();
     switch (index.column()) {

@@ -34,21 +34,23 @@ void so_separadores_visiveis(QTabWidget& tabs) {
     // made current passes the move on to the next visible tab the same way,
     // or, when there is none, puts back the tab that was current.
     auto anterior = std::make_shared<int>(tabs.currentIndex());
-    QObject::connect(&tabs, &QTabWidget::currentChanged, &tabs, [t = QPointer<QTabWidget>(&tabs), anterior](int i) {
-        if (i < 0 || t->isTabVisible(i)) {
-            *anterior = i;
-            return;
-        }
-        const int passo = i > *anterior ? 1 : -1;
-        int destino = *anterior;
-        for (int j = i + passo; j >= 0 && j < t->count(); j += passo) {
-            if (t->isTabVisible(j)) {
-                destino = j;
-                break;
-            }
-        }
-        if (destino >= 0 && destino < t->count() && t->isTabVisible(destino)) t->setCurrentIndex(destino);
-    });
+    QObject::connect(&tabs, &QTabWidget::currentChanged, &tabs,
+                     [t = QPointer<QTabWidget>(&tabs), anterior](int i) {
+                         if (i < 0 || t->isTabVisible(i)) {
+                             *anterior = i;
+                             return;
+                         }
+                         const int passo = i > *anterior ? 1 : -1;
+                         int destino = *anterior;
+                         for (int j = i + passo; j >= 0 && j < t->count(); j += passo) {
+                             if (t->isTabVisible(j)) {
+                                 destino = j;
+                                 break;
+                             }
+                         }
+                         if (destino >= 0 && destino < t->count() && t->isTabVisible(destino))
+                             t->setCurrentIndex(destino);
+                     });
 }
 
 QPlainTextEdit* caixa_de_log(const QString& nome, QWidget* pai) {

@@ -10,8 +10,8 @@
 
 namespace pezolva {
 
-std::unique_ptr<QFileDialog> janela_escolhe_ficheiro(const QString& pasta, const QStringList& filtros,
-                                                     QWidget* pai) {
+std::unique_ptr<QFileDialog> janela_escolhe_ficheiro(const QString& pasta,
+                                                     const QStringList& filtros, QWidget* pai) {
     instala_traducao_qt();
     auto janela = std::make_unique<QFileDialog>(pai);
     janela->setObjectName(QStringLiteral("CommonDialog1"));
@@ -30,10 +30,12 @@ std::unique_ptr<QFileDialog> janela_escolhe_ficheiro(const QString& pasta, const
         QHeaderView* cabecalho = detalhe->header();
         cabecalho->setStretchLastSection(false);
         cabecalho->setSectionResizeMode(0, QHeaderView::Stretch);
-        for (int c = 1; c < cabecalho->count(); ++c) cabecalho->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+        for (int c = 1; c < cabecalho->count(); ++c)
+            cabecalho->setSectionResizeMode(c, QHeaderView::ResizeToContents);
     }
     // The places on the left keep their names ("Computador") whole.
-    if (auto* divisor = janela->findChild<QSplitter*>(QStringLiteral("splitter"))) divisor->setSizes({150, 570});
+    if (auto* divisor = janela->findChild<QSplitter*>(QStringLiteral("splitter")))
+        divisor->setSizes({150, 570});
     janela->resize(720, 440);
     return janela;
 }

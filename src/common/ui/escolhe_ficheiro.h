@@ -15,7 +15,7 @@ namespace pezolva {
 // European Portuguese whatever the user's LANG, every column included;
 // details shown, with room for every heading.  Starts in `pasta`, with
 // `filtros` ("Descrição (*.ext)"), for an existing file.
-std::unique_ptr<QFileDialog> janela_escolhe_ficheiro(const QString& pasta, const QStringList& filtros,
-                                                     QWidget* pai);
+std::unique_ptr<QFileDialog> janela_escolhe_ficheiro(const QString& pasta,
+                                                     const QStringList& filtros, QWidget* pai);
 
 }  // namespace pezolva

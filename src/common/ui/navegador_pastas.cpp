@@ -41,7 +41,8 @@ NavegadorPastas::NavegadorPastas(const QString& inicio, const QString& prompt, Q
     modelo_->setReadOnly(true);
     // The starting folder is the one loaded first, so that the browser
     // opens on it rather than on the root.
-    const QString a_carregar = QDir(inicio.trimmed()).exists() ? inicio.trimmed() : QDir::rootPath();
+    const QString a_carregar =
+        QDir(inicio.trimmed()).exists() ? inicio.trimmed() : QDir::rootPath();
     modelo_->setRootPath(a_carregar);
     colunas_->setSourceModel(modelo_);
     arvore_->setModel(colunas_);

@@ -55,7 +55,8 @@ void pergunta::prepara(const Choice& choice) {
     setWindowTitle(QString::fromStdString(choice.title));
     label1_->setText(QString::fromStdString(choice.text));
     const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
-    image1_->setPixmap(style()->standardIcon(pixmap_of(choice.icon), nullptr, this).pixmap(size, size));
+    image1_->setPixmap(
+        style()->standardIcon(pixmap_of(choice.icon), nullptr, this).pixmap(size, size));
     for (QPushButton* b : command1_) delete b;
     command1_.clear();
     auto* buttons = findChild<QHBoxLayout*>(QStringLiteral("botoes"));

@@ -17,16 +17,16 @@ namespace pezolva {
 // pressed, -1 while open and when closed without a choice.
 class pergunta : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit pergunta(QWidget* parent = nullptr);
 
     void prepara(const Choice& choice);
     int resposta() const { return resposta_; }
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     int resposta_ = -1;
     QLabel* label1_;
     QLabel* image1_;

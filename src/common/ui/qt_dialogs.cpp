@@ -108,9 +108,10 @@ std::optional<std::string> QtDialogs::choose_file(const std::string& start_folde
         parts << QString::fromStdString(mostra ? f.description
                                                : f.description + " (" + f.patterns + ")");
     }
-    const std::unique_ptr<QFileDialog> janela =
-        janela_escolhe_ficheiro(QString::fromStdString(start_folder), parts, QApplication::activeWindow());
-    if (janela->exec() != QDialog::Accepted || janela->selectedFiles().isEmpty()) return std::nullopt;
+    const std::unique_ptr<QFileDialog> janela = janela_escolhe_ficheiro(
+        QString::fromStdString(start_folder), parts, QApplication::activeWindow());
+    if (janela->exec() != QDialog::Accepted || janela->selectedFiles().isEmpty())
+        return std::nullopt;
     return janela->selectedFiles().front().toStdString();
 }
 

@@ -8,7 +8,7 @@ namespace pezolva {
 // folder and file choosers, owned by the active window.  Needs a
 // QApplication.
 class QtDialogs : public Dialogs {
-public:
+  public:
     Answer show(const Message& message) override;
     // Shows the window `pergunta`.
     int choose(const Choice& choice) override;

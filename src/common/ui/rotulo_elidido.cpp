@@ -16,7 +16,9 @@ void RotuloElidido::setTextoCompleto(const QString& texto) {
     elide();
 }
 
-QSize RotuloElidido::sizeHint() const { return {fontMetrics().averageCharWidth() * 10, QLabel::sizeHint().height()}; }
+QSize RotuloElidido::sizeHint() const {
+    return {fontMetrics().averageCharWidth() * 10, QLabel::sizeHint().height()};
+}
 
 QSize RotuloElidido::minimumSizeHint() const { return {0, QLabel::minimumSizeHint().height()}; }
 
@@ -26,7 +28,8 @@ void RotuloElidido::resizeEvent(QResizeEvent* event) {
 }
 
 void RotuloElidido::elide() {
-    const QString visivel = fontMetrics().elidedText(completo_, Qt::ElideMiddle, contentsRect().width());
+    const QString visivel =
+        fontMetrics().elidedText(completo_, Qt::ElideMiddle, contentsRect().width());
     setText(visivel);
     setToolTip(visivel == completo_ ? QString() : completo_);
 }

@@ -12,7 +12,7 @@ namespace pezolva {
 // long name does not make its window jump in width.
 class RotuloElidido : public QLabel {
     Q_OBJECT
-public:
+  public:
     explicit RotuloElidido(QWidget* parent = nullptr);
 
     void setTextoCompleto(const QString& texto);
@@ -23,10 +23,10 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     void elide();
     QString completo_;
 };

@@ -16,7 +16,7 @@ namespace pezolva {
 // what it waits for ends.
 class espera_setup : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit espera_setup(QWidget* parent = nullptr);
 
     // The re-install role: modal, a tick of `espera` every 1000 ms, closed
@@ -31,11 +31,11 @@ public:
     QLabel& Label2() { return *label2_; }
     QTimer& Timer1() { return *timer1_; }
 
-protected:
+  protected:
     void reject() override;
     void closeEvent(QCloseEvent* evento) override;
 
-private:
+  private:
     QLabel* label1_;
     QLabel* label2_;
     QTimer* timer1_;
@@ -46,7 +46,7 @@ private:
 // database's name, application-modal, kept painted while the tool runs
 // without letting any window take input.
 class AvisoEsperaJanela : public AvisoEspera {
-public:
+  public:
     explicit AvisoEsperaJanela(QWidget* parent = nullptr) : parent_(parent) {}
     ~AvisoEsperaJanela() override;
     void mostra(const std::string& titulo, const std::string& texto) override;
@@ -54,7 +54,7 @@ public:
     void fecha() override;
     espera_setup* janela() const { return janela_; }
 
-private:
+  private:
     QWidget* parent_;
     espera_setup* janela_ = nullptr;
 };

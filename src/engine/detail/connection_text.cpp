@@ -11,10 +11,12 @@ std::string password_from_connect(std::string_view connect) {
     while (!connect.empty()) {
         const auto semicolon = connect.find(';');
         const std::string_view part = connect.substr(0, semicolon);
-        connect = semicolon == std::string_view::npos ? std::string_view() : connect.substr(semicolon + 1);
+        connect = semicolon == std::string_view::npos ? std::string_view()
+                                                      : connect.substr(semicolon + 1);
         const auto equals = part.find('=');
         if (equals == std::string_view::npos) continue;
-        if (iequals(trim(part.substr(0, equals)), "pwd")) password = std::string(part.substr(equals + 1));
+        if (iequals(trim(part.substr(0, equals)), "pwd"))
+            password = std::string(part.substr(equals + 1));
     }
     return password;
 }
@@ -24,8 +26,9 @@ std::string file_uri(const std::string& path, std::string_view query) {
     const std::string absolute = std::filesystem::absolute(path).string();
     std::string uri = "file://";
     for (unsigned char c : absolute) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                           c == '-' || c == '.' || c == '_' || c == '~' || c == '/';
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' || c == '~' ||
+                           c == '/';
         if (plain) {
             uri += static_cast<char>(c);
         } else {

@@ -7,11 +7,13 @@ namespace pezolva::engine::detail {
 RuleProbe::RuleProbe(const std::string& path, std::vector<std::vector<std::string>> queries)
     : path_(path), queries_(std::move(queries)), results_(queries_.size()) {
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(file_uri(path, "mode=ro").c_str(), &raw,
-                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc =
+        sqlite3_open_v2(file_uri(path, "mode=ro").c_str(), &raw,
+                        SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
     connection_.reset(raw);
     if (rc != SQLITE_OK) {
-        if (!connection_) throw EngineError(ErroMotor, "Memória insuficiente para abrir '" + path + "'.");
+        if (!connection_)
+            throw EngineError(ErroMotor, "Memória insuficiente para abrir '" + path + "'.");
         throw last_error(connection_.get(), path);
     }
     sqlite3_extended_result_codes(connection_.get(), 1);

@@ -25,7 +25,7 @@ namespace pezolva::engine::detail {
 // both conditions; in WAL mode each reader has its own snapshot and no
 // probe may be used.
 class RuleProbe {
-public:
+  public:
     // Opens `path` read-only and begins its read transaction, then starts
     // the thread on `queries` (those of table i at index i).  Throws
     // EngineError when the database cannot be opened or read.
@@ -39,7 +39,7 @@ public:
     // when none did, nullopt when one of them failed.
     std::optional<bool> found(std::size_t i);
 
-private:
+  private:
     void run();
 
     std::string path_;

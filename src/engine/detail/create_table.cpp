@@ -10,7 +10,7 @@ namespace {
 // Reads one definition (a column or a table constraint) from the tokens
 // [first, last) of `sql`.
 class ElementReader {
-public:
+  public:
     ElementReader(std::string_view sql, const std::vector<Token>& tokens, std::size_t first,
                   std::size_t last)
         : sql_(sql), t_(tokens), p_(first), last_(last) {}
@@ -22,8 +22,9 @@ public:
     bool punct(char c) const { return p_ < last_ && is_punct(sql_, t_[p_], c); }
 
     bool starts_constraint() const {
-        static constexpr std::array kStarts = {"CONSTRAINT", "PRIMARY", "NOT", "NULL", "UNIQUE", "CHECK",
-                                               "DEFAULT", "COLLATE", "REFERENCES", "GENERATED", "AS"};
+        static constexpr std::array kStarts = {"CONSTRAINT", "PRIMARY",   "NOT",     "NULL",
+                                               "UNIQUE",     "CHECK",     "DEFAULT", "COLLATE",
+                                               "REFERENCES", "GENERATED", "AS"};
         for (const char* word : kStarts) {
             if (kw(word)) return true;
         }
@@ -36,7 +37,9 @@ public:
         c.name = token_name(sql_, t_[p_++]);
         const std::size_t type_first = p_;
         while (!at_end() && !starts_constraint()) skip_term();
-        if (p_ > type_first) c.type = std::string(sql_.substr(t_[type_first].begin, t_[p_ - 1].end - t_[type_first].begin));
+        if (p_ > type_first)
+            c.type = std::string(
+                sql_.substr(t_[type_first].begin, t_[p_ - 1].end - t_[type_first].begin));
         while (!at_end()) c.constraints.push_back(column_constraint());
         c.end = t_[last_ - 1].end;
         return c;
@@ -65,7 +68,7 @@ public:
         return c;
     }
 
-private:
+  private:
     // One token, or a whole parenthesised group.
     void skip_term() {
         if (punct('(')) {
@@ -91,9 +94,12 @@ private:
         bool expect_name = true;
         int depth = 0;
         for (std::size_t i = p_ + 1; i < close; ++i) {
-            if (is_punct(sql_, t_[i], '(')) ++depth;
-            else if (is_punct(sql_, t_[i], ')')) --depth;
-            else if (depth == 0 && is_punct(sql_, t_[i], ',')) expect_name = true;
+            if (is_punct(sql_, t_[i], '('))
+                ++depth;
+            else if (is_punct(sql_, t_[i], ')'))
+                --depth;
+            else if (depth == 0 && is_punct(sql_, t_[i], ','))
+                expect_name = true;
             else if (expect_name && depth == 0) {
                 names.push_back(token_name(sql_, t_[i]));
                 expect_name = false;
@@ -113,8 +119,10 @@ private:
         while (!at_end()) {
             if (kw("ON") && (kw("DELETE", 1) || kw("UPDATE", 1))) {
                 p_ += 2;
-                if (kw("SET") || kw("NO")) p_ += 2;
-                else ++p_;
+                if (kw("SET") || kw("NO"))
+                    p_ += 2;
+                else
+                    ++p_;
             } else if (kw("MATCH")) {
                 p_ += 2;
             } else if (kw("NOT") && kw("DEFERRABLE", 1)) {
@@ -230,8 +238,10 @@ std::optional<CreateTable> parse_create_table(std::string_view sql) {
     std::size_t first = p + 1;
     int depth = 0;
     for (std::size_t i = p + 1; i <= close; ++i) {
-        if (i < close && is_punct(sql, t[i], '(')) ++depth;
-        else if (i < close && is_punct(sql, t[i], ')')) --depth;
+        if (i < close && is_punct(sql, t[i], '('))
+            ++depth;
+        else if (i < close && is_punct(sql, t[i], ')'))
+            --depth;
         const bool ends = i == close || (depth == 0 && is_punct(sql, t[i], ','));
         if (!ends) continue;
         if (i > first) {
@@ -255,11 +265,13 @@ std::vector<WrittenForeignKey> written_foreign_keys(const CreateTable& table) {
         if (e.is_column) {
             const ColumnDef& c = table.columns[e.index];
             for (const ColumnConstraint& k : c.constraints) {
-                if (k.kind == ColumnConstraint::Foreign) keys.push_back({k.name, {c.name}, k.references});
+                if (k.kind == ColumnConstraint::Foreign)
+                    keys.push_back({k.name, {c.name}, k.references});
             }
         } else {
             const TableConstraint& k = table.constraints[e.index];
-            if (k.kind == TableConstraint::Foreign) keys.push_back({k.name, k.columns, k.references});
+            if (k.kind == TableConstraint::Foreign)
+                keys.push_back({k.name, k.columns, k.references});
         }
     }
     return keys;

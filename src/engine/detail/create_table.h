@@ -18,7 +18,18 @@ struct References {
 // A constraint written on a column.  [begin, end) covers it from its
 // CONSTRAINT keyword, when it has a name, to its last token.
 struct ColumnConstraint {
-    enum Kind { PrimaryKey, NotNull, Null, Unique, Check, Default, Collate, Foreign, Generated, Other };
+    enum Kind {
+        PrimaryKey,
+        NotNull,
+        Null,
+        Unique,
+        Check,
+        Default,
+        Collate,
+        Foreign,
+        Generated,
+        Other
+    };
     Kind kind = Other;
     std::string name;
     std::size_t begin = 0;

@@ -3,7 +3,10 @@
 namespace pezolva::engine::detail {
 
 DbState::DbState(std::string path, ConnectionPtr connection, CompanionLock lock, bool read_only)
-    : path_(std::move(path)), connection_(std::move(connection)), lock_(std::move(lock)), read_only_(read_only) {}
+    : path_(std::move(path)),
+      connection_(std::move(connection)),
+      lock_(std::move(lock)),
+      read_only_(read_only) {}
 
 DbState::~DbState() { close(); }
 

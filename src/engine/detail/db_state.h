@@ -14,7 +14,7 @@ namespace pezolva::engine::detail {
 // connection, the companion lock and a cache of prepared statements.
 // close() releases all of them at once; any later use throws ErroObjectoFechado.
 class DbState {
-public:
+  public:
     DbState(std::string path, ConnectionPtr connection, CompanionLock lock, bool read_only);
     ~DbState();
     DbState(const DbState&) = delete;
@@ -49,7 +49,7 @@ public:
 
     void close();
 
-private:
+  private:
     std::string path_;
     std::unordered_map<std::string, std::unique_ptr<Statement>> cache_;
     ConnectionPtr connection_;
@@ -60,7 +60,7 @@ private:
 // A transaction on the connection, rolled back when the object goes
 // without commit().  BEGIN IMMEDIATE: the write lock is taken at once.
 class TransactionGuard {
-public:
+  public:
     explicit TransactionGuard(DbState& state, bool immediate = true);
     ~TransactionGuard();
     TransactionGuard(const TransactionGuard&) = delete;
@@ -68,7 +68,7 @@ public:
     void commit();
     void rollback();
 
-private:
+  private:
     DbState* state_;
     bool active_ = true;
 };
@@ -76,14 +76,14 @@ private:
 // A savepoint, rolled back to and released when the object goes without
 // release(); inside a transaction it nests, outside it is one.
 class Savepoint {
-public:
+  public:
     Savepoint(DbState& state, std::string name);
     ~Savepoint();
     Savepoint(const Savepoint&) = delete;
     Savepoint& operator=(const Savepoint&) = delete;
     void release();
 
-private:
+  private:
     DbState* state_;
     std::string name_;
     bool active_ = true;
@@ -93,13 +93,13 @@ private:
 // any transaction (the pragma is ignored inside one).  Throws EngineError
 // when a transaction is open, because the switch would not happen.
 class ForeignKeysOff {
-public:
+  public:
     explicit ForeignKeysOff(DbState& state);
     ~ForeignKeysOff();
     ForeignKeysOff(const ForeignKeysOff&) = delete;
     ForeignKeysOff& operator=(const ForeignKeysOff&) = delete;
 
-private:
+  private:
     DbState* state_;
     bool was_on_;
 };

@@ -17,7 +17,9 @@ Translated translate_statement(std::string_view statement) {
     // A trailing ";" changes nothing.
     std::size_t n = t.size();
     if (n > 0 && is_punct(statement, t[n - 1], ';')) --n;
-    auto kw = [&](std::size_t i, std::string_view word) { return i < n && is_keyword(statement, t[i], word); };
+    auto kw = [&](std::size_t i, std::string_view word) {
+        return i < n && is_keyword(statement, t[i], word);
+    };
 
     if (kw(0, "DELETE") && n > 2 && token_text(statement, t[1]) == "*" && kw(2, "FROM")) {
         std::string sql(statement.substr(0, t[1].begin));
@@ -29,11 +31,13 @@ Translated translate_statement(std::string_view statement) {
         const bool shaped = n == 9 && t[4].kind == Token::String && kw(5, "SELECT") &&
                             token_text(statement, t[6]) == "*" && kw(7, "FROM") && is_name(t[8]);
         if (!shaped) {
-            throw EngineError(ErroSintaxe,
-                              "Erro de sintaxe na instrução INSERT INTO ... IN: só é aceite a forma "
-                              "\"insert into T in 'ficheiro' select * from T\".");
+            throw EngineError(
+                ErroSintaxe,
+                "Erro de sintaxe na instrução INSERT INTO ... IN: só é aceite a forma "
+                "\"insert into T in 'ficheiro' select * from T\".");
         }
-        ExternalInsert e{token_name(statement, t[2]), token_name(statement, t[4]), token_name(statement, t[8])};
+        ExternalInsert e{token_name(statement, t[2]), token_name(statement, t[4]),
+                         token_name(statement, t[8])};
         return {std::string(statement), std::move(e)};
     }
     return {std::string(statement), std::nullopt};

@@ -16,7 +16,8 @@ namespace {
 // Whether the insert that just threw `e` failed for a row that breaks a
 // rule of the target: a constraint, or a rowid that is no whole number.
 bool refused_by_a_rule(DbState& state, const EngineError& e) {
-    if (e.numero() == ErroDuplicado || e.numero() == ErroNulo || e.numero() == ErroRegraValidacao) return true;
+    if (e.numero() == ErroDuplicado || e.numero() == ErroNulo || e.numero() == ErroRegraValidacao)
+        return true;
     if (e.numero() != ErroMotor) return false;
     const int code = sqlite3_extended_errcode(state.db()) & 0xff;
     return code == SQLITE_CONSTRAINT || code == SQLITE_MISMATCH ||
@@ -38,7 +39,8 @@ bool uses_transfer(DbState& state, const std::string& insert) {
 
 }  // namespace
 
-ExternalFile::ExternalFile(DbState& state, const std::string& file) : state_(state), foreign_keys_off_(state) {
+ExternalFile::ExternalFile(DbState& state, const std::string& file)
+    : state_(state), foreign_keys_off_(state) {
     // ATTACH would otherwise create the file.
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) throw file_not_found(file);
@@ -82,7 +84,8 @@ void ExternalFile::attach(const std::string& file) {
 
 void ExternalFile::detach() {
     if (attached_ && state_.open()) {
-        sqlite3_exec(state_.db(), (std::string("DETACH ") + kExternalSchema).c_str(), nullptr, nullptr, nullptr);
+        sqlite3_exec(state_.db(), (std::string("DETACH ") + kExternalSchema).c_str(), nullptr,
+                     nullptr, nullptr);
     }
     attached_ = false;
 }
@@ -92,8 +95,10 @@ ExternalFile::~ExternalFile() { detach(); }
 namespace {
 
 // The columns of a table or view of `schema`, as stored, in order.
-std::vector<std::string> column_names(DbState& state, const std::string& schema, const std::string& table) {
-    Statement s = state.prepare("PRAGMA " + schema + ".table_info(" + quote_identifier(table) + ")");
+std::vector<std::string> column_names(DbState& state, const std::string& schema,
+                                      const std::string& table) {
+    Statement s =
+        state.prepare("PRAGMA " + schema + ".table_info(" + quote_identifier(table) + ")");
     std::vector<std::string> names;
     while (s.step()) names.push_back(s.column_text(1));
     return names;
@@ -118,11 +123,15 @@ InsertText insert_text(DbState& state, const RuleTable& target, const std::strin
                        const std::string& file) {
     const std::vector<std::string> from = column_names(state, "main", source);
     const std::string tail = " FROM main." + quote_identifier(source);
-    const auto same_name = [](const std::string& f, const RuleColumn& t) { return iequals(f, t.name); };
+    const auto same_name = [](const std::string& f, const RuleColumn& t) {
+        return iequals(f, t.name);
+    };
     InsertText text;
-    if (std::equal(from.begin(), from.end(), target.columns.begin(), target.columns.end(), same_name)) {
+    if (std::equal(from.begin(), from.end(), target.columns.begin(), target.columns.end(),
+                   same_name)) {
         for (std::size_t i = 0; i < from.size(); ++i) {
-            if (target.columns[i].name == target.rowid_alias) text.to_rowid = quote_identifier(from[i]);
+            if (target.columns[i].name == target.rowid_alias)
+                text.to_rowid = quote_identifier(from[i]);
         }
         text.body = " INTO " + target.qualified() + " SELECT *" + tail;
         return text;
@@ -152,7 +161,8 @@ InsertText insert_text(DbState& state, const RuleTable& target, const std::strin
     return text;
 }
 
-CopiedTable copy_rows(DbState& state, const RuleTable& target, const std::string& source, const std::string& file,
+CopiedTable copy_rows(DbState& state, const RuleTable& target, const std::string& source,
+                      const std::string& file,
                       const std::function<bool(const InsertedRows&)>& known_clean) {
     const std::string into = target.qualified();
     const InsertText text = insert_text(state, target, source, file);
@@ -164,7 +174,8 @@ CopiedTable copy_rows(DbState& state, const RuleTable& target, const std::string
     rows.target_was_empty = state.value("SELECT 1 FROM " + into + " LIMIT 1").is_null();
     const bool had_rows = !rows.target_was_empty;
     if (had_rows) {
-        state.exec("CREATE TEMP TABLE pz_antes AS SELECT " + target.identity + " FROM " + into + " AS c");
+        state.exec("CREATE TEMP TABLE pz_antes AS SELECT " + target.identity + " FROM " + into +
+                   " AS c");
     }
 
     // 2. The plain insert first: it read every row of the source when it
@@ -181,10 +192,14 @@ CopiedTable copy_rows(DbState& state, const RuleTable& target, const std::string
     } catch (const EngineError& e) {
         if (!refused_by_a_rule(state, e)) throw;
         rows.transfer = false;
-        rows.read = state.value("SELECT count(*) FROM main." + quote_identifier(source)).to_integer().value_or(0);
+        rows.read = state.value("SELECT count(*) FROM main." + quote_identifier(source))
+                        .to_integer()
+                        .value_or(0);
         const std::string& key = text.to_rowid;
         state.exec("INSERT OR IGNORE" + body +
-                   (key.empty() ? "" : " WHERE " + key + " IS NULL OR CAST(" + key + " AS INTEGER) = " + key));
+                   (key.empty()
+                        ? ""
+                        : " WHERE " + key + " IS NULL OR CAST(" + key + " AS INTEGER) = " + key));
         rows.inserted = state.changes();
     }
 
@@ -216,7 +231,8 @@ CopiedTable copy_rows(DbState& state, const RuleTable& target, const std::string
 }  // namespace
 
 CopiedTable copy_table_rows(DbState& state, const RuleTable& target, const std::string& source,
-                            const std::string& file, const std::function<bool(const InsertedRows&)>& known_clean) {
+                            const std::string& file,
+                            const std::function<bool(const InsertedRows&)>& known_clean) {
     try {
         return copy_rows(state, target, source, file, known_clean);
     } catch (const EngineError& e) {
@@ -235,7 +251,8 @@ std::int64_t insert_into_external(DbState& state, const ExternalInsert& insert) 
     if (!source) throw table_not_found(insert.source_table);
 
     ExternalFile file(state, insert.file, ExternalFile::OpenRules{state.password});
-    const std::optional<RuleTable> target = read_rule_table(state, kExternalSchema, insert.target_table);
+    const std::optional<RuleTable> target =
+        read_rule_table(state, kExternalSchema, insert.target_table);
     if (!target) throw table_not_found(insert.target_table);
 
     TransactionGuard transaction(state, false);

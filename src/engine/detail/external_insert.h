@@ -39,7 +39,7 @@ inline constexpr const char* kExternalSchema = "pz_ext";
 // errors of the file itself (not a database, damaged, locked) name it;
 // ErroMotor inside an open transaction.
 class ExternalFile {
-public:
+  public:
     // The rules every open follows, for a file named in a statement: the
     // companion lock is held shared for the object's life (ErroEmUso while
     // another holds it exclusively), an empty file is not a database
@@ -56,7 +56,7 @@ public:
     ExternalFile(const ExternalFile&) = delete;
     ExternalFile& operator=(const ExternalFile&) = delete;
 
-private:
+  private:
     void attach(const std::string& file);
     void detach();
 
@@ -88,7 +88,7 @@ struct CopiedTable {
 // files or the connection (see storage_failure): what the copy wrote so
 // far may be lost with the transaction, and the copy cannot go on.
 class StorageError : public EngineError {
-public:
+  public:
     explicit StorageError(EngineError error) : EngineError(std::move(error)) {}
 };
 

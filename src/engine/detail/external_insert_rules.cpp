@@ -25,7 +25,8 @@ std::string pragma(const std::string& schema, const char* name, const std::strin
 }
 
 // The primary key columns of a table of `schema`, in key order.
-std::vector<std::string> key_columns(DbState& state, const std::string& schema, const std::string& table) {
+std::vector<std::string> key_columns(DbState& state, const std::string& schema,
+                                     const std::string& table) {
     Statement s = state.prepare(pragma(schema, "table_info", table));
     std::vector<std::pair<std::int64_t, std::string>> key;
     while (s.step()) {
@@ -42,8 +43,9 @@ std::string collation_of(DbState& state, const std::string& schema, const std::s
     const char* type = nullptr;
     const char* collation = nullptr;
     int not_null = 0, primary = 0, autoinc = 0;
-    if (sqlite3_table_column_metadata(state.db(), schema.c_str(), table.c_str(), column.c_str(), &type,
-                                      &collation, &not_null, &primary, &autoinc) != SQLITE_OK ||
+    if (sqlite3_table_column_metadata(state.db(), schema.c_str(), table.c_str(), column.c_str(),
+                                      &type, &collation, &not_null, &primary,
+                                      &autoinc) != SQLITE_OK ||
         collation == nullptr) {
         return "BINARY";
     }
@@ -64,7 +66,8 @@ char affinity_of(std::string_view declared) {
     return 'N';
 }
 
-std::optional<RuleTable> read_rule_table(DbState& state, const std::string& schema, std::string_view name) {
+std::optional<RuleTable> read_rule_table(DbState& state, const std::string& schema,
+                                         std::string_view name) {
     RuleTable table;
     table.schema = schema;
     std::string sql;
@@ -135,7 +138,8 @@ bool same_columns(const RuleTable& a, const RuleTable& b) {
 std::string type_condition(const RuleTable& table) {
     std::string out;
     for (const RuleColumn& c : table.columns) {
-        if (c.number) out += (out.empty() ? "" : " OR ") + ("c." + quote_identifier(c.name) + " >= ''");
+        if (c.number)
+            out += (out.empty() ? "" : " OR ") + ("c." + quote_identifier(c.name) + " >= ''");
     }
     return out;
 }
@@ -145,7 +149,8 @@ KeyCheck key_check(const RuleTable& table, const ForeignKey& k) {
     std::string distinct, present, match_distinct, match_row, present_row, keys, parent_keys, order;
     for (std::size_t i = 0; i < k.from.size(); ++i) {
         const std::string from = quote_identifier(k.from[i]);
-        const std::string parent_column = quote_identifier(i < k.to.size() ? k.to[i] : std::string());
+        const std::string parent_column =
+            quote_identifier(i < k.to.size() ? k.to[i] : std::string());
         const std::string to = "p." + parent_column;
         const std::string alias = std::string("k").append(std::to_string(i));
         const char* sep = i ? " AND " : "";
@@ -160,12 +165,14 @@ KeyCheck key_check(const RuleTable& table, const ForeignKey& k) {
     }
     KeyCheck check;
     check.to_itself = iequals(k.parent, table.name);
-    check.any_orphan = "SELECT 1 FROM (SELECT DISTINCT " + distinct + " FROM " + table.qualified() + " WHERE " +
-                       present + ") AS d WHERE NOT EXISTS (SELECT 1 FROM " + parent + " AS p WHERE " +
-                       match_distinct + ") LIMIT 1";
-    check.any_orphan_merged = "SELECT " + keys + " FROM " + table.qualified() + " WHERE " + present + " EXCEPT SELECT " +
-                              parent_keys + " FROM " + parent + " ORDER BY " + order + " LIMIT 1";
-    check.orphan_row = present_row + " AND NOT EXISTS (SELECT 1 FROM " + parent + " AS p WHERE " + match_row + ")";
+    check.any_orphan = "SELECT 1 FROM (SELECT DISTINCT " + distinct + " FROM " + table.qualified() +
+                       " WHERE " + present + ") AS d WHERE NOT EXISTS (SELECT 1 FROM " + parent +
+                       " AS p WHERE " + match_distinct + ") LIMIT 1";
+    check.any_orphan_merged = "SELECT " + keys + " FROM " + table.qualified() + " WHERE " +
+                              present + " EXCEPT SELECT " + parent_keys + " FROM " + parent +
+                              " ORDER BY " + order + " LIMIT 1";
+    check.orphan_row =
+        present_row + " AND NOT EXISTS (SELECT 1 FROM " + parent + " AS p WHERE " + match_row + ")";
     return check;
 }
 

@@ -44,7 +44,8 @@ struct RuleTable {
 
 // The table of that name (without regard to case; views are not tables)
 // in `schema`; nullopt when there is none.
-std::optional<RuleTable> read_rule_table(DbState& state, const std::string& schema, std::string_view name);
+std::optional<RuleTable> read_rule_table(DbState& state, const std::string& schema,
+                                         std::string_view name);
 
 // SQLite's affinity of a declared type (its rules of section 3.1 of the
 // datatype documentation): 'I'nteger, 'R'eal, 'N'umeric, 'T'ext, 'B'lob.

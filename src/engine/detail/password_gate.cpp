@@ -50,9 +50,9 @@ std::string to_hex(const std::string& bytes) {
 std::string derive(const std::string& password, const std::string& salt, std::uint32_t iterations) {
     Digest key{};
     if (PKCS5_PBKDF2_HMAC(password.data(), static_cast<int>(password.size()),
-                          reinterpret_cast<const unsigned char*>(salt.data()), static_cast<int>(salt.size()),
-                          static_cast<int>(iterations), EVP_sha256(), static_cast<int>(key.size()),
-                          key.data()) != 1) {
+                          reinterpret_cast<const unsigned char*>(salt.data()),
+                          static_cast<int>(salt.size()), static_cast<int>(iterations), EVP_sha256(),
+                          static_cast<int>(key.size()), key.data()) != 1) {
         throw EngineError(ErroMotor, "Não foi possível verificar a palavra-passe.");
     }
     return to_hex(key.data(), key.size());
@@ -85,10 +85,11 @@ Digest cache_proof(const std::string& salt, const std::string& password) {
 // purpose; what is kept is a keyed digest of the password with the gate's
 // salt (cache_proof), never the password nor a plain digest of it.
 class OpenedGates {
-public:
+  public:
     bool contains(const std::string& gate, const Digest& proof) {
         const std::lock_guard<std::mutex> lock(mutex_);
-        return std::find(entries_.begin(), entries_.end(), std::pair{gate, proof}) != entries_.end();
+        return std::find(entries_.begin(), entries_.end(), std::pair{gate, proof}) !=
+               entries_.end();
     }
     void add(const std::string& gate, const Digest& proof) {
         const std::lock_guard<std::mutex> lock(mutex_);
@@ -96,7 +97,7 @@ public:
         entries_.emplace_back(gate, proof);
     }
 
-private:
+  private:
     static constexpr std::size_t kMost = 32;
     std::mutex mutex_;
     std::deque<std::pair<std::string, Digest>> entries_;
@@ -123,9 +124,9 @@ bool has_password(DbState& state) {
 
 void check_password(DbState& state, const std::string& password, const std::string& schema) {
     if (!gate_exists(state, schema)) return;
-    Statement s = state.prepare("SELECT \"Sal\", \"Iteracoes\", \"Resumo\" FROM " +
-                                quote_identifier(schema) + "." + quote_identifier(kGateTable) +
-                                " LIMIT 1");
+    Statement s =
+        state.prepare("SELECT \"Sal\", \"Iteracoes\", \"Resumo\" FROM " + quote_identifier(schema) +
+                      "." + quote_identifier(kGateTable) + " LIMIT 1");
     if (!s.step()) return;
     const std::string salt = s.column_text(0);
     const std::int64_t iterations = s.column_int64(1);
@@ -134,7 +135,8 @@ void check_password(DbState& state, const std::string& password, const std::stri
     const std::string gate = salt + '\n' + std::to_string(iterations) + '\n' + stored;
     const Digest proof = cache_proof(salt, password);
     if (opened_gates().contains(gate, proof)) return;
-    if (!same(derive(password, salt, static_cast<std::uint32_t>(iterations)), stored)) throw wrong_password();
+    if (!same(derive(password, salt, static_cast<std::uint32_t>(iterations)), stored))
+        throw wrong_password();
     opened_gates().add(gate, proof);
 }
 
@@ -160,7 +162,8 @@ void write_password(DbState& state, const std::string& password) {
             state.exec("DELETE FROM " + table);
         } else {
             state.exec("CREATE TABLE " + table +
-                       " (\"Sal\" TEXT NOT NULL, \"Iteracoes\" INTEGER NOT NULL, \"Resumo\" TEXT NOT NULL)");
+                       " (\"Sal\" TEXT NOT NULL, \"Iteracoes\" INTEGER NOT NULL, \"Resumo\" TEXT "
+                       "NOT NULL)");
         }
         const std::string salt = to_hex(random_bytes(16));
         Statement s = state.prepare("INSERT INTO " + table + " VALUES (?1, ?2, ?3)");

@@ -10,11 +10,13 @@ namespace pezolva::engine::detail {
 namespace {
 
 bool has_name(const std::vector<std::string>& names, std::string_view name) {
-    return std::any_of(names.begin(), names.end(), [&](const std::string& n) { return iequals(n, name); });
+    return std::any_of(names.begin(), names.end(),
+                       [&](const std::string& n) { return iequals(n, name); });
 }
 
 bool same_names(const std::vector<std::string>& a, const std::vector<std::string>& b) {
-    return a.size() == b.size() && std::all_of(a.begin(), a.end(), [&](const std::string& n) { return has_name(b, n); });
+    return a.size() == b.size() &&
+           std::all_of(a.begin(), a.end(), [&](const std::string& n) { return has_name(b, n); });
 }
 
 std::string column_text(const ColumnDef& c, std::string_view sql, const RebuildPlan& plan) {
@@ -38,22 +40,28 @@ std::string column_text(const ColumnDef& c, std::string_view sql, const RebuildP
 bool keep_constraint(const TableConstraint& k, const RebuildPlan& plan) {
     const bool uses_dropped = !plan.drop_column.empty() && has_name(k.columns, plan.drop_column);
     switch (k.kind) {
-        case TableConstraint::PrimaryKey: return !plan.drop_primary_key && !uses_dropped;
+        case TableConstraint::PrimaryKey:
+            return !plan.drop_primary_key && !uses_dropped;
         case TableConstraint::Unique:
-            return !uses_dropped && (plan.drop_unique.empty() || !same_names(plan.drop_unique, k.columns));
-        case TableConstraint::Foreign: return !uses_dropped;
-        default: return true;
+            return !uses_dropped &&
+                   (plan.drop_unique.empty() || !same_names(plan.drop_unique, k.columns));
+        case TableConstraint::Foreign:
+            return !uses_dropped;
+        default:
+            return true;
     }
 }
 
 bool is_generated(const ColumnDef& c) {
-    return std::any_of(c.constraints.begin(), c.constraints.end(),
-                       [](const ColumnConstraint& k) { return k.kind == ColumnConstraint::Generated; });
+    return std::any_of(c.constraints.begin(), c.constraints.end(), [](const ColumnConstraint& k) {
+        return k.kind == ColumnConstraint::Generated;
+    });
 }
 
 // Every statement that recreates an index or trigger of the table, less
 // the indexes that use the dropped column.
-std::vector<std::string> dependent_sql(DbState& state, const StoredTable& table, const RebuildPlan& plan) {
+std::vector<std::string> dependent_sql(DbState& state, const StoredTable& table,
+                                       const RebuildPlan& plan) {
     std::vector<std::string> statements;
     Statement s = state.prepare(
         "SELECT name, type, sql FROM sqlite_schema "
@@ -77,7 +85,8 @@ std::vector<std::string> dependent_sql(DbState& state, const StoredTable& table,
 std::vector<std::string> referring_tables(DbState& state, const std::string& table) {
     std::vector<std::string> names;
     for (const StoredTable& t : stored_tables(state)) {
-        Statement s = state.prepare("SELECT 1 FROM pragma_foreign_key_list(?1) WHERE \"table\" = ?2 COLLATE NOCASE");
+        Statement s = state.prepare(
+            "SELECT 1 FROM pragma_foreign_key_list(?1) WHERE \"table\" = ?2 COLLATE NOCASE");
         s.bind_text(1, t.name);
         s.bind_text(2, table);
         if (s.step()) names.push_back(t.name);
@@ -92,39 +101,45 @@ void check_foreign_keys(DbState& state, const std::string& table) {
     }
     for (const std::string& name : to_check) {
         if (!state.value("PRAGMA foreign_key_check(" + quote_identifier(name) + ")").is_null()) {
-            throw EngineError(ErroIntegridade, "A alteração da tabela '" + table +
-                                                   "' violaria a integridade referencial da tabela '" + name + "'.");
+            throw EngineError(ErroIntegridade,
+                              "A alteração da tabela '" + table +
+                                  "' violaria a integridade referencial da tabela '" + name + "'.");
         }
     }
 }
 
 // Resets PRAGMA legacy_alter_table when it goes.
 class LegacyAlter {
-public:
-    explicit LegacyAlter(DbState& state) : state_(state) { state.exec("PRAGMA legacy_alter_table=ON"); }
+  public:
+    explicit LegacyAlter(DbState& state) : state_(state) {
+        state.exec("PRAGMA legacy_alter_table=ON");
+    }
     ~LegacyAlter() {
-        if (state_.open()) sqlite3_exec(state_.db(), "PRAGMA legacy_alter_table=OFF", nullptr, nullptr, nullptr);
+        if (state_.open())
+            sqlite3_exec(state_.db(), "PRAGMA legacy_alter_table=OFF", nullptr, nullptr, nullptr);
     }
     LegacyAlter(const LegacyAlter&) = delete;
     LegacyAlter& operator=(const LegacyAlter&) = delete;
 
-private:
+  private:
     DbState& state_;
 };
 
 }  // namespace
 
 std::string primary_key_clause(const Index& index) {
-    return "CONSTRAINT " + quote_identifier(index.Name()) + " PRIMARY KEY (" + quote_identifier_list(index.Fields()) + ")";
+    return "CONSTRAINT " + quote_identifier(index.Name()) + " PRIMARY KEY (" +
+           quote_identifier_list(index.Fields()) + ")";
 }
 
 std::string create_index_sql(const std::string& table, const Index& index) {
-    return std::string("CREATE ") + (index.Unique() ? "UNIQUE " : "") + "INDEX " + quote_identifier(index.Name()) +
-           " ON " + quote_identifier(table) + " (" + quote_identifier_list(index.Fields()) + ")";
+    return std::string("CREATE ") + (index.Unique() ? "UNIQUE " : "") + "INDEX " +
+           quote_identifier(index.Name()) + " ON " + quote_identifier(table) + " (" +
+           quote_identifier_list(index.Fields()) + ")";
 }
 
-std::string rebuilt_table_sql(const CreateTable& table, std::string_view sql, const RebuildPlan& plan,
-                              const std::string& new_name) {
+std::string rebuilt_table_sql(const CreateTable& table, std::string_view sql,
+                              const RebuildPlan& plan, const std::string& new_name) {
     std::vector<std::string> items;
     for (const Element& e : table.order) {
         if (e.is_column) {
@@ -148,11 +163,12 @@ namespace {
 // The rows of `table` into the new table `new_name`, but the dropped and the
 // generated columns, with their rowids unless the new table makes its own
 // (an INTEGER primary key, or no rowid on either side).
-void copy_rows(DbState& state, const StoredTable& table, const CreateTable& parsed, const RebuildPlan& plan,
-               const std::string& new_name) {
+void copy_rows(DbState& state, const StoredTable& table, const CreateTable& parsed,
+               const RebuildPlan& plan, const std::string& new_name) {
     std::string columns;
     for (const ColumnDef& c : parsed.columns) {
-        if ((!plan.drop_column.empty() && iequals(c.name, plan.drop_column)) || is_generated(c)) continue;
+        if ((!plan.drop_column.empty() && iequals(c.name, plan.drop_column)) || is_generated(c))
+            continue;
         columns += (columns.empty() ? "" : ", ") + quote_identifier(c.name);
     }
     if (columns.empty()) return;
@@ -167,8 +183,8 @@ void copy_rows(DbState& state, const StoredTable& table, const CreateTable& pars
     }
     const bool copy_rowid = !alias && !without_rowid(parsed) && !without_rowid(*created_parsed);
     const std::string rowid = copy_rowid ? "_rowid_, " : "";
-    state.exec("INSERT INTO " + quote_identifier(new_name) + " (" + rowid + columns + ") SELECT " + rowid + columns +
-               " FROM " + quote_identifier(table.name));
+    state.exec("INSERT INTO " + quote_identifier(new_name) + " (" + rowid + columns + ") SELECT " +
+               rowid + columns + " FROM " + quote_identifier(table.name));
 }
 
 }  // namespace
@@ -176,7 +192,8 @@ void copy_rows(DbState& state, const StoredTable& table, const CreateTable& pars
 void rebuild_table(DbState& state, const StoredTable& table, const RebuildPlan& plan) {
     const std::optional<CreateTable> parsed = parse_create_table(table.sql);
     if (!parsed) {
-        throw EngineError(ErroMotor, "Não é possível alterar a estrutura da tabela '" + table.name + "'.");
+        throw EngineError(ErroMotor,
+                          "Não é possível alterar a estrutura da tabela '" + table.name + "'.");
     }
     // 1. Foreign keys off and legacy renaming on, outside the transaction.
     //    Inside the caller's transaction the keys stay on, which is safe
@@ -186,8 +203,9 @@ void rebuild_table(DbState& state, const StoredTable& table, const RebuildPlan& 
     std::optional<TransactionGuard> transaction;
     if (state.in_transaction()) {
         if (!referring_tables(state, table.name).empty()) {
-            throw EngineError(ErroMotor, "Não é possível alterar a estrutura da tabela '" + table.name +
-                                             "' dentro de uma transacção, porque há relações que a referem.");
+            throw EngineError(ErroMotor,
+                              "Não é possível alterar a estrutura da tabela '" + table.name +
+                                  "' dentro de uma transacção, porque há relações que a referem.");
         }
     } else {
         foreign_keys_off.emplace(state);
@@ -210,7 +228,8 @@ void rebuild_table(DbState& state, const StoredTable& table, const RebuildPlan& 
     // 5. The old table out, the new one in its place, its indexes and
     //    triggers back.
     state.exec("DROP TABLE " + quote_identifier(table.name));
-    state.exec("ALTER TABLE " + quote_identifier(new_name) + " RENAME TO " + quote_identifier(table.name));
+    state.exec("ALTER TABLE " + quote_identifier(new_name) + " RENAME TO " +
+               quote_identifier(table.name));
     for (const std::string& sql : dependents) state.exec(sql);
 
     // 6. The relations must still hold.

@@ -17,7 +17,7 @@ namespace pezolva::engine::detail {
 // keys with their names and actions, UNIQUE constraints, indexes,
 // triggers, the rows and their rowids.
 struct RebuildPlan {
-    std::string drop_column;                 // with the keys and indexes that use it
+    std::string drop_column;  // with the keys and indexes that use it
     std::optional<Field> add_field;
     bool drop_primary_key = false;
     std::optional<Index> add_primary_key;    // as CONSTRAINT "<name>" PRIMARY KEY (...)
@@ -32,8 +32,8 @@ std::string primary_key_clause(const Index& index);
 std::string create_index_sql(const std::string& table, const Index& index);
 
 // The CREATE TABLE statement of the new table under `new_name`.
-std::string rebuilt_table_sql(const CreateTable& table, std::string_view sql, const RebuildPlan& plan,
-                              const std::string& new_name);
+std::string rebuilt_table_sql(const CreateTable& table, std::string_view sql,
+                              const RebuildPlan& plan, const std::string& new_name);
 
 // Rebuilds `table` as the plan says, in one transaction with foreign keys
 // off (switched before BEGIN, back on after), then checks the foreign keys

@@ -18,8 +18,8 @@ struct SimpleSelect {
     std::string list;       // the select list as written
     bool star = false;
     std::vector<std::pair<std::string, std::string>> items;  // (column, result name)
-    std::string from;       // table [AS alias], as written
-    std::string rest;       // what follows, without a final ";"
+    std::string from;                                        // table [AS alias], as written
+    std::string rest;                                        // what follows, without a final ";"
     bool ordered = false;
     std::size_t limit_at = std::string::npos;  // offset of LIMIT in rest
 };
@@ -29,15 +29,16 @@ bool is_name(const Token& t) { return t.kind == Token::Word || t.kind == Token::
 // Reads the select list from token `p` on: "*", "t.*", or plain columns
 // (qualified or not) with their result names; leaves `p` after it.  False
 // when the list is anything else.
-bool read_select_list(std::string_view sql, const std::vector<Token>& t, std::size_t n, std::size_t& p,
-                      SimpleSelect& s) {
+bool read_select_list(std::string_view sql, const std::vector<Token>& t, std::size_t n,
+                      std::size_t& p, SimpleSelect& s) {
     auto kw = [&](std::size_t i, std::string_view w) { return i < n && is_keyword(sql, t[i], w); };
     if (p < n && token_text(sql, t[p]) == "*") {
         s.star = true;
         ++p;
         return true;
     }
-    if (p + 2 < n && is_name(t[p]) && is_punct(sql, t[p + 1], '.') && token_text(sql, t[p + 2]) == "*") {
+    if (p + 2 < n && is_name(t[p]) && is_punct(sql, t[p + 1], '.') &&
+        token_text(sql, t[p + 2]) == "*") {
         s.star = true;
         p += 3;
         return true;
@@ -84,10 +85,13 @@ std::optional<SimpleSelect> parse_simple_select(std::string_view sql) {
     int depth = 0;
     const std::size_t rest_begin = p < n ? t[p].begin : sql.size();
     for (std::size_t i = p; i < n; ++i) {
-        if (is_punct(sql, t[i], '(')) ++depth;
-        else if (is_punct(sql, t[i], ')')) --depth;
+        if (is_punct(sql, t[i], '('))
+            ++depth;
+        else if (is_punct(sql, t[i], ')'))
+            --depth;
         else if (depth == 0) {
-            for (const char* w : {"GROUP", "HAVING", "UNION", "INTERSECT", "EXCEPT", "WINDOW", "JOIN"}) {
+            for (const char* w :
+                 {"GROUP", "HAVING", "UNION", "INTERSECT", "EXCEPT", "WINDOW", "JOIN"}) {
                 if (is_keyword(sql, t[i], w)) return std::nullopt;
             }
             if (is_punct(sql, t[i], ';')) return std::nullopt;
@@ -110,11 +114,13 @@ const Field* field_named(const std::vector<Field>& fields, std::string_view name
 // (a view, a WITHOUT ROWID table, every rowid name taken by a column, or a
 // table not stored in the file: SQLite's own, a temporary one, or none,
 // which the statement itself then reports).
-std::shared_ptr<RecordSource> rowid_source(const std::shared_ptr<DbState>& state, const SimpleSelect& select) {
+std::shared_ptr<RecordSource> rowid_source(const std::shared_ptr<DbState>& state,
+                                           const SimpleSelect& select) {
     const std::optional<StoredTable> table = find_table(*state, select.table, true);
     if (!table) return nullptr;
     if (table->view) return nullptr;
-    if (auto parsed = parse_create_table(table->sql); !parsed || without_rowid(*parsed)) return nullptr;
+    if (auto parsed = parse_create_table(table->sql); !parsed || without_rowid(*parsed))
+        return nullptr;
     const std::vector<Field> table_fields = read_fields(*state, table->name);
 
     auto source = std::make_shared<RecordSource>();
@@ -148,28 +154,33 @@ std::shared_ptr<RecordSource> rowid_source(const std::shared_ptr<DbState>& state
     const std::string rowid = select.qualifier + "." + source->rowid_name;
     // The select list is only needed when WHERE or ORDER BY may name its
     // aliases; without it SQLite reads no column values.
-    std::string order_sql = "SELECT " + rowid + (select.rest.empty() ? "" : ", " + select.list) + " FROM " + select.from;
+    std::string order_sql = "SELECT " + rowid + (select.rest.empty() ? "" : ", " + select.list) +
+                            " FROM " + select.from;
     std::string rest = select.rest;
     if (!select.ordered) {
         const std::string order = " ORDER BY " + rowid + " ";
-        if (select.limit_at == std::string::npos) rest += order;
-        else rest.insert(select.limit_at, order);
+        if (select.limit_at == std::string::npos)
+            rest += order;
+        else
+            rest.insert(select.limit_at, order);
     }
     order_sql += " " + rest;
     Statement s = state->prepare(order_sql);
     while (s.step()) source->rowids.push_back(s.column_int64(0));
 
-    source->fetch_sql = "SELECT " + quote_identifier_list(source->columns) + " FROM " + quote_identifier(table->name) + " WHERE " +
-                        source->rowid_name + " = ?1";
-    source->find_sql = "SELECT \"pz_id\" FROM (SELECT " + rowid + " AS \"pz_id\", " + select.list + " FROM " +
-                       select.from + ") WHERE (";
+    source->fetch_sql = "SELECT " + quote_identifier_list(source->columns) + " FROM " +
+                        quote_identifier(table->name) + " WHERE " + source->rowid_name + " = ?1";
+    source->find_sql = "SELECT \"pz_id\" FROM (SELECT " + rowid + " AS \"pz_id\", " + select.list +
+                       " FROM " + select.from + ") WHERE (";
     return source;
 }
 
-std::shared_ptr<RecordSource> materialised_source(const std::shared_ptr<DbState>& state, std::string_view sql) {
+std::shared_ptr<RecordSource> materialised_source(const std::shared_ptr<DbState>& state,
+                                                  std::string_view sql) {
     Statement s = state->prepare(sql);
     if (s.empty() || s.column_count() == 0 || !s.read_only()) {
-        throw EngineError(ErroArgumento, "Só uma tabela ou uma consulta que devolve registos pode ser aberta.");
+        throw EngineError(ErroArgumento,
+                          "Só uma tabela ou uma consulta que devolve registos pode ser aberta.");
     }
     auto source = std::make_shared<RecordSource>();
     source->state = state;
@@ -185,10 +196,17 @@ std::shared_ptr<RecordSource> materialised_source(const std::shared_ptr<DbState>
                 std::string type = declared[i];
                 if (type.empty()) {
                     switch (s.column_type(i)) {
-                        case SQLITE_INTEGER: type = "LONG"; break;
-                        case SQLITE_FLOAT: type = "DOUBLE"; break;
-                        case SQLITE_TEXT: type = "TEXT"; break;
-                        default: break;
+                        case SQLITE_INTEGER:
+                            type = "LONG";
+                            break;
+                        case SQLITE_FLOAT:
+                            type = "DOUBLE";
+                            break;
+                        case SQLITE_TEXT:
+                            type = "TEXT";
+                            break;
+                        default:
+                            break;
                     }
                 }
                 fields.push_back(Field::FromDeclared(s.column_name(i), type, false));
@@ -196,11 +214,13 @@ std::shared_ptr<RecordSource> materialised_source(const std::shared_ptr<DbState>
             first = false;
         }
         std::vector<Value> row;
-        for (int i = 0; i < count; ++i) row.push_back(typed_value(s.column_value(i), fields[i].Type()));
+        for (int i = 0; i < count; ++i)
+            row.push_back(typed_value(s.column_value(i), fields[i].Type()));
         source->rows.push_back(std::move(row));
     }
     if (first) {
-        for (int i = 0; i < count; ++i) fields.push_back(Field::FromDeclared(s.column_name(i), declared[i], false));
+        for (int i = 0; i < count; ++i)
+            fields.push_back(Field::FromDeclared(s.column_name(i), declared[i], false));
     }
     source->fields = Collection<Field>(std::move(fields));
     return source;
@@ -211,7 +231,8 @@ std::shared_ptr<RecordSource> materialised_source(const std::shared_ptr<DbState>
 Value typed_value(Value raw, int code) {
     switch (code) {
         case TipoSimNao:
-            if (raw.kind() == Value::Kind::Integer || raw.kind() == Value::Kind::Real) return Value(*raw.to_real() != 0);
+            if (raw.kind() == Value::Kind::Integer || raw.kind() == Value::Kind::Real)
+                return Value(*raw.to_real() != 0);
             return raw;
         case TipoSimples:
         case TipoDuplo:
@@ -226,7 +247,8 @@ Value typed_value(Value raw, int code) {
                 if (auto date = DateTime::parse_iso(*text)) return Value(*date);
             }
             return raw;
-        default: return raw;
+        default:
+            return raw;
     }
 }
 
@@ -246,7 +268,8 @@ std::vector<Value> RecordSource::fetch(std::int64_t position) const {
     return row;
 }
 
-std::shared_ptr<RecordSource> open_source(const std::shared_ptr<DbState>& state, std::string_view source) {
+std::shared_ptr<RecordSource> open_source(const std::shared_ptr<DbState>& state,
+                                          std::string_view source) {
     const std::string text = trim(source);
     const std::vector<Token> tokens = tokenize(text);
     std::optional<StoredTable> table = find_table(*state, text, true);

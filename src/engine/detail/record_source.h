@@ -38,7 +38,8 @@ struct RecordSource {
 };
 
 // The rows of a table name or a statement; see Database::OpenRecordset.
-std::shared_ptr<RecordSource> open_source(const std::shared_ptr<DbState>& state, std::string_view source);
+std::shared_ptr<RecordSource> open_source(const std::shared_ptr<DbState>& state,
+                                          std::string_view source);
 
 // A stored value as a field of `code` gives it: Yes/No as bool, Single and
 // Double as double, a Date/Time text as DateTime; anything else as stored.

@@ -14,14 +14,14 @@ namespace {
 // for the whole schema, and reset when done with, so that no read stays
 // open on the file whatever happens meanwhile.
 class Consulta {
-public:
+  public:
     Consulta(DbState& state, const char* sql) : s_(state.cached(sql)) {}
     ~Consulta() { s_.reset(); }
     Consulta(const Consulta&) = delete;
     Consulta& operator=(const Consulta&) = delete;
     Statement* operator->() { return &s_; }
 
-private:
+  private:
     Statement& s_;
 };
 
@@ -44,7 +44,8 @@ std::string unique_constraint_name(const std::optional<CreateTable>& parsed,
     if (!parsed) return {};
     for (const ColumnDef& c : parsed->columns) {
         for (const ColumnConstraint& k : c.constraints) {
-            if (k.kind == ColumnConstraint::Unique && !k.name.empty() && same_names({c.name}, columns))
+            if (k.kind == ColumnConstraint::Unique && !k.name.empty() &&
+                same_names({c.name}, columns))
                 return k.name;
         }
     }
@@ -60,10 +61,12 @@ std::string unique_constraint_name(const std::optional<CreateTable>& parsed,
 std::vector<StoredTable> stored_tables(DbState& state, bool with_views) {
     Statement s = state.prepare(
         "SELECT name, coalesce(sql, ''), type FROM sqlite_schema "
-        "WHERE (type = 'table' OR (?1 AND type = 'view')) AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'");
+        "WHERE (type = 'table' OR (?1 AND type = 'view')) AND name NOT LIKE 'sqlite\\_%' ESCAPE "
+        "'\\'");
     s.bind_int64(1, with_views ? 1 : 0);
     std::vector<StoredTable> tables;
-    while (s.step()) tables.push_back({s.column_text(0), s.column_text(1), s.column_text(2) == "view"});
+    while (s.step())
+        tables.push_back({s.column_text(0), s.column_text(1), s.column_text(2) == "view"});
     return tables;
 }
 
@@ -78,7 +81,9 @@ std::vector<Field> read_fields(DbState& state, const std::string& table) {
     Consulta s(state, "SELECT name, type, \"notnull\", pk FROM pragma_table_info(?1) ORDER BY cid");
     s->bind_text(1, table);
     std::vector<Field> fields;
-    while (s->step()) fields.push_back(Field::FromDeclared(s->column_text(0), s->column_text(1), s->column_int64(2) != 0));
+    while (s->step())
+        fields.push_back(
+            Field::FromDeclared(s->column_text(0), s->column_text(1), s->column_int64(2) != 0));
     return fields;
 }
 
@@ -93,7 +98,8 @@ std::vector<std::string> primary_key_columns(DbState& state, const std::string& 
 bool without_rowid(const CreateTable& table) {
     const std::vector<Token> t = tokenize(table.tail);
     for (std::size_t i = 0; i + 1 < t.size(); ++i) {
-        if (is_keyword(table.tail, t[i], "WITHOUT") && is_keyword(table.tail, t[i + 1], "ROWID")) return true;
+        if (is_keyword(table.tail, t[i], "WITHOUT") && is_keyword(table.tail, t[i + 1], "ROWID"))
+            return true;
     }
     return false;
 }
@@ -109,13 +115,15 @@ std::vector<IndexInfo> read_indexes(DbState& state, const StoredTable& table) {
     return read_indexes(state, table, read_fields(state, table.name), nullptr);
 }
 
-std::vector<IndexInfo> read_indexes(DbState& state, const StoredTable& table, const std::vector<Field>& fields,
+std::vector<IndexInfo> read_indexes(DbState& state, const StoredTable& table,
+                                    const std::vector<Field>& fields,
                                     const std::vector<std::string>* made) {
     const std::optional<CreateTable> parsed = parse_create_table(table.sql);
     auto required = [&](const std::vector<std::string>& columns) {
         if (columns.empty()) return false;
         for (const std::string& c : columns) {
-            auto f = std::find_if(fields.begin(), fields.end(), [&](const Field& x) { return iequals(x.Name(), c); });
+            auto f = std::find_if(fields.begin(), fields.end(),
+                                  [&](const Field& x) { return iequals(x.Name(), c); });
             if (f == fields.end() || !f->Required()) return false;
         }
         return true;
@@ -131,7 +139,8 @@ std::vector<IndexInfo> read_indexes(DbState& state, const StoredTable& table, co
     std::vector<IndexInfo> result;
     const std::vector<std::string> key = primary_key_columns(state, table.name);
     if (!key.empty()) {
-        Index primary(parsed && !primary_key_name(*parsed).empty() ? primary_key_name(*parsed) : "PrimaryKey");
+        Index primary(parsed && !primary_key_name(*parsed).empty() ? primary_key_name(*parsed)
+                                                                   : "PrimaryKey");
         for (const std::string& c : key) primary.AppendField(c);
         primary.SetPrimary(true);
         primary.SetUnique(true);
@@ -146,7 +155,8 @@ std::vector<IndexInfo> read_indexes(DbState& state, const StoredTable& table, co
 
     std::vector<std::string> in_order;
     if (made == nullptr) {
-        Statement s = state.prepare("SELECT name FROM sqlite_schema WHERE type = 'index' AND tbl_name = ?1");
+        Statement s =
+            state.prepare("SELECT name FROM sqlite_schema WHERE type = 'index' AND tbl_name = ?1");
         s.bind_text(1, table.name);
         while (s.step()) in_order.push_back(s.column_text(0));
         made = &in_order;
@@ -165,7 +175,8 @@ std::vector<IndexInfo> read_indexes(DbState& state, const StoredTable& table, co
         for (const std::string& c : columns) index.AppendField(c);
         index.SetUnique(it->second.first);
         index.SetRequired(required(columns));
-        result.push_back({std::move(index), constraint ? IndexInfo::UniqueConstraint : IndexInfo::Created, name});
+        result.push_back({std::move(index),
+                          constraint ? IndexInfo::UniqueConstraint : IndexInfo::Created, name});
     }
     return result;
 }
@@ -214,10 +225,12 @@ std::vector<ListedKey> listed_keys(DbState& state, const std::string& table) {
 // The constraint name written for the key `k`, matched on its columns and
 // parent (position only breaks ties); "" when none was written.  Marks the
 // written key used.
-std::string written_name(const ListedKey& k, const std::vector<WrittenForeignKey>& written, std::vector<bool>& used) {
+std::string written_name(const ListedKey& k, const std::vector<WrittenForeignKey>& written,
+                         std::vector<bool>& used) {
     for (std::size_t i = 0; i < written.size(); ++i) {
         const WrittenForeignKey& w = written[i];
-        if (used[i] || !iequals(w.references.parent, k.parent) || !same_names(w.from, k.from)) continue;
+        if (used[i] || !iequals(w.references.parent, k.parent) || !same_names(w.from, k.from))
+            continue;
         if (k.to_given ? !same_names(w.references.to, k.to) : !w.references.to.empty()) continue;
         used[i] = true;
         return w.name;
@@ -237,11 +250,13 @@ std::vector<Relation> named(std::vector<FoundRelation> found) {
         if (f.name.empty()) {
             const std::string base = f.table + f.foreign_table;
             std::string candidate = base;
-            for (int n = 1; taken.count(fold_case(candidate)) != 0; ++n) candidate = base + std::to_string(n);
+            for (int n = 1; taken.count(fold_case(candidate)) != 0; ++n)
+                candidate = base + std::to_string(n);
             taken.insert(fold_case(candidate));
             f.name = candidate;
         }
-        relations.emplace_back(f.name, f.table, f.foreign_table, std::move(f.fields), f.on_update, f.on_delete);
+        relations.emplace_back(f.name, f.table, f.foreign_table, std::move(f.fields), f.on_update,
+                               f.on_delete);
     }
     return relations;
 }
@@ -265,7 +280,11 @@ std::vector<Relation> read_relations(DbState& state) {
         std::vector<bool> used(written.size(), false);
         for (ListedKey& k : keys) {
             if (!k.to_given) k.to = primary_key_columns(state, k.parent);
-            FoundRelation f{written_name(k, written, used), canonical(k.parent), table.name, {}, k.on_update,
+            FoundRelation f{written_name(k, written, used),
+                            canonical(k.parent),
+                            table.name,
+                            {},
+                            k.on_update,
                             k.on_delete};
             for (std::size_t i = 0; i < k.from.size(); ++i) {
                 f.fields.push_back({i < k.to.size() ? k.to[i] : std::string(), k.from[i]});

@@ -24,7 +24,8 @@ struct StoredTable {
 std::vector<StoredTable> stored_tables(DbState& state, bool with_views = false);
 
 // The table (or view) of that name, compared without regard to case.
-std::optional<StoredTable> find_table(DbState& state, std::string_view name, bool with_views = false);
+std::optional<StoredTable> find_table(DbState& state, std::string_view name,
+                                      bool with_views = false);
 
 // The columns of a table, in order, typed from their declared types.
 std::vector<Field> read_fields(DbState& state, const std::string& table);
@@ -45,7 +46,8 @@ std::vector<IndexInfo> read_indexes(DbState& state, const StoredTable& table);
 // The same with the table's fields already read and, when not null, the
 // names of its indexes in the order they were made (from indexes_by_table),
 // so that reading every table costs no scan of the schema per table.
-std::vector<IndexInfo> read_indexes(DbState& state, const StoredTable& table, const std::vector<Field>& fields,
+std::vector<IndexInfo> read_indexes(DbState& state, const StoredTable& table,
+                                    const std::vector<Field>& fields,
                                     const std::vector<std::string>* made);
 
 // The names of every table's indexes in the order they were made, by the

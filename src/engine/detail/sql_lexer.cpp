@@ -3,11 +3,13 @@
 namespace pezolva::engine::detail {
 namespace {
 
-bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+bool is_space(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_word_char(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || is_digit(c) || c == '_' || c == '$' ||
-           static_cast<unsigned char>(c) >= 0x80;
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || is_digit(c) || c == '_' ||
+           c == '$' || static_cast<unsigned char>(c) >= 0x80;
 }
 char lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -56,9 +58,9 @@ std::vector<Token> tokenize(std::string_view sql) {
             i = end;
         } else if (is_digit(c) || (c == '.' && i + 1 < sql.size() && is_digit(sql[i + 1]))) {
             std::size_t j = i + 1;
-            while (j < sql.size() && (is_word_char(sql[j]) || sql[j] == '.' ||
-                                      ((sql[j] == '+' || sql[j] == '-') &&
-                                       (sql[j - 1] == 'e' || sql[j - 1] == 'E'))))
+            while (j < sql.size() &&
+                   (is_word_char(sql[j]) || sql[j] == '.' ||
+                    ((sql[j] == '+' || sql[j] == '-') && (sql[j - 1] == 'e' || sql[j - 1] == 'E'))))
                 ++j;
             tokens.push_back({Token::Number, i, j});
             i = j;
@@ -72,9 +74,10 @@ std::vector<Token> tokenize(std::string_view sql) {
             ++i;
         } else {
             std::size_t j = i + 1;
-            if ((c == '?' || c == ':' || c == '@' || c == '$') ) {
+            if ((c == '?' || c == ':' || c == '@' || c == '$')) {
                 while (j < sql.size() && is_word_char(sql[j])) ++j;
-            } else if (j < sql.size() && (sql[j] == '=' || sql[j] == '>' || sql[j] == '<' || sql[j] == '|')) {
+            } else if (j < sql.size() &&
+                       (sql[j] == '=' || sql[j] == '>' || sql[j] == '<' || sql[j] == '|')) {
                 ++j;
             }
             tokens.push_back({Token::Other, i, j});
@@ -102,7 +105,8 @@ bool is_punct(std::string_view sql, const Token& t, char c) {
 
 std::string token_name(std::string_view sql, const Token& t) {
     const std::string_view text = token_text(sql, t);
-    if ((t.kind != Token::Quoted && t.kind != Token::String) || text.size() < 2) return std::string(text);
+    if ((t.kind != Token::Quoted && t.kind != Token::String) || text.size() < 2)
+        return std::string(text);
     const char open = text.front();
     const char close = open == '[' ? ']' : open;
     std::string name;
@@ -115,11 +119,14 @@ std::string token_name(std::string_view sql, const Token& t) {
     return name;
 }
 
-std::size_t matching_paren(std::string_view sql, const std::vector<Token>& tokens, std::size_t open) {
+std::size_t matching_paren(std::string_view sql, const std::vector<Token>& tokens,
+                           std::size_t open) {
     int depth = 0;
     for (std::size_t i = open; i < tokens.size(); ++i) {
-        if (is_punct(sql, tokens[i], '(')) ++depth;
-        else if (is_punct(sql, tokens[i], ')') && --depth == 0) return i;
+        if (is_punct(sql, tokens[i], '('))
+            ++depth;
+        else if (is_punct(sql, tokens[i], ')') && --depth == 0)
+            return i;
     }
     return tokens.size();
 }

@@ -12,12 +12,12 @@ namespace pezolva::engine::detail {
 // the original spelling.
 struct Token {
     enum Kind {
-        Word,     // bare identifier or keyword
-        Quoted,   // "name", [name] or `name`
-        String,   // 'text'
+        Word,    // bare identifier or keyword
+        Quoted,  // "name", [name] or `name`
+        String,  // 'text'
         Number,
-        Punct,    // ( ) , ; .
-        Other,    // operators, parameters, blob literals
+        Punct,  // ( ) , ; .
+        Other,  // operators, parameters, blob literals
     };
     Kind kind;
     std::size_t begin;
@@ -40,6 +40,7 @@ std::string token_name(std::string_view sql, const Token& t);
 
 // Index of the token that closes the parenthesis opened at `open`, or
 // tokens.size() when it is never closed.
-std::size_t matching_paren(std::string_view sql, const std::vector<Token>& tokens, std::size_t open);
+std::size_t matching_paren(std::string_view sql, const std::vector<Token>& tokens,
+                           std::size_t open);
 
 }  // namespace pezolva::engine::detail

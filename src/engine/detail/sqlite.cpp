@@ -28,28 +28,41 @@ std::string describe(int number, std::string_view message, const std::string& pa
         case ErroDuplicado:
             return "A alteração não foi efectuada porque criaria valores duplicados no índice, "
                    "chave primária ou relação.";
-        case ErroNulo: return "Um campo obrigatório não pode conter um valor nulo.";
-        case ErroIntegridade: return "A operação viola a integridade referencial de uma relação.";
-        case ErroRegraValidacao: return "Um valor viola uma regra de validação da tabela.";
+        case ErroNulo:
+            return "Um campo obrigatório não pode conter um valor nulo.";
+        case ErroIntegridade:
+            return "A operação viola a integridade referencial de uma relação.";
+        case ErroRegraValidacao:
+            return "Um valor viola uma regra de validação da tabela.";
         case ErroBloqueado:
             return "O ficheiro '" + path + "' está bloqueado por outro utilizador.";
         case ErroSoLeitura:
             return "Não é possível actualizar: a base de dados '" + path + "' é só de leitura.";
-        case ErroNaoBaseDados: return "Formato de base de dados não reconhecido: '" + path + "'.";
-        case ErroDanificada: return "A base de dados '" + path + "' está danificada.";
+        case ErroNaoBaseDados:
+            return "Formato de base de dados não reconhecido: '" + path + "'.";
+        case ErroDanificada:
+            return "A base de dados '" + path + "' está danificada.";
         case ErroDiscoCheio:
             return "Não há espaço suficiente no disco para a base de dados '" + path + "'.";
-        case ErroDisco: return "Erro de disco ao aceder à base de dados '" + path + "'.";
-        case ErroAbrirFicheiro: return "Não foi possível abrir o ficheiro '" + path + "'.";
+        case ErroDisco:
+            return "Erro de disco ao aceder à base de dados '" + path + "'.";
+        case ErroAbrirFicheiro:
+            return "Não foi possível abrir o ficheiro '" + path + "'.";
         case ErroTabelaInexistente:
             return "Não foi possível encontrar a tabela ou consulta '" +
                    name_after(message, "no such table: ") + "'.";
-        case ErroColuna: return "Coluna desconhecida: '" + name_after(message, "no such column: ") + "'.";
-        case ErroSintaxe: return "Erro de sintaxe na instrução SQL.";
-        case ErroCancelado: return "A operação foi interrompida.";
-        case ErroTabelaExiste: return "A tabela já existe.";
-        case ErroObjectoExiste: return "Já existe um objecto com esse nome.";
-        default: return "Erro do motor de base de dados.";
+        case ErroColuna:
+            return "Coluna desconhecida: '" + name_after(message, "no such column: ") + "'.";
+        case ErroSintaxe:
+            return "Erro de sintaxe na instrução SQL.";
+        case ErroCancelado:
+            return "A operação foi interrompida.";
+        case ErroTabelaExiste:
+            return "A tabela já existe.";
+        case ErroObjectoExiste:
+            return "Já existe um objecto com esse nome.";
+        default:
+            return "Erro do motor de base de dados.";
     }
 }
 
@@ -57,33 +70,48 @@ int number_for(int code, std::string_view message) {
     switch (code) {
         case SQLITE_CONSTRAINT_PRIMARYKEY:
         case SQLITE_CONSTRAINT_UNIQUE:
-        case SQLITE_CONSTRAINT_ROWID: return ErroDuplicado;
-        case SQLITE_CONSTRAINT_NOTNULL: return ErroNulo;
-        case SQLITE_CONSTRAINT_FOREIGNKEY: return ErroIntegridade;
-        case SQLITE_CONSTRAINT_CHECK: return ErroRegraValidacao;
-        default: break;
+        case SQLITE_CONSTRAINT_ROWID:
+            return ErroDuplicado;
+        case SQLITE_CONSTRAINT_NOTNULL:
+            return ErroNulo;
+        case SQLITE_CONSTRAINT_FOREIGNKEY:
+            return ErroIntegridade;
+        case SQLITE_CONSTRAINT_CHECK:
+            return ErroRegraValidacao;
+        default:
+            break;
     }
     switch (code & 0xff) {
         case SQLITE_BUSY:
-        case SQLITE_LOCKED: return ErroBloqueado;
-        case SQLITE_READONLY: return ErroSoLeitura;
-        case SQLITE_NOTADB: return ErroNaoBaseDados;
-        case SQLITE_CORRUPT: return ErroDanificada;
-        case SQLITE_FULL: return ErroDiscoCheio;
-        case SQLITE_IOERR: return ErroDisco;
-        case SQLITE_CANTOPEN: return ErroAbrirFicheiro;
-        case SQLITE_INTERRUPT: return ErroCancelado;
+        case SQLITE_LOCKED:
+            return ErroBloqueado;
+        case SQLITE_READONLY:
+            return ErroSoLeitura;
+        case SQLITE_NOTADB:
+            return ErroNaoBaseDados;
+        case SQLITE_CORRUPT:
+            return ErroDanificada;
+        case SQLITE_FULL:
+            return ErroDiscoCheio;
+        case SQLITE_IOERR:
+            return ErroDisco;
+        case SQLITE_CANTOPEN:
+            return ErroAbrirFicheiro;
+        case SQLITE_INTERRUPT:
+            return ErroCancelado;
         case SQLITE_ERROR:
             if (contains(message, "no such table")) return ErroTabelaInexistente;
             if (contains(message, "no such column")) return ErroColuna;
             if (contains(message, "syntax error") || contains(message, "incomplete input") ||
                 contains(message, "unrecognized token"))
                 return ErroSintaxe;
-            if (contains(message, "table") && contains(message, "already exists")) return ErroTabelaExiste;
+            if (contains(message, "table") && contains(message, "already exists"))
+                return ErroTabelaExiste;
             if (contains(message, "already exists") || contains(message, "duplicate column name"))
                 return ErroObjectoExiste;
             return ErroMotor;
-        default: return ErroMotor;
+        default:
+            return ErroMotor;
     }
 }
 
@@ -98,14 +126,18 @@ bool from_writing(int code) {
         case SQLITE_IOERR_DELETE_NOENT:
         case SQLITE_IOERR_BEGIN_ATOMIC:
         case SQLITE_IOERR_COMMIT_ATOMIC:
-        case SQLITE_IOERR_ROLLBACK_ATOMIC: return true;
-        default: break;
+        case SQLITE_IOERR_ROLLBACK_ATOMIC:
+            return true;
+        default:
+            break;
     }
     switch (code & 0xff) {
         case SQLITE_FULL:
         case SQLITE_READONLY:
-        case SQLITE_CANTOPEN: return true;  // the journal is the only file a copy opens
-        default: return false;
+        case SQLITE_CANTOPEN:
+            return true;  // the journal is the only file a copy opens
+        default:
+            return false;
     }
 }
 
@@ -124,15 +156,17 @@ bool of_storage(int code) {
         case SQLITE_ABORT:
         case SQLITE_PROTOCOL:
         case SQLITE_NOLFS:
-        case SQLITE_PERM: return true;
-        default: return false;
+        case SQLITE_PERM:
+            return true;
+        default:
+            return false;
     }
 }
 
 }  // namespace
 
-std::optional<EngineError> storage_failure(sqlite3* db, const EngineError& thrown, const std::string& source,
-                                           const std::string& target) {
+std::optional<EngineError> storage_failure(sqlite3* db, const EngineError& thrown,
+                                           const std::string& source, const std::string& target) {
     const int code = sqlite3_extended_errcode(db);
     const std::string message = sqlite3_errmsg(db);
     if (of_storage(code) && number_for(code, message) == thrown.numero()) {
@@ -143,13 +177,17 @@ std::optional<EngineError> storage_failure(sqlite3* db, const EngineError& throw
     switch (thrown.numero()) {
         case ErroDiscoCheio:
         case ErroSoLeitura:
-        case ErroAbrirFicheiro: return naming(thrown, target);
+        case ErroAbrirFicheiro:
+            return naming(thrown, target);
         case ErroDisco:
         case ErroDanificada:
         case ErroNaoBaseDados:
-        case ErroBloqueado: return naming(thrown, source);
-        case ErroCancelado: return thrown;
-        default: return std::nullopt;
+        case ErroBloqueado:
+            return naming(thrown, source);
+        case ErroCancelado:
+            return thrown;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -184,10 +222,12 @@ EngineError last_error(sqlite3* db, const std::string& path) {
 
 ConnectionPtr open_connection(const std::string& path, const std::string& uri, int flags) {
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(uri.c_str(), &raw, flags | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc =
+        sqlite3_open_v2(uri.c_str(), &raw, flags | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
     ConnectionPtr connection(raw);
     if (rc != SQLITE_OK) {
-        if (!connection) throw EngineError(ErroMotor, "Memória insuficiente para abrir '" + path + "'.");
+        if (!connection)
+            throw EngineError(ErroMotor, "Memória insuficiente para abrir '" + path + "'.");
         throw last_error(connection.get(), path);
     }
     sqlite3_extended_result_codes(connection.get(), 1);
@@ -228,12 +268,24 @@ void Statement::clear_bindings() { sqlite3_clear_bindings(stmt_); }
 
 void Statement::bind(int index, const Value& value) {
     switch (value.kind()) {
-        case Value::Kind::Null: bind_null(index); break;
-        case Value::Kind::Boolean: bind_int64(index, *value.to_boolean() ? 1 : 0); break;
-        case Value::Kind::Integer: bind_int64(index, *value.to_integer()); break;
-        case Value::Kind::Real: sqlite3_bind_double(stmt_, index, *value.to_real()); break;
-        case Value::Kind::Text: bind_text(index, *value.text()); break;
-        case Value::Kind::Date: bind_text(index, value.to_date()->to_iso()); break;
+        case Value::Kind::Null:
+            bind_null(index);
+            break;
+        case Value::Kind::Boolean:
+            bind_int64(index, *value.to_boolean() ? 1 : 0);
+            break;
+        case Value::Kind::Integer:
+            bind_int64(index, *value.to_integer());
+            break;
+        case Value::Kind::Real:
+            sqlite3_bind_double(stmt_, index, *value.to_real());
+            break;
+        case Value::Kind::Text:
+            bind_text(index, *value.text());
+            break;
+        case Value::Kind::Date:
+            bind_text(index, value.to_date()->to_iso());
+            break;
     }
 }
 
@@ -241,7 +293,9 @@ void Statement::bind_text(int index, std::string_view text) {
     sqlite3_bind_text64(stmt_, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
-void Statement::bind_int64(int index, std::int64_t number) { sqlite3_bind_int64(stmt_, index, number); }
+void Statement::bind_int64(int index, std::int64_t number) {
+    sqlite3_bind_int64(stmt_, index, number);
+}
 void Statement::bind_null(int index) { sqlite3_bind_null(stmt_, index); }
 
 int Statement::column_count() const { return sqlite3_column_count(stmt_); }
@@ -268,15 +322,19 @@ std::string Statement::column_text(int i) const {
 
 Value Statement::column_value(int i) const {
     switch (column_type(i)) {
-        case SQLITE_NULL: return Value::null();
-        case SQLITE_INTEGER: return Value(column_int64(i));
-        case SQLITE_FLOAT: return Value(column_double(i));
+        case SQLITE_NULL:
+            return Value::null();
+        case SQLITE_INTEGER:
+            return Value(column_int64(i));
+        case SQLITE_FLOAT:
+            return Value(column_double(i));
         case SQLITE_BLOB: {
             const auto* bytes = static_cast<const char*>(sqlite3_column_blob(stmt_, i));
             return Value(std::string(bytes == nullptr ? "" : bytes,
                                      static_cast<std::size_t>(sqlite3_column_bytes(stmt_, i))));
         }
-        default: return Value(column_text(i));
+        default:
+            return Value(column_text(i));
     }
 }
 

@@ -43,8 +43,8 @@ ConnectionPtr open_connection(const std::string& path, const std::string& uri, i
 // only writing does (writes, syncs, truncation, its journal); the source
 // for reads and damage, which the source, read whole, is far likelier to
 // meet than the target.  nullopt for any other error.
-std::optional<EngineError> storage_failure(sqlite3* db, const EngineError& thrown, const std::string& source,
-                                           const std::string& target);
+std::optional<EngineError> storage_failure(sqlite3* db, const EngineError& thrown,
+                                           const std::string& source, const std::string& target);
 
 // `error` (one translate_error made) again with the same number, its
 // description naming `path` instead of the file it named.
@@ -52,7 +52,7 @@ EngineError naming(const EngineError& error, const std::string& path);
 
 // One prepared statement, finalized when the object goes.
 class Statement {
-public:
+  public:
     // Prepares the first statement of `sql`; throws EngineError.  `tail`,
     // when given, receives the text after that statement.
     Statement(sqlite3* db, std::string_view sql, const std::string& path,
@@ -94,7 +94,7 @@ public:
     bool read_only() const;
     sqlite3_stmt* get() const { return stmt_; }
 
-private:
+  private:
     sqlite3* db_;
     sqlite3_stmt* stmt_ = nullptr;
     std::string path_;

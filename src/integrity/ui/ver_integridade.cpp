@@ -34,14 +34,18 @@ int para_barra(std::int64_t valor, std::int64_t maximo) {
     return static_cast<int>(std::clamp<std::int64_t>(valor, 0, std::max<std::int64_t>(limite, 0)));
 }
 
-QString fraccao(std::int64_t n, std::int64_t total) { return QStringLiteral("(%1/%2)").arg(n).arg(total); }
+QString fraccao(std::int64_t n, std::int64_t total) {
+    return QStringLiteral("(%1/%2)").arg(n).arg(total);
+}
 
 }  // namespace
 
 ver_integridade::ver_integridade(const ProjectoActual& projecto, QWidget* parent)
     : QDialog(parent), projecto_(projecto) {
     constroi();
-    relatorio_.ao_registar = [this](const std::string& linha, bool erro) { acrescenta(linha, erro); };
+    relatorio_.ao_registar = [this](const std::string& linha, bool erro) {
+        acrescenta(linha, erro);
+    };
     estado_.mostra_estado = [this] { mostra_estado(); };
     estado_.a_verificar = false;
     limpa_janela();
@@ -64,7 +68,8 @@ void ver_integridade::limpa_janela() {
 void ver_integridade::carrega_projecto() {
     // The verification never writes: not even the main database is opened
     // for writing.
-    bd_principal_ = engine::OpenDatabase(projecto_.base_principal(), false, true, projecto_.ligacao());
+    bd_principal_ =
+        engine::OpenDatabase(projecto_.base_principal(), false, true, projecto_.ligacao());
     integrity::Verificacao verificacao(projecto_.caminho, estado_, relatorio_);
     const auto linhas = verificacao.carrega_bups(bd_principal_);
     if (!linhas) {
@@ -179,7 +184,8 @@ void ver_integridade::acrescenta(const std::string& linha, bool erro) {
 }
 
 void ver_integridade::mostra_estado(bool forca) {
-    if (!forca && desde_pintura_.isValid() && desde_pintura_.elapsed() < kIntervaloPinturaMs) return;
+    if (!forca && desde_pintura_.isValid() && desde_pintura_.elapsed() < kIntervaloPinturaMs)
+        return;
     desde_pintura_.start();
     // The compact form shows the banner alone: nothing to paint, but the
     // window stays alive.
@@ -195,11 +201,13 @@ void ver_integridade::pinta() {
     progress_bar2_->setValue(para_barra(e.n_bd, e.tot_bd));
     label2_->setText(fraccao(e.n_geral, e.tot_geral));
     label3_->setText(fraccao(e.n_bd, e.tot_bd));
-    const std::string* actuais[] = {&e.bd_actual, &e.tabela_actual, &e.campo_actual, &e.indice_actual,
-                                    &e.relacao_actual};
-    const std::pair<std::int64_t, std::int64_t> contagens[] = {
-        {e.n_bds, e.tot_bds}, {e.n_tabelas, e.tot_tabelas}, {e.n_campos, e.tot_campos},
-        {e.n_indices, e.tot_indices}, {e.n_relacoes, e.tot_relacoes}};
+    const std::string* actuais[] = {&e.bd_actual, &e.tabela_actual, &e.campo_actual,
+                                    &e.indice_actual, &e.relacao_actual};
+    const std::pair<std::int64_t, std::int64_t> contagens[] = {{e.n_bds, e.tot_bds},
+                                                               {e.n_tabelas, e.tot_tabelas},
+                                                               {e.n_campos, e.tot_campos},
+                                                               {e.n_indices, e.tot_indices},
+                                                               {e.n_relacoes, e.tot_relacoes}};
     for (int i = 0; i < 5; ++i) {
         label4_[i]->setTextoCompleto(QString::fromStdString(*actuais[i]));
         label5_[i]->setText(fraccao(contagens[i].first, contagens[i].second));

@@ -33,7 +33,7 @@ class RotuloElidido;
 // shown, and the window closes at its end.
 class ver_integridade : public QDialog {
     Q_OBJECT
-public:
+  public:
     // The window as loaded: no run, logs empty, counters cleared, tab
     // "Estado".  `projecto` outlives the window.
     explicit ver_integridade(const ProjectoActual& projecto, QWidget* parent = nullptr);
@@ -71,17 +71,17 @@ public:
     const integrity::Relatorio& relatorio() const { return relatorio_; }
     const integrity::EstadoVerificacao& estado() const { return estado_; }
 
-public slots:
+  public slots:
     // "Cancelar", Escape and the close button: close when idle; during a
     // run of the full form, ask it to stop at its next check.  The compact
     // run cannot be stopped: its verdict decides whether the host starts.
     void reject() override;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-private:
+  private:
     // Layout (ver_integridade_janela.cpp).
     void constroi();
     void constroi_estado(QWidget& pagina);

@@ -20,18 +20,18 @@ std::string descricao_projecto(const EntradaProjecto& entrada);
 // after "Cancelar" or any other way of closing the window.
 class escolhe_proj : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit escolhe_proj(const std::vector<EntradaProjecto>& lista, QWidget* parent = nullptr);
     int projecto_escolhido() const { return projecto_escolhido_; }
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     // The keys that move through a list (arrows, Page keys, Home, End,
     // first letters) move through the projects wherever the focus is: on
     // the buttons they would otherwise move the focus to "Cancelar".
     bool eventFilter(QObject* objecto, QEvent* evento) override;
 
-private:
+  private:
     void mostra_seleccao();
 
     const std::vector<EntradaProjecto>& lista_;

@@ -15,8 +15,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "common/ui/centra_form.h"
 #include "common/file_system.h"
+#include "common/ui/centra_form.h"
 #include "common/ui/controlos.h"
 
 namespace pezolva {
@@ -98,7 +98,8 @@ QWidget* repor_copias::constroi_pastas() {
     // The control array Command3: add, remove, search again.
     auto* adicionar = botao(QStringLiteral("Adicionar Pasta"), nome_indice("Command3", 0), frame2);
     auto* remover = botao(QStringLiteral("Remover  Pasta"), nome_indice("Command3", 1), frame2);
-    auto* actualizar = botao(QStringLiteral("Actualizar ficheiros"), nome_indice("Command3", 2), frame2);
+    auto* actualizar =
+        botao(QStringLiteral("Actualizar ficheiros"), nome_indice("Command3", 2), frame2);
     for (QPushButton* b : {adicionar, remover, actualizar}) coluna_pastas->addWidget(b);
 
     connect(adicionar, &QPushButton::clicked, this, [this] {
@@ -153,7 +154,8 @@ QWidget* repor_copias::constroi_lista() {
     // column beside the current one, Space turns the order round, as
     // clicks on the headings do.
     cabecalho->setFocusPolicy(Qt::TabFocus);
-    cabecalho->setToolTip(QStringLiteral("Ordenar: setas para mudar de coluna, Espaço para inverter a ordem"));
+    cabecalho->setToolTip(
+        QStringLiteral("Ordenar: setas para mudar de coluna, Espaço para inverter a ordem"));
     cabecalho->setAccessibleName(QStringLiteral("Cabeçalhos das cópias"));
     return lista_copias_;
 }

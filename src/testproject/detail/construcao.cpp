@@ -19,17 +19,19 @@ namespace {
 using engine::quote_identifier;
 
 class Cronometro {
-public:
+  public:
     double segundos() const {
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio_).count();
     }
 
-private:
+  private:
     std::chrono::steady_clock::time_point inicio_ = std::chrono::steady_clock::now();
 };
 
-void avisa(const Construcao& como, std::string descricao, std::int64_t linhas, const Cronometro& tempo) {
-    if (como.progresso) como.progresso(Etapa{como.nome, std::move(descricao), linhas, tempo.segundos()});
+void avisa(const Construcao& como, std::string descricao, std::int64_t linhas,
+           const Cronometro& tempo) {
+    if (como.progresso)
+        como.progresso(Etapa{como.nome, std::move(descricao), linhas, tempo.segundos()});
 }
 
 }  // namespace
@@ -38,12 +40,16 @@ std::string sql_tabela(const Tabela& t) {
     std::string sql = "CREATE TABLE " + quote_identifier(t.nome) + " (";
     for (std::size_t k = 0; k < t.colunas.size(); ++k) {
         const Coluna& c = t.colunas[k];
-        sql += (k ? ", " : "") + engine::Field::FromDeclared(c.nome, c.tipo, c.obrigatoria).definition();
+        sql += (k ? ", " : "") +
+               engine::Field::FromDeclared(c.nome, c.tipo, c.obrigatoria).definition();
     }
-    if (!t.chave.empty()) sql += ", CONSTRAINT \"PrimaryKey\" PRIMARY KEY (" + engine::quote_identifier_list(t.chave) + ")";
+    if (!t.chave.empty())
+        sql += ", CONSTRAINT \"PrimaryKey\" PRIMARY KEY (" +
+               engine::quote_identifier_list(t.chave) + ")";
     for (const Relacao& r : t.relacoes) {
-        sql += ", CONSTRAINT " + quote_identifier(r.nome) + " FOREIGN KEY (" + engine::quote_identifier_list(r.campos) + ") REFERENCES " +
-               quote_identifier(r.mae) + " (" + engine::quote_identifier_list(r.campos_mae) + ")";
+        sql += ", CONSTRAINT " + quote_identifier(r.nome) + " FOREIGN KEY (" +
+               engine::quote_identifier_list(r.campos) + ") REFERENCES " + quote_identifier(r.mae) +
+               " (" + engine::quote_identifier_list(r.campos_mae) + ")";
     }
     return sql + ")";
 }
@@ -51,8 +57,9 @@ std::string sql_tabela(const Tabela& t) {
 std::vector<std::string> sql_indices(const Tabela& t) {
     std::vector<std::string> out;
     for (const Indice& i : t.indices) {
-        out.push_back(std::string("CREATE ") + (i.unico ? "UNIQUE " : "") + "INDEX " + quote_identifier(i.nome) +
-                      " ON " + quote_identifier(t.nome) + " (" + engine::quote_identifier_list(i.campos) + ")");
+        out.push_back(std::string("CREATE ") + (i.unico ? "UNIQUE " : "") + "INDEX " +
+                      quote_identifier(i.nome) + " ON " + quote_identifier(t.nome) + " (" +
+                      engine::quote_identifier_list(i.campos) + ")");
     }
     return out;
 }
@@ -63,10 +70,11 @@ std::string sql_linhas(const Tabela& t, std::uint64_t semente) {
         colunas += (colunas.empty() ? "" : ", ") + quote_identifier(c.nome);
         valores += (valores.empty() ? "" : ",\n  ") + c.valor;
     }
-    return "WITH RECURSIVE n(i, x) AS (SELECT 1, " + std::to_string(estado_inicial(semente, t.nome)) +
-           " UNION ALL SELECT i + 1, (x * " + std::to_string(kMultiplicador) + ") % " + std::to_string(kModulo) +
-           " FROM n WHERE i < " + std::to_string(t.linhas) + ")\nINSERT INTO " + quote_identifier(t.nome) + " (" +
-           colunas + ")\nSELECT " + valores + "\nFROM n";
+    return "WITH RECURSIVE n(i, x) AS (SELECT 1, " +
+           std::to_string(estado_inicial(semente, t.nome)) + " UNION ALL SELECT i + 1, (x * " +
+           std::to_string(kMultiplicador) + ") % " + std::to_string(kModulo) +
+           " FROM n WHERE i < " + std::to_string(t.linhas) + ")\nINSERT INTO " +
+           quote_identifier(t.nome) + " (" + colunas + ")\nSELECT " + valores + "\nFROM n";
 }
 
 std::int64_t violacoes_de_relacoes(engine::Database& db) {
@@ -74,8 +82,8 @@ std::int64_t violacoes_de_relacoes(engine::Database& db) {
     return rs.Fields(std::size_t{0}).to_integer().value_or(0);
 }
 
-void constroi(const std::string& caminho, const std::string& palavra_passe, const std::vector<Tabela>& tabelas,
-              const Construcao& como) {
+void constroi(const std::string& caminho, const std::string& palavra_passe,
+              const std::vector<Tabela>& tabelas, const Construcao& como) {
     // 1. The tables, in one transaction; their indexes now or after the rows.
     // 2. The rows, one statement and one transaction per table, parents
     //    first.  Unless asked otherwise the relations are switched off for
@@ -142,7 +150,8 @@ void sincroniza(const std::string& caminho) {
     if (fd < 0 || ::fsync(fd) != 0) {
         const int erro = errno;
         if (fd >= 0) ::close(fd);
-        throw std::runtime_error("Não foi possível gravar no disco " + caminho + ": " + describe_errno(erro));
+        throw std::runtime_error("Não foi possível gravar no disco " + caminho + ": " +
+                                 describe_errno(erro));
     }
     ::close(fd);
 }

@@ -24,22 +24,22 @@ std::vector<std::string> sql_indices(const Tabela& t);
 std::string sql_linhas(const Tabela& t, std::uint64_t semente);
 
 struct Construcao {
-    std::string nome;                // shown in the progress reports
-    bool com_linhas = true;          // false: a structure (only the row of parametros)
-    bool chaves_na_carga = false;    // relations enforced row by row during the load
-    bool indices_na_carga = false;   // indexes made before the rows
+    std::string nome;               // shown in the progress reports
+    bool com_linhas = true;         // false: a structure (only the row of parametros)
+    bool chaves_na_carga = false;   // relations enforced row by row during the load
+    bool indices_na_carga = false;  // indexes made before the rows
     std::uint64_t semente = 1;
     std::function<void(const Etapa&)> progresso;
 };
 
 // Makes a new database at `caminho` with `palavra_passe` ("" for none) and
-// the tables, filled per `como`, and on the disk when it returns.  The creation order of tables and indexes
-// does not depend on `como`, so a database and its structure list them
-// alike.  Throws EngineError from the engine, or std::runtime_error when a
-// table did not get its rows or a relation does not hold.  On failure the
-// file may remain: the caller builds under a temporary name.
-void constroi(const std::string& caminho, const std::string& palavra_passe, const std::vector<Tabela>& tabelas,
-              const Construcao& como);
+// the tables, filled per `como`, and on the disk when it returns.  The creation order of tables and
+// indexes does not depend on `como`, so a database and its structure list them alike.  Throws
+// EngineError from the engine, or std::runtime_error when a table did not get its rows or a
+// relation does not hold.  On failure the file may remain: the caller builds under a temporary
+// name.
+void constroi(const std::string& caminho, const std::string& palavra_passe,
+              const std::vector<Tabela>& tabelas, const Construcao& como);
 
 // Writes the file's data to the disk (also a folder's entries, for a
 // folder).  Throws std::runtime_error when it cannot.

@@ -31,18 +31,19 @@ struct Indice {
 
 struct Tabela {
     std::string nome;
-    std::int64_t linhas = 0;          // rows to generate
+    std::int64_t linhas = 0;  // rows to generate
     std::vector<Coluna> colunas;
-    std::vector<std::string> chave;   // primary key ("PrimaryKey"); a single INTEGER one is the rowid
+    std::vector<std::string>
+        chave;  // primary key ("PrimaryKey"); a single INTEGER one is the rowid
     std::vector<Relacao> relacoes;
     std::vector<Indice> indices;
 };
 
 // What the generators of one database need to know.
 struct Contexto {
-    std::int64_t linhas = 0;       // rows of the largest tables
+    std::int64_t linhas = 0;  // rows of the largest tables
     std::uint64_t semente = 1;
-    std::string versao;            // the row of parametros
+    std::string versao;  // the row of parametros
 };
 
 // Rows of a table that scales with `linhas`: `linhas / divisor`, but never

@@ -18,62 +18,88 @@ constexpr bool kOpcional = false;
 std::string n(std::int64_t v) { return std::to_string(v); }
 
 const std::vector<std::string> kDistritos = {
-    "Aveiro", "Beja", "Braga", "Bragança", "Castelo Branco", "Coimbra", "Évora", "Faro", "Guarda",
-    "Leiria", "Lisboa", "Portalegre", "Porto", "Santarém", "Setúbal", "Viana do Castelo", "Vila Real", "Viseu"};
-const std::vector<std::string> kRegioes = {
-    "Centro", "Alentejo", "Norte", "Norte", "Centro", "Centro", "Alentejo", "Algarve", "Centro",
-    "Centro", "Lisboa", "Alentejo", "Norte", "Alentejo", "Lisboa", "Norte", "Norte", "Centro"};
-const std::vector<std::string> kCategorias = {
-    "Comandante", "2.º Comandante", "Adjunto de Comando", "Oficial Bombeiro", "Chefe", "Subchefe",
-    "Bombeiro de 1.ª classe", "Bombeiro de 2.ª classe", "Bombeiro de 3.ª classe", "Estagiário", "Cadete",
-    "Infante"};
+    "Aveiro", "Beja",     "Braga",   "Bragança",         "Castelo Branco", "Coimbra",
+    "Évora",  "Faro",     "Guarda",  "Leiria",           "Lisboa",         "Portalegre",
+    "Porto",  "Santarém", "Setúbal", "Viana do Castelo", "Vila Real",      "Viseu"};
+const std::vector<std::string> kRegioes = {"Centro", "Alentejo", "Norte",   "Norte",    "Centro",
+                                           "Centro", "Alentejo", "Algarve", "Centro",   "Centro",
+                                           "Lisboa", "Alentejo", "Norte",   "Alentejo", "Lisboa",
+                                           "Norte",  "Norte",    "Centro"};
+const std::vector<std::string> kCategorias = {"Comandante",
+                                              "2.º Comandante",
+                                              "Adjunto de Comando",
+                                              "Oficial Bombeiro",
+                                              "Chefe",
+                                              "Subchefe",
+                                              "Bombeiro de 1.ª classe",
+                                              "Bombeiro de 2.ª classe",
+                                              "Bombeiro de 3.ª classe",
+                                              "Estagiário",
+                                              "Cadete",
+                                              "Infante"};
 const std::vector<std::string> kTiposOcorrencia = {
-    "Incêndio urbano", "Incêndio florestal", "Acidente rodoviário", "Emergência pré-hospitalar",
-    "Inundação", "Queda de árvore", "Resgate em altura", "Matérias perigosas", "Abertura de porta",
-    "Transporte de doentes", "Incêndio industrial", "Busca e salvamento", "Prevenção a espectáculo",
-    "Socorro a animais", "Fuga de gás"};
+    "Incêndio urbano",           "Incêndio florestal",  "Acidente rodoviário",
+    "Emergência pré-hospitalar", "Inundação",           "Queda de árvore",
+    "Resgate em altura",         "Matérias perigosas",  "Abertura de porta",
+    "Transporte de doentes",     "Incêndio industrial", "Busca e salvamento",
+    "Prevenção a espectáculo",   "Socorro a animais",   "Fuga de gás"};
 const std::vector<std::string> kCodigosViatura = {"VUCI", "VFCI", "VLCI", "VTTU", "ABSC",
                                                   "ABTD", "VECI", "VTGC", "VCOT", "VETA"};
-const std::vector<std::string> kTiposViatura = {
-    "Veículo urbano de combate a incêndios", "Veículo florestal de combate a incêndios",
-    "Veículo ligeiro de combate a incêndios", "Veículo tanque táctico urbano", "Ambulância de socorro",
-    "Ambulância de transporte de doentes", "Veículo especial de combate a incêndios",
-    "Veículo tanque de grande capacidade", "Veículo de comando táctico", "Veículo com escada automática"};
+const std::vector<std::string> kTiposViatura = {"Veículo urbano de combate a incêndios",
+                                                "Veículo florestal de combate a incêndios",
+                                                "Veículo ligeiro de combate a incêndios",
+                                                "Veículo tanque táctico urbano",
+                                                "Ambulância de socorro",
+                                                "Ambulância de transporte de doentes",
+                                                "Veículo especial de combate a incêndios",
+                                                "Veículo tanque de grande capacidade",
+                                                "Veículo de comando táctico",
+                                                "Veículo com escada automática"};
 const std::vector<std::string> kTiposEquipamento = {
-    "Mangueira", "Agulheta", "Aparelho respiratório", "Motosserra", "Desencarcerador", "Escada extensível",
-    "Gerador", "Bomba submersível", "Desfibrilhador", "Maca", "Extintor", "Câmara térmica"};
+    "Mangueira",  "Agulheta",          "Aparelho respiratório",
+    "Motosserra", "Desencarcerador",   "Escada extensível",
+    "Gerador",    "Bomba submersível", "Desfibrilhador",
+    "Maca",       "Extintor",          "Câmara térmica"};
 const std::vector<std::string> kLugares = {
-    "Alenquer", "Almodôvar", "Amarante", "Arganil", "Arouca", "Barrancos", "Belmonte", "Borba",
-    "Cantanhede", "Chaves", "Coruche", "Estremoz", "Fafe", "Gouveia", "Idanha", "Lagos", "Lamego",
-    "Loulé", "Lousã", "Mafra", "Manteigas", "Mértola", "Mirandela", "Monção", "Moura", "Nazaré",
-    "Odemira", "Ourém", "Penacova", "Peniche", "Pombal", "Sabugal", "Sátão", "Seia", "Sertã", "Sintra",
-    "Tábua", "Tondela", "Valpaços", "Vouzela"};
-const std::vector<std::string> kPrefixosLugar = {"Vila Nova de", "Santa Maria de", "São Pedro de", "Castelo de",
-                                                 "Torre de", "Póvoa de", "Ponte de", "Vale de"};
+    "Alenquer", "Almodôvar",  "Amarante", "Arganil",  "Arouca",   "Barrancos", "Belmonte",
+    "Borba",    "Cantanhede", "Chaves",   "Coruche",  "Estremoz", "Fafe",      "Gouveia",
+    "Idanha",   "Lagos",      "Lamego",   "Loulé",    "Lousã",    "Mafra",     "Manteigas",
+    "Mértola",  "Mirandela",  "Monção",   "Moura",    "Nazaré",   "Odemira",   "Ourém",
+    "Penacova", "Peniche",    "Pombal",   "Sabugal",  "Sátão",    "Seia",      "Sertã",
+    "Sintra",   "Tábua",      "Tondela",  "Valpaços", "Vouzela"};
+const std::vector<std::string> kPrefixosLugar = {"Vila Nova de", "Santa Maria de", "São Pedro de",
+                                                 "Castelo de",   "Torre de",       "Póvoa de",
+                                                 "Ponte de",     "Vale de"};
 const std::vector<std::string> kRuas = {
-    "Rua da Conceição", "Avenida da República", "Largo do Município", "Travessa do Poço",
-    "Estrada Nacional 114", "Praça de São João", "Beco da Fonte Santa", "Rua Dr. Afonso Costa",
-    "Rua 25 de Abril", "Calçada da Ajuda", "Rua dos Bombeiros Voluntários", "Zona Industrial, lote"};
-const std::vector<std::string> kMarcas = {"Mercedes-Benz", "MAN", "Iveco", "Renault", "Volvo", "Scania",
-                                          "Toyota", "Land Rover", "Ford", "Volkswagen", "Nissan", "DAF"};
-const std::vector<std::string> kModelos = {"Atego 1326 4x4", "TGM 13.290", "Eurocargo 150E28", "Midlum 220",
-                                           "FL 240", "P 280 4x4", "Land Cruiser HZJ78", "Defender 110",
-                                           "Transit 350 L", "Crafter 35", "Patrol GR", "LF 55.220"};
-const std::vector<std::string> kFuncoes = {"Chefe de equipa", "Motorista", "Operador de bomba", "Socorrista",
-                                           "Tripulante", "Operador de comunicações", "Elemento de apoio"};
+    "Rua da Conceição",    "Avenida da República",          "Largo do Município",
+    "Travessa do Poço",    "Estrada Nacional 114",          "Praça de São João",
+    "Beco da Fonte Santa", "Rua Dr. Afonso Costa",          "Rua 25 de Abril",
+    "Calçada da Ajuda",    "Rua dos Bombeiros Voluntários", "Zona Industrial, lote"};
+const std::vector<std::string> kMarcas = {"Mercedes-Benz", "MAN",        "Iveco",  "Renault",
+                                          "Volvo",         "Scania",     "Toyota", "Land Rover",
+                                          "Ford",          "Volkswagen", "Nissan", "DAF"};
+const std::vector<std::string> kModelos = {"Atego 1326 4x4",     "TGM 13.290",   "Eurocargo 150E28",
+                                           "Midlum 220",         "FL 240",       "P 280 4x4",
+                                           "Land Cruiser HZJ78", "Defender 110", "Transit 350 L",
+                                           "Crafter 35",         "Patrol GR",    "LF 55.220"};
+const std::vector<std::string> kFuncoes = {
+    "Chefe de equipa",          "Motorista",        "Operador de bomba", "Socorrista", "Tripulante",
+    "Operador de comunicações", "Elemento de apoio"};
 
 Coluna col(std::string nome, std::string tipo, bool obrigatoria, std::string valor) {
     return {std::move(nome), std::move(tipo), obrigatoria, std::move(valor)};
 }
 
-Relacao rel(std::string nome, std::string mae, std::vector<std::string> campos, std::vector<std::string> campos_mae) {
+Relacao rel(std::string nome, std::string mae, std::vector<std::string> campos,
+            std::vector<std::string> campos_mae) {
     return {std::move(nome), std::move(mae), std::move(campos), std::move(campos_mae)};
 }
 
 // How many rows each table gets.
 struct Contagens {
-    std::int64_t distritos, categorias, tipos_ocorrencia, tipos_viatura, tipos_equipamento, concelhos,
-        corporacoes, quarteis, viaturas, bombeiros, equipamentos, ocorrencias, servicos, guarnicoes, turnos;
+    std::int64_t distritos, categorias, tipos_ocorrencia, tipos_viatura, tipos_equipamento,
+        concelhos, corporacoes, quarteis, viaturas, bombeiros, equipamentos, ocorrencias, servicos,
+        guarnicoes, turnos;
 
     explicit Contagens(std::int64_t l)
         : distritos(std::min<std::int64_t>(l, 18)),
@@ -97,7 +123,8 @@ struct Contagens {
 std::string uma_de(Sorteio& s, std::int64_t linhas) { return "(1 + " + s.numero(linhas) + ")"; }
 
 Tabela distritos(const Contagens& c) {
-    Tabela t{"distritos", c.distritos, {}, {"cod_distrito"}, {}, {{"ix_distritos_nome", {"nome"}, true}}};
+    Tabela t{"distritos",      c.distritos, {},
+             {"cod_distrito"}, {},          {{"ix_distritos_nome", {"nome"}, true}}};
     t.colunas = {col("cod_distrito", "SMALLINT", kObrigatoria, "i"),
                  col("nome", "TEXT(30)", kObrigatoria, item_da_lista(kDistritos, "i - 1")),
                  col("regiao", "TEXT(20)", kOpcional, item_da_lista(kRegioes, "i - 1"))};
@@ -117,10 +144,11 @@ Tabela categorias(const Contagens& c) {
 Tabela tipos_ocorrencia(const Contagens& c) {
     Sorteio s;
     Tabela t{"tipos_ocorrencia", c.tipos_ocorrencia, {}, {"cod_tipo"}, {}, {}};
-    t.colunas = {col("cod_tipo", "SMALLINT", kObrigatoria, "i"),
-                 col("descricao", "TEXT(50)", kObrigatoria, item_da_lista(kTiposOcorrencia, "i - 1")),
-                 col("prioridade", "SMALLINT", kOpcional, s.entre(1, 5)),
-                 col("exige_relatorio", "BOOLEAN", kOpcional, s.sim_nao(40))};
+    t.colunas = {
+        col("cod_tipo", "SMALLINT", kObrigatoria, "i"),
+        col("descricao", "TEXT(50)", kObrigatoria, item_da_lista(kTiposOcorrencia, "i - 1")),
+        col("prioridade", "SMALLINT", kOpcional, s.entre(1, 5)),
+        col("exige_relatorio", "BOOLEAN", kOpcional, s.sim_nao(40))};
     return t;
 }
 
@@ -136,9 +164,10 @@ Tabela tipos_viatura(const Contagens& c) {
 Tabela tipos_equipamento(const Contagens& c) {
     Sorteio s;
     Tabela t{"tipos_equipamento", c.tipos_equipamento, {}, {"cod_tipo"}, {}, {}};
-    t.colunas = {col("cod_tipo", "SMALLINT", kObrigatoria, "i"),
-                 col("descricao", "TEXT(40)", kObrigatoria, item_da_lista(kTiposEquipamento, "i - 1")),
-                 col("vida_util", "SMALLINT", kOpcional, s.entre(2, 15))};
+    t.colunas = {
+        col("cod_tipo", "SMALLINT", kObrigatoria, "i"),
+        col("descricao", "TEXT(40)", kObrigatoria, item_da_lista(kTiposEquipamento, "i - 1")),
+        col("vida_util", "SMALLINT", kOpcional, s.entre(2, 15))};
     return t;
 }
 
@@ -149,8 +178,8 @@ Tabela concelhos(const Contagens& c) {
     // Unique names: the bare places first, then each prefix with every place.
     const std::string lugar = item_da_lista(kLugares, "(i - 1) % " + n(lugares));
     const std::string nome = "CASE WHEN i <= " + n(lugares) + " THEN " + lugar + " ELSE " +
-                             item_da_lista(kPrefixosLugar, "(i - 1) / " + n(lugares) + " - 1") + " || ' ' || " +
-                             lugar + " END";
+                             item_da_lista(kPrefixosLugar, "(i - 1) / " + n(lugares) + " - 1") +
+                             " || ' ' || " + lugar + " END";
     t.colunas = {col("cod_concelho", "INTEGER", kObrigatoria, "i"),
                  col("cod_distrito", "SMALLINT", kObrigatoria, uma_de(s, c.distritos)),
                  col("nome", "TEXT(60)", kObrigatoria, nome),
@@ -173,7 +202,8 @@ Tabela corporacoes(const Contagens& c) {
     const std::string morada = rua + " || ', ' || " + s.entre(1, 300);
     const std::string indicativo = s.entre(10, 99);
     const std::string meio = s.entre(0, 999);
-    const std::string telefone = "printf('2%02d %03d %03d', " + indicativo + ", " + meio + ", " + s.entre(0, 999) + ")";
+    const std::string telefone =
+        "printf('2%02d %03d %03d', " + indicativo + ", " + meio + ", " + s.entre(0, 999) + ")";
     // The seat is the first quartel of the corporation: quartel k belongs to
     // corporation ((k - 1) mod corporacoes) + 1.
     t.colunas = {
@@ -185,10 +215,13 @@ Tabela corporacoes(const Contagens& c) {
         col("morada", "TEXT(200)", kOpcional, morada),
         col("telefone", "TEXT(20)", kOpcional, s.ou_nulo(20, telefone)),
         col("email", "TEXT(80)", kOpcional, s.ou_nulo(40, "'geral' || i || '@bombeiros.pt'")),
-        col("id_quartel_sede", "LONG", kOpcional, "CASE WHEN i <= " + n(c.quarteis) + " THEN i END"),
+        col("id_quartel_sede", "LONG", kOpcional,
+            "CASE WHEN i <= " + n(c.quarteis) + " THEN i END"),
         col("activa", "BOOLEAN", kOpcional, s.sim_nao(95))};
-    t.relacoes = {rel("rel_concelhos_corporacoes", "concelhos", {"cod_concelho"}, {"cod_concelho"})};
-    t.indices = {{"ix_corporacoes_nif", {"nif"}, true}, {"ix_corporacoes_concelho", {"cod_concelho"}, false}};
+    t.relacoes = {
+        rel("rel_concelhos_corporacoes", "concelhos", {"cod_concelho"}, {"cod_concelho"})};
+    t.indices = {{"ix_corporacoes_nif", {"nif"}, true},
+                 {"ix_corporacoes_concelho", {"cod_concelho"}, false}};
     return t;
 }
 
@@ -199,17 +232,19 @@ Tabela quarteis(const Contagens& c) {
     const std::string morada = rua + " || ', ' || " + s.entre(1, 300);
     const std::string zona = s.entre(1000, 9999);
     const std::string cod_postal = "printf('%04d-%03d', " + zona + ", " + s.entre(0, 999) + ")";
-    t.colunas = {
-        col("id_quartel", "INTEGER", kObrigatoria, "i"),
-        col("id_corporacao", "LONG", kObrigatoria, "((i - 1) % " + n(std::max<std::int64_t>(1, c.corporacoes)) + ") + 1"),
-        col("nome", "TEXT(80)", kObrigatoria,
-            "CASE WHEN i <= " + n(c.corporacoes) + " THEN 'Quartel sede' ELSE 'Secção destacada n.º ' || i END"),
-        col("morada", "TEXT(200)", kOpcional, morada),
-        col("cod_postal", "TEXT(8)", kOpcional, cod_postal),
-        col("latitude", "DOUBLE", kOpcional, s.real(37.0, 5.0)),
-        col("longitude", "DOUBLE", kOpcional, s.real(-9.5, 3.0)),
-        col("n_camaratas", "TINYINT", kOpcional, s.entre(0, 40))};
-    t.relacoes = {rel("rel_corporacoes_quarteis", "corporacoes", {"id_corporacao"}, {"id_corporacao"})};
+    t.colunas = {col("id_quartel", "INTEGER", kObrigatoria, "i"),
+                 col("id_corporacao", "LONG", kObrigatoria,
+                     "((i - 1) % " + n(std::max<std::int64_t>(1, c.corporacoes)) + ") + 1"),
+                 col("nome", "TEXT(80)", kObrigatoria,
+                     "CASE WHEN i <= " + n(c.corporacoes) +
+                         " THEN 'Quartel sede' ELSE 'Secção destacada n.º ' || i END"),
+                 col("morada", "TEXT(200)", kOpcional, morada),
+                 col("cod_postal", "TEXT(8)", kOpcional, cod_postal),
+                 col("latitude", "DOUBLE", kOpcional, s.real(37.0, 5.0)),
+                 col("longitude", "DOUBLE", kOpcional, s.real(-9.5, 3.0)),
+                 col("n_camaratas", "TINYINT", kOpcional, s.entre(0, 40))};
+    t.relacoes = {
+        rel("rel_corporacoes_quarteis", "corporacoes", {"id_corporacao"}, {"id_corporacao"})};
     t.indices = {{"ix_quarteis_corporacao", {"id_corporacao"}, false}};
     return t;
 }
@@ -219,23 +254,25 @@ Tabela viaturas(const Contagens& c) {
     Tabela t{"viaturas", c.viaturas, {}, {"id_viatura"}, {}, {}};
     // A different plate for every row below 6 760 000.
     const std::string matricula =
-        "printf('%02d-%s%s-%02d', (i / 100) % 100, char(65 + (i / 10000) % 26), char(65 + (i / 260000) % 26), i % 100)";
-    t.colunas = {
-        col("id_viatura", "INTEGER", kObrigatoria, "i"),
-        col("id_quartel", "LONG", kObrigatoria, uma_de(s, c.quarteis)),
-        col("cod_tipo", "TEXT(6)", kObrigatoria, s.escolhe(std::vector<std::string>(
-                                                     kCodigosViatura.begin(), kCodigosViatura.begin() + c.tipos_viatura))),
-        col("matricula", "TEXT(8)", kObrigatoria, matricula),
-        col("marca", "TEXT(30)", kOpcional, s.escolhe(kMarcas)),
-        col("modelo", "TEXT(40)", kOpcional, s.escolhe(kModelos)),
-        col("ano", "SMALLINT", kOpcional, s.entre(1978, 2005)),
-        col("data_inspeccao", "DATETIME", kOpcional, s.ou_nulo(15, s.data(2000, 6))),
-        col("km", "LONG", kOpcional, s.entre(0, 900000)),
-        col("consumo", "FLOAT", kOpcional, s.real(8, 30)),
-        col("operacional", "BOOLEAN", kOpcional, s.sim_nao(85))};
+        "printf('%02d-%s%s-%02d', (i / 100) % 100, char(65 + (i / 10000) % 26), char(65 + (i / "
+        "260000) % 26), i % 100)";
+    t.colunas = {col("id_viatura", "INTEGER", kObrigatoria, "i"),
+                 col("id_quartel", "LONG", kObrigatoria, uma_de(s, c.quarteis)),
+                 col("cod_tipo", "TEXT(6)", kObrigatoria,
+                     s.escolhe(std::vector<std::string>(
+                         kCodigosViatura.begin(), kCodigosViatura.begin() + c.tipos_viatura))),
+                 col("matricula", "TEXT(8)", kObrigatoria, matricula),
+                 col("marca", "TEXT(30)", kOpcional, s.escolhe(kMarcas)),
+                 col("modelo", "TEXT(40)", kOpcional, s.escolhe(kModelos)),
+                 col("ano", "SMALLINT", kOpcional, s.entre(1978, 2005)),
+                 col("data_inspeccao", "DATETIME", kOpcional, s.ou_nulo(15, s.data(2000, 6))),
+                 col("km", "LONG", kOpcional, s.entre(0, 900000)),
+                 col("consumo", "FLOAT", kOpcional, s.real(8, 30)),
+                 col("operacional", "BOOLEAN", kOpcional, s.sim_nao(85))};
     t.relacoes = {rel("rel_quarteis_viaturas", "quarteis", {"id_quartel"}, {"id_quartel"}),
                   rel("rel_tipos_viatura_viaturas", "tipos_viatura", {"cod_tipo"}, {"cod_tipo"})};
-    t.indices = {{"ix_viaturas_matricula", {"matricula"}, true}, {"ix_viaturas_quartel", {"id_quartel"}, false}};
+    t.indices = {{"ix_viaturas_matricula", {"matricula"}, true},
+                 {"ix_viaturas_quartel", {"id_quartel"}, false}};
     return t;
 }
 
@@ -246,12 +283,13 @@ Tabela bombeiros(const Contagens& c) {
     // copied in order under a relation of the table to itself.
     const std::string nascimento = s.data(1940, 50);
     const std::string tem_superior = s.numero(3);
-    const std::string superior = "CASE WHEN i > 1 AND " + tem_superior + " > 0 THEN 1 + " + s.numero("i - 1") + " END";
+    const std::string superior =
+        "CASE WHEN i > 1 AND " + tem_superior + " > 0 THEN 1 + " + s.numero("i - 1") + " END";
     const std::string rede = s.entre(1, 6);
     const std::string prefixo = s.entre(0, 9);
     const std::string meio = s.entre(0, 999);
-    const std::string telemovel =
-        "printf('9%d%d %03d %03d', " + rede + ", " + prefixo + ", " + meio + ", " + s.entre(0, 999) + ")";
+    const std::string telemovel = "printf('9%d%d %03d %03d', " + rede + ", " + prefixo + ", " +
+                                  meio + ", " + s.entre(0, 999) + ")";
     t.colunas = {
         col("id_bombeiro", "INTEGER", kObrigatoria, "i"),
         col("id_quartel", "LONG", kObrigatoria, uma_de(s, c.quarteis)),
@@ -262,12 +300,15 @@ Tabela bombeiros(const Contagens& c) {
         col("data_admissao", "DATETIME", kOpcional,
             "date(" + nascimento + ", '+' || " + s.entre(16 * 365, 45 * 365) + " || ' days')"),
         col("telemovel", "TEXT(15)", kOpcional, s.ou_nulo(20, telemovel)),
-        col("email", "TEXT(80)", kOpcional, s.ou_nulo(40, "'bombeiro' || i || '@' || " + s.escolhe({"sapo.pt", "gmail.com", "iol.pt", "netcabo.pt"}))),
+        col("email", "TEXT(80)", kOpcional,
+            s.ou_nulo(40, "'bombeiro' || i || '@' || " +
+                              s.escolhe({"sapo.pt", "gmail.com", "iol.pt", "netcabo.pt"}))),
         col("activo", "BOOLEAN", kOpcional, s.sim_nao(80)),
         col("id_superior", "LONG", kOpcional, superior),
         col("observacoes", "TEXT(200)", kOpcional, s.ou_nulo(60, s.prosa(3, 200)))};
-    t.relacoes = {rel("rel_quarteis_bombeiros", "quarteis", {"id_quartel"}, {"id_quartel"}),
-                  rel("rel_categorias_bombeiros", "categorias", {"cod_categoria"}, {"cod_categoria"})};
+    t.relacoes = {
+        rel("rel_quarteis_bombeiros", "quarteis", {"id_quartel"}, {"id_quartel"}),
+        rel("rel_categorias_bombeiros", "categorias", {"cod_categoria"}, {"cod_categoria"})};
     t.indices = {{"ix_bombeiros_numero", {"numero_mecanografico"}, true},
                  {"ix_bombeiros_nome", {"nome"}, false},
                  {"ix_bombeiros_quartel", {"id_quartel"}, false}};
@@ -281,14 +322,17 @@ Tabela equipamentos(const Contagens& c) {
         col("id_equipamento", "INTEGER", kObrigatoria, "i"),
         col("id_viatura", "LONG", kOpcional, s.ou_nulo(25, uma_de(s, c.viaturas))),
         col("cod_tipo", "SMALLINT", kObrigatoria, uma_de(s, c.tipos_equipamento)),
-        col("n_serie", "TEXT(30)", kObrigatoria, "printf('%s-%07d', " + s.escolhe({"DRG", "MSA", "HLM", "STH", "PHX"}) + ", i)"),
+        col("n_serie", "TEXT(30)", kObrigatoria,
+            "printf('%s-%07d', " + s.escolhe({"DRG", "MSA", "HLM", "STH", "PHX"}) + ", i)"),
         col("designacao", "TEXT(100)", kOpcional, s.prosa(3, 100)),
         col("data_aquisicao", "DATETIME", kOpcional, s.data(1990, 16)),
         col("valor", "DOUBLE", kOpcional, s.real(10, 25000)),
         col("operacional", "BOOLEAN", kOpcional, s.sim_nao(90))};
-    t.relacoes = {rel("rel_viaturas_equipamentos", "viaturas", {"id_viatura"}, {"id_viatura"}),
-                  rel("rel_tipos_equipamento_equipamentos", "tipos_equipamento", {"cod_tipo"}, {"cod_tipo"})};
-    t.indices = {{"ix_equipamentos_serie", {"n_serie"}, true}, {"ix_equipamentos_viatura", {"id_viatura"}, false}};
+    t.relacoes = {
+        rel("rel_viaturas_equipamentos", "viaturas", {"id_viatura"}, {"id_viatura"}),
+        rel("rel_tipos_equipamento_equipamentos", "tipos_equipamento", {"cod_tipo"}, {"cod_tipo"})};
+    t.indices = {{"ix_equipamentos_serie", {"n_serie"}, true},
+                 {"ix_equipamentos_viatura", {"id_viatura"}, false}};
     return t;
 }
 
@@ -298,21 +342,22 @@ Tabela ocorrencias(const Contagens& c) {
     const std::string rua = s.escolhe(kRuas);
     const std::string local = rua + " || ', ' || " + s.escolhe(kLugares);
     const std::string com_vitimas = s.numero(10);
-    const std::string vitimas = "CASE WHEN " + com_vitimas + " < 7 THEN 0 ELSE " + s.entre(1, 12) + " END";
-    t.colunas = {
-        col("id_ocorrencia", "INTEGER", kObrigatoria, "i"),
-        col("id_corporacao", "LONG", kObrigatoria, uma_de(s, c.corporacoes)),
-        col("cod_tipo", "SMALLINT", kObrigatoria, uma_de(s, c.tipos_ocorrencia)),
-        col("cod_concelho", "LONG", kObrigatoria, uma_de(s, c.concelhos)),
-        col("data_hora", "DATETIME", kObrigatoria, s.data_hora(1990, 16)),
-        col("local", "TEXT(150)", kOpcional, local),
-        col("descricao", "TEXT(200)", kObrigatoria, s.prosa(3, 200)),
-        col("n_vitimas", "SMALLINT", kOpcional, vitimas),
-        col("area_ardida", "DOUBLE", kOpcional, s.ou_nulo(70, s.real(0.01, 5000))),
-        col("encerrada", "BOOLEAN", kOpcional, s.sim_nao(97))};
-    t.relacoes = {rel("rel_corporacoes_ocorrencias", "corporacoes", {"id_corporacao"}, {"id_corporacao"}),
-                  rel("rel_tipos_ocorrencia_ocorrencias", "tipos_ocorrencia", {"cod_tipo"}, {"cod_tipo"}),
-                  rel("rel_concelhos_ocorrencias", "concelhos", {"cod_concelho"}, {"cod_concelho"})};
+    const std::string vitimas =
+        "CASE WHEN " + com_vitimas + " < 7 THEN 0 ELSE " + s.entre(1, 12) + " END";
+    t.colunas = {col("id_ocorrencia", "INTEGER", kObrigatoria, "i"),
+                 col("id_corporacao", "LONG", kObrigatoria, uma_de(s, c.corporacoes)),
+                 col("cod_tipo", "SMALLINT", kObrigatoria, uma_de(s, c.tipos_ocorrencia)),
+                 col("cod_concelho", "LONG", kObrigatoria, uma_de(s, c.concelhos)),
+                 col("data_hora", "DATETIME", kObrigatoria, s.data_hora(1990, 16)),
+                 col("local", "TEXT(150)", kOpcional, local),
+                 col("descricao", "TEXT(200)", kObrigatoria, s.prosa(3, 200)),
+                 col("n_vitimas", "SMALLINT", kOpcional, vitimas),
+                 col("area_ardida", "DOUBLE", kOpcional, s.ou_nulo(70, s.real(0.01, 5000))),
+                 col("encerrada", "BOOLEAN", kOpcional, s.sim_nao(97))};
+    t.relacoes = {
+        rel("rel_corporacoes_ocorrencias", "corporacoes", {"id_corporacao"}, {"id_corporacao"}),
+        rel("rel_tipos_ocorrencia_ocorrencias", "tipos_ocorrencia", {"cod_tipo"}, {"cod_tipo"}),
+        rel("rel_concelhos_ocorrencias", "concelhos", {"cod_concelho"}, {"cod_concelho"})};
     t.indices = {{"ix_ocorrencias_data", {"data_hora"}, false},
                  {"ix_ocorrencias_corporacao", {"id_corporacao"}, false}};
     return t;
@@ -329,8 +374,9 @@ struct ChaveServico {
 ChaveServico chave_servico(const Contagens& c, std::int64_t desvio, const std::string& s) {
     const std::string oc = n(std::max<std::int64_t>(1, c.ocorrencias));
     const std::string ocorrencia = "(((" + s + ") - 1) % " + oc + " + 1)";
-    const std::string viatura = "(((" + ocorrencia + " * 7919 + " + n(desvio) + " + ((" + s + ") - 1) / " + oc +
-                                ") % " + n(std::max<std::int64_t>(1, c.viaturas)) + ") + 1)";
+    const std::string viatura = "(((" + ocorrencia + " * 7919 + " + n(desvio) + " + ((" + s +
+                                ") - 1) / " + oc + ") % " +
+                                n(std::max<std::int64_t>(1, c.viaturas)) + ") + 1)";
     return {ocorrencia, viatura};
 }
 
@@ -347,26 +393,29 @@ Tabela servicos(const Contagens& c, std::int64_t desvio) {
             s.ou_nulo(10, "datetime(" + saida + ", '+' || " + s.entre(5, 90) + " || ' minutes')")),
         col("km_percorridos", "SMALLINT", kOpcional, s.entre(1, 250)),
         col("observacoes", "TEXT(200)", kOpcional, s.ou_nulo(70, s.prosa(3, 200)))};
-    t.relacoes = {rel("rel_ocorrencias_servicos", "ocorrencias", {"id_ocorrencia"}, {"id_ocorrencia"}),
-                  rel("rel_viaturas_servicos", "viaturas", {"id_viatura"}, {"id_viatura"})};
+    t.relacoes = {
+        rel("rel_ocorrencias_servicos", "ocorrencias", {"id_ocorrencia"}, {"id_ocorrencia"}),
+        rel("rel_viaturas_servicos", "viaturas", {"id_viatura"}, {"id_viatura"})};
     t.indices = {{"ix_servicos_viatura", {"id_viatura"}, false}};
     return t;
 }
 
 Tabela guarnicoes(const Contagens& c, std::int64_t desvio_servicos, std::int64_t desvio) {
     Sorteio s;
-    Tabela t{"guarnicoes", c.guarnicoes, {}, {"id_ocorrencia", "id_viatura", "id_bombeiro"}, {}, {}};
+    Tabela t{
+        "guarnicoes", c.guarnicoes, {}, {"id_ocorrencia", "id_viatura", "id_bombeiro"}, {}, {}};
     // Row i is crew member (i - 1) div servicos of service ((i - 1) mod servicos) + 1.
     const std::string ns = n(std::max<std::int64_t>(1, c.servicos));
     const std::string servico = "((i - 1) % " + ns + " + 1)";
     const ChaveServico k = chave_servico(c, desvio_servicos, servico);
-    const std::string bombeiro = "((" + servico + " * 104729 + " + n(desvio) + " + (i - 1) / " + ns + ") % " +
-                                 n(std::max<std::int64_t>(1, c.bombeiros)) + " + 1)";
+    const std::string bombeiro = "((" + servico + " * 104729 + " + n(desvio) + " + (i - 1) / " +
+                                 ns + ") % " + n(std::max<std::int64_t>(1, c.bombeiros)) + " + 1)";
     t.colunas = {col("id_ocorrencia", "LONG", kObrigatoria, k.ocorrencia),
                  col("id_viatura", "LONG", kObrigatoria, k.viatura),
                  col("id_bombeiro", "LONG", kObrigatoria, bombeiro),
                  col("funcao", "TEXT(30)", kOpcional, s.escolhe(kFuncoes))};
-    t.relacoes = {rel("rel_servicos_guarnicoes", "servicos", {"id_ocorrencia", "id_viatura"}, {"id_ocorrencia", "id_viatura"}),
+    t.relacoes = {rel("rel_servicos_guarnicoes", "servicos", {"id_ocorrencia", "id_viatura"},
+                      {"id_ocorrencia", "id_viatura"}),
                   rel("rel_bombeiros_guarnicoes", "bombeiros", {"id_bombeiro"}, {"id_bombeiro"})};
     t.indices = {{"ix_guarnicoes_bombeiro", {"id_bombeiro"}, false}};
     return t;
@@ -396,8 +445,9 @@ std::int64_t escala(std::int64_t linhas, std::int64_t divisor, std::int64_t mini
 
 Tabela tabela_parametros(const Contexto& c) {
     Tabela t{"parametros", 1, {}, {}, {}, {}};
-    t.colunas = {col("versao", "TEXT(15)", kOpcional, quote_literal(c.versao)),
-                 col("descricao", "TEXT(60)", kOpcional, quote_literal("Versão da estrutura de dados"))};
+    t.colunas = {
+        col("versao", "TEXT(15)", kOpcional, quote_literal(c.versao)),
+        col("descricao", "TEXT(60)", kOpcional, quote_literal("Versão da estrutura de dados"))};
     return t;
 }
 
@@ -405,11 +455,22 @@ std::vector<Tabela> tabelas_principal(const Contexto& ctx) {
     const Contagens c(ctx.linhas);
     const std::int64_t desvio_servicos = estado_inicial(ctx.semente, "servicos/chave");
     const std::int64_t desvio_guarnicoes = estado_inicial(ctx.semente, "guarnicoes/chave");
-    return {tabela_parametros(ctx), distritos(c),    categorias(c),   tipos_ocorrencia(c),
-            tipos_viatura(c),       tipos_equipamento(c), concelhos(c), corporacoes(c),
-            quarteis(c),            viaturas(c),     bombeiros(c),    equipamentos(c),
-            ocorrencias(c),         servicos(c, desvio_servicos),
-            guarnicoes(c, desvio_servicos, desvio_guarnicoes), turnos(c)};
+    return {tabela_parametros(ctx),
+            distritos(c),
+            categorias(c),
+            tipos_ocorrencia(c),
+            tipos_viatura(c),
+            tipos_equipamento(c),
+            concelhos(c),
+            corporacoes(c),
+            quarteis(c),
+            viaturas(c),
+            bombeiros(c),
+            equipamentos(c),
+            ocorrencias(c),
+            servicos(c, desvio_servicos),
+            guarnicoes(c, desvio_servicos, desvio_guarnicoes),
+            turnos(c)};
 }
 
 }  // namespace pezolva::testproject::detail

@@ -13,9 +13,11 @@ using engine::quote_identifier;
 
 std::string sql_criacao(const Definicao& d, const std::string& nome) {
     std::string sql = "CREATE TABLE " + quote_identifier(nome) + " (";
-    for (std::size_t k = 0; k < d.campos.size(); ++k) sql += (k ? ", " : "") + d.campos[k].definition();
+    for (std::size_t k = 0; k < d.campos.size(); ++k)
+        sql += (k ? ", " : "") + d.campos[k].definition();
     if (!d.chave.Fields().empty()) {
-        sql += ", CONSTRAINT " + quote_identifier(d.chave.Name()) + " PRIMARY KEY (" + engine::quote_identifier_list(d.chave.Fields()) + ")";
+        sql += ", CONSTRAINT " + quote_identifier(d.chave.Name()) + " PRIMARY KEY (" +
+               engine::quote_identifier_list(d.chave.Fields()) + ")";
     }
     for (const engine::Relation& r : d.relacoes) {
         std::vector<std::string> mae, filha;
@@ -23,7 +25,8 @@ std::string sql_criacao(const Definicao& d, const std::string& nome) {
             mae.push_back(f.Name);
             filha.push_back(f.ForeignName);
         }
-        sql += ", CONSTRAINT " + quote_identifier(r.Name()) + " FOREIGN KEY (" + engine::quote_identifier_list(filha) + ") REFERENCES " +
+        sql += ", CONSTRAINT " + quote_identifier(r.Name()) + " FOREIGN KEY (" +
+               engine::quote_identifier_list(filha) + ") REFERENCES " +
                quote_identifier(r.Table()) + " (" + engine::quote_identifier_list(mae) + ")";
         if (r.OnDelete() != "NO ACTION") sql += " ON DELETE " + r.OnDelete();
         if (r.OnUpdate() != "NO ACTION") sql += " ON UPDATE " + r.OnUpdate();
@@ -35,7 +38,7 @@ std::string sql_criacao(const Definicao& d, const std::string& nome) {
 // rename then leaves the other tables' text alone), both outside any
 // transaction; back as they were when it goes, also when an error unwinds.
 class AlteracaoLivre {
-public:
+  public:
     explicit AlteracaoLivre(engine::Database& db) : db_(db) {
         db_.Execute("PRAGMA foreign_keys=OFF");
         db_.Execute("PRAGMA legacy_alter_table=ON");
@@ -56,7 +59,7 @@ public:
     AlteracaoLivre(const AlteracaoLivre&) = delete;
     AlteracaoLivre& operator=(const AlteracaoLivre&) = delete;
 
-private:
+  private:
     engine::Database& db_;
 };
 
@@ -68,8 +71,10 @@ Definicao le_definicao(engine::Database& db, const std::string& tabela) {
     d.nome = t.Name();
     d.campos = t.Fields().items();
     for (const engine::Index& i : t.Indexes()) {
-        if (i.Primary()) d.chave = i;
-        else d.indices.push_back(i);
+        if (i.Primary())
+            d.chave = i;
+        else
+            d.indices.push_back(i);
     }
     for (const engine::Relation& r : db.Relations()) {
         if (iequals(r.ForeignTable(), d.nome)) d.relacoes.push_back(r);
@@ -96,14 +101,18 @@ void recria_tabela(engine::Database& db, const Definicao& nova) {
         }
     }
     if (!comuns.empty()) {
-        db.Execute("INSERT INTO " + quote_identifier(temporaria) + " (" + engine::quote_identifier_list(comuns) + ") SELECT " + engine::quote_identifier_list(comuns) +
-                   " FROM " + quote_identifier(antiga.nome));
+        db.Execute("INSERT INTO " + quote_identifier(temporaria) + " (" +
+                   engine::quote_identifier_list(comuns) + ") SELECT " +
+                   engine::quote_identifier_list(comuns) + " FROM " +
+                   quote_identifier(antiga.nome));
     }
     db.Execute("DROP TABLE " + quote_identifier(antiga.nome));
-    db.Execute("ALTER TABLE " + quote_identifier(temporaria) + " RENAME TO " + quote_identifier(antiga.nome));
+    db.Execute("ALTER TABLE " + quote_identifier(temporaria) + " RENAME TO " +
+               quote_identifier(antiga.nome));
     for (const engine::Index& i : nova.indices) {
-        db.Execute(std::string("CREATE ") + (i.Unique() ? "UNIQUE " : "") + "INDEX " + quote_identifier(i.Name()) +
-                   " ON " + quote_identifier(antiga.nome) + " (" + engine::quote_identifier_list(i.Fields()) + ")");
+        db.Execute(std::string("CREATE ") + (i.Unique() ? "UNIQUE " : "") + "INDEX " +
+                   quote_identifier(i.Name()) + " ON " + quote_identifier(antiga.nome) + " (" +
+                   engine::quote_identifier_list(i.Fields()) + ")");
     }
 
     std::vector<std::string> verificar{antiga.nome};
@@ -111,11 +120,12 @@ void recria_tabela(engine::Database& db, const Definicao& nova) {
         if (iequals(r.Table(), antiga.nome)) verificar.push_back(r.ForeignTable());
     }
     for (const std::string& tabela : verificar) {
-        engine::Recordset rs =
-            db.OpenRecordset("SELECT count(*) FROM pragma_foreign_key_check(" + engine::quote_literal(tabela) + ")");
+        engine::Recordset rs = db.OpenRecordset("SELECT count(*) FROM pragma_foreign_key_check(" +
+                                                engine::quote_literal(tabela) + ")");
         if (rs.Fields(std::size_t{0}).to_integer().value_or(0) != 0) {
             throw std::runtime_error("A alteração da tabela " + antiga.nome + " de " + db.path() +
-                                     " deixaria linhas da tabela " + tabela + " sem a linha a que se referem.");
+                                     " deixaria linhas da tabela " + tabela +
+                                     " sem a linha a que se referem.");
         }
     }
     transaccao.Commit();

@@ -24,7 +24,7 @@ std::int64_t estado_inicial(std::uint64_t semente, const std::string& tabela);
 // never leaves 64-bit integer arithmetic.  A Sorteio hands out a new
 // constant for each draw, so the order of the calls decides the values.
 class Sorteio {
-public:
+  public:
     // A whole number in [0, n), n >= 1.
     std::string numero(std::int64_t n);
     // A whole number in [0, limite) for an SQL expression `limite` >= 1.
@@ -51,7 +51,7 @@ public:
     // Binary data of `minimo` to `maximo` bytes, different in every row.
     std::string binario(int minimo, int maximo);
 
-private:
+  private:
     std::string valor();  // the next raw draw, in [1, kModulo - 1]
     std::size_t proximo_ = 0;
 };

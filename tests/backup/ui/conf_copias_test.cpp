@@ -78,8 +78,11 @@ TEST_F(JanelaCopiasTest, HiddenTabsAreOutOfReachOfEveryKey) {
     QTabBar* barra = tabs->tabBar();
     barra->setFocus();
     for (const auto& [tecla, modos] : std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>>{
-             {Qt::Key_Right, Qt::NoModifier}, {Qt::Key_Left, Qt::NoModifier}, {Qt::Key_End, Qt::NoModifier},
-             {Qt::Key_Tab, Qt::ControlModifier}, {Qt::Key_PageDown, Qt::ControlModifier}}) {
+             {Qt::Key_Right, Qt::NoModifier},
+             {Qt::Key_Left, Qt::NoModifier},
+             {Qt::Key_End, Qt::NoModifier},
+             {Qt::Key_Tab, Qt::ControlModifier},
+             {Qt::Key_PageDown, Qt::ControlModifier}}) {
         QTest::keyClick(barra, tecla, modos);
         EXPECT_EQ(tabs->currentIndex(), 0) << tecla;
         QTest::keyClick(tabs, tecla, modos);

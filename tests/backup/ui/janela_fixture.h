@@ -1,12 +1,12 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QTest>
 #include <QWidget>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "backup/ui/conf_copias.h"
 #include "engine/database.h"
@@ -21,7 +21,7 @@ namespace pezolva::testing {
 // migrated, pointed at "copiaseg", given its integrity frequency), and the
 // verbs of a backup-window scenario.
 class JanelaCopiasTest : public ::testing::Test {
-protected:
+  protected:
     JanelaCopiasTest();
 
     std::string pasta_copias() const { return projecto.caminho + "/copiaseg"; }

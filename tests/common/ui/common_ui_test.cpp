@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
+
 #include <QRect>
 #include <QSize>
-
-#include <gtest/gtest.h>
 
 #include "common/console_dialogs.h"
 #include "common/escolhe_pasta.h"
@@ -12,7 +12,8 @@ namespace pezolva {
 namespace {
 
 TEST(CentraForm, CentresOrShrinksToTheScreen) {
-    EXPECT_EQ(posicao_centrada(QRect(50, 50, 200, 100), QSize(1000, 800)), QRect(400, 350, 200, 100));
+    EXPECT_EQ(posicao_centrada(QRect(50, 50, 200, 100), QSize(1000, 800)),
+              QRect(400, 350, 200, 100));
     // Larger than the screen: top-left corner, cut to the screen's size.
     EXPECT_EQ(posicao_centrada(QRect(50, 50, 1200, 900), QSize(1000, 800)), QRect(0, 0, 1000, 800));
     // As wide as the screen: left edge 0, width kept.

@@ -54,17 +54,19 @@ class EscolheFicheiroTest : public ::testing::Test {
         return t;
     }
     static void sem_ingles(const QStringList& textos) {
-        for (const QString& t : textos) EXPECT_FALSE(kIngles.match(t).hasMatch()) << t.toStdString();
+        for (const QString& t : textos)
+            EXPECT_FALSE(kIngles.match(t).hasMatch()) << t.toStdString();
     }
 
     testing::TempDir dir;
 };
 
 TEST_F(EscolheFicheiroTest, TheFileChooserIsPortugueseInEveryColumnAndCutsNoHeading) {
-    const auto janela = janela_escolhe_ficheiro(QString::fromStdString(dir.path()),
-                                                {QStringLiteral("Estrutura de Base de Dados (*.ebd)"),
-                                                 QStringLiteral("Todos os ficheiros (*.*)")},
-                                                nullptr);
+    const auto janela =
+        janela_escolhe_ficheiro(QString::fromStdString(dir.path()),
+                                {QStringLiteral("Estrutura de Base de Dados (*.ebd)"),
+                                 QStringLiteral("Todos os ficheiros (*.*)")},
+                                nullptr);
     EXPECT_TRUE(janela->testOption(QFileDialog::DontUseNativeDialog));
     janela->selectNameFilter(QStringLiteral("Todos os ficheiros (*.*)"));
     janela->show();
@@ -88,7 +90,8 @@ TEST_F(EscolheFicheiroTest, TheFileChooserIsPortugueseInEveryColumnAndCutsNoHead
         const QString texto = vista->model()->headerData(c, Qt::Horizontal).toString();
         SCOPED_TRACE(texto.toStdString());
         EXPECT_GE(cabecalho->sectionSize(c), cabecalho->fontMetrics().horizontalAdvance(texto) + 8);
-        EXPECT_LE(cabecalho->sectionViewportPosition(c) + cabecalho->sectionSize(c), cabecalho->viewport()->width());
+        EXPECT_LE(cabecalho->sectionViewportPosition(c) + cabecalho->sectionSize(c),
+                  cabecalho->viewport()->width());
     }
 }
 
@@ -109,11 +112,13 @@ TEST_F(EscolheFicheiroTest, TheFolderBrowserOpensOnItsStartAndIsPortugueseInEver
     const QModelIndex pai = arvore->currentIndex().parent();
     QElapsedTimer t;
     t.start();
-    while (t.elapsed() < 5000 && arvore->model()->rowCount(pai) < 1) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    while (t.elapsed() < 5000 && arvore->model()->rowCount(pai) < 1)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
     sem_ingles(textos(*arvore->model(), pai));
     sem_ingles(textos(*arvore->model(), arvore->rootIndex()));
     // The root itself, a "drive" in Qt's words.
-    EXPECT_EQ(arvore->model()->index(0, 2, QModelIndex()).data().toString(), QStringLiteral("Unidade"));
+    EXPECT_EQ(arvore->model()->index(0, 2, QModelIndex()).data().toString(),
+              QStringLiteral("Unidade"));
 }
 
 }  // namespace

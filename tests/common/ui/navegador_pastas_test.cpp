@@ -51,7 +51,8 @@ TEST(NavegadorPastas, TitleIsTheStartTheStatusLineFollowsTheSelectionAndAllIsPor
     ASSERT_NE(colunas, nullptr);
     auto* ficheiros = qobject_cast<QFileSystemModel*>(colunas->sourceModel());
     ASSERT_NE(ficheiros, nullptr);
-    arvore->setCurrentIndex(colunas->mapFromSource(ficheiros->index(QString::fromStdString(dir.file("b")))));
+    arvore->setCurrentIndex(
+        colunas->mapFromSource(ficheiros->index(QString::fromStdString(dir.file("b")))));
     EXPECT_EQ(estado->toolTip().toStdString(), dir.file("b"));
     EXPECT_EQ(janela.pasta().toStdString(), dir.file("b"));
 

@@ -1,12 +1,12 @@
 #include "common/ui/pergunta.h"
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
-#include <gtest/gtest.h>
 
 #include "common/ui/qt_dialogs.h"
 

@@ -2,6 +2,8 @@
 // projects.
 #include "integrity/ui/ver_integridade.h"
 
+#include <gtest/gtest.h>
+
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -9,9 +11,6 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
-
-#include <gtest/gtest.h>
-
 #include <filesystem>
 
 #include "common/ui/rotulo_elidido.h"
@@ -23,8 +22,9 @@ namespace {
 
 // The project lives under a long folder name, as users' projects do.
 class VerIntegridadeTest : public testing::ProjectoFixture {
-protected:
-    VerIntegridadeTest() : ProjectoFixture(std::string(60, 'p') + "/Projecto de Demonstração com um nome longo") {}
+  protected:
+    VerIntegridadeTest()
+        : ProjectoFixture(std::string(60, 'p') + "/Projecto de Demonstração com um nome longo") {}
 
     template <class T>
     T* controlo(ver_integridade& j, const char* nome) {
@@ -38,7 +38,8 @@ protected:
     }
     void estrutura_diferente() {
         engine::Database estr = testproject::abre_estrutura(p.principal);
-        testproject::apaga_indice(estr, "corporacoes", estr.TableDef("corporacoes").Indexes()[std::size_t{1}].Name());
+        testproject::apaga_indice(estr, "corporacoes",
+                                  estr.TableDef("corporacoes").Indexes()[std::size_t{1}].Name());
     }
 };
 
@@ -76,7 +77,8 @@ TEST_F(VerIntegridadeTest, DifferencesEndOnErrosAndTheLongPathIsElidedWithAToolt
     EXPECT_EQ(separador(j), "Erros");
     EXPECT_FALSE(j.verificacao_sem_erros());
     const QString erros = controlo<QPlainTextEdit>(j, "Text2")->toPlainText();
-    EXPECT_TRUE(erros.startsWith("O índice " + QString::fromStdString(caminho("brasol.mdb")) + "!corporacoes!"))
+    EXPECT_TRUE(erros.startsWith("O índice " + QString::fromStdString(caminho("brasol.mdb")) +
+                                 "!corporacoes!"))
         << erros.toStdString();
 
     controlo<QTabWidget>(j, "SSTab1")->setCurrentIndex(0);
@@ -103,20 +105,21 @@ TEST_F(VerIntegridadeTest, CancelarDuringAFullRunStopsItAndLeavesTheWindowOpen) 
 
 TEST_F(VerIntegridadeTest, WithoutARegisterVerificarIsDisabledAndCancelarCloses) {
     for (const char* sql : {"delete * from BUPS", "drop table BUPS"}) {
-    SCOPED_TRACE(sql);
-    principal().Execute(sql);
-    ver_integridade j(projecto);
-    j.carrega_projecto();
-    j.show();
-    EXPECT_FALSE(controlo<QPushButton>(j, "Command1")->isEnabled());
-    EXPECT_EQ(j.focusWidget(), controlo<QPushButton>(j, "Command2"));
-    EXPECT_EQ(separador(j), "Erros");
-    EXPECT_EQ(controlo<RotuloElidido>(j, "Label4(0)")->textoCompleto(), "Não existem Bases de Dados");
-    EXPECT_EQ(controlo<QPlainTextEdit>(j, "Text2")->toPlainText(),
-              "Não foi encontrada a tabela BUPS na base de dados principal.");
-    EXPECT_EQ(controlo<QLabel>(j, "Label5(0)")->text(), "(0/0)") << "no count pass";
-    controlo<QPushButton>(j, "Command2")->click();
-    EXPECT_FALSE(j.isVisible());
+        SCOPED_TRACE(sql);
+        principal().Execute(sql);
+        ver_integridade j(projecto);
+        j.carrega_projecto();
+        j.show();
+        EXPECT_FALSE(controlo<QPushButton>(j, "Command1")->isEnabled());
+        EXPECT_EQ(j.focusWidget(), controlo<QPushButton>(j, "Command2"));
+        EXPECT_EQ(separador(j), "Erros");
+        EXPECT_EQ(controlo<RotuloElidido>(j, "Label4(0)")->textoCompleto(),
+                  "Não existem Bases de Dados");
+        EXPECT_EQ(controlo<QPlainTextEdit>(j, "Text2")->toPlainText(),
+                  "Não foi encontrada a tabela BUPS na base de dados principal.");
+        EXPECT_EQ(controlo<QLabel>(j, "Label5(0)")->text(), "(0/0)") << "no count pass";
+        controlo<QPushButton>(j, "Command2")->click();
+        EXPECT_FALSE(j.isVisible());
     }
 }
 
@@ -131,7 +134,8 @@ TEST_F(VerIntegridadeTest, TheCountPassTellsAFileItCannotOpenByItsStructureName)
     const QStringList erros = controlo<QPlainTextEdit>(j, "Text2")->toPlainText().split('\n');
     ASSERT_EQ(erros.size(), 1) << erros.join('|').toStdString();
     EXPECT_TRUE(erros[0].startsWith("O ficheiro ")) << erros[0].toStdString();
-    EXPECT_TRUE(erros[0].endsWith(" não foi encontrado. Configure os parâmetros de Backups")) << erros[0].toStdString();
+    EXPECT_TRUE(erros[0].endsWith(" não foi encontrado. Configure os parâmetros de Backups"))
+        << erros[0].toStdString();
     EXPECT_FALSE(erros[0].contains("log.mdb")) << "the structure's name, not the database's";
     EXPECT_EQ(j.estado().tot_bds, 3);
 }

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <QHeaderView>
 #include <QTreeWidget>
 
 #include "backup/backup_fixture.h"
@@ -132,7 +132,8 @@ TEST_F(ReporCopiasJanelaTest, TheHeadingsSortFromTheKeyboard) {
     janela.lista().setCurrentItem(janela.lista().topLevelItem(0));
     QWidget* cabecalho = janela.lista().header();
     janela.lista().setFocus();
-    for (int i = 0; i < 20 && QApplication::focusWidget() != cabecalho; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    for (int i = 0; i < 20 && QApplication::focusWidget() != cabecalho; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     ASSERT_EQ(QApplication::focusWidget(), cabecalho);
     EXPECT_EQ(janela.logica().coluna_ordem(), 2);
     QTest::keyClick(cabecalho, Qt::Key_Right);
