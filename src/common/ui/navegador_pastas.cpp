@@ -37,10 +37,18 @@ NavegadorPastas::NavegadorPastas(const QString& inicio, const QString& prompt, Q
     estado_->setMinimumWidth(1);
     layout->addWidget(estado_);
 
+    poe_arvore(*layout, inicio);
+    poe_botoes(*layout);
+    segue_inicio(inicio);
+    mostra_seleccao();
+    resize(480, 420);
+}
+
+// The folders' tree, loaded from the starting folder (so that the browser
+// opens on it rather than on the root), showing the names only.
+void NavegadorPastas::poe_arvore(QVBoxLayout& layout, const QString& inicio) {
     modelo_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     modelo_->setReadOnly(true);
-    // The starting folder is the one loaded first, so that the browser
-    // opens on it rather than on the root.
     const QString a_carregar =
         QDir(inicio.trimmed()).exists() ? inicio.trimmed() : QDir::rootPath();
     modelo_->setRootPath(a_carregar);
@@ -50,15 +58,20 @@ NavegadorPastas::NavegadorPastas(const QString& inicio, const QString& prompt, Q
     arvore_->setHeaderHidden(true);
     for (int coluna = 1; coluna < modelo_->columnCount(); ++coluna) arvore_->hideColumn(coluna);
     arvore_->setRootIndex(colunas_->mapFromSource(modelo_->index(QDir::rootPath())));
-    layout->addWidget(arvore_, 1);
+    layout.addWidget(arvore_, 1);
+}
 
+void NavegadorPastas::poe_botoes(QVBoxLayout& layout) {
     auto* botoes = new QDialogButtonBox(this);
     ok_ = botoes->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     botoes->addButton(QStringLiteral("Cancelar"), QDialogButtonBox::RejectRole);
     connect(botoes, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(botoes, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(botoes);
+    layout.addWidget(botoes);
+}
 
+// Selects the starting folder and keeps it in sight while the folders load.
+void NavegadorPastas::segue_inicio(const QString& inicio) {
     connect(arvore_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { mostra_seleccao(); });
     const QModelIndex comeco = colunas_->mapFromSource(modelo_->index(inicio.trimmed()));
@@ -81,8 +94,6 @@ NavegadorPastas::NavegadorPastas(const QString& inicio, const QString& prompt, Q
             o->installEventFilter(this);
         }
     }
-    mostra_seleccao();
-    resize(480, 420);
 }
 
 QString NavegadorPastas::pasta() const {

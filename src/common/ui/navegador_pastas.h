@@ -7,6 +7,7 @@ class QFileSystemModel;
 class QLabel;
 class QPushButton;
 class QTreeView;
+class QVBoxLayout;
 
 namespace pezolva {
 
@@ -30,6 +31,9 @@ class NavegadorPastas : public QDialog {
     bool eventFilter(QObject* objecto, QEvent* evento) override;
 
   private:
+    void poe_arvore(QVBoxLayout& layout, const QString& inicio);
+    void poe_botoes(QVBoxLayout& layout);
+    void segue_inicio(const QString& inicio);
     void mostra_seleccao();
 
     QFileSystemModel* modelo_;

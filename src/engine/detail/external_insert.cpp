@@ -161,6 +161,32 @@ InsertText insert_text(DbState& state, const RuleTable& target, const std::strin
     return text;
 }
 
+// Deletes the rows of `target` that break a type or relation rule, but
+// those it held before the copy (listed in temp.pz_antes when `had_rows`);
+// a table that refers to itself may need several rounds.  Returns how many.
+std::int64_t remove_broken_rows(DbState& state, const RuleTable& target, bool had_rows) {
+    const std::string into = target.qualified();
+    const std::string mine =
+        had_rows ? " AND (" + target.identity + ") NOT IN (SELECT * FROM temp.pz_antes)" : "";
+    std::int64_t removed = 0;
+    if (const std::string types = type_condition(target); !types.empty()) {
+        state.exec("DELETE FROM " + into + " AS c WHERE (" + types + ")" + mine);
+        removed += state.changes();
+    }
+    std::vector<KeyCheck> checks;
+    for (const ForeignKey& k : target.keys) checks.push_back(key_check(target, k));
+    for (bool again = true; again;) {
+        again = false;
+        for (const KeyCheck& check : checks) {
+            if (state.value(check.any_orphan).is_null()) continue;
+            state.exec("DELETE FROM " + into + " AS c WHERE " + check.orphan_row + mine);
+            removed += state.changes();
+            again = again || (check.to_itself && state.changes() > 0);
+        }
+    }
+    return removed;
+}
+
 CopiedTable copy_rows(DbState& state, const RuleTable& target, const std::string& source,
                       const std::string& file,
                       const std::function<bool(const InsertedRows&)>& known_clean) {
@@ -204,26 +230,9 @@ CopiedTable copy_rows(DbState& state, const RuleTable& target, const std::string
     }
 
     // 3. Rows with a value of the wrong type go out, then rows with no
-    //    parent; a table that refers to itself may need several rounds.
-    if (!known_clean || !known_clean(rows)) {
-        const std::string mine =
-            had_rows ? " AND (" + target.identity + ") NOT IN (SELECT * FROM temp.pz_antes)" : "";
-        if (const std::string types = type_condition(target); !types.empty()) {
-            state.exec("DELETE FROM " + into + " AS c WHERE (" + types + ")" + mine);
-            copied.removed += state.changes();
-        }
-        std::vector<KeyCheck> checks;
-        for (const ForeignKey& k : target.keys) checks.push_back(key_check(target, k));
-        for (bool again = true; again;) {
-            again = false;
-            for (const KeyCheck& check : checks) {
-                if (state.value(check.any_orphan).is_null()) continue;
-                state.exec("DELETE FROM " + into + " AS c WHERE " + check.orphan_row + mine);
-                copied.removed += state.changes();
-                again = again || (check.to_itself && state.changes() > 0);
-            }
-        }
-    }
+    //    parent.
+    if (!known_clean || !known_clean(rows))
+        copied.removed += remove_broken_rows(state, target, had_rows);
     if (had_rows) state.exec("DROP TABLE temp.pz_antes");
     return copied;
 }

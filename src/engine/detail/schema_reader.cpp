@@ -111,6 +111,31 @@ std::map<std::string, std::vector<std::string>> indexes_by_table(DbState& state)
     return by_table;
 }
 
+namespace {
+
+// Whether every one of `columns` (at least one) is a required field.
+bool all_required(const std::vector<Field>& fields, const std::vector<std::string>& columns) {
+    if (columns.empty()) return false;
+    for (const std::string& c : columns) {
+        auto f = std::find_if(fields.begin(), fields.end(),
+                              [&](const Field& x) { return iequals(x.Name(), c); });
+        if (f == fields.end() || !f->Required()) return false;
+    }
+    return true;
+}
+
+// The indexes SQLite lists for `table`: name -> (unique, origin).
+std::map<std::string, std::pair<bool, std::string>> listed_indexes(DbState& state,
+                                                                   const std::string& table) {
+    std::map<std::string, std::pair<bool, std::string>> listed;
+    Consulta s(state, "SELECT name, \"unique\", origin FROM pragma_index_list(?1)");
+    s->bind_text(1, table);
+    while (s->step()) listed[s->column_text(0)] = {s->column_int64(1) != 0, s->column_text(2)};
+    return listed;
+}
+
+}  // namespace
+
 std::vector<IndexInfo> read_indexes(DbState& state, const StoredTable& table) {
     return read_indexes(state, table, read_fields(state, table.name), nullptr);
 }
@@ -119,22 +144,11 @@ std::vector<IndexInfo> read_indexes(DbState& state, const StoredTable& table,
                                     const std::vector<Field>& fields,
                                     const std::vector<std::string>* made) {
     const std::optional<CreateTable> parsed = parse_create_table(table.sql);
-    auto required = [&](const std::vector<std::string>& columns) {
-        if (columns.empty()) return false;
-        for (const std::string& c : columns) {
-            auto f = std::find_if(fields.begin(), fields.end(),
-                                  [&](const Field& x) { return iequals(x.Name(), c); });
-            if (f == fields.end() || !f->Required()) return false;
-        }
-        return true;
+    const auto required = [&](const std::vector<std::string>& columns) {
+        return all_required(fields, columns);
     };
-
-    std::map<std::string, std::pair<bool, std::string>> listed;  // name -> (unique, origin)
-    {
-        Consulta s(state, "SELECT name, \"unique\", origin FROM pragma_index_list(?1)");
-        s->bind_text(1, table.name);
-        while (s->step()) listed[s->column_text(0)] = {s->column_int64(1) != 0, s->column_text(2)};
-    }
+    const std::map<std::string, std::pair<bool, std::string>> listed =
+        listed_indexes(state, table.name);
 
     std::vector<IndexInfo> result;
     const std::vector<std::string> key = primary_key_columns(state, table.name);
