@@ -25,8 +25,7 @@ class LauncherFaultsTest : public LauncherBackupTest {
     // pwrite64 calls, the way SQLite writes a database.
     Resultado copia_com(const std::string& injeccao) {
         return corre({"backup", "--project", "obras", "brasol.mdb"}, "kqa730418", "", false,
-                     {"strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=pwrite64", "-e",
-                      q("inject=pwrite64:" + injeccao)});
+                     sob_strace("pwrite64", q("pwrite64:" + injeccao)));
     }
     // Every file of the copies folder, hidden ones included, with its bytes.
     std::map<std::string, std::string> conteudo() {
@@ -80,8 +79,7 @@ TEST_F(LauncherFaultsTest, AFullDiskOrAWriteErrorLeavesNoCopyAndTheGoodOnesAsThe
 TEST_F(LauncherFaultsTest, TheKernelsCopyOfTheSnapshotFallsBackOrFailsAsAWriteWould) {
     const auto com = [&](const std::string& injeccao) {
         return corre({"backup", "--project", "obras", "brasol.mdb"}, "kqa730418", "", false,
-                     {"strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=copy_file_range", "-e",
-                      q("inject=copy_file_range:" + injeccao)});
+                     sob_strace("copy_file_range", q("copy_file_range:" + injeccao)));
     };
     Resultado r = com("error=ENOSPC");
     EXPECT_EQ(r.saida, 1) << r.out << r.err;
@@ -108,10 +106,8 @@ TEST_F(LauncherFaultsTest, ACopyTheDiskCannotKeepIsNotNamed) {
     // Every file the backup makes durable fails to sync: the first is the
     // copy of the structure, and strace counts each thread's calls apart,
     // so the copy's own sync on its thread fails too.
-    const Resultado r =
-        corre({"backup", "--project", "obras", "brasol.mdb"}, "kqa730418", "", false,
-              {"strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=fsync", "-e",
-               "inject=fsync:error=EIO:when=1"});
+    const Resultado r = corre({"backup", "--project", "obras", "brasol.mdb"}, "kqa730418", "",
+                              false, sob_strace("fsync", "fsync:error=EIO:when=1"));
     EXPECT_EQ(r.saida, 1) << r.out << r.err;
     EXPECT_EQ(linhas_de_erro(r.out), 1) << r.out;
     EXPECT_NE(r.out.find("erro de entrada/saída no disco"), std::string::npos) << r.out;

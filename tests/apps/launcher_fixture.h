@@ -29,6 +29,19 @@ struct Resultado {
 // Runs the launcher with its settings and data in a folder of the test's own.
 class LauncherTest : public ::testing::Test {
   protected:
+    // The launcher under strace, with `injeccao` ("CALL:error=...",
+    // "CALL:signal=...") applied to the system calls `chamadas`.
+    static QStringList sob_strace(const QString& chamadas, const QString& injeccao) {
+        return {"strace",
+                "-f",
+                "-qq",
+                "-o",
+                "/dev/null",
+                "-e",
+                "trace=" + chamadas,
+                "-e",
+                "inject=" + injeccao};
+    }
     // `comum`: as an unprivileged user when the tests run as root.
     // `antes` goes before the launcher on the command line: a program that
     // runs it (strace, to inject faults).

@@ -120,15 +120,8 @@ TEST_F(LauncherImportTest, ASignalMidRunLeavesNoTargetAndEndsWithItsExitStatus) 
     for (const auto& [sinal, saida] :
          {std::pair{"SIGTERM", 143}, std::pair{"SIGINT", 130}, std::pair{"SIGHUP", 129}}) {
         SCOPED_TRACE(sinal);
-        const QStringList strace{"strace",
-                                 "-f",
-                                 "-qq",
-                                 "-o",
-                                 "/dev/null",
-                                 "-e",
-                                 "trace=pwrite64",
-                                 "-e",
-                                 QString("inject=pwrite64:signal=%1:when=5").arg(sinal)};
+        const QStringList strace =
+            sob_strace("pwrite64", QString("pwrite64:signal=%1:when=5").arg(sinal));
         const auto r = corre({"import", q(amostras()), q(alvos() + "/nw"), "--project", "nw",
                               "--main", "northwind-jet3.mdb"},
                              "", "", false, strace);

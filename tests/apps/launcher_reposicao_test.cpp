@@ -175,15 +175,8 @@ TEST_F(LauncherReposicaoTest, ASignalEndsTheRestoreCleanlyWithItsExitStatus) {
          {std::pair{"SIGTERM", 143}, std::pair{"SIGINT", 130}, std::pair{"SIGHUP", 129}}) {
         SCOPED_TRACE(sinal);
         danifica_principal();  // so that the restored file is the copy, byte for byte
-        const QStringList strace{"strace",
-                                 "-f",
-                                 "-qq",
-                                 "-o",
-                                 "/dev/null",
-                                 "-e",
-                                 "trace=renameat2",
-                                 "-e",
-                                 QString("inject=renameat2:signal=%1:when=1").arg(sinal)};
+        const QStringList strace =
+            sob_strace("renameat2", QString("renameat2:signal=%1:when=1").arg(sinal));
         const auto r = corre({"restore", "--project", "obras", q(copia_principal), "--yes"},
                              "kqa730418", "", false, strace);
         EXPECT_EQ(r.saida, saida) << r.out << r.err;
