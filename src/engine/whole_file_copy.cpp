@@ -149,23 +149,70 @@ struct Search {
     std::int64_t weight = 0;
 };
 
-// Whether SQLite runs `sql` without sorting anything first.
-bool sorts_nothing(detail::DbState& state, const std::string& sql) {
+// The lines of SQLite's plan for `sql`.
+std::vector<std::string> plan_of(detail::DbState& state, const std::string& sql) {
     detail::Statement plan = state.prepare("EXPLAIN QUERY PLAN " + sql);
-    while (plan.step()) {
-        if (plan.column_text(3).find("TEMP B-TREE") != std::string::npos) return false;
-    }
-    return true;
+    std::vector<std::string> lines;
+    while (plan.step()) lines.push_back(plan.column_text(3));
+    return lines;
 }
 
-// The search for a row of `table` whose key `k` has no parent: the merge
-// of the two orders where indexes give them (a large table's key is then
-// read once, with no lookup per value), else the distinct values looked up.
-std::string orphan_search(detail::DbState& state, const detail::RuleTable& table,
-                          const detail::ForeignKey& k) {
-    const detail::KeyCheck check = detail::key_check(table, k);
-    return sorts_nothing(state, check.any_orphan_merged) ? check.any_orphan_merged
-                                                         : check.any_orphan;
+// Whether SQLite runs `sql` without sorting anything first.
+bool sorts_nothing(detail::DbState& state, const std::string& sql) {
+    const std::vector<std::string> plan = plan_of(state, sql);
+    return std::none_of(plan.begin(), plan.end(), [](const std::string& line) {
+        return line.find("TEMP B-TREE") != std::string::npos;
+    });
+}
+
+// Whether SQLite answers `sql` by searching an index, without a scan.
+bool only_searches(detail::DbState& state, const std::string& sql) {
+    const std::vector<std::string> plan = plan_of(state, sql);
+    return !plan.empty() && std::all_of(plan.begin(), plan.end(), [](const std::string& line) {
+        return line.rfind("SEARCH", 0) == 0;
+    });
+}
+
+// The searches of one table's rows.  What an index answers (a number
+// column it leads; a key whose values and parent's an index gives in order)
+// is a search of its own; the rest are conditions on each row, "OR"ed in
+// one reading of the table: the wrong types, and the keys whose parent is
+// small enough to be listed once.  A large parent's keys are looked up per
+// distinct value instead.
+void searches_of(detail::DbState& state, const detail::RuleTable& table, std::size_t index,
+                 std::int64_t rows, std::vector<Search>& out, bool& broken) {
+    const std::string from = " FROM " + table.qualified() + " AS c WHERE ";
+    std::vector<std::string> each_row;
+    for (const detail::RuleColumn& c : table.columns) {
+        if (!c.number) continue;
+        const std::string seek = "SELECT 1" + from + detail::wrong_type(c, true) + " LIMIT 1";
+        if (only_searches(state, seek))
+            out.push_back({index, seek, false, 1});
+        else
+            each_row.push_back(detail::wrong_type(c, false));
+    }
+    std::size_t listed_keys = 0;
+    for (const detail::ForeignKey& k : table.keys) {
+        // A key to a table that is not there has no parent row to find.
+        if (!detail::read_rule_table(state, "main", k.parent)) {
+            broken = true;
+            continue;
+        }
+        const detail::KeyCheck check = detail::key_check(table, k);
+        if (sorts_nothing(state, check.any_orphan_merged)) {
+            out.push_back({index, check.any_orphan_merged, false, rows * 2});
+        } else if (EstimatedRows(state, k.parent) <= rows / 16) {
+            each_row.push_back("(" + check.orphan_listed + ")");
+            ++listed_keys;
+        } else {
+            out.push_back({index, check.any_orphan, false, rows * 2});
+        }
+    }
+    if (each_row.empty()) return;
+    std::string any;
+    for (const std::string& condition : each_row) any += (any.empty() ? "" : " OR ") + condition;
+    out.push_back({index, "SELECT 1" + from + any + " LIMIT 1", false,
+                   rows + rows * static_cast<std::int64_t>(listed_keys) / 2});
 }
 
 std::vector<Search> searches(detail::DbState& state, std::vector<TableRows>& tables, bool& broken) {
@@ -177,20 +224,9 @@ std::vector<Search> searches(detail::DbState& state, std::vector<TableRows>& tab
         tables.push_back({table->name, 0});
         const std::int64_t rows = std::max<std::int64_t>(EstimatedRows(state, table->name), 1);
         // Counted apart: SQLite counts a table by its pages without reading
-        // its rows, and the search for a wrong type stops at the first.
+        // its rows, and the search for a broken rule stops at the first.
         out.push_back({index, "SELECT count(*) FROM " + table->qualified(), true, rows / 4});
-        if (const std::string types = detail::type_condition(*table); !types.empty()) {
-            out.push_back(
-                {index, "SELECT 1 FROM " + table->qualified() + " AS c WHERE " + types + " LIMIT 1",
-                 false, rows});
-        }
-        for (const detail::ForeignKey& k : table->keys) {
-            // A key to a table that is not there has no parent row to find.
-            if (!detail::read_rule_table(state, "main", k.parent))
-                broken = true;
-            else
-                out.push_back({index, orphan_search(state, *table, k), false, rows * 2});
-        }
+        searches_of(state, *table, index, rows, out, broken);
     }
     return out;
 }

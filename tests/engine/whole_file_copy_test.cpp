@@ -160,6 +160,51 @@ TEST_F(WholeFileCopyTest, AnOrphanIsFoundWhetherOrNotAnIndexGivesTheKeysInOrder)
     }
 }
 
+// A key without an index is looked up by its distinct values, or, where
+// the parent is small beside the table (here 3 rows beside 100), checked on
+// each row in the one reading that also looks for wrong types; a number
+// column an index leads is searched through the index.  Each way finds the
+// same rows, under the same conversions as "=".
+TEST_F(WholeFileCopyTest, EachWayOfSearchingFindsTheSameBrokenRows) {
+    struct Case {
+        const char* name;
+        const char* row;  // into filho, beside its good rows
+        bool broken;
+    };
+    const std::string parent = "CREATE TABLE pai (id INTEGER PRIMARY KEY, a INTEGER, b TEXT)";
+    const std::string child =
+        "CREATE TABLE filho (id INTEGER PRIMARY KEY, id_pai TEXT REFERENCES pai(id), a INTEGER, "
+        "b TEXT, n INTEGER, r REAL, FOREIGN KEY (a, b) REFERENCES pai (a, b))";
+    for (const Case& c :
+         {Case{"clean", "INSERT INTO filho VALUES (0, 2, 2, 'y', 1, 1.5)", false},
+          Case{"a text key equal to its parent's number",
+               "INSERT INTO filho VALUES (0, '2', 2, 'y', NULL, '7')", false},
+          Case{"an orphan", "INSERT INTO filho VALUES (0, 3, 2, 'y', 1, 1)", true},
+          Case{"a composite orphan", "INSERT INTO filho VALUES (0, 2, 2, 'x', 1, 1)", true},
+          Case{"text in an indexed number column",
+               "INSERT INTO filho VALUES (0, 2, 2, 'y', 'muito', 1)", true},
+          Case{"a blob in a number column", "INSERT INTO filho VALUES (0, 2, 2, 'y', 1, x'00')",
+               true}}) {
+        for (const int good_rows : {2, 99}) {
+            SCOPED_TRACE(std::string(c.name) + ", " + std::to_string(good_rows + 1) + " rows");
+            const std::string name = std::to_string(good_rows) + c.name + ".db";
+            {
+                // A parent whose key is Null must not hide an orphan.
+                Database db = with(
+                    name,
+                    {parent, child, "CREATE INDEX filho_n ON filho (n)",
+                     "PRAGMA foreign_keys = OFF",
+                     "INSERT INTO pai VALUES (1, 1, 'x'), (2, 2, 'y'), (5, NULL, NULL)",
+                     "WITH RECURSIVE k(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM k WHERE i < " +
+                         std::to_string(good_rows) +
+                         ") INSERT INTO filho SELECT i, 1, 1, 'x', i, i FROM k",
+                     c.row});
+            }
+            EXPECT_EQ(CheckAndScanRows(path(name), "").rows.rule_broken, c.broken);
+        }
+    }
+}
+
 TEST_F(WholeFileCopyTest, AKeyToATableThatIsNotThereCountsAsBroken) {
     {
         Database db =

@@ -134,19 +134,25 @@ bool same_columns(const RuleTable& a, const RuleTable& b) {
 }
 
 // Numbers sort before every text and every blob, so "x >= ''" is the test,
-// and cheaper than typeof() on each row.
+// and cheaper than typeof() on each row.  Written "+x", the value is
+// compared as stored: the column's affinity would only try, on every row,
+// to make a number of '' and fail, which costs a scan a third of its time.
+std::string wrong_type(const RuleColumn& column, bool by_index) {
+    return std::string(by_index ? "c." : "+c.") + quote_identifier(column.name) + " >= ''";
+}
+
 std::string type_condition(const RuleTable& table) {
     std::string out;
     for (const RuleColumn& c : table.columns) {
-        if (c.number)
-            out += (out.empty() ? "" : " OR ") + ("c." + quote_identifier(c.name) + " >= ''");
+        if (c.number) out += (out.empty() ? "" : " OR ") + wrong_type(c, false);
     }
     return out;
 }
 
 KeyCheck key_check(const RuleTable& table, const ForeignKey& k) {
     const std::string parent = table.schema + "." + quote_identifier(k.parent);
-    std::string distinct, present, match_distinct, match_row, present_row, keys, parent_keys, order;
+    std::string distinct, present, match_distinct, match_row, present_row, keys, parent_keys, order,
+        row_keys, parent_present;
     for (std::size_t i = 0; i < k.from.size(); ++i) {
         const std::string from = quote_identifier(k.from[i]);
         const std::string parent_column =
@@ -162,6 +168,8 @@ KeyCheck key_check(const RuleTable& table, const ForeignKey& k) {
         keys += (i ? ", " : "") + from + " COLLATE BINARY";
         parent_keys += (i ? ", " : "") + parent_column;
         order += (i ? ", " : "") + std::to_string(i + 1);
+        row_keys += (i ? ", c." : "c.") + from + " COLLATE BINARY";
+        parent_present += sep + to + " IS NOT NULL";
     }
     KeyCheck check;
     check.to_itself = iequals(k.parent, table.name);
@@ -171,6 +179,11 @@ KeyCheck key_check(const RuleTable& table, const ForeignKey& k) {
     check.any_orphan_merged = "SELECT " + keys + " FROM " + table.qualified() + " WHERE " +
                               present + " EXCEPT SELECT " + parent_keys + " FROM " + parent +
                               " ORDER BY " + order + " LIMIT 1";
+    // A parent's Null key would make NOT IN unknown for every row.
+    const bool composite = k.from.size() > 1;
+    check.orphan_listed = present_row + " AND " + (composite ? "(" : "") + row_keys +
+                          (composite ? ")" : "") + " NOT IN (SELECT " + parent_keys + " FROM " +
+                          parent + " AS p WHERE " + parent_present + ")";
     check.orphan_row =
         present_row + " AND NOT EXISTS (SELECT 1 FROM " + parent + " AS p WHERE " + match_row + ")";
     return check;

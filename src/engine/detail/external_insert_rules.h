@@ -56,6 +56,11 @@ char affinity_of(std::string_view declared);
 // its type and compares alike in either table.
 bool same_columns(const RuleTable& a, const RuleTable& b);
 
+// The condition, on a row "c", that the number column `column` holds a
+// text or binary value: `by_index`, written so that an index of the column
+// can answer it; else compared as stored, cheaper on each row of a scan.
+std::string wrong_type(const RuleColumn& column, bool by_index);
+
 // The condition, on a row "c" of the table, that a number column holds a
 // text or binary value; "" when the table has no number column.
 std::string type_condition(const RuleTable& table);
@@ -76,6 +81,11 @@ struct KeyCheck {
     // the reverse.
     std::string any_orphan_merged;
     std::string orphan_row;
+    // The condition, on a row "c", that its key, compared under BINARY as
+    // the distinct values are, is not among the parent's: SQLite lists the
+    // parent's keys once, so it is cheap in a scan of a table whose parent
+    // is small, without a search of its own.
+    std::string orphan_listed;
     bool to_itself = false;  // deleting orphans can make new ones
 };
 
