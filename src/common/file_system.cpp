@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <string_view>
 #include <utility>
@@ -74,24 +75,24 @@ void write_all(int fd, const char* data, std::size_t size, const std::string& pa
     }
 }
 
-// Copies from `in` to `out`, at their positions, in the kernel where the
-// file systems allow it (no bytes through this process; a shared extent
-// where the file system can make one).  Returns false as soon as the
-// kernel cannot, or at an error other than a full disk: the rest is then
-// read and written, which tells a read error from a write error.
-bool kernel_copy(int in, int out, const std::string& to) {
-    constexpr std::size_t kChunk = 64 << 20;
-    for (;;) {
-        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
-        if (n == 0) return true;
-        if (n > 0) continue;
-        if (errno == EINTR) continue;
-        if (errno == ENOSPC || errno == EDQUOT) fail(errno, "Não foi possível escrever " + to);
-        return false;
-    }
-}
-
 }  // namespace
+
+KernelCopied kernel_copy(int in, int out, std::int64_t from, std::int64_t size, std::size_t block,
+                         const std::function<void(std::int64_t)>& after_block) {
+    KernelCopied copied;
+    while (copied.bytes < size) {
+        loff_t in_at = from + copied.bytes, out_at = in_at;
+        const auto chunk = static_cast<std::size_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(block), size - copied.bytes));
+        const ssize_t n = ::copy_file_range(in, &in_at, out, &out_at, chunk, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) copied.error_number = errno;
+        if (n <= 0) break;
+        copied.bytes += n;
+        if (after_block) after_block(copied.bytes);
+    }
+    return copied;
+}
 
 std::string describe_errno(int error_number) {
     switch (error_number) {
@@ -253,14 +254,26 @@ void LocalFileSystem::copy_file(const std::string& from, const std::string& to) 
     Fd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (out.get() < 0) fail(errno, "Não foi possível criar " + to);
     try {
+        // In the kernel as far as it can; where it cannot, or at an error
+        // other than a full disk, the rest is read and written, which tells
+        // a read error from a write error.
+        const KernelCopied copied =
+            kernel_copy(in.get(), out.get(), 0, std::numeric_limits<std::int64_t>::max(), 64 << 20);
+        if (copied.error_number == ENOSPC || copied.error_number == EDQUOT)
+            fail(copied.error_number, "Não foi possível escrever " + to);
+        const bool done = copied.error_number == 0;
+        if (!done && (::lseek(in.get(), copied.bytes, SEEK_SET) < 0 ||
+                      ::lseek(out.get(), copied.bytes, SEEK_SET) < 0)) {
+            fail(errno, "Não foi possível ler " + from);
+        }
         char buffer[1 << 16];
-        for (bool done = kernel_copy(in.get(), out.get(), to); !done;) {
+        for (bool at_end = done; !at_end;) {
             const ssize_t n = ::read(in.get(), buffer, sizeof buffer);
             if (n < 0) {
                 if (errno == EINTR) continue;
                 fail(errno, "Não foi possível ler " + from);
             }
-            done = n == 0;
+            at_end = n == 0;
             write_all(out.get(), buffer, static_cast<std::size_t>(n), to);
         }
         if (::fsync(out.get()) != 0) fail(errno, "Não foi possível gravar " + to);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -23,6 +25,24 @@ class FileError : public std::runtime_error {
 
 // Portuguese text for an errno value.
 std::string describe_errno(int error_number);
+
+// How far a copy in the kernel got: the bytes copied, and the errno that
+// ended it early (0 when it reached the end asked for, or of the file).
+struct KernelCopied {
+    std::int64_t bytes = 0;
+    int error_number = 0;
+};
+
+// Copies up to `size` bytes of descriptor `in`, from offset `from`, to the
+// same offsets of `out`, in the kernel (no bytes through this process; a
+// shared extent where the file system can make one), in blocks of `block`
+// bytes; `after_block` (when given) hears the bytes copied so far after
+// each block and may throw to stop.  It ends early at the first error
+// (EXDEV or EOPNOTSUPP where the file systems cannot; ENOSPC...): the
+// caller then goes on, or fails, from the bytes copied.  The descriptors'
+// own positions are not moved.
+KernelCopied kernel_copy(int in, int out, std::int64_t from, std::int64_t size, std::size_t block,
+                         const std::function<void(std::int64_t)>& after_block = {});
 
 // The file operations of the component, behind one seam so that tests can
 // make any of them fail (a full disk, a refused rename) and check that

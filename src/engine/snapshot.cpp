@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/file_system.h"
 #include "common/text.h"
 #include "engine/detail/db_state.h"
 #include "engine/interruption.h"
@@ -140,19 +141,16 @@ std::optional<int> sqlite_descriptor(detail::DbState& state, struct stat& file) 
 // got.  A file system that cannot copy between the two files, or any error
 // but a full disk, ends it early: the rest is read through SQLite, which
 // then tells a read error from a write error.
-std::int64_t kernel_copy(int from, Target& out, std::int64_t size, const Progress& copied) {
-    loff_t in = 0, at = 0;
-    while (in < size) {
-        check_interruption();
-        const auto chunk =
-            static_cast<std::size_t>(std::min<std::int64_t>(kKernelBlock, size - in));
-        const ssize_t n = ::copy_file_range(from, &in, out.fd(), &at, chunk, 0);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == ENOSPC || errno == EDQUOT)) throw write_error(errno, out.path());
-        if (n <= 0) break;
-        if (copied) copied(in, size);
-    }
-    return in;
+std::int64_t copy_in_kernel(int from, Target& out, std::int64_t size, const Progress& copied) {
+    check_interruption();
+    const KernelCopied done =
+        kernel_copy(from, out.fd(), 0, size, kKernelBlock, [&](std::int64_t bytes) {
+            if (copied) copied(bytes, size);
+            check_interruption();
+        });
+    if (done.error_number == ENOSPC || done.error_number == EDQUOT)
+        throw write_error(done.error_number, out.path());
+    return done.bytes;
 }
 
 void read_through_sqlite(sqlite3_file* file, const std::string& database, Target& out,
@@ -194,7 +192,7 @@ bool SnapshotFile(Database& database, const std::string& target, mode_t mode,
     struct stat live {};
     if (plain_unix_layer(state)) {
         if (const std::optional<int> fd = sqlite_descriptor(state, live)) {
-            done = kernel_copy(*fd, out, size, copied);
+            done = copy_in_kernel(*fd, out, size, copied);
             // Had the descriptor come to name another file meanwhile, the
             // bytes copied would not be the database's: start again.
             if (!same_file(*fd, live)) {
