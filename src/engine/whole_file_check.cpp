@@ -73,7 +73,7 @@ std::optional<std::string> unaccounted_pages(detail::DbState& state, std::int64_
     detail::Statement s =
         state.prepare("SELECT rootpage FROM main.sqlite_schema WHERE rootpage <> 0");
     while (s.step()) roots.push_back(s.column_int64(0));
-    detail::PageReader reader(state, page_size);
+    detail::PageReader reader(state.db(), state.path(), page_size);
     detail::CountTreePages(reader, roots, tally);
     if (tally.problem().empty()) detail::CountFreeList(reader, tally);
     reading.rollback();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "engine/error.h"
 #include "engine/interruption.h"
@@ -242,13 +243,13 @@ std::int64_t PageTally::first_unused(std::int64_t except) const {
     return 0;
 }
 
-PageReader::PageReader(DbState& state, std::int64_t page_size, std::int64_t block_bytes,
-                       std::size_t blocks)
-    : path_(state.path()),
+PageReader::PageReader(sqlite3* db, std::string path, std::int64_t page_size,
+                       std::int64_t block_bytes, std::size_t blocks)
+    : path_(std::move(path)),
       page_size_(page_size),
       block_bytes_(std::max(page_size, block_bytes / page_size * page_size)),
       blocks_(std::max<std::size_t>(blocks, 1)) {
-    if (sqlite3_file_control(state.db(), "main", SQLITE_FCNTL_FILE_POINTER, &file_) != SQLITE_OK ||
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file_) != SQLITE_OK ||
         file_ == nullptr || file_->pMethods == nullptr || page_size_ < 512) {
         throw EngineError(ErroMotor,
                           "Não foi possível ler o ficheiro da base de dados '" + path_ + "'.");

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/detail/db_state.h"
+#include "engine/detail/sqlite.h"
 
 namespace pezolva::engine::detail {
 
@@ -53,8 +53,9 @@ class PageReader {
 
     // Throws EngineError (ErroMotor) when the connection has no file to
     // read, ErroDisco when the file cannot be read.
-    PageReader(DbState& state, std::int64_t page_size, std::int64_t block_bytes = kBlockBytes,
-               std::size_t blocks = kBlocks);
+    // `db` is the connection, `path` its file's name for the messages.
+    PageReader(sqlite3* db, std::string path, std::int64_t page_size,
+               std::int64_t block_bytes = kBlockBytes, std::size_t blocks = kBlocks);
 
     std::int64_t page_size() const { return page_size_; }
     // The page size less the bytes the file reserves at the end of each page.
