@@ -132,7 +132,7 @@ bool TreeWalk::read_page(const Frame& frame, Kind& kind) {
     if (kind != Kind::Unknown && kind != found) {
         const std::string by =
             frame.from != 0 ? ", apontada pela página " + std::to_string(frame.from) + "," : "";
-        return damaged(page_text(page) + by + " é de uma árvore de outra espécie.");
+        return damaged(page_text(page) + by + " é de uma árvore de outro tipo.");
     }
     kind = found;
     const std::int64_t cells = big_endian16(data + header + 3);

@@ -48,7 +48,10 @@ class PageTally {
 // The caller holds a read transaction for the reader's life.
 class PageReader {
   public:
-    static constexpr std::int64_t kBlockBytes = 256 * 1024;
+    // 64 KiB blocks cost the least CPU on a 1 GB file (0.45 s against
+    // 0.75 s page by page); from 128 KiB the kernel's copy costs three
+    // times as much.  Eight blocks hold the pages a walk goes back to.
+    static constexpr std::int64_t kBlockBytes = 64 * 1024;
     static constexpr std::size_t kBlocks = 8;
 
     // Throws EngineError (ErroMotor) when the connection has no file to
