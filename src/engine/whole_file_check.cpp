@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/detail/db_state.h"
+#include "engine/detail/page_walk.h"
 #include "engine/detail/two_connections.h"
 #include "engine/quoting.h"
 
@@ -40,15 +41,6 @@ std::optional<std::string> findings(detail::DbState& state, const std::string& s
     });
 }
 
-bool has_dbstat(detail::DbState& state) {
-    try {
-        state.prepare("SELECT 1 FROM dbstat LIMIT 0");
-        return true;
-    } catch (const EngineError&) {
-        return false;
-    }
-}
-
 struct TableSize {
     std::string name;
     std::int64_t rows = 0;
@@ -70,115 +62,41 @@ std::vector<TableSize> tables_largest_first(detail::DbState& state) {
     return tables;
 }
 
-std::uint32_t big_endian(const unsigned char* bytes) {
-    return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
-           (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
-}
-
-// Every page counted once in `used`; a page out of range or counted twice
-// is said in `problem`.
-class PageTally {
-  public:
-    explicit PageTally(std::int64_t page_count)
-        : used_(static_cast<std::size_t>(page_count) + 1, false) {}
-
-    void count(std::int64_t page, const char* where) {
-        if (page < 1 || page >= static_cast<std::int64_t>(used_.size())) {
-            note("A página " + std::to_string(page) + " " + where + " está fora do ficheiro.");
-        } else if (used_[static_cast<std::size_t>(page)]) {
-            ++twice_;
-        } else {
-            used_[static_cast<std::size_t>(page)] = true;
-            ++distinct_;
-        }
-    }
-    void note(const std::string& problem) {
-        if (problem_.empty()) problem_ = problem;
-    }
-    std::int64_t distinct() const { return distinct_; }
-    std::int64_t twice() const { return twice_; }
-    bool is_used(std::int64_t page) const {
-        return page >= 1 && page < static_cast<std::int64_t>(used_.size()) &&
-               used_[static_cast<std::size_t>(page)];
-    }
-    const std::string& problem() const { return problem_; }
-
-  private:
-    std::vector<bool> used_;
-    std::int64_t distinct_ = 0, twice_ = 0;
-    std::string problem_;
-};
-
-// The free list, read through the connection's own file (a descriptor of
-// ours, once closed, would drop the connection's locks): trunk pages
-// chained from the header, each listing leaf pages.
-void count_free_list(detail::DbState& state, std::int64_t page_size, PageTally& tally) {
-    sqlite3_file* file = nullptr;
-    if (sqlite3_file_control(state.db(), "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
-        file == nullptr || file->pMethods == nullptr) {
-        throw EngineError(
-            ErroMotor, "Não foi possível ler o ficheiro da base de dados '" + state.path() + "'.");
-    }
-    const auto read = [&](std::int64_t offset, std::vector<unsigned char>& into) {
-        if (file->pMethods->xRead(file, into.data(), static_cast<int>(into.size()), offset) !=
-            SQLITE_OK) {
-            throw EngineError(ErroDisco,
-                              "Erro de disco ao aceder à base de dados '" + state.path() + "'.");
-        }
-    };
-    std::vector<unsigned char> header(8), trunk(static_cast<std::size_t>(page_size));
-    read(32, header);
-    const std::int64_t declared = big_endian(&header[4]);
-    std::int64_t listed = 0;
-    for (std::int64_t page = big_endian(&header[0]); page != 0 && tally.problem().empty();) {
-        if (tally.is_used(page) || listed > declared) {
-            tally.note("A lista de páginas livres do ficheiro repete páginas.");
-            break;
-        }
-        tally.count(page, "da lista de páginas livres");
-        if (!tally.problem().empty()) break;
-        read((page - 1) * page_size, trunk);
-        const std::int64_t leaves = big_endian(&trunk[4]);
-        if (leaves > (page_size - 8) / 4) {
-            tally.note("A página livre " + std::to_string(page) + " está danificada.");
-            break;
-        }
-        for (std::int64_t i = 0; i < leaves; ++i) {
-            tally.count(big_endian(&trunk[static_cast<std::size_t>(8 + 4 * i)]),
-                        "da lista de páginas livres");
-        }
-        listed += 1 + leaves;
-        page = big_endian(&trunk[0]);
-    }
-    if (tally.problem().empty() && listed != declared) {
-        tally.note("A lista de páginas livres tem " + std::to_string(listed) +
-                   " páginas e o ficheiro diz " + std::to_string(declared) + ".");
-    }
-}
-
 // Every page in exactly one b-tree or on the free list, none left out; the
-// page that holds the byte-range locks is never used by SQLite.
+// page that holds the byte-range locks is never used by SQLite.  The pages
+// are read in one read transaction, through the connection's own file.
 std::optional<std::string> unaccounted_pages(detail::DbState& state, std::int64_t page_count) {
     const std::int64_t page_size = pragma_number(state, "page_size");
-    PageTally tally(page_count);
+    detail::PageTally tally(page_count);
     detail::TransactionGuard reading(state, false);
-    detail::Statement s = state.prepare("SELECT pageno FROM dbstat");
-    while (s.step()) tally.count(s.column_int64(0), "de uma árvore");
-    count_free_list(state, page_size, tally);
+    std::vector<std::int64_t> roots = {1};
+    detail::Statement s =
+        state.prepare("SELECT rootpage FROM main.sqlite_schema WHERE rootpage <> 0");
+    while (s.step()) roots.push_back(s.column_int64(0));
+    detail::PageReader reader(state.db(), state.path(), page_size);
+    detail::CountTreePages(reader, roots, tally);
+    if (tally.problem().empty()) detail::CountFreeList(reader, tally);
     reading.rollback();
     if (!tally.problem().empty()) return tally.problem();
     const std::int64_t lock_page = 1073741824 / page_size + 1;
     const bool has_lock_page = page_count >= lock_page;
     const std::int64_t expected = page_count - (has_lock_page ? 1 : 0);
-    if (tally.distinct() == expected && tally.twice() == 0 &&
-        !(has_lock_page && tally.is_used(lock_page))) {
-        return std::nullopt;
+    const bool lock_page_used = has_lock_page && tally.is_used(lock_page);
+    if (tally.distinct() == expected && tally.twice() == 0 && !lock_page_used) return std::nullopt;
+    std::string found = "O ficheiro tem " + std::to_string(expected) +
+                        " páginas em uso, e as árvores e a lista de páginas livres ocupam " +
+                        std::to_string(tally.distinct()) + " (" + std::to_string(tally.twice()) +
+                        " mais de uma vez).";
+    if (tally.twice() != 0) {
+        found += " A página " + std::to_string(tally.first_twice()) + " é usada mais de uma vez.";
+    } else if (lock_page_used) {
+        found += " A página " + std::to_string(lock_page) +
+                 ", a dos bloqueios do ficheiro, está em uso.";
+    } else if (const std::int64_t unused = tally.first_unused(has_lock_page ? lock_page : 0)) {
+        found += " A página " + std::to_string(unused) +
+                 " não pertence a nenhuma árvore nem à lista de páginas livres.";
     }
-    return "O ficheiro tem " + std::to_string(expected) +
-           " páginas em uso, e as árvores e a lista de "
-           "páginas livres ocupam " +
-           std::to_string(tally.distinct()) + " (" + std::to_string(tally.twice()) +
-           " mais de uma vez).";
+    return found;
 }
 
 }  // namespace
@@ -196,10 +114,9 @@ std::int64_t EstimatedRows(detail::DbState& state, const std::string& table) {
 QuickCheckPieces::QuickCheckPieces(Database& database) {
     detail::DbState& state = *database.state();
     page_count_ = pragma_number(state, "page_count");
-    const std::vector<TableSize> tables =
-        pragma_number(state, "auto_vacuum") != 0 || !has_dbstat(state)
-            ? std::vector<TableSize>{}
-            : tables_largest_first(state);
+    const std::vector<TableSize> tables = pragma_number(state, "auto_vacuum") != 0
+                                              ? std::vector<TableSize>{}
+                                              : tables_largest_first(state);
     // One table with all the rows cannot be shared out: the page accounting
     // would only add a second reading of it.
     if (tables.size() < 2 ||
@@ -209,7 +126,8 @@ QuickCheckPieces::QuickCheckPieces(Database& database) {
     }
     std::int64_t total = 0;
     for (const TableSize& t : tables) total += t.rows != kUnknownRows ? t.rows : 0;
-    // dbstat reads every page's header, a cheap pass over the whole file.
+    // The page walk reads every page once, in large blocks, and decodes
+    // only the cells' sizes: a cheap pass over the whole file.
     pieces_.push_back({Kind::Pages, "", total / 4});
     for (const TableSize& t : tables) pieces_.push_back({Kind::Table, t.name, t.rows});
 }

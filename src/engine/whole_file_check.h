@@ -12,12 +12,16 @@ namespace pezolva::engine {
 // PRAGMA quick_check of a whole file, cut into pieces that several
 // connections can share: each table, with its indexes, checked on its own
 // (quick_check(TABLE)), and the proof that every page of the file is used
-// exactly once, by one b-tree or by the free list (the pages of the trees
-// from dbstat and those of the free list, all distinct, number the file's
-// pages less the lock-byte page), which quick_check of the whole file does
-// and that of a single table does not.  A file with pointer-map pages, one
-// whose rows are nearly all in one table, or an SQLite without dbstat, is
-// one piece: quick_check of the whole file.
+// exactly once, by one b-tree or by the free list, which quick_check of the
+// whole file does and that of a single table does not.  That proof walks
+// the trees from their roots (page 1 and each root of the schema) and the
+// free list, reading the file's pages in large blocks through the
+// connection's own file: the pages counted, all distinct, must number the
+// file's pages less the lock-byte page, and a page that cannot be walked
+// (of no known kind, a cell outside it, an overflow chain of the wrong
+// length) is a finding that names it.  A file with pointer-map pages, or
+// one whose rows are nearly all in one table, is one piece: quick_check of
+// the whole file.
 class QuickCheckPieces {
   public:
     // Plans the pieces from `database`, any connection to the file.
