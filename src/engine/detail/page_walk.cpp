@@ -222,7 +222,8 @@ PageTally::PageTally(std::int64_t page_count)
 
 bool PageTally::count(std::int64_t page, const char* role, std::int64_t from) {
     if (page < 1 || page >= static_cast<std::int64_t>(used_.size())) {
-        const std::string by = from != 0 ? " " + std::to_string(from) : "";
+        std::string by;  // (built by append: GCC 12 at -O3 warns wrongly of " " + string)
+        if (from != 0) by.append(" ").append(std::to_string(from));
         note(page_text(page) + " (" + role + by + ") está fora do ficheiro.");
         return false;
     }
