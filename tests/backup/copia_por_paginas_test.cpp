@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 
 #include "backup_fixture.h"
 
@@ -23,10 +22,6 @@ class CopiaPorPaginasTest : public BackupFixture {
     std::string caminho_copia() { return pasta_copias() + "/log200505191407.mdb"; }
     std::string caminho_vivo() { return projecto_teste.log.caminho; }
 
-    static std::string bytes(const std::string& caminho) {
-        std::ifstream in(caminho, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
     engine::Database copia_aberta() {
         return engine::OpenDatabase(caminho_copia(), false, true, projecto_teste.log.ligacao());
     }
@@ -111,7 +106,7 @@ TEST_F(CopiaPorPaginasTest, TheCopyHoldsTheStructuresDefinitionsAndTheRowsItAcce
         ASSERT_EQ(ficheiros(pasta_copias()), std::vector<std::string>{"log200505191407.mdb"})
             << "no temporary file is left";
         if (caso.por_paginas) {
-            EXPECT_EQ(bytes(caminho_copia()).size(), bytes(caminho_vivo()).size())
+            EXPECT_EQ(pezolva::testing::read_file(caminho_copia()).size(), pezolva::testing::read_file(caminho_vivo()).size())
                 << "the live file's pages";
         }
         {
@@ -170,7 +165,7 @@ TEST_F(CopiaPorPaginasTest, APageThatNoTableAndNoFreeListHoldsGivesNoCopy) {
     // One page more at the end of the live file, counted in its header but
     // in no b-tree and not on the free list: the check must account for
     // every page, not only read the tables.
-    std::string ficheiro = bytes(caminho_vivo());
+    std::string ficheiro = pezolva::testing::read_file(caminho_vivo());
     const auto le = [&](std::size_t at) {
         return (std::uint32_t(std::uint8_t(ficheiro[at])) << 24) |
                (std::uint32_t(std::uint8_t(ficheiro[at + 1])) << 16) |

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <fstream>
 #include <memory>
 #include <random>
 
@@ -102,14 +101,6 @@ class PageWalkTest : public EngineTest {
         return numbers(db, "SELECT pageno FROM dbstat WHERE " + where + " ORDER BY pageno");
     }
 
-    static std::string contents(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-    static void write(const std::string& file, const std::string& bytes) {
-        std::ofstream(file, std::ios::binary | std::ios::trunc)
-            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
     static std::size_t at(std::int64_t page, std::size_t offset = 0) {
         return static_cast<std::size_t>(page - 1) * kPage + offset;
     }
@@ -124,9 +115,9 @@ class PageWalkTest : public EngineTest {
     // Changes `file` with `edit` and returns what the accounting finds.
     std::optional<std::string> damaged(const std::string& file,
                                        const std::function<void(std::string&)>& edit) {
-        std::string bytes = contents(file);
+        std::string bytes = pezolva::testing::read_file(file);
         edit(bytes);
-        write(file, bytes);
+        pezolva::testing::write_file(file, bytes);
         return accounting(file);
     }
 };
@@ -146,7 +137,7 @@ TEST_F(PageWalkTest, ASoundFileWithOverflowingCellsOfEveryKindPasses) {
     EXPECT_EQ(QuickCheckOnTwoConnections(file, ";pwd="), std::nullopt);
     // Every page counted once, whatever the blocks kept: one page at a time
     // makes every page the walker holds go before the next is read.
-    const std::int64_t all = static_cast<std::int64_t>(contents(file).size() / kPage);
+    const std::int64_t all = static_cast<std::int64_t>(pezolva::testing::read_file(file).size() / kPage);
     for (const auto& [block, blocks] :
          {std::pair<std::int64_t, std::size_t>{4096, 1}, {65536, 2}, {1 << 20, 16}}) {
         SCOPED_TRACE(block);
@@ -174,7 +165,7 @@ TEST_F(PageWalkTest, FreePagesAndReservedBytesPerPagePass) {
         fill(db);
         db.Execute("DELETE FROM textos WHERE id % 5 = 0");
     }
-    const std::string bytes = contents(file);
+    const std::string bytes = pezolva::testing::read_file(file);
     ASSERT_EQ(static_cast<int>(bytes[20]), 40) << "bytes reserved at the end of each page";
     ASSERT_GT(number(bytes, 36), 0u) << "free pages";
     EXPECT_EQ(accounting(file), std::nullopt);
@@ -211,7 +202,7 @@ TEST_F(PageWalkTest, AnOverflowPageAlsoOnTheFreeListIsNamed) {
 
 TEST_F(PageWalkTest, APageNoTreeHoldsIsNamed) {
     const std::string file = sound("a_mais.db");
-    const auto last = static_cast<std::uint32_t>(contents(file).size() / kPage);
+    const auto last = static_cast<std::uint32_t>(pezolva::testing::read_file(file).size() / kPage);
     const auto found = damaged(file, [&](std::string& b) {
         put(b, 28, last + 1);
         b.append(kPage, '\0');
@@ -228,7 +219,7 @@ TEST_F(PageWalkTest, AnOverflowChainOfTheWrongLengthIsNamed) {
     for (const char* tree : {"textos", "textos_titulo"}) {
         SCOPED_TRACE(tree);
         const std::string file = sound(std::string(tree) + ".db");
-        const std::string good = contents(file);
+        const std::string good = pezolva::testing::read_file(file);
         const std::string in = std::string("name = '") + tree + "' AND pagetype = 'overflow'";
         // A chain of two pages or more: its first page names the second.
         std::int64_t first = 0;
@@ -248,7 +239,7 @@ TEST_F(PageWalkTest, AnOverflowChainOfTheWrongLengthIsNamed) {
                               Case{second, static_cast<std::uint32_t>(first), "mais longa"},
                               Case{second, static_cast<std::uint32_t>(elsewhere), "mais longa"}}) {
             SCOPED_TRACE(c.said);
-            write(file, good);
+            pezolva::testing::write_file(file, good);
             const auto found = damaged(file, [&](std::string& b) { put(b, at(c.page), c.next); });
             ASSERT_TRUE(found.has_value());
             EXPECT_NE(found->find("continuação"), std::string::npos) << *found;
@@ -260,7 +251,7 @@ TEST_F(PageWalkTest, AnOverflowChainOfTheWrongLengthIsNamed) {
 // names the page.
 TEST_F(PageWalkTest, AGarbledPageIsNamed) {
     const std::string file = sound("estragada.db");
-    const std::string good = contents(file);
+    const std::string good = pezolva::testing::read_file(file);
     const std::int64_t interior = pages(file, "name = 'textos_titulo' AND path = '/'").at(0);
     const std::int64_t leaf = pages(file, "name = 'chaves' AND pagetype = 'leaf'").at(0);
     const std::int64_t index_leaf =
@@ -286,7 +277,7 @@ TEST_F(PageWalkTest, AGarbledPageIsNamed) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.said) + " " + std::to_string(c.page));
-        write(file, good);
+        pezolva::testing::write_file(file, good);
         const auto found = damaged(file, [&](std::string& b) {
             b.replace(at(c.page, c.offset), c.bytes.size(), c.bytes);
         });
@@ -300,12 +291,12 @@ TEST_F(PageWalkTest, AGarbledPageIsNamed) {
 // page counted twice, never a walk that goes round.
 TEST_F(PageWalkTest, ALoopInATreeEndsTheWalk) {
     const std::string file = sound("volta.db");
-    const std::string good = contents(file);
+    const std::string good = pezolva::testing::read_file(file);
     const std::vector<std::int64_t> interior =
         pages(file, "name = 'textos_titulo' AND pagetype = 'internal'");
     ASSERT_GE(interior.size(), 2u);
     for (const std::int64_t target : {interior[0], interior[1]}) {
-        write(file, good);
+        pezolva::testing::write_file(file, good);
         const auto found =
             damaged(file, [&](std::string& b) { put(b, at(interior[1], 8), target); });
         ASSERT_TRUE(found.has_value());
@@ -317,7 +308,7 @@ TEST_F(PageWalkTest, ALoopInATreeEndsTheWalk) {
 // either passes or finds something, and never crashes, hangs or throws.
 TEST_F(PageWalkTest, RandomDamageIsAFindingOrNothing) {
     const std::string file = sound("aleatoria.db", 60);
-    const std::string good = contents(file);
+    const std::string good = pezolva::testing::read_file(file);
     const std::size_t page_count = good.size() / kPage;
     std::mt19937 random(20251208);
     int found = 0;
@@ -332,7 +323,7 @@ TEST_F(PageWalkTest, RandomDamageIsAFindingOrNothing) {
                 page == 0 ? 100 + random() % 60 : (random() % 2 ? random() % 40 : random() % kPage);
             bytes[page * kPage + offset] = static_cast<char>(random());
         }
-        write(file, bytes);
+        pezolva::testing::write_file(file, bytes);
         std::optional<Database> db;
         std::optional<QuickCheckPieces> pieces;
         try {

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 
 #include "engine/whole_file_copy.h"
 #include "engine_fixture.h"
@@ -40,14 +39,6 @@ class WholeFileCheckTest : public EngineTest {
         for (std::size_t i = 0; i < 4; ++i) n = (n << 8) | static_cast<std::uint8_t>(bytes[at + i]);
         return n;
     }
-    static std::string contents(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-    static void write(const std::string& file, const std::string& bytes) {
-        std::ofstream(file, std::ios::binary | std::ios::trunc)
-            .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
     static std::int64_t root_of(const std::string& file, const std::string& name) {
         Database db = OpenDatabase(file, false, true, "");
         return db.OpenRecordset("SELECT rootpage FROM sqlite_schema WHERE name = '" + name + "'")
@@ -70,9 +61,9 @@ TEST_F(WholeFileCheckTest, AnOverwrittenPageOfAnyTreeIsFound) {
         const std::string file = sound(std::string(tree) + ".db");
         const std::int64_t root = root_of(file, tree);
         ASSERT_GT(root, 1);
-        std::string bytes = contents(file);
+        std::string bytes = pezolva::testing::read_file(file);
         bytes.replace(static_cast<std::size_t>(root - 1) * 4096, 4096, std::string(4096, '\x5a'));
-        write(file, bytes);
+        pezolva::testing::write_file(file, bytes);
         const auto found = QuickCheckOnTwoConnections(file, connect());
         ASSERT_TRUE(found.has_value());
         EXPECT_FALSE(found->empty());
@@ -83,13 +74,13 @@ TEST_F(WholeFileCheckTest, AnOverwrittenPageOfAnyTreeIsFound) {
 // checking every table is not enough, every page must be accounted for.
 TEST_F(WholeFileCheckTest, APageNoTreeHoldsIsFound) {
     const std::string file = sound("pagina_a_mais.db");
-    std::string bytes = contents(file);
+    std::string bytes = pezolva::testing::read_file(file);
     ASSERT_EQ(header_number(bytes, 24), header_number(bytes, 92))
         << "the header's page count is valid";
     const std::uint32_t pages = header_number(bytes, 28) + 1;
     for (int i = 0; i < 4; ++i) bytes[28 + i] = static_cast<char>(pages >> (24 - 8 * i));
     bytes.append(4096, '\0');
-    write(file, bytes);
+    pezolva::testing::write_file(file, bytes);
     const auto found = QuickCheckOnTwoConnections(file, connect());
     ASSERT_TRUE(found.has_value());
     EXPECT_NE(found->find("páginas"), std::string::npos) << *found;
@@ -109,20 +100,20 @@ TEST_F(WholeFileCheckTest, FreePagesAreAccountedForThroughTheFreeList) {
                   1);
     }
     EXPECT_EQ(QuickCheckOnTwoConnections(file, connect()), std::nullopt);
-    const std::string good = contents(file);
+    const std::string good = pezolva::testing::read_file(file);
     const std::size_t trunk = (header_number(good, 32) - 1) * std::size_t{4096};
     ASSERT_GT(header_number(good, trunk + 4), 0u) << "the trunk lists a leaf";
 
     std::string bytes = good;
     const auto root = static_cast<std::uint32_t>(root_of(file, "grande_n"));
     for (int i = 0; i < 4; ++i) bytes[trunk + 8 + i] = static_cast<char>(root >> (24 - 8 * i));
-    write(file, bytes);
+    pezolva::testing::write_file(file, bytes);
     EXPECT_TRUE(QuickCheckOnTwoConnections(file, connect()).has_value())
         << "a tree's page listed as free";
 
     bytes = good;
     bytes[39] = static_cast<char>(bytes[39] + 1);
-    write(file, bytes);
+    pezolva::testing::write_file(file, bytes);
     const auto found = QuickCheckOnTwoConnections(file, connect());
     ASSERT_TRUE(found.has_value()) << "a free list shorter than the header says";
     EXPECT_NE(found->find("livres"), std::string::npos) << *found;
@@ -132,10 +123,10 @@ TEST_F(WholeFileCheckTest, FreePagesAreAccountedForThroughTheFreeList) {
 TEST_F(WholeFileCheckTest, ReadingTheRowsFindsDamageAsTheCheckDoes) {
     const std::string file = sound("lida.db");
     EXPECT_EQ(CheckAndScanRows(file, connect()).damage, std::nullopt);
-    std::string bytes = contents(file);
+    std::string bytes = pezolva::testing::read_file(file);
     const std::int64_t root = root_of(file, "sem_rowid");
     bytes.replace(static_cast<std::size_t>(root - 1) * 4096, 4096, std::string(4096, '\x5a'));
-    write(file, bytes);
+    pezolva::testing::write_file(file, bytes);
     EXPECT_TRUE(CheckAndScanRows(file, connect()).damage.has_value());
 }
 
