@@ -106,7 +106,8 @@ TEST_F(CopiaPorPaginasTest, TheCopyHoldsTheStructuresDefinitionsAndTheRowsItAcce
         ASSERT_EQ(ficheiros(pasta_copias()), std::vector<std::string>{"log200505191407.mdb"})
             << "no temporary file is left";
         if (caso.por_paginas) {
-            EXPECT_EQ(pezolva::testing::read_file(caminho_copia()).size(), pezolva::testing::read_file(caminho_vivo()).size())
+            EXPECT_EQ(pezolva::testing::read_file(caminho_copia()).size(),
+                      pezolva::testing::read_file(caminho_vivo()).size())
                 << "the live file's pages";
         }
         {

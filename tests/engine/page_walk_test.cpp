@@ -137,7 +137,8 @@ TEST_F(PageWalkTest, ASoundFileWithOverflowingCellsOfEveryKindPasses) {
     EXPECT_EQ(QuickCheckOnTwoConnections(file, ";pwd="), std::nullopt);
     // Every page counted once, whatever the blocks kept: one page at a time
     // makes every page the walker holds go before the next is read.
-    const std::int64_t all = static_cast<std::int64_t>(pezolva::testing::read_file(file).size() / kPage);
+    const std::int64_t all =
+        static_cast<std::int64_t>(pezolva::testing::read_file(file).size() / kPage);
     for (const auto& [block, blocks] :
          {std::pair<std::int64_t, std::size_t>{4096, 1}, {65536, 2}, {1 << 20, 16}}) {
         SCOPED_TRACE(block);

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "engine/whole_file_copy.h"
 #include "engine_fixture.h"
 
